@@ -1,0 +1,166 @@
+#include "app/MainController.h"
+
+#include "lcd/modLcdFunc.h"
+#include "platform/Clock.h"
+#include "platform/Logging.h"
+
+#include <QCoreApplication>
+
+MainController::MainController(const QString& iniPath, Clock& clock, QObject* parent)
+    : QObject(parent), m_clock(clock), m_ini(iniPath)
+{
+    connect(&m_link, &LcdLink::portLost, this, [this](int number) {
+        setStatus(NotFoundStatus + QString::number(number));
+    });
+}
+
+MainController::~MainController() = default;
+
+void MainController::overridePort(int portNumber, const QString& devicePath)
+{
+    m_overridePort = portNumber;
+    m_overridePath = devicePath;
+}
+
+void MainController::startup()
+{
+    // 1. The name message boxes carry.
+    QCoreApplication::setApplicationName(ApplicationTitle);
+
+    // 2. Every key, with defaults for whatever is missing or damaged.
+    m_settings = AppSettings::load(m_ini);
+    m_link.CommPortText = m_settings.CommPortText;
+    m_link.setSettings(m_settings.SerialSettings);
+    m_sliderPosition = m_settings.Backlight; // the port is not open: nothing is sent
+    Q_EMIT sliderPositionChanged(m_sliderPosition);
+    m_currentMode = m_settings.CurrentMode;
+
+    // 3. Configure the port.
+    std::array<QString, LcdLink::PortCount> paths = m_settings.Ports;
+    int portNumber = m_settings.CommPortText.trimmed().toInt();
+    if (m_overridePort >= 1 && m_overridePort <= LcdLink::PortCount) {
+        paths[m_overridePort - 1] = m_overridePath;
+        portNumber = m_overridePort;
+    }
+    m_link.setPortPaths(paths);
+    m_link.setPortNumber(portNumber);
+
+    // 4.-5. From here on a failing step is skipped.
+    m_link.openPort();
+    // 6. Check mark on the configured port, whether or not it opened.
+    setCheckedCom(portNumber >= 1 && portNumber <= LcdLink::PortCount ? portNumber : 0);
+    // 7. Find the module; the rest follows when the detection ends.
+    DetectLcd([this](bool) { finishStartup(); });
+}
+
+void MainController::finishStartup()
+{
+    // 8.-10. Folders of helper programs, the saved display mode and the
+    // interface statistics come with the screens that use them.
+    m_startupDone = true;
+    qCInfo(lcApp) << "Start-up finished, mode" << m_currentMode;
+    Q_EMIT startupFinished();
+}
+
+void MainController::shutdown()
+{
+    m_ini.WriteIni(QStringLiteral("Mode"), QStringLiteral("mode"), QString::number(m_currentMode));
+    m_ini.WriteIni(QStringLiteral("Settings"), QStringLiteral("CommPort"), m_link.CommPortText);
+    m_ini.WriteIni(QStringLiteral("Settings"), QStringLiteral("Backlight"),
+                   QString::number(m_sliderPosition));
+    Q_EMIT trayIconRemovalRequested();
+    m_link.closePort();
+}
+
+void MainController::DetectLcd(std::function<void(bool)> done)
+{
+    const quint64 id = ++m_detection;
+    m_link.LcdFound = false;
+    if (!m_link.writeRaw(modLcdFunc::DetectQuery())) {
+        // A closed port: the detection stops at its first write.
+        if (done)
+            done(false);
+        return;
+    }
+    m_link.WaitTicks(10, [this, id, done = std::move(done)] {
+        if (id != m_detection) {
+            if (done)
+                done(false);
+            return;
+        }
+        const bool found = m_link.LcdFound;
+        if (!found) {
+            setStatus(NotFoundStatus + QString::number(m_link.portNumber()));
+        } else {
+            setStatus(ConnectedStatus);
+            modLcdFunc::LcdCode41(m_link.LcdOut, 0);
+            m_link.SendLcd();
+            modLcdFunc::LcdCommand(m_link.LcdOut, 12);
+            m_link.SendLcd();
+            backlightOnClicked();
+            Q_EMIT minimiseRequested();
+        }
+        if (done)
+            done(found);
+    });
+}
+
+void MainController::comMenuClicked(int index)
+{
+    if (index < 1 || index > LcdLink::PortCount)
+        return;
+    m_link.closePort();
+    m_link.setPortNumber(index);
+    if (!m_link.openPort())
+        return; // silently: marks, status and saved port stay as they were
+    setCheckedCom(index);
+    DetectLcd([this, index](bool found) {
+        if (found)
+            m_link.CommPortText = QString::number(index);
+    });
+}
+
+void MainController::backlightOnClicked()
+{
+    modLcdFunc::LcdCommand(m_link.LcdOut, 20);
+    m_link.SendLcd();
+    setSliderEnabled(true);
+}
+
+void MainController::backlightOffClicked()
+{
+    modLcdFunc::LcdCommand(m_link.LcdOut, 21);
+    m_link.SendLcd();
+    setSliderEnabled(false);
+}
+
+void MainController::sliderMoved(int position)
+{
+    if (!m_sliderEnabled)
+        return;
+    position = std::clamp(position, 0, 254);
+    m_sliderPosition = position;
+    modLcdFunc::LcdBrightness(m_link.LcdOut, quint8(254 - position));
+    m_link.SendLcd();
+}
+
+void MainController::setStatus(const QString& text)
+{
+    m_status = text;
+    qCDebug(lcApp).noquote() << "Status:" << text;
+    Q_EMIT statusTextChanged(text);
+}
+
+void MainController::setCheckedCom(int index)
+{
+    m_checkedCom = index;
+    Q_EMIT comCheckChanged(index);
+}
+
+void MainController::setSliderEnabled(bool enabled)
+{
+    if (m_sliderEnabled == enabled)
+        return;
+    m_sliderEnabled = enabled;
+    Q_EMIT sliderEnabledChanged(enabled);
+}

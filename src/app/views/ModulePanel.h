@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QWidget>
+
+class PtyLcdModule;
+
+// Paints the simulated module as it looks: dots, backlight and brightness.
+class ModulePanel : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ModulePanel(PtyLcdModule& module, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    PtyLcdModule& m_module;
+};

@@ -1,0 +1,238 @@
+#include "app/views/frmMain.h"
+
+#include "app/MainController.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace {
+// Captions of the display modes, in mode order.
+const char* const ModeCaptions[8] = {"Large Characters Clock", "Time And Date", "CPU Info",
+                                     "Network Info",           "WinAmp Plugin", "Weather Station",
+                                     "Stock Quote",            "POP Email"};
+
+struct DialogInfo
+{
+    const char* name;
+    const char* caption;
+};
+const DialogInfo Dialogs[4] = {{"frmWorldTime", "World Time"},
+                               {"frmWeather", "Weather"},
+                               {"frmStock", "Stock"},
+                               {"frmAbout", "About BRELLIXV2"}};
+} // namespace
+
+frmMain::frmMain(MainController& controller, QWidget* parent)
+    : QMainWindow(parent), m_controller(controller)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(Caption);
+    buildUi();
+
+    connect(&controller, &MainController::statusTextChanged, m_panel1, &QLabel::setText);
+    connect(&controller, &MainController::comCheckChanged, this, [this](int index) {
+        for (int i = 0; i < 6; ++i)
+            m_mnuCOM[i]->setChecked(i + 1 == index);
+    });
+    connect(&controller, &MainController::sliderPositionChanged, this, [this](int position) {
+        const QSignalBlocker block(m_brightness); // restoring a position sends nothing
+        m_brightness->setValue(position);
+    });
+    connect(&controller, &MainController::sliderEnabledChanged, m_brightness,
+            &QWidget::setEnabled);
+    connect(&controller, &MainController::minimiseRequested, this, &QWidget::showMinimized);
+    connect(&controller, &MainController::messageShown, this,
+            [this](const QString& text, MessageIcon icon) { showMessage(text, int(icon)); });
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildUi()
+{
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setPointSize(mono.pointSize() + 2);
+    for (int i = 0; i < 4; ++i) {
+        auto* box = new QLineEdit(central);
+        box->setObjectName(QStringLiteral("txtLine%1").arg(i + 1));
+        box->setMaxLength(20);
+        box->setFont(mono);
+        box->setReadOnly(true);
+        box->setStyleSheet(QStringLiteral("background-color: rgb(128, 255, 128); color: black;"));
+        box->setMinimumWidth(QFontMetrics(mono).horizontalAdvance(QString(22, QLatin1Char('M'))));
+        layout->addWidget(box);
+        m_lines[i] = box;
+    }
+
+    m_moduleHolder = new QWidget(central);
+    m_moduleHolder->setLayout(new QVBoxLayout);
+    m_moduleHolder->layout()->setContentsMargins(0, 0, 0, 0);
+    m_moduleHolder->hide();
+    layout->addWidget(m_moduleHolder);
+
+    auto* row = new QHBoxLayout;
+    auto* frame2 = new QGroupBox(QStringLiteral("Display Options"), central);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    auto* modes = new QVBoxLayout(frame2);
+    auto* modeGroup = new QButtonGroup(this);
+    for (int i = 0; i < 8; ++i) {
+        auto* opt = new QRadioButton(QString::fromLatin1(ModeCaptions[i]), frame2);
+        opt->setObjectName(QStringLiteral("optDisplay%1").arg(i));
+        opt->setProperty("index", i);
+        modeGroup->addButton(opt, i);
+        modes->addWidget(opt);
+        m_optDisplay[i] = opt;
+    }
+    row->addWidget(frame2);
+
+    auto* frame1 = new QGroupBox(QStringLiteral("Backlight Control"), central);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* light = new QHBoxLayout(frame1);
+    auto* buttons = new QVBoxLayout;
+    m_optBLOff = new QRadioButton(QStringLiteral("OFF"), frame1);
+    m_optBLOff->setObjectName(QStringLiteral("optBLOff"));
+    m_optBLOn = new QRadioButton(QStringLiteral("ON"), frame1);
+    m_optBLOn->setObjectName(QStringLiteral("optBLOn"));
+    auto* lightGroup = new QButtonGroup(this);
+    lightGroup->addButton(m_optBLOff);
+    lightGroup->addButton(m_optBLOn);
+    buttons->addWidget(m_optBLOff);
+    buttons->addWidget(m_optBLOn);
+    buttons->addStretch();
+    light->addLayout(buttons);
+    m_brightness = new QSlider(Qt::Vertical, frame1);
+    m_brightness->setObjectName(QStringLiteral("Brightness"));
+    m_brightness->setRange(0, 254);
+    m_brightness->setInvertedAppearance(true); // 0 at the top
+    m_brightness->setToolTip(QStringLiteral("Brightness: top is brightest"));
+    light->addWidget(m_brightness);
+    row->addWidget(frame1);
+    layout->addLayout(row);
+
+    m_chkRWSU = new QCheckBox(QStringLiteral("Run BRELLIXV2 on Windows Startup"), central);
+    m_chkRWSU->setObjectName(QStringLiteral("chkRWSU"));
+    layout->addWidget(m_chkRWSU);
+    setCentralWidget(central);
+
+    auto* status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    QFont statusFont(QStringLiteral("Bookman Old Style"));
+    statusFont.setStyleHint(QFont::Serif);
+    m_panel1 = new QLabel(m_controller.statusText(), status);
+    m_panel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    m_panel2 = new QLabel(QStringLiteral("System Time"), status);
+    m_panel2->setObjectName(QStringLiteral("StatusBar1Panel2"));
+    for (QLabel* p : {m_panel1, m_panel2}) {
+        p->setFont(statusFont);
+        p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        status->addWidget(p, 1);
+    }
+    setStatusBar(status);
+
+    QMenu* config = menuBar()->addMenu(QStringLiteral("&Configuration"));
+    config->setObjectName(QStringLiteral("mnuConfig"));
+    const char* const configItems[3][2] = {{"mnuWorldTime", "World &Time"},
+                                           {"mnuWeather", "&Weather"},
+                                           {"mnuStock", "&Stock"}};
+    for (int i = 0; i < 3; ++i) {
+        QAction* a = config->addAction(QString::fromLatin1(configItems[i][1]));
+        a->setObjectName(QString::fromLatin1(configItems[i][0]));
+        const QString dialogName = QString::fromLatin1(Dialogs[i].name);
+        connect(a, &QAction::triggered, this, [this, dialogName] { showDialog(dialogName); });
+    }
+    QMenu* comm = menuBar()->addMenu(QStringLiteral("C&ommunition"));
+    comm->setObjectName(QStringLiteral("mnuComm"));
+    for (int i = 1; i <= 6; ++i) {
+        QAction* a = comm->addAction(QStringLiteral("COM%1").arg(i));
+        a->setObjectName(QStringLiteral("mnuCOM%1").arg(i));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, i, a] {
+            // The check marks follow the controller, not the click.
+            a->setChecked(m_controller.checkedComItem() == i);
+            m_controller.comMenuClicked(i);
+        });
+        m_mnuCOM[i - 1] = a;
+    }
+    QAction* about = menuBar()->addAction(QStringLiteral("&About"));
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    connect(about, &QAction::triggered, this, [this] { showDialog(QStringLiteral("frmAbout")); });
+
+    connect(m_optBLOn, &QRadioButton::clicked, &m_controller, &MainController::backlightOnClicked);
+    connect(m_optBLOff, &QRadioButton::clicked, &m_controller,
+            &MainController::backlightOffClicked);
+    connect(m_brightness, &QSlider::valueChanged, &m_controller, &MainController::sliderMoved);
+}
+
+void frmMain::setModulePanel(QWidget* panel)
+{
+    m_moduleHolder->layout()->addWidget(panel);
+    m_moduleHolder->show();
+}
+
+QDialog* frmMain::dialog(const QString& name)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (name != QLatin1String(Dialogs[i].name))
+            continue;
+        if (!m_dialogs[i]) {
+            auto* d = new QDialog(this);
+            d->setObjectName(name);
+            d->setWindowTitle(QString::fromLatin1(Dialogs[i].caption));
+            auto* l = new QVBoxLayout(d);
+            l->addWidget(new QLabel(QStringLiteral("This dialog is not available yet."), d));
+            m_dialogs[i] = d;
+        }
+        return m_dialogs[i];
+    }
+    return nullptr;
+}
+
+void frmMain::showDialog(const QString& name)
+{
+    if (QDialog* d = dialog(name)) {
+        d->show(); // modeless: the main window stays usable
+        d->raise();
+        d->activateWindow();
+    }
+}
+
+void frmMain::showMessage(const QString& text, int icon)
+{
+    // Modal for the user, but no nested event loop: ticks keep running.
+    auto* box = new QMessageBox(this);
+    box->setWindowTitle(MainController::ApplicationTitle);
+    box->setText(text);
+    box->setIcon(icon == int(MessageIcon::Critical)      ? QMessageBox::Critical
+                 : icon == int(MessageIcon::Exclamation) ? QMessageBox::Warning
+                                                         : QMessageBox::Information);
+    box->setStandardButtons(QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->open();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (!m_shutDown) {
+        m_shutDown = true;
+        m_controller.shutdown();
+    }
+    event->accept();
+}

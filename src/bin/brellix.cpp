@@ -1,0 +1,55 @@
+// brellix: the desktop program with its window and tray.
+#include "app/CommandLine.h"
+#include "app/MainController.h"
+#include "app/views/ModulePanel.h"
+#include "app/views/frmMain.h"
+#include "platform/Clock.h"
+#include "platform/modINI.h"
+#include "sim/PtyLcdModule.h"
+
+#include <QApplication>
+#include <QTextStream>
+#include <memory>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    CommandLine options;
+    QString text;
+    switch (CommandLine::parse(app.arguments(),
+                               QStringLiteral("Brellix: keeps a 20x4 serial LCD module filled."),
+                               &options, &text)) {
+    case CommandLine::Outcome::ExitOk:
+        QTextStream(stdout) << text;
+        return 0;
+    case CommandLine::Outcome::UsageError:
+        QTextStream(stderr) << text;
+        return 2;
+    case CommandLine::Outcome::Run:
+        break;
+    }
+
+    SystemClock clock;
+    MainController controller(modINI::locate(options.configPath), clock);
+
+    std::unique_ptr<PtyLcdModule> sim;
+    if (options.simulate) {
+        sim = std::make_unique<PtyLcdModule>();
+        QString error;
+        if (!sim->open(&error)) {
+            QTextStream(stderr) << "brellix: cannot start the simulated module: " << error << "\n";
+            return 1;
+        }
+        controller.overridePort(1, sim->slavePath());
+    }
+
+    frmMain window(controller);
+    if (sim)
+        window.setModulePanel(new ModulePanel(*sim));
+    if (options.systray)
+        window.showMinimized();
+    else
+        window.show();
+    controller.startup();
+    return app.exec();
+}

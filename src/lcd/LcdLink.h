@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <array>
+#include <functional>
+
+// The serial connection to the module: the port behind COM1..COM6, the one
+// output buffer LcdOut, sends, the detection answer and short waits.
+// Everything runs on the main thread's event loop; nothing here blocks.
+class LcdLink : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int PortCount = 6;
+    // Length of one wait tick. The detection waits 10 ticks for the module's
+    // answer, which must be at least ~0.1 s.
+    static constexpr int TickMs = 15;
+
+    explicit LcdLink(QObject* parent = nullptr);
+    ~LcdLink() override;
+
+    // The output buffer every builder of modLcdFunc fills.
+    QByteArray LcdOut;
+    // Set by the receive handler when an arrival begins with 0x65.
+    bool LcdFound = false;
+    // Number of the port where the module last answered ("1".."6"); saved at exit.
+    QString CommPortText = QStringLiteral("1");
+
+    // Device path behind each COM number (index 0 = COM1).
+    void setPortPaths(const std::array<QString, PortCount>& paths) { m_paths = paths; }
+    QString portPath(int portNumber) const;
+    void setSettings(const QString& settings) { m_settings = settings; }
+    QString settings() const { return m_settings; }
+    void setPortNumber(int portNumber) { m_portNumber = portNumber; }
+    int portNumber() const { return m_portNumber; }
+
+    // Opens the configured port; false (and the port stays closed) when the
+    // settings string is invalid or the device cannot be opened.
+    bool openPort();
+    void closePort();
+    bool isOpen() const { return m_port.isOpen(); }
+
+    // Writes LcdOut as one write when the port is open; drops it otherwise.
+    void SendLcd();
+    // Writes bytes straight to the port (detection query, glyph upload).
+    // False when the port is closed or the write failed.
+    bool writeRaw(const QByteArray& bytes);
+
+    // Calls done after count ticks while the event loop keeps running. Each
+    // wait has its own timer, so two waits never disturb each other; a wait
+    // ends with the link.
+    void WaitTicks(int count, std::function<void()> done);
+
+Q_SIGNALS:
+    // Every write that reached the port, one signal per write.
+    void sent(const QByteArray& bytes);
+    // The device went away or a write failed: the port has been closed.
+    void portLost(int portNumber);
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    bool write(const QByteArray& bytes);
+
+    QSerialPort m_port;
+    std::array<QString, PortCount> m_paths;
+    QString m_settings = QStringLiteral("9600,n,8,1");
+    int m_portNumber = 1;
+};

@@ -1,0 +1,7 @@
+#include "platform/Logging.h"
+
+Q_LOGGING_CATEGORY(lcLink, "brellix.link")
+Q_LOGGING_CATEGORY(lcSettings, "brellix.settings")
+Q_LOGGING_CATEGORY(lcApp, "brellix.app")
+Q_LOGGING_CATEGORY(lcScreens, "brellix.screens")
+Q_LOGGING_CATEGORY(lcPlatform, "brellix.platform")
