@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserMessage.h"
+#include "platform/UserMessage.h"
 #include "lcd/LcdLink.h"
 #include "platform/AppSettings.h"
 #include "platform/modINI.h"
