@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 // A display mode's screen as the scheduler sees it. Screens compose the four
 // ScreenLines (or draw on the module themselves, the large clock); they never
 // call WriteLines, the scheduler does that after show().
@@ -11,4 +13,12 @@ public:
     virtual void enter() {}
     // One refresh.
     virtual void show() = 0;
+    // A refresh that may have to wait (a download): done runs when the lines
+    // are composed. The scheduler ignores a done that comes after the user
+    // chose another mode.
+    virtual void refresh(std::function<void()> done)
+    {
+        show();
+        done();
+    }
 };
