@@ -1,0 +1,323 @@
+#include "platform/modINI.h"
+
+#include "platform/Logging.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <array>
+
+namespace {
+
+// Bytes 0x80..0x9F of Windows-1252; older installs wrote the file in that
+// code page, and plain Latin-1 would turn e.g. "Š" into a control character.
+constexpr std::array<char16_t, 32> Cp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString decodeLine(QByteArrayView bytes)
+{
+    if (bytes.isValidUtf8())
+        return QString::fromUtf8(bytes);
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        text[i] = (b >= 0x80 && b <= 0x9F) ? QChar(Cp1252High[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+// The profile calls compare names without regard to case, but only for
+// ASCII letters; QString's own case folding would go further than that.
+bool sameName(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode();
+        char16_t y = b[i].unicode();
+        if (x >= 'A' && x <= 'Z')
+            x += 'a' - 'A';
+        if (y >= 'A' && y <= 'Z')
+            y += 'a' - 'A';
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+struct Line
+{
+    enum Kind { Blank, Comment, Section, Key, Other };
+
+    QByteArray raw; // as in the file, without the line break
+    QByteArray eol; // "\n", "\r\n", or empty on an unterminated last line
+    Kind kind = Other;
+    QString name;  // section or key, trimmed
+    QString value; // trimmed
+};
+
+void classify(Line& line, QByteArrayView content)
+{
+    const QString text = decodeLine(content).trimmed();
+    if (text.isEmpty()) {
+        line.kind = Line::Blank;
+    } else if (text.startsWith(u';') || text.startsWith(u'#')) {
+        line.kind = Line::Comment;
+    } else if (text.startsWith(u'[')) {
+        const qsizetype close = text.lastIndexOf(u']');
+        if (close > 0) {
+            line.kind = Line::Section;
+            line.name = text.mid(1, close - 1).trimmed();
+        }
+    } else if (const qsizetype eq = text.indexOf(u'='); eq > 0) {
+        line.kind = Line::Key;
+        line.name = text.left(eq).trimmed();
+        line.value = text.mid(eq + 1).trimmed();
+    }
+}
+
+QList<Line> parse(const QByteArray& bytes)
+{
+    QList<Line> lines;
+    qsizetype pos = 0;
+    while (pos < bytes.size()) {
+        Line line;
+        qsizetype end = bytes.indexOf('\n', pos);
+        if (end < 0) {
+            line.raw = bytes.mid(pos);
+            pos = bytes.size();
+        } else {
+            line.raw = bytes.mid(pos, end - pos);
+            line.eol = "\n";
+            pos = end + 1;
+            if (line.raw.endsWith('\r')) {
+                line.raw.chop(1);
+                line.eol = "\r\n";
+            }
+        }
+        QByteArrayView content(line.raw);
+        if (lines.isEmpty() && content.startsWith("\xEF\xBB\xBF"))
+            content = content.sliced(3); // kept in raw, ignored for meaning
+        classify(line, content);
+        lines.append(std::move(line));
+    }
+    return lines;
+}
+
+enum class Loaded { Ok, Missing, Failed };
+
+Loaded loadFile(const QString& path, QByteArray& bytes)
+{
+    bytes.clear();
+    QFile file(path);
+    if (!file.exists())
+        return Loaded::Missing;
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcSettings).noquote()
+            << "cannot read settings file" << path << "-" << file.errorString();
+        return Loaded::Failed;
+    }
+    // Read one byte more than allowed so that an oversize file (or one with
+    // no size, like a pipe) is caught without reading all of it.
+    bytes = file.read(modINI::MaxFileSize + 1);
+    if (bytes.size() > modINI::MaxFileSize) {
+        qCWarning(lcSettings).noquote() << "settings file" << path << "is larger than"
+                                        << modINI::MaxFileSize << "bytes; ignoring it";
+        bytes.clear();
+        return Loaded::Failed;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        qCWarning(lcSettings).noquote()
+            << "cannot read settings file" << path << "-" << file.errorString();
+        bytes.clear();
+        return Loaded::Failed;
+    }
+    return Loaded::Ok;
+}
+
+QString where(const QString& section, const QString& key)
+{
+    return u'[' + section + QLatin1String("] ") + key;
+}
+
+bool hasLineBreak(QStringView s)
+{
+    return s.contains(u'\n') || s.contains(u'\r');
+}
+
+// Names that would not read back as the same name once written.
+bool validSection(const QString& s)
+{
+    return !s.isEmpty() && s.trimmed() == s && !hasLineBreak(s) && !s.contains(u']');
+}
+
+bool validKey(const QString& k)
+{
+    return !k.isEmpty() && k.trimmed() == k && !hasLineBreak(k) && !k.contains(u'=') &&
+           !k.startsWith(u';') && !k.startsWith(u'#') && !k.startsWith(u'[');
+}
+
+Line newLine(const QString& text, const QByteArray& eol)
+{
+    Line line;
+    line.raw = text.toUtf8();
+    line.eol = eol;
+    return line;
+}
+
+} // namespace
+
+modINI::modINI(QString filePath) : m_path(std::move(filePath)) {}
+
+QString modINI::path() const
+{
+    return m_path;
+}
+
+QString modINI::ReadIni(const QString& section, const QString& key) const
+{
+    QByteArray bytes;
+    if (loadFile(m_path, bytes) != Loaded::Ok)
+        return {};
+
+    bool inSection = false;
+    for (const Line& line : parse(bytes)) {
+        if (line.kind == Line::Section) {
+            if (inSection)
+                break; // only the first section of that name counts
+            inSection = sameName(line.name, section);
+        } else if (inSection && line.kind == Line::Key && sameName(line.name, key)) {
+            QString value = line.value;
+            if (value.size() > MaxValueLength) {
+                value.truncate(MaxValueLength);
+                if (value.back().isHighSurrogate())
+                    value.chop(1); // never hand out half a character
+            }
+            return value;
+        }
+    }
+    return {};
+}
+
+bool modINI::WriteIni(const QString& section, const QString& key, const QString& value)
+{
+    if (!validSection(section) || !validKey(key)) {
+        qCWarning(lcSettings).noquote() << "not writing" << where(section, key)
+                                        << "to" << m_path << "- unusable section or key name";
+        return false;
+    }
+    if (hasLineBreak(value)) {
+        qCWarning(lcSettings).noquote()
+            << "not writing" << where(section, key) << "to" << m_path
+            << "- the value has a line break";
+        return false;
+    }
+
+    QByteArray before;
+    if (loadFile(m_path, before) == Loaded::Failed)
+        return false; // rewriting what we could not read would lose it
+
+    QList<Line> lines = parse(before);
+    QByteArray eol = "\n";
+    for (const Line& line : lines) {
+        if (!line.eol.isEmpty()) {
+            eol = line.eol;
+            break;
+        }
+    }
+
+    qsizetype header = -1;
+    qsizetype lastKey = -1;
+    qsizetype found = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Line& line = lines[i];
+        if (line.kind == Line::Section) {
+            if (header >= 0)
+                break;
+            if (sameName(line.name, section))
+                header = lastKey = i;
+        } else if (header >= 0 && line.kind == Line::Key) {
+            lastKey = i;
+            if (found < 0 && sameName(line.name, key))
+                found = i;
+        }
+    }
+
+    if (found >= 0) {
+        Line& line = lines[found];
+        line.raw = (line.name + u'=' + value).toUtf8(); // the file's spelling of the key
+    } else if (header >= 0) {
+        if (lines[lastKey].eol.isEmpty())
+            lines[lastKey].eol = eol;
+        lines.insert(lastKey + 1, newLine(key + u'=' + value, eol));
+    } else {
+        if (!lines.isEmpty()) {
+            if (lines.back().eol.isEmpty())
+                lines.back().eol = eol;
+            if (lines.back().kind != Line::Blank)
+                lines.append(newLine({}, eol));
+        }
+        lines.append(newLine(u'[' + section + u']', eol));
+        lines.append(newLine(key + u'=' + value, eol));
+    }
+
+    QByteArray after;
+    after.reserve(before.size() + key.size() + value.size() + section.size() + 8);
+    for (const Line& line : lines)
+        after += line.raw + line.eol;
+    if (after == before)
+        return true;
+
+    const QFileInfo info(m_path);
+    if (!QDir().mkpath(info.absolutePath())) {
+        qCWarning(lcSettings).noquote()
+            << "cannot create the folder for the settings file" << m_path;
+        return false;
+    }
+    // Written to a temporary file and renamed over the old one, so a crash or
+    // a full disk leaves either the old or the new file, never half of one.
+    QSaveFile out(m_path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(after) != after.size()) {
+        qCWarning(lcSettings).noquote()
+            << "cannot write settings file" << m_path << "-" << out.errorString();
+        out.cancelWriting();
+        return false;
+    }
+    if (!out.commit()) {
+        qCWarning(lcSettings).noquote()
+            << "cannot write settings file" << m_path << "-" << out.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString modINI::AppFolder()
+{
+    if (!QCoreApplication::instance())
+        return {};
+    QString folder = QCoreApplication::applicationDirPath();
+    if (folder.isEmpty())
+        return {};
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
+
+QString modINI::locate(const QString& configOption)
+{
+    if (!configOption.isEmpty())
+        return configOption;
+    const QString folder = AppFolder();
+    const QString portable = folder + QLatin1String("brellix.ini");
+    if (!folder.isEmpty() && QFileInfo(portable).isFile())
+        return portable;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1String("/brellix/brellix.ini");
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+// brellix.ini, read and written with the rules of the Windows private-profile
+// calls the users' files were made with, so old files keep working unchanged.
+// Every call goes to the file itself: the dialogs and the main window share it.
+class modINI
+{
+public:
+    explicit modINI(QString filePath);
+
+    QString path() const;
+
+    // Empty when the file, section or key is missing or the value is empty.
+    // Names match ASCII case-insensitively; values come back trimmed and cut
+    // to MaxValueLength characters.
+    QString ReadIni(const QString& section, const QString& key) const;
+
+    // Creates what is missing and leaves every other byte of the file as it
+    // was. False (and a warning) when the value cannot be stored; the old
+    // file is then untouched.
+    bool WriteIni(const QString& section, const QString& key, const QString& value);
+
+    // Folder of the executable, ending in "/"; empty before the application
+    // object exists.
+    static QString AppFolder();
+
+    // --config FILE if given; else brellix.ini beside the executable when
+    // present (portable use); else ~/.config/brellix/brellix.ini.
+    static QString locate(const QString& configOption);
+
+    static constexpr int MaxValueLength = 254;
+    static constexpr qint64 MaxFileSize = 1024 * 1024;
+
+private:
+    QString m_path;
+};
