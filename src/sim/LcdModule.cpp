@@ -1,0 +1,400 @@
+#include "sim/LcdModule.h"
+
+#include "sim/LcdFont.h"
+#include "sim/SimLogging.h"
+
+#include <QColor>
+
+#include <algorithm>
+#include <bit>
+
+namespace {
+
+constexpr quint8 Prefix = 0xFE;
+constexpr quint8 Space = 0x20;
+constexpr int GlyphBytes = 64;
+
+// Bytes that follow FE xx; -1 marks a command the module does not know.
+// Length, not content, ends a sequence: FE 28 FE is a brightness of 254.
+int argumentCount(quint8 command)
+{
+    switch (command) {
+    case 0x01:
+    case 0x02:
+    case 0x03:
+    case 0x04:
+    case 0x05:
+    case 0x06:
+    case 0x07:
+    case 0x08:
+    case 0x09:
+    case 0x10:
+        return 0;
+    case 0x28:
+    case 0x29:
+    case 0x2D:
+    case 0x2E:
+        return 1;
+    case 0x32:
+    case 0x34:
+        return 2;
+    case 0x64:
+        return GlyphBytes;
+    default:
+        return -1;
+    }
+}
+
+// Large digits, 3 wide and 4 tall. '#' is a full block; '_' uses the
+// underscore's bottom dot row as a half-height bar, since the custom
+// characters belong to the program.
+constexpr std::array<std::array<const char*, 4>, 10> LargeDigits{{
+    {{"###", "# #", "# #", "###"}},
+    {{"## ", " # ", " # ", "###"}},
+    {{"###", "__#", "#  ", "###"}},
+    {{"###", "__#", "  #", "###"}},
+    {{"# #", "#_#", "  #", "  #"}},
+    {{"###", "#__", "  #", "###"}},
+    {{"#  ", "#__", "# #", "###"}},
+    {{"###", "  #", "  #", "  #"}},
+    {{"###", "#_#", "# #", "###"}},
+    {{"###", "#_#", "  #", "  #"}},
+}};
+
+constexpr std::array<int, 4> LargeDigitColumns{1, 5, 11, 15};
+
+// A readable stand-in for a custom character, from where its dots are.
+QChar customSymbol(const std::array<quint8, 8>& rows)
+{
+    int lit = 0;
+    bool top = false, bottom = false, left = false, right = false;
+    for (int r = 0; r < 8; ++r) {
+        const quint8 bits = rows[r] & 0x1F;
+        lit += std::popcount(bits);
+        (r < 4 ? top : bottom) |= bits != 0;
+        left |= (bits & 0x18) != 0;  // columns 0-1
+        right |= (bits & 0x03) != 0; // columns 3-4
+    }
+    if (lit == 0)
+        return QLatin1Char(' ');
+    if (lit == 40)
+        return QChar(0x2588); // █
+    if (!bottom)
+        return QChar(0x2580); // ▀
+    if (!top)
+        return QChar(0x2584); // ▄
+    if (!right)
+        return QChar(0x258C); // ▌
+    if (!left)
+        return QChar(0x2590); // ▐
+    return QChar(0x2592);     // ▒
+}
+
+QColor mix(const QColor& a, const QColor& b, double t)
+{
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
+                            float(a.greenF() + (b.greenF() - a.greenF()) * t),
+                            float(a.blueF() + (b.blueF() - a.blueF()) * t));
+}
+
+void fill(QImage& image, int x, int y, int w, int h, QRgb colour)
+{
+    for (int yy = y; yy < y + h; ++yy) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(yy));
+        std::fill(line + x, line + x + w, colour);
+    }
+}
+
+} // namespace
+
+LcdModule::LcdModule()
+{
+    reset();
+}
+
+void LcdModule::reset()
+{
+    m_cells.fill(Space);
+    for (auto& g : m_glyphs)
+        g.fill(0);
+    m_row = m_column = 0;
+    m_backlight = true;
+    m_brightness = 255;
+    m_code41 = 0;
+    m_largeDigitsReady = false;
+    m_state = ParseState::Text;
+    m_arguments.clear();
+    bump();
+}
+
+QByteArray LcdModule::feed(const QByteArray& bytes)
+{
+    QByteArray reply;
+    for (const char c : bytes) {
+        const auto byte = quint8(c);
+        switch (m_state) {
+        case ParseState::Text:
+            handleText(byte);
+            break;
+        case ParseState::Command:
+            startCommand(byte);
+            if (m_state == ParseState::Text && m_needed == 0)
+                runCommand(reply);
+            break;
+        case ParseState::Arguments:
+            m_arguments.append(char(byte));
+            if (m_arguments.size() == m_needed) {
+                m_state = ParseState::Text;
+                runCommand(reply);
+            }
+            break;
+        }
+    }
+    return reply;
+}
+
+void LcdModule::handleText(quint8 byte)
+{
+    switch (byte) {
+    case Prefix:
+        m_state = ParseState::Command;
+        return;
+    case 0x0B:
+        m_row = m_column = 0;
+        return;
+    case 0x0D:
+        for (int i = 0; i < int(m_cells.size()); ++i)
+            setCell(i / Columns, i % Columns, Space);
+        m_row = m_column = 0;
+        return;
+    default:
+        break;
+    }
+    // 0-7 are the custom characters; other control codes (0x08 and 0x0C
+    // included) have no effect on this module.
+    if (byte < 0x08 || byte >= Space)
+        put(byte);
+}
+
+void LcdModule::startCommand(quint8 command)
+{
+    m_command = command;
+    m_arguments.clear();
+    m_needed = argumentCount(command);
+    if (m_needed < 0) {
+        qCDebug(lcSim) << "ignoring unknown command FE" << Qt::hex << command;
+        m_state = ParseState::Text;
+    } else {
+        m_state = m_needed == 0 ? ParseState::Text : ParseState::Arguments;
+    }
+}
+
+void LcdModule::runCommand(QByteArray& reply)
+{
+    const auto arg = [this](int i) { return quint8(m_arguments.at(i)); };
+    switch (m_command) {
+    case 0x06:
+    case 0x07:
+        if (m_backlight != (m_command == 0x06)) {
+            m_backlight = m_command == 0x06;
+            bump();
+        }
+        break;
+    case 0x09:
+        m_largeDigitsReady = true;
+        break;
+    case 0x10:
+        reply += m_detectionReply;
+        break;
+    case 0x28:
+        if (m_brightness != arg(0)) {
+            m_brightness = arg(0);
+            bump();
+        }
+        break;
+    case 0x29:
+        m_code41 = arg(0);
+        break;
+    case 0x2D:
+        if (arg(0) < Rows) {
+            m_row = arg(0);
+            m_column = 0;
+        } else {
+            qCDebug(lcSim) << "line out of range:" << arg(0);
+        }
+        break;
+    case 0x2E:
+        if (arg(0) < Columns) {
+            for (int r = 0; r < Rows; ++r)
+                setCell(r, arg(0), Space);
+        } else {
+            qCDebug(lcSim) << "column out of range:" << arg(0);
+        }
+        break;
+    case 0x32:
+        if (arg(0) < Rows && arg(1) < Columns) {
+            m_row = arg(0);
+            m_column = arg(1);
+        } else {
+            qCDebug(lcSim) << "cursor out of range:" << arg(0) << arg(1);
+        }
+        break;
+    case 0x34:
+        if (arg(0) >= '0' && arg(0) <= '3' && arg(1) >= '0' && arg(1) <= '9')
+            drawLargeDigit(arg(0) - '0', arg(1) - '0');
+        else
+            qCDebug(lcSim) << "large digit out of range:" << arg(0) << arg(1);
+        break;
+    case 0x64: {
+        bool changed = false;
+        for (int i = 0; i < GlyphBytes; ++i) {
+            const quint8 bits = arg(i) & 0x1F;
+            quint8& slot = m_glyphs[i / 8][i % 8];
+            changed |= slot != bits;
+            slot = bits;
+        }
+        if (changed)
+            bump();
+        break;
+    }
+    default: // 01-05 and the FE 08 upload trailer: accepted, nothing to show
+        break;
+    }
+}
+
+void LcdModule::put(quint8 code)
+{
+    setCell(m_row, m_column, code);
+    if (++m_column == Columns) {
+        m_column = 0;
+        m_row = (m_row + 1) % Rows;
+    }
+}
+
+void LcdModule::setCell(int row, int column, quint8 code)
+{
+    quint8& cell = m_cells[row * Columns + column];
+    if (cell != code) {
+        cell = code;
+        bump();
+    }
+}
+
+int LcdModule::largeDigitColumn(int position)
+{
+    return position >= 0 && position < 4 ? LargeDigitColumns[position] : -1;
+}
+
+void LcdModule::drawLargeDigit(int position, int digit)
+{
+    const int left = LargeDigitColumns[position];
+    for (int r = 0; r < Rows; ++r) {
+        const char* pattern = LargeDigits[digit][r];
+        for (int c = 0; c < 3; ++c) {
+            const char p = pattern[c];
+            setCell(r, left + c, p == '#' ? BlockCode : quint8(p));
+        }
+    }
+}
+
+QByteArray LcdModule::line(int row) const
+{
+    if (row < 0 || row >= Rows)
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(m_cells.data()) + row * Columns, Columns);
+}
+
+std::array<quint8, 8> LcdModule::glyph(int code) const
+{
+    if (code < 0 || code > 7)
+        return {};
+    return m_glyphs[code];
+}
+
+QStringList LcdModule::textLines() const
+{
+    QStringList lines;
+    for (int r = 0; r < Rows; ++r) {
+        QString text;
+        text.reserve(Columns);
+        for (const char c : line(r)) {
+            const auto code = quint8(c);
+            if (code < 8)
+                text += customSymbol(m_glyphs[code]);
+            else if (code >= Space && code < 0x7F)
+                text += QLatin1Char(char(code));
+            else if (code == DegreeCode)
+                text += QChar(0x00B0);
+            else if (code == BlockCode)
+                text += QChar(0x2588);
+            else
+                text += QChar(QChar::ReplacementCharacter);
+        }
+        lines << text;
+    }
+    return lines;
+}
+
+QString LcdModule::dump() const
+{
+    QString out;
+    for (int r = 0; r < Rows; ++r) {
+        out += QLatin1Char('|');
+        for (const char c : line(r)) {
+            const auto code = quint8(c);
+            if (code >= Space && code < 0x7F && code != '{')
+                out += QLatin1Char(char(code));
+            else
+                out += QStringLiteral("{%1}").arg(code);
+        }
+        out += QLatin1String("|\n");
+    }
+    out += QStringLiteral("backlight %1, brightness %2, cursor %3,%4, code41 %5, large digits %6\n")
+               .arg(m_backlight ? QLatin1String("on") : QLatin1String("off"))
+               .arg(m_brightness)
+               .arg(m_row)
+               .arg(m_column)
+               .arg(m_code41)
+               .arg(m_largeDigitsReady ? QLatin1String("ready") : QLatin1String("not prepared"));
+    return out;
+}
+
+QImage LcdModule::render(int dotSize) const
+{
+    const int dot = std::max(1, dotSize);
+    const int gap = std::max(1, dot / 3);
+    const int charGap = dot;
+    const int margin = 2 * dot;
+    const int cellW = 5 * dot + 4 * gap;
+    const int cellH = 8 * dot + 7 * gap;
+    QImage image(2 * margin + Columns * cellW + (Columns - 1) * charGap,
+                 2 * margin + Rows * cellH + (Rows - 1) * charGap, QImage::Format_RGB32);
+
+    // A yellow-green positive panel: the backlight lights the glass, the
+    // brightness level scales it, and the dots stay dark either way.
+    const QColor unlitPanel(78, 88, 60);
+    const QColor litPanel(150, 205, 60);
+    const double level = m_backlight ? 0.3 + 0.7 * m_brightness / 255.0 : 0.0;
+    const QColor panel = mix(unlitPanel, litPanel, level);
+    const QColor ink(20, 30, 14);
+    const QRgb dotOn = mix(panel, ink, 0.85).rgb();
+    const QRgb dotOff = mix(panel, ink, 0.12).rgb();
+    image.fill(panel.rgb());
+
+    for (int r = 0; r < Rows; ++r) {
+        for (int c = 0; c < Columns; ++c) {
+            const quint8 code = m_cells[r * Columns + c];
+            const LcdFont::Rows rows = code < 8 ? m_glyphs[code] : LcdFont::rows(code);
+            const int x0 = margin + c * (cellW + charGap);
+            const int y0 = margin + r * (cellH + charGap);
+            for (int dy = 0; dy < 8; ++dy) {
+                for (int dx = 0; dx < 5; ++dx) {
+                    const bool on = rows[dy] & (0x10 >> dx);
+                    fill(image, x0 + dx * (dot + gap), y0 + dy * (dot + gap), dot, dot,
+                         on ? dotOn : dotOff);
+                }
+            }
+        }
+    }
+    return image;
+}
