@@ -1,0 +1,25 @@
+#include "screens/time/LineWriter.h"
+
+#include "lcd/LcdLink.h"
+#include "lcd/modLcdFunc.h"
+#include "screens/time/ScreenLines.h"
+
+void LineWriter::WriteLines()
+{
+    modLcdFunc::LcdCommand(m_link.LcdOut, 11);
+    m_link.SendLcd();
+    for (int i = 0; i < ScreenLines::Count; ++i) {
+        // Module codes go out as they are; the lines are already cut to 20.
+        m_link.LcdOut = m_lines.line(i);
+        m_link.SendLcd();
+        SendSpaces(ScreenLines::Width - int(m_lines.line(i).size()));
+    }
+}
+
+void LineWriter::SendSpaces(int count)
+{
+    for (int i = 0; i < count; ++i) {
+        m_link.LcdOut = QByteArray(1, ' ');
+        m_link.SendLcd();
+    }
+}
