@@ -45,6 +45,7 @@ int main(int argc, char* argv[])
                      });
 
     std::unique_ptr<PtyLcdModule> sim;
+    QTextStream screenOut(stdout);
     std::unique_ptr<TerminalView> view;
     if (options.simulate) {
         sim = std::make_unique<PtyLcdModule>();
@@ -55,7 +56,8 @@ int main(int argc, char* argv[])
             return 1;
         }
         controller.overridePort(1, sim->slavePath());
-        view = std::make_unique<TerminalView>(sim->module(), stdout);
+        view = std::make_unique<TerminalView>(sim->module(), screenOut,
+                                              TerminalView::modeFor(stdout));
         QObject::connect(sim.get(), &PtyLcdModule::screenChanged, view.get(),
                          &TerminalView::scheduleRedraw);
     }
@@ -64,6 +66,8 @@ int main(int argc, char* argv[])
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, [&](int) {
         controller.shutdown();
+        if (view)
+            view->finishPending();
         app.quit();
     });
 

@@ -121,7 +121,7 @@ private Q_SLOTS:
         auto* on = w.findChild<QRadioButton*>(QStringLiteral("optBLOn"));
         QTest::mouseClick(off, Qt::LeftButton);
         QVERIFY(!slider->isEnabled());
-        QTest::mouseClick(on, Qt::LeftButton);
+        QTest::mouseClick(on, Qt::LeftButton, {}, QPoint(5, on->height() / 2));
         QVERIFY(slider->isEnabled());
         slider->setValue(0);
         const QByteArray wire = hex("fe07fe06fe28fe");
