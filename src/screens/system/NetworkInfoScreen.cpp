@@ -1,0 +1,81 @@
+#include "screens/system/NetworkInfoScreen.h"
+
+#include "lcd/ModuleCodec.h"
+#include "platform/InternetState.h"
+#include "screens/system/CIpHelper.h"
+#include "screens/time/ScreenLines.h"
+
+#include <QLocale>
+
+namespace {
+std::unique_ptr<HostLookup> orSystem(std::unique_ptr<HostLookup> host)
+{
+    return host ? std::move(host) : std::make_unique<LinuxHostLookup>();
+}
+
+QByteArray rateLine(const char* caption, qint64 octets)
+{
+    return QByteArray(caption) +
+           ModuleCodec::fromUnicode(NetworkInfoScreen::RateText(octets, QLocale().decimalPoint())) +
+           QByteArray(" kbps");
+}
+} // namespace
+
+NetworkInfoScreen::NetworkInfoScreen(ScreenLines& lines, MessageSink& messages,
+                                     InternetState& internet, CIpHelper& ipHelper,
+                                     std::unique_ptr<HostLookup> host)
+    : m_lines(lines), m_internet(internet), m_ipHelper(ipHelper), m_host(orSystem(std::move(host))),
+      m_ipMod(messages, *m_host)
+{
+}
+
+NetworkInfoScreen::~NetworkInfoScreen() = default;
+
+// +--------------------+
+// |myhost              |
+// |6 192.168.1.10      |  6 connected, 7 not connected (custom characters)
+// |In :12.345 kbps     |  thousands of octets since the last connected refresh
+// |Out:0.4 kbps        |
+// +--------------------+
+void NetworkInfoScreen::ShowNetworkInfo()
+{
+    m_internetConnected = m_internet.isConnected();
+    m_lines.setLine(0, ModuleCodec::fromUnicode(m_ipMod.GetHostName()));
+    const char glyph = m_internetConnected ? ConnectedGlyph : NotConnectedGlyph;
+    m_lines.setLine(1, QByteArray(1, glyph) + ' ' + ModuleCodec::fromUnicode(m_ipMod.GetIPAddress()));
+    // Offline: lines 3 and 4 keep the last rates, the totals are not read.
+    if (!m_internetConnected)
+        return;
+
+    if (m_ipHelper.ReadTotals() <= 0) {
+        // No table, or no rows: nothing moved that we can see. The previous
+        // totals stay, so the next good read covers the whole gap.
+        m_inRate = 0;
+        m_outRate = 0;
+    } else {
+        const qint64 received = m_ipHelper.BytesReceived();
+        const qint64 sent = m_ipHelper.BytesSent();
+        m_inRate = received - m_prevBytesReceived;
+        m_outRate = sent - m_prevBytesSent;
+        m_prevBytesReceived = received;
+        m_prevBytesSent = sent;
+    }
+    m_lines.setLine(2, rateLine("In :", m_inRate));
+    m_lines.setLine(3, rateLine("Out:", m_outRate));
+}
+
+QString NetworkInfoScreen::RateText(qint64 octets, const QString& decimalPoint)
+{
+    // Integer arithmetic: exact, and no overflow for the most negative value.
+    const bool negative = octets < 0;
+    const quint64 magnitude = negative ? quint64(0) - quint64(octets) : quint64(octets);
+    QString text = QString::number(magnitude / 1000);
+    const quint64 fraction = magnitude % 1000;
+    if (fraction != 0) {
+        QString digits = QStringLiteral("%1").arg(fraction, 3, 10, QLatin1Char('0'));
+        while (digits.endsWith(QLatin1Char('0')))
+            digits.chop(1);
+        text += decimalPoint + digits;
+    }
+    return negative ? QLatin1Char('-') + text : text;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "screens/system/HostLookup.h"
+#include "screens/system/IPMod.h"
+#include "screens/time/ModeScreen.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+class CIpHelper;
+class InternetState;
+class MessageSink;
+class ScreenLines;
+
+// The "Network Info" mode: host name, connection symbol with the address,
+// and the octets moved since the last connected refresh.
+class NetworkInfoScreen : public ModeScreen
+{
+public:
+    // Custom characters uploaded by the mode switch.
+    static constexpr char ConnectedGlyph = 6;
+    static constexpr char NotConnectedGlyph = 7;
+
+    // host: the system calls behind the name and address; null for the real ones.
+    NetworkInfoScreen(ScreenLines& lines, MessageSink& messages, InternetState& internet,
+                      CIpHelper& ipHelper, std::unique_ptr<HostLookup> host = nullptr);
+    ~NetworkInfoScreen() override;
+
+    void show() override { ShowNetworkInfo(); }
+    void ShowNetworkInfo();
+
+    // Octets as thousands, written exactly: 12345 -> "12.345", 1000 -> "1",
+    // -1500 -> "-1.5", 0 -> "0".
+    static QString RateText(qint64 octets, const QString& decimalPoint);
+
+    // State kept across refreshes, mode changes and disconnections.
+    bool InternetConnected() const { return m_internetConnected; }
+    qint64 PrevBytesReceived() const { return m_prevBytesReceived; }
+    qint64 PrevBytesSent() const { return m_prevBytesSent; }
+    qint64 InRate() const { return m_inRate; }
+    qint64 OutRate() const { return m_outRate; }
+
+private:
+    ScreenLines& m_lines;
+    InternetState& m_internet;
+    CIpHelper& m_ipHelper;
+    std::unique_ptr<HostLookup> m_host;
+    IPMod m_ipMod;
+    bool m_internetConnected = false;
+    qint64 m_prevBytesReceived = 0;
+    qint64 m_prevBytesSent = 0;
+    qint64 m_inRate = 0;
+    qint64 m_outRate = 0;
+};
