@@ -6,15 +6,33 @@
 
 #include <QCoreApplication>
 
-MainController::MainController(const QString& iniPath, Clock& clock, QObject* parent)
-    : QObject(parent), m_clock(clock), m_ini(iniPath)
+MainController::MainController(const QString& iniPath, Clock& clock, InternetState* internet,
+                               QObject* parent)
+    : QObject(parent), m_clock(clock), m_ini(iniPath), m_largeClock(m_link, clock),
+      m_timeDate(m_lines, clock, m_worldTime),
+      m_scheduler(std::make_unique<DisplayScheduler>(m_link, m_lines, m_writer, m_largeClock,
+                                                     clock,
+                                                     internet ? *internet : m_linuxInternet,
+                                                     *this))
 {
+    m_scheduler->setScreen(DisplayScheduler::TimeAndDate, &m_timeDate);
     connect(&m_link, &LcdLink::portLost, this, [this](int number) {
         setStatus(NotFoundStatus + QString::number(number));
     });
 }
 
 MainController::~MainController() = default;
+
+void MainController::showMessage(const QString& text, MessageIcon icon)
+{
+    qCDebug(lcApp).noquote() << "Message:" << text;
+    Q_EMIT messageShown(text, icon);
+}
+
+void MainController::requestQuit()
+{
+    Q_EMIT quitRequested();
+}
 
 void MainController::overridePort(int portNumber, const QString& devicePath)
 {
@@ -26,6 +44,10 @@ void MainController::startup()
 {
     // 1. The name message boxes carry.
     QCoreApplication::setApplicationName(ApplicationTitle);
+    // The status clock and the colon blink run from the start; no mode is
+    // selected before step 9.
+    if (m_timersEnabled)
+        m_scheduler->start();
 
     // 2. Every key, with defaults for whatever is missing or damaged.
     m_settings = AppSettings::load(m_ini);
@@ -33,7 +55,12 @@ void MainController::startup()
     m_link.setSettings(m_settings.SerialSettings);
     m_sliderPosition = m_settings.Backlight; // the port is not open: nothing is sent
     Q_EMIT sliderPositionChanged(m_sliderPosition);
-    m_currentMode = m_settings.CurrentMode;
+    m_worldTime.ZoneIndex = m_settings.ZoneIndex;
+    m_worldTime.DestinationName = m_settings.DestinationName;
+    m_worldTime.ObserveDaylight = m_settings.ObserveDaylight;
+    m_scheduler->WeatherUpdateSeconds = m_settings.WeatherUpdateSeconds;
+    m_scheduler->StockUpdateSeconds = m_settings.StockUpdateSeconds;
+    m_scheduler->CurrentMode = m_settings.CurrentMode;
 
     // 3. Configure the port.
     std::array<QString, LcdLink::PortCount> paths = m_settings.Ports;
@@ -55,16 +82,19 @@ void MainController::startup()
 
 void MainController::finishStartup()
 {
-    // 8.-10. Folders of helper programs, the saved display mode and the
-    // interface statistics come with the screens that use them.
+    // 8. Linux needs no helper program folders: sensors and the player are
+    // reached without starting anything.
+    // 9. The saved display mode; outside 0..7 nothing is selected.
+    m_scheduler->selectMode(m_scheduler->CurrentMode);
+    // 10. Interface statistics come with the network screen.
     m_startupDone = true;
-    qCInfo(lcApp) << "Start-up finished, mode" << m_currentMode;
+    qCInfo(lcApp) << "Start-up finished, mode" << m_scheduler->CurrentMode;
     Q_EMIT startupFinished();
 }
 
 void MainController::shutdown()
 {
-    m_ini.WriteIni(QStringLiteral("Mode"), QStringLiteral("mode"), QString::number(m_currentMode));
+    m_ini.WriteIni(QStringLiteral("Mode"), QStringLiteral("mode"), QString::number(m_scheduler->CurrentMode));
     m_ini.WriteIni(QStringLiteral("Settings"), QStringLiteral("CommPort"), m_link.CommPortText);
     m_ini.WriteIni(QStringLiteral("Settings"), QStringLiteral("Backlight"),
                    QString::number(m_sliderPosition));

@@ -1,19 +1,28 @@
 #pragma once
 
-#include "platform/UserMessage.h"
+#include "app/DisplayScheduler.h"
 #include "lcd/LcdLink.h"
 #include "platform/AppSettings.h"
+#include "platform/InternetState.h"
+#include "platform/UserMessage.h"
 #include "platform/modINI.h"
+#include "screens/time/LargeClock.h"
+#include "screens/time/LineWriter.h"
+#include "screens/time/ScreenLines.h"
+#include "screens/time/TimeDateScreen.h"
+#include "screens/time/WorldTimeSettings.h"
 
 #include <QObject>
 #include <functional>
+#include <memory>
 
 class Clock;
 
 // The main window's logic without widgets: start-up and shutdown, the
-// settings, the module detection, the COM menu and the backlight controls.
+// settings, the module detection, the COM menu, the backlight controls and
+// the display scheduler with its screens.
 // The GUI window and the headless runner are views of this object.
-class MainController : public QObject
+class MainController : public QObject, public MessageSink
 {
     Q_OBJECT
 public:
@@ -22,8 +31,13 @@ public:
     static inline const QString ConnectedStatus = QStringLiteral("LCD Connected");
     static inline const QString NotFoundStatus = QStringLiteral("LCD Not Found On Com ");
 
-    MainController(const QString& iniPath, Clock& clock, QObject* parent = nullptr);
+    // internet: the connection check; the default-route check when null.
+    MainController(const QString& iniPath, Clock& clock, InternetState* internet = nullptr,
+                   QObject* parent = nullptr);
     ~MainController() override;
+
+    // Tests drive ticks by hand; the programs keep the timers on.
+    void setTimersEnabled(bool on) { m_timersEnabled = on; }
 
     // Start-up with COMn replaced by this device for this run (--simulate);
     // the port number used at start-up becomes n, the saved port is kept.
@@ -45,7 +59,15 @@ public:
     // overtaken by a newer one reports nothing and gives done(false).
     void DetectLcd(std::function<void(bool)> done = {});
 
+    // MessageSink: the views show these; requestQuit ends the program in order.
+    void showMessage(const QString& text, MessageIcon icon) override;
+    void requestQuit() override;
+
     LcdLink& link() { return m_link; }
+    ScreenLines& lines() { return m_lines; }
+    DisplayScheduler& scheduler() { return *m_scheduler; }
+    LargeClock& largeClock() { return m_largeClock; }
+    WorldTimeSettings& worldTime() { return m_worldTime; }
     modINI& ini() { return m_ini; }
     const AppSettings& settings() const { return m_settings; }
     Clock& clock() { return m_clock; }
@@ -54,8 +76,8 @@ public:
     int checkedComItem() const { return m_checkedCom; }
     int sliderPosition() const { return m_sliderPosition; }
     bool sliderEnabled() const { return m_sliderEnabled; }
-    int currentMode() const { return m_currentMode; }
-    void setCurrentMode(int mode) { m_currentMode = mode; }
+    int currentMode() const { return m_scheduler->CurrentMode; }
+    void setCurrentMode(int mode) { m_scheduler->CurrentMode = mode; }
     bool startupDone() const { return m_startupDone; }
 
 Q_SIGNALS:
@@ -67,6 +89,7 @@ Q_SIGNALS:
     void messageShown(const QString& text, MessageIcon icon);
     void startupFinished();
     void trayIconRemovalRequested();
+    void quitRequested();
 
 private:
     void setStatus(const QString& text);
@@ -78,11 +101,18 @@ private:
     modINI m_ini;
     AppSettings m_settings;
     LcdLink m_link;
+    ScreenLines m_lines;
+    LineWriter m_writer{m_lines, m_link};
+    WorldTimeSettings m_worldTime;
+    LargeClock m_largeClock;
+    TimeDateScreen m_timeDate;
+    LinuxInternetState m_linuxInternet;
+    std::unique_ptr<DisplayScheduler> m_scheduler;
     QString m_status = InitialStatus;
     int m_checkedCom = 0;
     int m_sliderPosition = 0;
     bool m_sliderEnabled = true;
-    int m_currentMode = 0;
+    bool m_timersEnabled = true;
     int m_overridePort = 0;
     QString m_overridePath;
     quint64 m_detection = 0;

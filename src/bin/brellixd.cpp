@@ -71,6 +71,12 @@ int main(int argc, char* argv[])
         app.quit();
     });
 
+    // A fatal condition ("OpenQuery failed") ends the run in order too.
+    QObject::connect(&controller, &MainController::quitRequested, &app, [&] {
+        controller.shutdown();
+        app.quit();
+    });
+
     controller.startup();
     return app.exec();
 }

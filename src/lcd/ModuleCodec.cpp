@@ -12,6 +12,10 @@ QByteArray fromUnicode(const QString& text)
             out.append(char(u));
             continue;
         }
+        if (u == 0x00A0) { // no-break space, as in some locales' "p. m."
+            out.append(' ');
+            continue;
+        }
         if (u == 0x00B0) { // degree sign
             out.append(char(223));
             continue;

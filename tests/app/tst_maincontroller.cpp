@@ -35,13 +35,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("status");
         QTest::addColumn<QByteArray>("wire");
         QTest::addColumn<int>("minimised");
+        // Detection, then the switch to the saved mode 0: clear, large digits.
         QTest::newRow("answers 0x65") << QByteArray("\x65") << "LCD Connected"
-                                      << hex("fe10fe29000dfe06") << 1;
-        QTest::newRow("answers 0x65 then more") << QByteArray("\x65\x00\x01", 3)
-                                                << "LCD Connected" << hex("fe10fe29000dfe06") << 1;
-        QTest::newRow("silent") << QByteArray() << "LCD Not Found On Com 3" << hex("fe10") << 0;
+                                      << hex("fe10 fe2900 0d fe06 0d fe09") << 1;
+        QTest::newRow("answers 0x65 then more")
+            << QByteArray("\x65\x00\x01", 3) << "LCD Connected"
+            << hex("fe10 fe2900 0d fe06 0d fe09") << 1;
+        QTest::newRow("silent") << QByteArray() << "LCD Not Found On Com 3" << hex("fe10 0d fe09")
+                                << 0;
         QTest::newRow("answers 0x45") << QByteArray("\x45") << "LCD Not Found On Com 3"
-                                      << hex("fe10") << 0;
+                                      << hex("fe10 0d fe09") << 0;
     }
     void detection()
     {
@@ -54,6 +57,7 @@ private Q_SLOTS:
         h.writeIni("[Settings]\nCommPort=3\nSetting=9600,n,8,1\nBacklight=20\n" +
                    portsSection({"/nonexistent/a", "/nonexistent/b", module->slavePath()}));
         MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
         QSignalSpy minimise(&c, &MainController::minimiseRequested);
         QSignalSpy sent(&c.link(), &LcdLink::sent);
         startAndWait(c);
@@ -65,8 +69,9 @@ private Q_SLOTS:
         QCOMPARE(minimise.count(), minimised);
         // Restoring the slider position sends nothing.
         QCOMPARE(c.sliderPosition(), 20);
-        // Query, then code 41, clear and backlight each as its own write.
-        QCOMPARE(sent.count(), minimised ? 4 : 1);
+        // Query, then code 41, clear and backlight each as its own write;
+        // then the mode switch's two.
+        QCOMPARE(sent.count(), minimised ? 6 : 3);
     }
 
     void detectionWaitKeepsEventLoopRunning()
@@ -75,6 +80,7 @@ private Q_SLOTS:
         PtyLcdModule* module = h.addModule();
         h.writeIni(portsSection({module->slavePath()}));
         MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
         int ticks = 0;
         QTimer t;
         QObject::connect(&t, &QTimer::timeout, [&] { ++ticks; });
@@ -92,6 +98,7 @@ private Q_SLOTS:
         LinkHarness h;
         h.writeIni("[Settings]\nCommPort=2\n" + portsSection({"/x", "/nonexistent/tty"}));
         MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
         QSignalSpy status(&c, &MainController::statusTextChanged);
         startAndWait(c);
         QCOMPARE(c.statusText(), QStringLiteral("LCD Connection Status"));
@@ -107,6 +114,7 @@ private Q_SLOTS:
         PtyLcdModule* module = h.addModule();
         h.writeIni("[Settings]\nSetting=9600,q,8,1\n" + portsSection({module->slavePath()}));
         MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("Invalid serial settings.*")));
         startAndWait(c);
@@ -126,6 +134,7 @@ private Q_SLOTS:
                    portsSection({one->slavePath(), two->slavePath(), "/nonexistent/3",
                                  four->slavePath(), "/nonexistent/5"}));
         MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
         startAndWait(c);
         QCOMPARE(c.statusText(), QStringLiteral("LCD Connected"));
 
@@ -164,6 +173,7 @@ private Q_SLOTS:
         PtyLcdModule* answering = h.addModule();
         h.writeIni(portsSection({silent->slavePath(), answering->slavePath()}));
         MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
         QSignalSpy status(&c, &MainController::statusTextChanged);
         QSignalSpy finished(&c, &MainController::startupFinished);
         c.startup();
@@ -181,8 +191,9 @@ private Q_SLOTS:
         PtyLcdModule* module = h.addModule();
         h.writeIni(portsSection({module->slavePath()}));
         MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
         startAndWait(c);
-        QVERIFY(module->waitForBytes(8, 1000));
+        QVERIFY(module->waitForBytes(10, 1000));
         module->clearRecord();
         QSignalSpy enabled(&c, &MainController::sliderEnabledChanged);
 
@@ -213,6 +224,7 @@ private Q_SLOTS:
                    "[Weather]\nCity=Oslo\n\n[Mode]\nmode=2\n\n" +
                    portsSection({module->slavePath()}));
         MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
         startAndWait(c);
         c.sliderMoved(100);
         c.setCurrentMode(5);
@@ -229,6 +241,7 @@ private Q_SLOTS:
         LinkHarness h;
         const QString path = h.dirPath(QStringLiteral("new/brellix.ini"));
         MainController c(path, m_clock);
+        c.setTimersEnabled(false);
         c.overridePort(1, QStringLiteral("/nonexistent/tty")); // keep off real devices
         startAndWait(c);
         c.shutdown();
@@ -246,6 +259,7 @@ private Q_SLOTS:
         PtyLcdModule* module = h.addModule();
         h.writeIni(portsSection({module->slavePath()}));
         MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
         startAndWait(c);
         QCOMPARE(c.statusText(), QStringLiteral("LCD Connected"));
         h.dropModule(module); // the adapter is pulled

@@ -27,6 +27,7 @@ private Q_SLOTS:
     {
         LinkHarness h;
         MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
         frmMain w(c);
         QCOMPARE(w.windowTitle(), QStringLiteral("BRELLIX Version 2"));
         for (int i = 1; i <= 4; ++i) {
@@ -79,6 +80,7 @@ private Q_SLOTS:
     {
         LinkHarness h;
         MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
         frmMain w(c);
         w.show();
         const QStringList items = {"mnuWorldTime", "mnuWeather", "mnuStock", "mnuAbout"};
@@ -103,6 +105,7 @@ private Q_SLOTS:
         h.writeIni("[Settings]\nBacklight=100\n[Ports]\nCOM1=" + module->slavePath().toUtf8() +
                    "\n");
         MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
         frmMain w(c);
         w.show();
         QSignalSpy finished(&c, &MainController::startupFinished);
@@ -114,7 +117,7 @@ private Q_SLOTS:
         QVERIFY(w.findChild<QAction*>(QStringLiteral("mnuCOM1"))->isChecked());
         auto* slider = w.findChild<QSlider*>(QStringLiteral("Brightness"));
         QCOMPARE(slider->value(), 100); // restored without a send
-        QVERIFY(module->waitForBytes(8, 1000));
+        QVERIFY(module->waitForBytes(10, 1000));
         module->clearRecord();
 
         auto* off = w.findChild<QRadioButton*>(QStringLiteral("optBLOff"));

@@ -65,6 +65,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("codes");
         QTest::newRow("ascii") << "Hello 42!" << QByteArray("Hello 42!");
         QTest::newRow("accents") << QString::fromUtf8("Zürich Café") << QByteArray("Zurich Cafe");
+        QTest::newRow("no-break space") << QString::fromUtf8("p.\u00a0m.") << QByteArray("p. m.");
         QTest::newRow("degree") << QString::fromUtf8("21°C") << QByteArray("21\xdf" "C");
         QTest::newRow("controls") << QString::fromUtf8("a\x01\r\n\x1b" "b")
                                   << QByteArray("a????b");

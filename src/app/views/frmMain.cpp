@@ -1,6 +1,9 @@
 #include "app/views/frmMain.h"
 
 #include "app/MainController.h"
+#include "app/WorldTimeModel.h"
+#include "app/views/frmWorldTime.h"
+#include "lcd/ModuleCodec.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -21,11 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-// Captions of the display modes, in mode order.
-const char* const ModeCaptions[8] = {"Large Characters Clock", "Time And Date", "CPU Info",
-                                     "Network Info",           "WinAmp Plugin", "Weather Station",
-                                     "Stock Quote",            "POP Email"};
-
 struct DialogInfo
 {
     const char* name;
@@ -58,6 +56,17 @@ frmMain::frmMain(MainController& controller, QWidget* parent)
     connect(&controller, &MainController::minimiseRequested, this, &QWidget::showMinimized);
     connect(&controller, &MainController::messageShown, this,
             [this](const QString& text, MessageIcon icon) { showMessage(text, int(icon)); });
+    connect(&controller, &MainController::quitRequested, this, &QWidget::close);
+    connect(&controller.lines(), &ScreenLines::lineChanged, this,
+            [this](int index, const QByteArray& text) {
+                m_lines[index]->setText(ModuleCodec::toDisplay(text));
+            });
+    connect(&controller.scheduler(), &DisplayScheduler::statusClockChanged, m_panel2,
+            &QLabel::setText);
+    connect(&controller.scheduler(), &DisplayScheduler::modeSelected, this, [this](int mode) {
+        const QSignalBlocker block(m_optDisplay[mode]);
+        m_optDisplay[mode]->setChecked(true);
+    });
 }
 
 frmMain::~frmMain() = default;
@@ -93,10 +102,12 @@ void frmMain::buildUi()
     auto* modes = new QVBoxLayout(frame2);
     auto* modeGroup = new QButtonGroup(this);
     for (int i = 0; i < 8; ++i) {
-        auto* opt = new QRadioButton(QString::fromLatin1(ModeCaptions[i]), frame2);
+        auto* opt = new QRadioButton(QString::fromLatin1(DisplayScheduler::Captions[i]), frame2);
         opt->setObjectName(QStringLiteral("optDisplay%1").arg(i));
         opt->setProperty("index", i);
         modeGroup->addButton(opt, i);
+        connect(opt, &QRadioButton::clicked, this,
+                [this, i] { m_controller.scheduler().selectMode(i); });
         modes->addWidget(opt);
         m_optDisplay[i] = opt;
     }
@@ -191,7 +202,10 @@ QDialog* frmMain::dialog(const QString& name)
     for (int i = 0; i < 4; ++i) {
         if (name != QLatin1String(Dialogs[i].name))
             continue;
-        if (!m_dialogs[i]) {
+        if (!m_dialogs[i] && name == QLatin1String("frmWorldTime")) {
+            m_dialogs[i] = new frmWorldTime(WorldTimeModel(m_controller.ini(), m_controller.clock()),
+                                            m_controller.worldTime(), this);
+        } else if (!m_dialogs[i]) {
             auto* d = new QDialog(this);
             d->setObjectName(name);
             d->setWindowTitle(QString::fromLatin1(Dialogs[i].caption));

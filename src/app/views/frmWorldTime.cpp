@@ -1,0 +1,90 @@
+#include "app/views/frmWorldTime.h"
+
+#include "screens/time/modTimeZone.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+frmWorldTime::frmWorldTime(WorldTimeModel model, WorldTimeSettings& globals, QWidget* parent)
+    : QDialog(parent), m_model(std::move(model)), m_globals(globals)
+{
+    setObjectName(QStringLiteral("frmWorldTime"));
+    setWindowTitle(QStringLiteral("World Time"));
+    setAttribute(Qt::WA_DeleteOnClose); // every opening loads afresh
+
+    auto* grid = new QGridLayout(this);
+    auto* label1 = new QLabel(QStringLiteral("Select Destination Time Zone:"), this);
+    label1->setObjectName(QStringLiteral("Label1"));
+    m_cboTimeZone = new QComboBox(this);
+    m_cboTimeZone->setObjectName(QStringLiteral("cboTimeZone"));
+    auto* label2 = new QLabel(QStringLiteral("Destination"), this);
+    label2->setObjectName(QStringLiteral("Label2"));
+    m_txtDest = new QLineEdit(this);
+    m_txtDest->setObjectName(QStringLiteral("txtDest"));
+    m_txtDest->setMaxLength(WorldTimeModel::MaxDestinationLength);
+    m_chkDaylight = new QCheckBox(QStringLiteral("Observe Daylight Saving"), this);
+    m_chkDaylight->setObjectName(QStringLiteral("chkDaylight"));
+    m_lblLocalTime = new QLabel(this);
+    m_lblLocalTime->setObjectName(QStringLiteral("lblLocalTime"));
+    m_lblDestTime = new QLabel(this);
+    m_lblDestTime->setObjectName(QStringLiteral("lblDestTime"));
+    grid->addWidget(label1, 0, 0, 1, 2);
+    grid->addWidget(m_cboTimeZone, 1, 0, 1, 2);
+    grid->addWidget(label2, 2, 0);
+    grid->addWidget(m_txtDest, 2, 1);
+    grid->addWidget(m_chkDaylight, 3, 0, 1, 2);
+    grid->addWidget(m_lblLocalTime, 4, 0, 1, 2);
+    grid->addWidget(m_lblDestTime, 5, 0, 1, 2);
+
+    // Load: local time first, then the list, the saved choice and the
+    // destination time.
+    m_lblLocalTime->setText(m_model.localTimeText());
+    for (const char* label : modTimeZone::ZoneLabels)
+        m_cboTimeZone->addItem(QString::fromLatin1(label));
+    const WorldTimeModel::Choice saved = m_model.load();
+    m_cboTimeZone->setCurrentIndex(saved.zoneIndex);
+    m_txtDest->setText(saved.destination);
+    m_chkDaylight->setChecked(saved.daylight);
+    m_lblDestTime->setText(m_model.destinationTimeText(saved.zoneIndex, saved.daylight));
+
+    m_timer1.setInterval(1000);
+    connect(&m_timer1, &QTimer::timeout, this, &frmWorldTime::refresh);
+    m_timer1.start();
+}
+
+WorldTimeModel::Choice frmWorldTime::choice() const
+{
+    return {m_cboTimeZone->currentIndex(), m_txtDest->text(), m_chkDaylight->isChecked()};
+}
+
+void frmWorldTime::refresh()
+{
+    m_lblLocalTime->setText(m_model.localTimeText());
+    m_lblDestTime->setText(
+        m_model.destinationTimeText(m_cboTimeZone->currentIndex(), m_chkDaylight->isChecked()));
+}
+
+void frmWorldTime::unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_timer1.stop();
+    m_model.unload(choice(), m_globals);
+}
+
+void frmWorldTime::closeEvent(QCloseEvent* event)
+{
+    unload();
+    QDialog::closeEvent(event);
+}
+
+void frmWorldTime::done(int result)
+{
+    unload();
+    QDialog::done(result);
+}
