@@ -23,10 +23,16 @@ DisplayScheduler::DisplayScheduler(LcdLink& link, ScreenLines& lines, LineWriter
     : QObject(parent), m_link(link), m_lines(lines), m_writer(writer), m_largeClock(clock),
       m_time(time), m_internet(internet), m_messages(messages)
 {
-    m_timer1.setInterval(1000);
+    // Timer1 fires just after each wall-clock second, so the clocks on the
+    // module never skip or repeat a second through timer drift.
+    m_timer1.setSingleShot(true);
+    m_timer1.setTimerType(Qt::PreciseTimer);
     m_timer3.setInterval(500);
     m_timer4.setInterval(1000);
-    connect(&m_timer1, &QTimer::timeout, this, &DisplayScheduler::tick);
+    connect(&m_timer1, &QTimer::timeout, this, [this] {
+        scheduleTick();
+        tick();
+    });
     connect(&m_timer3, &QTimer::timeout, this, &DisplayScheduler::blinkTick);
     connect(&m_timer4, &QTimer::timeout, this, [this] {
         if (m_scroll)
@@ -44,8 +50,14 @@ void DisplayScheduler::setScreen(int mode, ModeScreen* screen)
 
 void DisplayScheduler::start()
 {
-    m_timer1.start();
+    scheduleTick();
     m_timer3.start();
+}
+
+void DisplayScheduler::scheduleTick()
+{
+    const int intoSecond = int(QDateTime::currentMSecsSinceEpoch() % 1000);
+    m_timer1.start(1000 - intoSecond + 5);
 }
 
 void DisplayScheduler::setTimer4(bool on)

@@ -46,7 +46,8 @@ public:
     // What Timer4 drives while mode 4 is selected (the title scroller).
     void setScrollHandler(std::function<void()> handler) { m_scroll = std::move(handler); }
 
-    // Starts Timer1 and Timer3; until then ticks come only from tests.
+    // Starts Timer1 (about every 1000 ms, just after each second) and Timer3;
+    // until then ticks come only from tests.
     void start();
 
     // The mode switch: runs when an option button is chosen and when start-up
@@ -75,6 +76,7 @@ private:
     void countAndRefresh(int mode, int interval);
     void refreshNow(int mode);
     void setTimer4(bool on);
+    void scheduleTick();
 
     LcdLink& m_link;
     ScreenLines& m_lines;

@@ -3,10 +3,10 @@
 #include "platform/Clock.h"
 #include "platform/Logging.h"
 #include "platform/modINI.h"
+#include "screens/time/TimeText.h"
 #include "screens/time/WorldTimeSettings.h"
 #include "screens/time/modTimeZone.h"
 
-#include <QLocale>
 
 namespace {
 const QString Section = QStringLiteral("TimeZone");
@@ -72,7 +72,13 @@ void WorldTimeModel::unload(const Choice& choice, WorldTimeSettings& globals)
 
 QString WorldTimeModel::GeneralDateTime(const QDateTime& t)
 {
-    const QLocale locale;
-    const QString ampm = t.time().hour() < 12 ? locale.amText() : locale.pmText();
-    return locale.toString(t, QStringLiteral("M/d/yyyy h:mm:ss ")) + ampm;
+    const QTime time = t.time();
+    return QStringLiteral("%1/%2/%3 %4:%5:%6 %7")
+        .arg(t.date().month())
+        .arg(t.date().day())
+        .arg(t.date().year())
+        .arg(TimeText::Hour12(time))
+        .arg(time.minute(), 2, 10, QLatin1Char('0'))
+        .arg(time.second(), 2, 10, QLatin1Char('0'))
+        .arg(TimeText::AmPm(time));
 }

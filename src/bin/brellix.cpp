@@ -4,6 +4,7 @@
 #include "app/views/ModulePanel.h"
 #include "app/views/frmMain.h"
 #include "platform/Clock.h"
+#include "platform/linux/SignalWatcher.h"
 #include "platform/modINI.h"
 #include "sim/PtyLcdModule.h"
 
@@ -50,6 +51,10 @@ int main(int argc, char* argv[])
         window.showMinimized();
     else
         window.show();
+    // A session logout's SIGTERM saves like closing the window.
+    SignalWatcher watcher;
+    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &window, &QWidget::close);
+
     controller.startup();
     return app.exec();
 }
