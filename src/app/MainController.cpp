@@ -10,12 +10,13 @@ MainController::MainController(const QString& iniPath, Clock& clock, InternetSta
                                QObject* parent)
     : QObject(parent), m_clock(clock), m_ini(iniPath), m_largeClock(m_link, clock),
       m_timeDate(m_lines, clock, m_worldTime),
+      m_internet(internet ? *internet : m_linuxInternet),
+      m_networkInfo(m_lines, *this, m_internet, m_ipHelper),
       m_scheduler(std::make_unique<DisplayScheduler>(m_link, m_lines, m_writer, m_largeClock,
-                                                     clock,
-                                                     internet ? *internet : m_linuxInternet,
-                                                     *this))
+                                                     clock, m_internet, *this))
 {
     m_scheduler->setScreen(DisplayScheduler::TimeAndDate, &m_timeDate);
+    m_scheduler->setScreen(DisplayScheduler::NetworkInfo, &m_networkInfo);
     connect(&m_link, &LcdLink::portLost, this, [this](int number) {
         setStatus(NotFoundStatus + QString::number(number));
     });
@@ -86,7 +87,8 @@ void MainController::finishStartup()
     // reached without starting anything.
     // 9. The saved display mode; outside 0..7 nothing is selected.
     m_scheduler->selectMode(m_scheduler->CurrentMode);
-    // 10. Interface statistics come with the network screen.
+    // 10. The interface statistics object exists from construction on; it
+    // reads nothing until the network screen asks.
     m_startupDone = true;
     qCInfo(lcApp) << "Start-up finished, mode" << m_scheduler->CurrentMode;
     Q_EMIT startupFinished();

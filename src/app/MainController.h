@@ -6,6 +6,8 @@
 #include "platform/InternetState.h"
 #include "platform/UserMessage.h"
 #include "platform/modINI.h"
+#include "screens/system/CIpHelper.h"
+#include "screens/system/NetworkInfoScreen.h"
 #include "screens/time/LargeClock.h"
 #include "screens/time/LineWriter.h"
 #include "screens/time/ScreenLines.h"
@@ -107,6 +109,11 @@ private:
     LargeClock m_largeClock;
     TimeDateScreen m_timeDate;
     LinuxInternetState m_linuxInternet;
+    InternetState& m_internet;
+    // The interface statistics live for the whole run, so the network
+    // screen's totals survive mode changes.
+    CIpHelper m_ipHelper{*this};
+    NetworkInfoScreen m_networkInfo;
     std::unique_ptr<DisplayScheduler> m_scheduler;
     QString m_status = InitialStatus;
     int m_checkedCom = 0;
