@@ -98,6 +98,35 @@ private Q_SLOTS:
                  QStringLiteral("About BRELLIXV2"));
     }
 
+    void optionButtonsSwitchModesAndBoxesMirrorLines()
+    {
+        LinkHarness h;
+        PtyLcdModule* module = h.addModule();
+        h.writeIni("[Mode]\nmode=0\n[TimeZone]\nDestination=Oslo\n[Ports]\nCOM1=" +
+                   module->slavePath().toUtf8() + "\n");
+        MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
+        frmMain w(c);
+        QSignalSpy finished(&c, &MainController::startupFinished);
+        c.startup();
+        QVERIFY(finished.wait(3000));
+        auto* opt0 = w.findChild<QRadioButton*>(QStringLiteral("optDisplay0"));
+        auto* opt1 = w.findChild<QRadioButton*>(QStringLiteral("optDisplay1"));
+        QVERIFY(opt0->isChecked()); // the saved mode is selected at start-up
+        QTest::mouseClick(opt1, Qt::LeftButton, {}, QPoint(5, opt1->height() / 2));
+        QVERIFY(opt1->isChecked());
+        QCOMPARE(c.scheduler().selectedMode(), 1);
+        c.scheduler().tick();
+        QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("txtLine3"))->text(),
+                 QStringLiteral("Oslo Time"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"))->text(),
+                 QStringLiteral("2:05:07 PM"));
+        QTRY_COMPARE(module->module().line(2), QByteArray("Oslo Time           "));
+        QTest::mouseClick(opt0, Qt::LeftButton, {}, QPoint(5, opt0->height() / 2));
+        QCOMPARE(c.scheduler().selectedMode(), 0);
+        QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("txtLine3"))->text(), QString());
+    }
+
     void backlightButtonsAndStatus()
     {
         LinkHarness h;
