@@ -1,0 +1,56 @@
+#include "screens/system/CPUStat.h"
+
+#include "platform/Logging.h"
+
+#include <cmath>
+#include <utility>
+
+CPUStat::CPUStat(QString statPath) : m_reader(std::move(statPath)) {}
+
+bool CPUStat::OpenCpuQuery()
+{
+    m_last.reset();
+    QString error;
+    m_open = m_reader.read(Processor, &error).has_value();
+    if (!m_open)
+        qCWarning(lcScreens).noquote() << "processor load unavailable:" << error;
+    m_failing = !m_open;
+    return m_open;
+}
+
+QByteArray CPUStat::GetCpuText()
+{
+    if (!m_open)
+        return QByteArray();
+    QString error;
+    const std::optional<CpuTimes> now = m_reader.read(Processor, &error);
+    if (!now) {
+        if (!m_failing)
+            qCWarning(lcScreens).noquote() << "processor load unavailable:" << error;
+        m_failing = true;
+        m_last.reset();
+        return QByteArray();
+    }
+    m_failing = false;
+    const std::optional<CpuTimes> before = std::exchange(m_last, now);
+    if (!before)
+        return QByteArray();
+    const std::optional<double> percent = busyPercent(*before, *now);
+    return percent ? cpuText(*percent) : QByteArray();
+}
+
+std::optional<double> CPUStat::busyPercent(const CpuTimes& before, const CpuTimes& after)
+{
+    if (after.total <= before.total)
+        return std::nullopt;
+    const quint64 total = after.total - before.total;
+    // Some kernels let iowait step back a little: the idle time passed is
+    // kept between none and all of the time passed.
+    const quint64 idle = after.idle < before.idle ? 0 : qMin(after.idle - before.idle, total);
+    return 100.0 * double(total - idle) / double(total);
+}
+
+QByteArray CPUStat::cpuText(double percent)
+{
+    return "CPU:" + QByteArray::number(qint64(std::round(percent))) + '%';
+}

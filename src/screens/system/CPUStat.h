@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/linux/ProcStatReader.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Load of processor 0 as "CPU:n%": the share of time it was busy between two
+// consecutive samples of /proc/stat, one sample per GetCpuText call.
+class CPUStat
+{
+public:
+    // The processor whose load is shown, as /proc/stat names it.
+    static constexpr int Processor = 0;
+
+    explicit CPUStat(QString statPath = QStringLiteral("/proc/stat"));
+
+    // Starts a new sampling: the next GetCpuText has no earlier sample and
+    // gives the empty text. False when the processor's figures cannot be
+    // read at all.
+    bool OpenCpuQuery();
+
+    // Takes a sample and gives "CPU:n%", or the empty text while there is no
+    // valid value (first sample, unreadable file, no time passed).
+    QByteArray GetCpuText();
+
+    // Busy share in percent between two samples; empty when no time passed
+    // or the total went backwards.
+    static std::optional<double> busyPercent(const CpuTimes& before, const CpuTimes& after);
+    // "CPU:" + percent rounded with halves away from zero + "%".
+    static QByteArray cpuText(double percent);
+
+private:
+    ProcStatReader m_reader;
+    bool m_open = false;
+    std::optional<CpuTimes> m_last;
+    bool m_failing = false; // a read failure was logged; log again only after a success
+};

@@ -1,0 +1,118 @@
+#include "screens/system/CpuInfoScreen.h"
+
+#include "lcd/ModuleCodec.h"
+#include "platform/Logging.h"
+#include "platform/UserMessage.h"
+#include "platform/modINI.h"
+#include "screens/system/LmSensorsSource.h"
+#include "screens/system/SensorSettings.h"
+#include "screens/system/modSpeedFan.h"
+#include "screens/time/ScreenLines.h"
+
+namespace {
+
+constexpr char DegreeSign = char(223);
+
+// Control characters (the NULs that pad a SpeedFan value, a stray CR) are
+// dropped before anything is cut or shown.
+QString visible(const QString& text)
+{
+    QString clean;
+    clean.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.category() != QChar::Other_Control)
+            clean.append(c);
+    }
+    return clean;
+}
+
+QByteArray moduleText(const QString& text)
+{
+    return ModuleCodec::fromUnicode(visible(text));
+}
+
+} // namespace
+
+CpuInfoScreen::CpuInfoScreen(ScreenLines& lines, MessageSink& messages, const modINI& ini)
+    : CpuInfoScreen(lines, messages, ini, Sources())
+{
+}
+
+CpuInfoScreen::CpuInfoScreen(ScreenLines& lines, MessageSink& messages, const modINI& ini,
+                             Sources sources)
+    : m_lines(lines), m_messages(messages), m_ini(ini),
+      m_clock(sources.clock ? *sources.clock : m_systemClock), m_fixedSensors(sources.sensors),
+      m_cpu(sources.procStat), m_mem(sources.procMeminfo)
+{
+}
+
+CpuInfoScreen::~CpuInfoScreen() = default;
+
+void CpuInfoScreen::enter()
+{
+    if (!m_cpu.OpenCpuQuery()) {
+        m_messages.showMessage(QStringLiteral("OpenQuery failed"), MessageIcon::Critical);
+        m_messages.requestQuit();
+        return;
+    }
+
+    if (m_fixedSensors) {
+        m_sensors = m_fixedSensors;
+        return;
+    }
+    const SensorSettings settings = SensorSettings::load(m_ini);
+    if (modSpeedFan::hasLogs(settings.speedFanFolder)) {
+        m_speedFan = std::make_unique<modSpeedFan>(settings.speedFanFolder, m_clock);
+        m_sensors = m_speedFan.get();
+        return;
+    }
+    if (!settings.speedFanFolder.isEmpty())
+        qCInfo(lcScreens).noquote()
+            << QStringLiteral("[SpeedFan] Folder %1 holds no SFLog*.csv; reading lm-sensors")
+                   .arg(settings.speedFanFolder);
+    m_speedFan.reset();
+    if (!m_lmSensors)
+        m_lmSensors = std::make_unique<LmSensorsSource>(settings.configFile);
+    m_lmSensors->select(settings);
+    m_sensors = m_lmSensors.get();
+}
+
+// +--------------------+
+// |CPU:7% MEM:45%      |
+// |Temp1:45°C Temp2:38°|  T1 T2, cut at 20
+// |Temp3:41°C Temp4:39°|  T3 T4
+// |Fan1:2410 rpm       |  the fan, or sensor 5 in any form
+// +--------------------+
+void CpuInfoScreen::ShowCpuInfo()
+{
+    m_lines.setLine(0, m_cpu.GetCpuText() + ' ' + m_mem.GetMemoryText());
+    if (m_sensors)
+        m_sensors->refresh(m_table);
+    const std::array<QByteArray, 3> lines = sensorLines(m_table);
+    for (int i = 0; i < 3; ++i)
+        m_lines.setLine(i + 1, lines[std::size_t(i)]);
+}
+
+std::array<QByteArray, 3> CpuInfoScreen::sensorLines(const SensorTable& table)
+{
+    // Slots 1-4 are the four temperature places T1..T4; F is line 4.
+    std::array<QByteArray, 4> t;
+    QByteArray f;
+    for (int k = SensorTable::First; k <= SensorTable::Last; ++k) {
+        const QString& name = table.SensorNames[std::size_t(k)];
+        if (name.isEmpty())
+            continue;
+        const QString value = visible(table.SensorValues[std::size_t(k)]);
+        QByteArray text = moduleText(name) + ':';
+        const bool temperature = value.contains(u'.');
+        if (temperature)
+            text += moduleText(value.left(2)) + DegreeSign + "C ";
+        else
+            text += moduleText(value.left(4)) + " rpm";
+        if (temperature && k <= 4)
+            t[std::size_t(k - 1)] = text;
+        else
+            f = text;
+    }
+    return {t[0] + t[1], t[2] + t[3], f};
+}

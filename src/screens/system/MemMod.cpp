@@ -1,0 +1,54 @@
+#include "screens/system/MemMod.h"
+
+#include "platform/Logging.h"
+
+#include <cmath>
+
+MemMod::MemMod(QString meminfoPath) : m_reader(std::move(meminfoPath)) {}
+
+QByteArray MemMod::GetMemoryText()
+{
+    QString error;
+    const std::optional<MemFigures> m = m_reader.read(&error);
+    if (!m) {
+        if (!m_failing)
+            qCWarning(lcScreens).noquote() << "memory load unavailable:" << error;
+        m_failing = true;
+        return QByteArray();
+    }
+    m_failing = false;
+    return memoryText(m->totalBytes, m->availableBytes);
+}
+
+QByteArray MemMod::memoryText(quint64 totalBytes, quint64 availableBytes)
+{
+    const quint64 totalUnits = divideHalfEven(totalBytes, UnitBytes);
+    const quint64 availableUnits = divideHalfEven(availableBytes, UnitBytes);
+    qint64 percent = 0;
+    if (totalUnits > 0 && availableUnits < totalUnits) {
+        const quint64 used = totalUnits - availableUnits;
+        percent = qint64(roundHalfEven(double(used) / double(totalUnits) * 100.0));
+    }
+    return "MEM:" + QByteArray::number(percent) + '%';
+}
+
+quint64 MemMod::divideHalfEven(quint64 n, quint64 d)
+{
+    const quint64 q = n / d;
+    const quint64 r = n % d;
+    // Compare r with d - r rather than 2r with d, which could wrap.
+    if (r > d - r || (r == d - r && (q & 1)))
+        return q + 1;
+    return q;
+}
+
+double MemMod::roundHalfEven(double x)
+{
+    const double down = std::floor(x);
+    const double diff = x - down;
+    if (diff > 0.5)
+        return down + 1;
+    if (diff < 0.5)
+        return down;
+    return std::fmod(down, 2.0) == 0 ? down : down + 1;
+}

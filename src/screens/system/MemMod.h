@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/linux/ProcMemInfoReader.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+// Memory load as "MEM:n%" from MemTotal and MemAvailable.
+class MemMod
+{
+public:
+    // The memory unit of the figures: 1043321 bytes, not 1 MiB; the
+    // percentages users know from earlier versions depend on it.
+    static constexpr quint64 UnitBytes = 1043321;
+
+    explicit MemMod(QString meminfoPath = QStringLiteral("/proc/meminfo"));
+
+    // Fresh figures on every call; the empty text when they cannot be read.
+    QByteArray GetMemoryText();
+
+    // Sizes in units rounded with halves to even, the used share of the
+    // total in percent, again halves to even. A total that rounds to 0
+    // units, or more available than total, shows as 0%.
+    static QByteArray memoryText(quint64 totalBytes, quint64 availableBytes);
+    // n / d rounded to the nearest whole number, halves to even; d > 0.
+    static quint64 divideHalfEven(quint64 n, quint64 d);
+    // x rounded to the nearest whole number, halves to even.
+    static double roundHalfEven(double x);
+
+private:
+    ProcMemInfoReader m_reader;
+    bool m_failing = false; // a read failure was logged; log again only after a success
+};

@@ -1,0 +1,34 @@
+#include "screens/system/SensorSettings.h"
+
+#include "platform/Logging.h"
+#include "platform/modINI.h"
+
+SensorSettings SensorSettings::load(const modINI& ini)
+{
+    SensorSettings s;
+    const QString sensors = QStringLiteral("Sensors");
+    for (std::size_t k = 1; k < s.slots.size(); ++k) {
+        Slot& slot = s.slots[k];
+        const QString key = QStringLiteral("Sensor%1").arg(k);
+        slot.name = ini.ReadIni(sensors, QStringLiteral("Name%1").arg(k));
+        const QString choice = ini.ReadIni(sensors, key);
+        if (choice.isEmpty())
+            continue;
+        s.chosen = true;
+        const qsizetype slash = choice.lastIndexOf(u'/');
+        const QString chip = choice.left(slash).trimmed();
+        const QString feature = choice.mid(slash + 1).trimmed();
+        if (slash < 0 || chip.isEmpty() || feature.isEmpty()) {
+            qCWarning(lcSettings).noquote()
+                << QStringLiteral("%1: [Sensors] %2 = \"%3\" is not CHIP/FEATURE; using the "
+                                  "default (slot unused)")
+                       .arg(ini.path(), key, choice);
+            continue;
+        }
+        slot.chip = chip;
+        slot.feature = feature;
+    }
+    s.configFile = ini.ReadIni(sensors, QStringLiteral("Config"));
+    s.speedFanFolder = ini.ReadIni(QStringLiteral("SpeedFan"), QStringLiteral("Folder"));
+    return s;
+}
