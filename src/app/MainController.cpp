@@ -16,6 +16,7 @@ MainController::MainController(const QString& iniPath, Clock& clock, InternetSta
                                                      clock, m_internet, *this))
 {
     m_scheduler->setScreen(DisplayScheduler::TimeAndDate, &m_timeDate);
+    m_scheduler->setScreen(DisplayScheduler::CpuInfo, &m_cpuInfo);
     m_scheduler->setScreen(DisplayScheduler::NetworkInfo, &m_networkInfo);
     connect(&m_link, &LcdLink::portLost, this, [this](int number) {
         setStatus(NotFoundStatus + QString::number(number));

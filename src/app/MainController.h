@@ -7,6 +7,7 @@
 #include "platform/UserMessage.h"
 #include "platform/modINI.h"
 #include "screens/system/CIpHelper.h"
+#include "screens/system/CpuInfoScreen.h"
 #include "screens/system/NetworkInfoScreen.h"
 #include "screens/time/LargeClock.h"
 #include "screens/time/LineWriter.h"
@@ -114,6 +115,7 @@ private:
     // screen's totals survive mode changes.
     CIpHelper m_ipHelper{*this};
     NetworkInfoScreen m_networkInfo;
+    CpuInfoScreen m_cpuInfo{m_lines, *this, m_ini};
     std::unique_ptr<DisplayScheduler> m_scheduler;
     QString m_status = InitialStatus;
     int m_checkedCom = 0;
