@@ -108,6 +108,7 @@ void MainController::shutdown()
 void MainController::DetectLcd(std::function<void(bool)> done)
 {
     const quint64 id = ++m_detection;
+    const int portNumber = m_link.portNumber();
     m_link.LcdFound = false;
     if (!m_link.writeRaw(modLcdFunc::DetectQuery())) {
         // A closed port: the detection stops at its first write.
@@ -115,7 +116,7 @@ void MainController::DetectLcd(std::function<void(bool)> done)
             done(false);
         return;
     }
-    m_link.WaitTicks(10, [this, id, done = std::move(done)] {
+    m_link.WaitTicks(10, [this, id, portNumber, done = std::move(done)] {
         if (id != m_detection) {
             if (done)
                 done(false);
@@ -123,7 +124,7 @@ void MainController::DetectLcd(std::function<void(bool)> done)
         }
         const bool found = m_link.LcdFound;
         if (!found) {
-            setStatus(NotFoundStatus + QString::number(m_link.portNumber()));
+            setStatus(NotFoundStatus + QString::number(portNumber));
         } else {
             setStatus(ConnectedStatus);
             modLcdFunc::LcdCode41(m_link.LcdOut, 0);
@@ -142,6 +143,9 @@ void MainController::comMenuClicked(int index)
 {
     if (index < 1 || index > LcdLink::PortCount)
         return;
+    // A detection still waiting belongs to the port being closed: it must not
+    // report on it, even when the next port cannot be opened.
+    ++m_detection;
     m_link.closePort();
     m_link.setPortNumber(index);
     if (!m_link.openPort())

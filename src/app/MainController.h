@@ -59,7 +59,8 @@ public:
     void sliderMoved(int position);
 
     // DetectLcd: query, wait, then report; done(found) follows. A detection
-    // overtaken by a newer one reports nothing and gives done(false).
+    // overtaken by a newer one or by a COM menu choice reports nothing and
+    // gives done(false).
     void DetectLcd(std::function<void(bool)> done = {});
 
     // MessageSink: the views show these; requestQuit ends the program in order.

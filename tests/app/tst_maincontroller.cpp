@@ -185,6 +185,38 @@ private Q_SLOTS:
         QCOMPARE(c.link().CommPortText, QStringLiteral("2"));
     }
 
+    void failedOpenEndsPendingDetectionQuietly_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("silent module") << QByteArray();
+        QTest::newRow("answering module") << QByteArray("\x65");
+    }
+    void failedOpenEndsPendingDetectionQuietly()
+    {
+        QFETCH(QByteArray, reply);
+        LinkHarness h;
+        PtyLcdModule* module = h.addModule(reply);
+        h.writeIni(portsSection({module->slavePath(), "/nonexistent/2"}));
+        MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
+        QSignalSpy status(&c, &MainController::statusTextChanged);
+        QSignalSpy minimise(&c, &MainController::minimiseRequested);
+        QSignalSpy finished(&c, &MainController::startupFinished);
+        c.startup();
+        QVERIFY(module->waitForBytes(2, 1000)); // the query is out, the wait runs
+        // COM2 does not open: the port is closed, and the detection that was
+        // waiting on COM1 must not report on a port it never tried.
+        c.comMenuClicked(2);
+        QVERIFY(finished.wait(2000));
+        QTest::qWait(50);
+        QCOMPARE(status.count(), 0);
+        QCOMPARE(c.statusText(), QStringLiteral("LCD Connection Status"));
+        QCOMPARE(minimise.count(), 0);
+        QCOMPARE(c.checkedComItem(), 1);
+        QCOMPARE(c.link().CommPortText, QStringLiteral("1"));
+        QVERIFY(!c.link().isOpen());
+    }
+
     void backlight()
     {
         LinkHarness h;
