@@ -13,6 +13,8 @@
 #include "screens/time/TimeDateScreen.h"
 #include "screens/time/modCustomChar.h"
 
+#include <QPointer>
+
 const std::array<const char*, DisplayScheduler::ModeCount> DisplayScheduler::Captions = {
     "Large Characters Clock", "Time And Date",   "CPU Info",    "Network Info",
     "WinAmp Plugin",          "Weather Station", "Stock Quote", "POP Email"};
@@ -149,15 +151,20 @@ void DisplayScheduler::switchToInternetMode(int mode)
 void DisplayScheduler::refreshNow(int mode)
 {
     ModeScreen* screen = m_screens[mode];
+    const QPointer<DisplayScheduler> self(this);
     const quint64 generation = m_generation;
-    auto write = [this, generation] {
-        if (generation == m_generation) // the user may have moved on meanwhile
-            m_writer.WriteLines();
+    auto compose = [self, screen, generation] {
+        // The user may have chosen another mode (or quit) while the data came.
+        if (!self || generation != self->m_generation)
+            return;
+        if (screen)
+            screen->show();
+        self->m_writer.WriteLines();
     };
     if (screen)
-        screen->refresh(write);
+        screen->fetch(compose);
     else
-        write();
+        compose();
 }
 
 void DisplayScheduler::tick()

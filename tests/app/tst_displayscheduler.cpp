@@ -32,7 +32,7 @@ struct RecordedMessages : MessageSink
     void requestQuit() override { ++quits; }
 };
 
-// A screen that writes a counter into line 1; refreshes can be held back
+// A screen that writes a counter into line 1; its data can be held back
 // like a download that has not come in yet.
 struct CountingScreen : ModeScreen
 {
@@ -44,13 +44,12 @@ struct CountingScreen : ModeScreen
     std::function<void()> pending;
     void enter() override { ++entered; }
     void show() override { lines.setLine(0, "refresh " + QByteArray::number(++shown)); }
-    void refresh(std::function<void()> done) override
+    void fetch(std::function<void()> ready) override
     {
-        show();
         if (holdRefresh)
-            pending = std::move(done);
+            pending = std::move(ready);
         else
-            done();
+            ready();
     }
 };
 
@@ -281,17 +280,49 @@ private Q_SLOTS:
         QCOMPARE(r.mail.shown, 3);
     }
 
-    void lateRefreshDoesNotPaintOverNewMode()
+    // The lines are composed when the data is in, not before.
+    void heldRefreshComposesWhenItComesIn()
     {
         Rig r;
         QVERIFY(r.pty.open());
         r.weather.holdRefresh = true;
         r.s.selectMode(5);
+        r.drain();
         QVERIFY(r.weather.pending);
-        r.s.selectMode(1);
+        QCOMPARE(r.weather.shown, 0);
+        QVERIFY(r.lines.line(0).isEmpty());
+        r.weather.pending();
+        QCOMPARE(r.weather.shown, 1);
+        QCOMPARE(r.lines.line(0), QByteArray("refresh 1"));
+        QCOMPARE(r.wire(81).left(10), QByteArray("\x0b" "refresh 1"));
+    }
+
+    // A download that comes in after the user chose another mode neither
+    // composes the lines (the window's mirror) nor writes them.
+    void lateRefreshDoesNotPaintOverNewMode_data()
+    {
+        QTest::addColumn<int>("next");
+        QTest::newRow("large clock") << 0;
+        QTest::newRow("time and date") << 1;
+        QTest::newRow("stock, offline") << 6;
+        QTest::newRow("weather again, offline") << 5;
+    }
+    void lateRefreshDoesNotPaintOverNewMode()
+    {
+        QFETCH(int, next);
+        Rig r;
+        QVERIFY(r.pty.open());
+        r.weather.holdRefresh = true;
+        r.s.selectMode(5);
+        QVERIFY(r.weather.pending);
+        r.internet.connected = false;
+        r.s.selectMode(next);
         r.drain();
         r.weather.pending(); // the download comes in after the switch
         QTest::qWait(30);
+        QCOMPARE(r.weather.shown, 0);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(r.lines.line(i).isEmpty());
         QVERIFY(r.pty.module->received().isEmpty());
         QVERIFY(r.pty.takeWrites().isEmpty());
     }

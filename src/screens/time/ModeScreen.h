@@ -13,12 +13,10 @@ public:
     virtual void enter() {}
     // One refresh.
     virtual void show() = 0;
-    // A refresh that may have to wait (a download): done runs when the lines
-    // are composed. The scheduler ignores a done that comes after the user
-    // chose another mode.
-    virtual void refresh(std::function<void()> done)
-    {
-        show();
-        done();
-    }
+    // Gathers what show() needs when that may take a while (a download), and
+    // calls ready once it is in. Do not touch the lines here: the scheduler
+    // calls show() and writes the lines after ready, and skips both when the
+    // user has chosen another mode meanwhile, so a late answer never paints
+    // over the new mode.
+    virtual void fetch(std::function<void()> ready) { ready(); }
 };
