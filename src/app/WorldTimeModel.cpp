@@ -7,6 +7,7 @@
 #include "screens/time/WorldTimeSettings.h"
 #include "screens/time/modTimeZone.h"
 
+#include <optional>
 
 namespace {
 const QString Section = QStringLiteral("TimeZone");
