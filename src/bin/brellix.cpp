@@ -12,14 +12,35 @@
 #include <QTextStream>
 #include <memory>
 
+namespace {
+const char* const Description = "Brellix: keeps a 20x4 serial LCD module filled.";
+} // namespace
+
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
     CommandLine options;
     QString text;
-    switch (CommandLine::parse(app.arguments(),
-                               QStringLiteral("Brellix: keeps a 20x4 serial LCD module filled."),
-                               &options, &text)) {
+    {
+        // --help and --version must answer without a display (over ssh, in a
+        // script), and the GUI application aborts without one: recognise them
+        // first, then answer under a core application object. Anything else
+        // goes to the GUI application, which also takes Qt's own options.
+        QStringList raw;
+        for (int i = 0; i < argc; ++i)
+            raw << QString::fromLocal8Bit(argv[i]);
+        if (CommandLine::parse(raw, QString::fromLatin1(Description), &options, &text) ==
+            CommandLine::Outcome::ExitOk) {
+            const QCoreApplication core(argc, argv);
+            CommandLine::parse(QCoreApplication::arguments(), QString::fromLatin1(Description),
+                               &options, &text);
+            QTextStream(stdout) << text;
+            return 0;
+        }
+    }
+
+    QApplication app(argc, argv);
+    switch (CommandLine::parse(app.arguments(), QString::fromLatin1(Description), &options,
+                               &text)) {
     case CommandLine::Outcome::ExitOk:
         QTextStream(stdout) << text;
         return 0;

@@ -30,17 +30,24 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<bool>("display");
         for (const char* p : {"brellixd", "brellix"}) {
             const QString prog = QString::fromLatin1(p);
             QTest::addRow("%s --help", p) << prog << QStringList{"--help"} << 0
-                                          << QByteArray("--simulate");
+                                          << QByteArray("--simulate") << true;
             QTest::addRow("%s --version", p) << prog << QStringList{"--version"} << 0
-                                             << QByteArray(p) + " " BRELLIX_VERSION;
+                                             << QByteArray(p) + " " BRELLIX_VERSION << true;
             QTest::addRow("%s unknown", p) << prog << QStringList{"--frobnicate"} << 2
-                                           << QByteArray("frobnicate");
+                                           << QByteArray("frobnicate") << true;
             QTest::addRow("%s positional", p) << prog << QStringList{"extra"} << 2
-                                              << QByteArray("extra");
+                                              << QByteArray("extra") << true;
         }
+        // Asking the GUI program for help needs no display (e.g. over ssh).
+        QTest::addRow("brellix --help, no display") << "brellix" << QStringList{"--help"} << 0
+                                                    << QByteArray("Usage: ") << false;
+        QTest::addRow("brellix --version, no display")
+            << "brellix" << QStringList{"-version"} << 0 << QByteArray("brellix " BRELLIX_VERSION)
+            << false;
     }
     void options()
     {
@@ -48,7 +55,14 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, output);
+        QFETCH(bool, display);
         QProcess p;
+        if (!display) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                env.remove(QString::fromLatin1(name));
+            p.setProcessEnvironment(env);
+        }
         p.start(bin(program.toLatin1().constData()), args);
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
