@@ -2,11 +2,13 @@
 
 #include <QFile>
 
+#include <initializer_list>
 #include <limits>
 
 namespace {
 constexpr qint64 MaxMemInfoSize = 64 * 1024;
-constexpr quint64 MaxKiB = std::numeric_limits<quint64>::max() / 1024;
+constexpr quint64 MaxBytes = std::numeric_limits<quint64>::max();
+constexpr quint64 MaxKiB = MaxBytes / 1024;
 
 // "Key:   123 kB" -> bytes; nullopt for anything else.
 std::optional<quint64> bytesOf(const QList<QByteArray>& fields)
@@ -70,8 +72,12 @@ std::optional<MemFigures> ProcMemInfoReader::parse(const QByteArray& meminfo)
     if (available) {
         m.availableBytes = *available;
     } else if (free) {
-        // Each figure is below 2^54 bytes, so the sum cannot wrap.
-        m.availableBytes = *free + buffers.value_or(0) + cached.value_or(0);
+        // Each figure can come close to 2^64 bytes: a wrapped sum would make
+        // a nonsense file look nearly full, so the sum stops at the top.
+        m.availableBytes = *free;
+        for (const quint64 more : {buffers.value_or(0), cached.value_or(0)})
+            m.availableBytes = more > MaxBytes - m.availableBytes ? MaxBytes
+                                                                  : m.availableBytes + more;
     } else {
         return std::nullopt;
     }

@@ -60,6 +60,11 @@ void tst_CpuMemMod::parse_data()
     QTest::newRow("bytes beyond 64 bits")
         << QByteArray("MemTotal: 18014398509481984 kB\nMemAvailable: 1 kB\n") << false << quint64(0)
         << quint64(0);
+    // 18014398509481983 kB is 0xFFFFFFFFFFFFFC00 bytes; another kB on top
+    // must not wrap the sum round to 0.
+    QTest::newRow("old kernel sum beyond 64 bits")
+        << QByteArray("MemTotal: 8388608 kB\nMemFree: 18014398509481983 kB\nBuffers: 1 kB\n")
+        << true << quint64(8589934592) << quint64(0xFFFFFFFFFFFFFFFF);
     QTest::newRow("empty") << QByteArray() << false << quint64(0) << quint64(0);
 }
 
