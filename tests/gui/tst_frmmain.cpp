@@ -98,6 +98,26 @@ private Q_SLOTS:
                  QStringLiteral("About BRELLIXV2"));
     }
 
+    void closingWithDialogsOpenEndsTheProgram()
+    {
+        LinkHarness h;
+        MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
+        frmMain w(c);
+        w.show();
+        for (const char* item : {"mnuWorldTime", "mnuWeather", "mnuAbout"})
+            w.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+        // The dialogs belong to the window: closing it (which SIGTERM does)
+        // must end the program and save, whatever is still open.
+        QTimer::singleShot(0, &w, [&w] { w.close(); });
+        QTimer stuck;
+        stuck.setSingleShot(true);
+        connect(&stuck, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+        stuck.start(3000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(QFile::exists(h.iniPath()));
+    }
+
     void optionButtonsSwitchModesAndBoxesMirrorLines()
     {
         LinkHarness h;
