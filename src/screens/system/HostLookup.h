@@ -5,7 +5,8 @@
 #include <QString>
 
 // The system calls behind the host name and address, so that IPMod's rules
-// can be exercised without changing the machine's name or resolver.
+// can be exercised without changing the machine's name or resolver. IPMod
+// calls the lookups from a worker thread: they must not touch shared state.
 class HostLookup
 {
 public:

@@ -6,10 +6,32 @@
 
 #include <QStringList>
 
-IPMod::IPMod(MessageSink& messages, const HostLookup& host, int resolveMaxAgeMs)
-    : m_messages(messages), m_host(host), m_resolveMaxAgeMs(resolveMaxAgeMs)
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+struct IPMod::Pending
+{
+    std::mutex mutex;
+    std::optional<Answer> answer;
+};
+
+namespace {
+void runDetached(std::function<void()> job)
+{
+    std::thread(std::move(job)).detach();
+}
+} // namespace
+
+IPMod::IPMod(MessageSink& messages, std::shared_ptr<const HostLookup> host, int resolveMaxAgeMs,
+             Runner runner)
+    : m_messages(messages), m_host(std::move(host)), m_resolveMaxAgeMs(resolveMaxAgeMs),
+      m_runner(runner ? std::move(runner) : Runner(runDetached))
 {
 }
+
+// A lookup still running keeps its own share of the state and the host.
+IPMod::~IPMod() = default;
 
 QString IPMod::GetHostName()
 {
@@ -26,39 +48,84 @@ QString IPMod::GetIPAddress()
         return {};
     name = name.trimmed();
 
-    if (m_resolveMaxAgeMs > 0 && m_cachedAt.isValid() && name == m_cachedName &&
-        !m_cachedAt.hasExpired(m_resolveMaxAgeMs))
-        return m_cachedOk ? m_cachedAddress : QString();
-
-    QList<QByteArray> addresses;
-    const int rc = m_host.resolveIPv4(name, addresses);
-    if (rc != 0 || addresses.isEmpty() || addresses.first().isEmpty()) {
-        if (!m_resolveFailureShown) {
-            m_resolveFailureShown = true;
-            qCWarning(lcScreens) << "cannot resolve host name" << name << "code" << rc;
-            m_messages.showMessage(QStringLiteral("Windows Sockets are not responding. "
-                                                  "Unable to successfully get Host Name."),
-                                   MessageIcon::Exclamation);
-        }
-        remember(name, {}, false);
-        return {};
+    collect();
+    const bool fresh = m_answer && m_answer->name == name && m_resolveMaxAgeMs > 0 &&
+                       !m_answeredAt.hasExpired(m_resolveMaxAgeMs);
+    if (!fresh && !m_pending) {
+        start(name);
+        collect(); // a runner may have answered at once
     }
-    m_resolveFailureShown = false;
+    // While a new answer is on its way, the last one stands.
+    return m_answer && m_answer->ok ? m_answer->address : QString();
+}
+
+void IPMod::start(const QByteArray& name)
+{
+    auto pending = std::make_shared<Pending>();
+    auto job = [pending, host = m_host, name] {
+        Answer answer = lookUp(*host, name);
+        const std::lock_guard<std::mutex> lock(pending->mutex);
+        pending->answer = std::move(answer);
+    };
+    m_pending = pending;
+    try {
+        m_runner(std::move(job));
+    } catch (const std::system_error& e) {
+        // No thread to be had now: the next refresh tries again.
+        qCWarning(lcScreens) << "cannot start the host name lookup:" << e.what();
+        m_pending.reset();
+    }
+}
+
+void IPMod::collect()
+{
+    if (!m_pending)
+        return;
+    std::optional<Answer> answer;
+    {
+        const std::lock_guard<std::mutex> lock(m_pending->mutex);
+        answer.swap(m_pending->answer);
+    }
+    if (!answer)
+        return;
+    m_pending.reset();
+
+    if (answer->ok) {
+        m_resolveFailureShown = false;
+    } else if (!m_resolveFailureShown) {
+        m_resolveFailureShown = true;
+        qCWarning(lcScreens) << "cannot resolve host name" << answer->name << "code" << answer->rc;
+        m_messages.showMessage(QStringLiteral("Windows Sockets are not responding. "
+                                              "Unable to successfully get Host Name."),
+                               MessageIcon::Exclamation);
+    }
+    m_answer = std::move(answer);
+    m_answeredAt.start();
+}
+
+IPMod::Answer IPMod::lookUp(const HostLookup& host, const QByteArray& name)
+{
+    Answer answer;
+    answer.name = name;
+    QList<QByteArray> addresses;
+    answer.rc = host.resolveIPv4(name, addresses);
+    if (answer.rc != 0 || addresses.isEmpty() || addresses.first().isEmpty())
+        return answer;
 
     QByteArray address = addresses.first();
     if (quint8(address.at(0)) == 127) {
         // The name is mapped to loopback: the address others reach this
         // machine by is the one on the default route.
-        const QString routeInterface = m_host.defaultRouteInterface();
+        const QString routeInterface = host.defaultRouteInterface();
         if (!routeInterface.isEmpty()) {
-            const QByteArray routed = m_host.interfaceIPv4(routeInterface);
+            const QByteArray routed = host.interfaceIPv4(routeInterface);
             if (!routed.isEmpty())
                 address = routed;
         }
     }
-    const QString text = dotted(address);
-    remember(name, text, true);
-    return text;
+    answer.ok = true;
+    answer.address = dotted(address);
+    return answer;
 }
 
 QString IPMod::dotted(const QByteArray& address)
@@ -72,7 +139,7 @@ QString IPMod::dotted(const QByteArray& address)
 bool IPMod::hostName(QByteArray& name)
 {
     int error = 0;
-    if (!m_host.hostName(name, error)) {
+    if (!m_host->hostName(name, error)) {
         // GetHostName and GetIPAddress run on the same refresh: one message.
         if (!m_hostNameFailureShown) {
             m_hostNameFailureShown = true;
@@ -86,12 +153,4 @@ bool IPMod::hostName(QByteArray& name)
     }
     m_hostNameFailureShown = false;
     return true;
-}
-
-void IPMod::remember(const QByteArray& name, const QString& address, bool ok)
-{
-    m_cachedName = name;
-    m_cachedAddress = address;
-    m_cachedOk = ok;
-    m_cachedAt.start();
 }

@@ -8,9 +8,11 @@
 #include <QLocale>
 
 namespace {
-std::unique_ptr<HostLookup> orSystem(std::unique_ptr<HostLookup> host)
+std::shared_ptr<const HostLookup> orSystem(std::unique_ptr<HostLookup> host)
 {
-    return host ? std::move(host) : std::make_unique<LinuxHostLookup>();
+    if (host)
+        return host;
+    return std::make_shared<LinuxHostLookup>();
 }
 
 QByteArray rateLine(const char* caption, qint64 octets)
@@ -23,9 +25,10 @@ QByteArray rateLine(const char* caption, qint64 octets)
 
 NetworkInfoScreen::NetworkInfoScreen(ScreenLines& lines, MessageSink& messages,
                                      InternetState& internet, CIpHelper& ipHelper,
-                                     std::unique_ptr<HostLookup> host)
-    : m_lines(lines), m_internet(internet), m_ipHelper(ipHelper), m_host(orSystem(std::move(host))),
-      m_ipMod(messages, *m_host)
+                                     std::unique_ptr<HostLookup> host, IPMod::Runner runner)
+    : m_lines(lines), m_internet(internet), m_ipHelper(ipHelper),
+      m_ipMod(messages, orSystem(std::move(host)), IPMod::DefaultResolveMaxAgeMs,
+              std::move(runner))
 {
 }
 

@@ -22,9 +22,11 @@ public:
     static constexpr char ConnectedGlyph = 6;
     static constexpr char NotConnectedGlyph = 7;
 
-    // host: the system calls behind the name and address; null for the real ones.
+    // host: the system calls behind the name and address; null for the real
+    // ones. runner: where the address lookup runs; empty for its own thread.
     NetworkInfoScreen(ScreenLines& lines, MessageSink& messages, InternetState& internet,
-                      CIpHelper& ipHelper, std::unique_ptr<HostLookup> host = nullptr);
+                      CIpHelper& ipHelper, std::unique_ptr<HostLookup> host = nullptr,
+                      IPMod::Runner runner = {});
     ~NetworkInfoScreen() override;
 
     void show() override { ShowNetworkInfo(); }
@@ -45,7 +47,6 @@ private:
     ScreenLines& m_lines;
     InternetState& m_internet;
     CIpHelper& m_ipHelper;
-    std::unique_ptr<HostLookup> m_host;
     IPMod m_ipMod;
     bool m_internetConnected = false;
     qint64 m_prevBytesReceived = 0;
