@@ -152,7 +152,9 @@ void MainController::comMenuClicked(int index)
         return; // silently: marks, status and saved port stay as they were
     setCheckedCom(index);
     DetectLcd([this, index](bool found) {
-        if (found)
+        // The simulated module exists for this run only: the saved port stays
+        // the user's own.
+        if (found && index != m_overridePort)
             m_link.CommPortText = QString::number(index);
     });
 }

@@ -43,7 +43,8 @@ public:
     void setTimersEnabled(bool on) { m_timersEnabled = on; }
 
     // Start-up with COMn replaced by this device for this run (--simulate);
-    // the port number used at start-up becomes n, the saved port is kept.
+    // the port number used at start-up becomes n, the saved port is kept,
+    // also when COMn is chosen from the menu.
     void overridePort(int portNumber, const QString& devicePath);
 
     // Start-up steps; the detection runs asynchronously and the later steps

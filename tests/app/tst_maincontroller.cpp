@@ -217,6 +217,26 @@ private Q_SLOTS:
         QVERIFY(!c.link().isOpen());
     }
 
+    void simulatedPortIsNeverSaved()
+    {
+        LinkHarness h;
+        PtyLcdModule* simulated = h.addModule();
+        h.writeIni("[Settings]\nCommPort=3\n" + portsSection({"/nonexistent/1"}));
+        MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
+        c.overridePort(1, simulated->slavePath());
+        startAndWait(c);
+        QCOMPARE(c.statusText(), QStringLiteral("LCD Connected"));
+        // Choosing COM1 again finds the simulated module there; the file must
+        // still name the user's own port afterwards.
+        c.comMenuClicked(1);
+        QVERIFY(QTest::qWaitFor([&] { return simulated->received().count('\x10') == 2; }, 1000));
+        QTest::qWait(300);
+        QCOMPARE(c.statusText(), QStringLiteral("LCD Connected"));
+        c.shutdown();
+        QVERIFY2(h.readIni().contains("CommPort=3\n"), h.readIni().constData());
+    }
+
     void backlight()
     {
         LinkHarness h;
