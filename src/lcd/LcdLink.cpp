@@ -31,8 +31,8 @@ bool LcdLink::openPort()
     QString why;
     const auto line = SerialLineSettings::parse(m_settings, &why);
     if (!line) {
-        qCWarning(lcLink).noquote() << "Invalid serial settings" << m_settings << "-" << why
-                                    << "- the port stays closed";
+        qCWarning(lcLink).noquote()
+            << "Invalid serial settings" << m_settings << "-" << why << "- the port stays closed";
         return false;
     }
     const QString path = portPath(m_portNumber);
@@ -50,8 +50,8 @@ bool LcdLink::openPort()
                     m_port.setDataBits(line->dataBits) && m_port.setStopBits(line->stopBits) &&
                     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!ok) {
-        qCWarning(lcLink).noquote() << "Cannot apply" << m_settings << "to" << path << "-"
-                                    << m_port.errorString();
+        qCWarning(lcLink).noquote()
+            << "Cannot apply" << m_settings << "to" << path << "-" << m_port.errorString();
         m_port.close();
         return false;
     }
@@ -115,6 +115,8 @@ void LcdLink::onError(QSerialPort::SerialPortError error)
     case QSerialPort::OpenError: // reported by openPort's caller
     case QSerialPort::DeviceNotFoundError:
     case QSerialPort::PermissionError:
+    case QSerialPort::UnsupportedOperationError: // a line setting the device refuses: openPort
+                                                 // reports it
         return;
     default:
         break;

@@ -53,8 +53,7 @@ public:
     }
 
     // An integer in lo..hi, or fallback.
-    qint64 number(const char* section, const char* key, qint64 fallback, qint64 lo,
-                  qint64 hi) const
+    qint64 number(const char* section, const char* key, qint64 fallback, qint64 lo, qint64 hi) const
     {
         const QString value = read(section, key);
         if (value.isEmpty())
@@ -130,7 +129,12 @@ AppSettings AppSettings::load(const modINI& ini)
 
     // Out-of-table zones are kept: the time screens show GMT for them.
     s.ZoneIndex = qint16(r.number("TimeZone", "Zone", s.ZoneIndex, Int16Min, Int16Max));
-    s.DestinationName = r.text("TimeZone", "Destination", s.DestinationName);
+    // "London" names the default zone on a fresh install only: once the World
+    // Time dialog has saved (it always writes Zone), an empty name stays empty.
+    const bool timeZoneSaved =
+        !ini.ReadIni(QStringLiteral("TimeZone"), QStringLiteral("Zone")).isEmpty();
+    s.DestinationName =
+        r.text("TimeZone", "Destination", timeZoneSaved ? QString() : s.DestinationName);
     s.ObserveDaylight = r.flag("TimeZone", "Daylight", s.ObserveDaylight);
 
     s.StockSymbol = r.text("Stock", "Symbol", s.StockSymbol);

@@ -132,6 +132,9 @@ void tst_AppSettings::load_data()
 
     row("Destination", "TimeZone", "Destination", "Tokyo", "DestinationName", "Tokyo");
     row("Destination empty", "TimeZone", "Destination", "", "DestinationName", "London");
+    QTest::newRow("Destination cleared in the dialog")
+        << QByteArray("[TimeZone]\nZone=26\nDestination=\nDaylight=0\n") << "DestinationName"
+        << "" << QString();
 
     row("Daylight 0", "TimeZone", "Daylight", "0", "ObserveDaylight", "false");
     row("Daylight 00", "TimeZone", "Daylight", "00", "ObserveDaylight", "false");
