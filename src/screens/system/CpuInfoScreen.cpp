@@ -57,13 +57,13 @@ void CpuInfoScreen::enter()
     }
 
     if (m_fixedSensors) {
-        m_sensors = m_fixedSensors;
+        useSource(m_fixedSensors, QStringLiteral("fixed"));
         return;
     }
     const SensorSettings settings = SensorSettings::load(m_ini);
     if (modSpeedFan::hasLogs(settings.speedFanFolder)) {
         m_speedFan = std::make_unique<modSpeedFan>(settings.speedFanFolder, m_clock);
-        m_sensors = m_speedFan.get();
+        useSource(m_speedFan.get(), QStringLiteral("SpeedFan ") + settings.speedFanFolder);
         return;
     }
     if (!settings.speedFanFolder.isEmpty())
@@ -74,7 +74,17 @@ void CpuInfoScreen::enter()
     if (!m_lmSensors)
         m_lmSensors = std::make_unique<LmSensorsSource>(settings.configFile);
     m_lmSensors->select(settings);
-    m_sensors = m_lmSensors.get();
+    useSource(m_lmSensors.get(), QStringLiteral("lm-sensors"));
+}
+
+void CpuInfoScreen::useSource(SensorSource* source, const QString& key)
+{
+    // A source keeps what it cannot read; what another source left in the
+    // table would stand there as if it were a live reading.
+    if (key != m_sourceKey)
+        m_table = SensorTable();
+    m_sourceKey = key;
+    m_sensors = source;
 }
 
 // +--------------------+

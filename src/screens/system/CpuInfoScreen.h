@@ -52,6 +52,9 @@ public:
     static std::array<QByteArray, 3> sensorLines(const SensorTable& table);
 
 private:
+    // Reads from source from now on; a different one starts from an empty table.
+    void useSource(SensorSource* source, const QString& key);
+
     ScreenLines& m_lines;
     MessageSink& m_messages;
     const modINI& m_ini;
@@ -65,4 +68,5 @@ private:
     std::unique_ptr<LmSensorsSource> m_lmSensors; // started once, kept
     std::unique_ptr<SensorSource> m_speedFan;
     SensorSource* m_sensors = nullptr;
+    QString m_sourceKey; // which source m_sensors is, and its folder
 };

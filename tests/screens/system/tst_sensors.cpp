@@ -1,3 +1,4 @@
+#include "platform/Clock.h"
 #include "platform/UserMessage.h"
 #include "platform/modINI.h"
 #include "screens/system/CpuInfoScreen.h"
@@ -104,6 +105,7 @@ private Q_SLOTS:
     void labelFromConfiguration();
     void readFailure();
     void screenOnLmSensors();
+    void switchToSpeedFanDropsOldReadings();
 
 private:
     bool fakeTreeReady();
@@ -387,6 +389,45 @@ void tst_Sensors::screenOnLmSensors()
     screen.show();
     QCOMPARE(lines.line(3), QByteArray("fan1:2380 rpm"));
     QCOMPARE(screen.sensorTable().SensorNames[1], QStringLiteral("CPU"));
+}
+
+void tst_Sensors::switchToSpeedFanDropsOldReadings()
+{
+    if (!fakeTreeReady())
+        QSKIP(qPrintable(m_noTree));
+    QVERIFY(addFakeChip());
+    const QString config = writeConfig("");
+    const QString folder = m_dir.filePath(QStringLiteral("speedfan"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString iniPath = m_dir.filePath(QStringLiteral("brellix.ini"));
+    const QByteArray settings = "[Sensors]\nConfig=" + QFile::encodeName(config) +
+                                "\n[SpeedFan]\nFolder=" + QFile::encodeName(folder) + "\n";
+    QVERIFY(writeFile(iniPath, settings));
+    modINI ini(iniPath);
+    NoMessages sink;
+    ScreenLines lines;
+    FixedClock clock(QDateTime(QDate(2007, 3, 3), QTime(14, 30)));
+    CpuInfoScreen::Sources sources;
+    sources.clock = &clock;
+    CpuInfoScreen screen(lines, sink, ini, sources);
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
+    screen.enter();
+    screen.show();
+    QCOMPARE(lines.line(3), QByteArray("fan1:2410 rpm"));
+
+    // SpeedFan's log appears: three columns. Slots 4 and 5 must not keep
+    // showing lm-sensors' last readings as if they were live.
+    QVERIFY(writeFile(folder + QStringLiteral("/SFLog20070303.csv"),
+                      "Seconds\tTemp1\tTemp2\tFan1\r\n123\t45.5\t38.0\t2410\r\n"));
+    screen.enter();
+    screen.show();
+    // Temp1:45 DF "C " Temp2:38 DF (cut) / nothing / Fan1:2410 rpm
+    QCOMPARE(lines.line(1), hex("54656d70313a3435df4320"
+                                "54656d70323a3338df"));
+    QCOMPARE(lines.line(2), QByteArray());
+    QCOMPARE(lines.line(3), QByteArray("Fan1:2410 rpm"));
+    QCOMPARE(screen.sensorTable().SensorNames[4], QString());
+    QCOMPARE(screen.sensorTable().SensorNames[5], QString());
 }
 
 QTEST_GUILESS_MAIN(tst_Sensors)
