@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include "platform/FileReading.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -126,7 +128,7 @@ Loaded loadFile(const QString& path, QByteArray& bytes)
     }
     // Read one byte more than allowed so that an oversize file (or one with
     // no size, like a pipe) is caught without reading all of it.
-    bytes = file.read(modINI::MaxFileSize + 1);
+    bytes = readCapped(file, modINI::MaxFileSize + 1);
     if (bytes.size() > modINI::MaxFileSize) {
         qCWarning(lcSettings).noquote() << "settings file" << path << "is larger than"
                                         << modINI::MaxFileSize << "bytes; ignoring it";

@@ -1,5 +1,7 @@
 #include "platform/InternetState.h"
 
+#include "platform/FileReading.h"
+
 #include <QFile>
 #include <QList>
 
@@ -9,7 +11,7 @@ QByteArray readSmall(const QString& path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    return f.read(1 << 20);
+    return readCapped(f, 1 << 20);
 }
 
 constexpr unsigned RouteUp = 0x1;

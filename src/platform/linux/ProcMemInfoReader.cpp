@@ -1,5 +1,7 @@
 #include "platform/linux/ProcMemInfoReader.h"
 
+#include "platform/FileReading.h"
+
 #include <QFile>
 
 #include <initializer_list>
@@ -33,7 +35,7 @@ std::optional<MemFigures> ProcMemInfoReader::read(QString* error) const
             *error = QStringLiteral("cannot open %1: %2").arg(m_path, f.errorString());
         return std::nullopt;
     }
-    const QByteArray text = f.read(MaxMemInfoSize);
+    const QByteArray text = readCapped(f, MaxMemInfoSize);
     if (text.isEmpty() && f.error() != QFileDevice::NoError) {
         if (error)
             *error = QStringLiteral("cannot read %1: %2").arg(m_path, f.errorString());

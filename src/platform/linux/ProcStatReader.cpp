@@ -1,5 +1,7 @@
 #include "platform/linux/ProcStatReader.h"
 
+#include "platform/FileReading.h"
+
 #include <QFile>
 
 namespace {
@@ -24,7 +26,7 @@ std::optional<CpuTimes> ProcStatReader::read(int cpu, QString* error) const
         return std::nullopt;
     }
     // Files under /proc report size 0: read until the end.
-    const QByteArray text = f.read(MaxStatSize);
+    const QByteArray text = readCapped(f, MaxStatSize);
     if (text.isEmpty() && f.error() != QFileDevice::NoError) {
         if (error)
             *error = QStringLiteral("cannot read %1: %2").arg(m_path, f.errorString());

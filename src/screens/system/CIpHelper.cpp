@@ -5,6 +5,8 @@
 #include "screens/system/SysNetParser.h"
 
 #include <QDir>
+#include "platform/FileReading.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <limits>
@@ -23,7 +25,7 @@ std::optional<QByteArray> readSysFile(const QString& path)
         qCDebug(lcScreens) << "cannot open" << path << f.errorString();
         return std::nullopt;
     }
-    const QByteArray data = f.read(MaxSysFileBytes);
+    const QByteArray data = readCapped(f, MaxSysFileBytes);
     if (f.error() != QFileDevice::NoError) {
         qCDebug(lcScreens) << "cannot read" << path << f.errorString();
         return std::nullopt;
@@ -73,7 +75,7 @@ std::optional<QList<NetDevParser::Row>> CIpHelper::readTable()
         if (!m_failureShown)
             qCWarning(lcScreens) << "cannot open" << m_procNetDev << f.errorString();
     } else {
-        const QByteArray text = f.read(MaxTableBytes);
+        const QByteArray text = readCapped(f, MaxTableBytes);
         if (f.error() != QFileDevice::NoError) {
             if (!m_failureShown)
                 qCWarning(lcScreens) << "cannot read" << m_procNetDev << f.errorString();

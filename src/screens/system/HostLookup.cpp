@@ -3,6 +3,8 @@
 #include "platform/InternetState.h"
 #include "platform/Logging.h"
 
+#include "platform/FileReading.h"
+
 #include <QFile>
 
 #include <arpa/inet.h>
@@ -81,7 +83,7 @@ QString LinuxHostLookup::defaultRouteInterface() const
         qCDebug(lcPlatform) << "cannot open" << m_ipv4Routes << f.errorString();
         return {};
     }
-    const QByteArray table = f.read(MaxRouteTableBytes);
+    const QByteArray table = readCapped(f, MaxRouteTableBytes);
     if (f.error() != QFileDevice::NoError) {
         qCDebug(lcPlatform) << "cannot read" << m_ipv4Routes << f.errorString();
         return {};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+
+// Reads a device to its end, but never more than cap bytes. Files under /proc
+// and /sys report size 0, and QIODevice::read(cap) would allocate the whole
+// cap up front on every call; this grows with what is really there.
+inline QByteArray readCapped(QIODevice& device, qint64 cap)
+{
+    QByteArray out;
+    char chunk[16 * 1024];
+    while (out.size() < cap) {
+        const qint64 n = device.read(chunk, qMin<qint64>(qint64(sizeof chunk), cap - out.size()));
+        if (n <= 0)
+            break;
+        out.append(chunk, qsizetype(n));
+    }
+    return out;
+}
