@@ -1,10 +1,10 @@
 #include "platform/modINI.h"
 
+#include "platform/FileReading.h"
 #include "platform/Logging.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include "platform/FileReading.h"
 
 #include <QFile>
 #include <QFileInfo>
