@@ -33,6 +33,9 @@ void MainController::showMessage(const QString& text, MessageIcon icon)
 
 void MainController::requestQuit()
 {
+    // A fatal condition ends the run at once, without saving: saving the
+    // mode that failed would end every later start the same way.
+    m_endWithoutSaving = true;
     Q_EMIT quitRequested();
 }
 
@@ -97,10 +100,13 @@ void MainController::finishStartup()
 
 void MainController::shutdown()
 {
-    m_ini.WriteIni(QStringLiteral("Mode"), QStringLiteral("mode"), QString::number(m_scheduler->CurrentMode));
-    m_ini.WriteIni(QStringLiteral("Settings"), QStringLiteral("CommPort"), m_link.CommPortText);
-    m_ini.WriteIni(QStringLiteral("Settings"), QStringLiteral("Backlight"),
-                   QString::number(m_sliderPosition));
+    if (!m_endWithoutSaving) {
+        m_ini.WriteIni(QStringLiteral("Mode"), QStringLiteral("mode"),
+                       QString::number(m_scheduler->CurrentMode));
+        m_ini.WriteIni(QStringLiteral("Settings"), QStringLiteral("CommPort"), m_link.CommPortText);
+        m_ini.WriteIni(QStringLiteral("Settings"), QStringLiteral("Backlight"),
+                       QString::number(m_sliderPosition));
+    }
     Q_EMIT trayIconRemovalRequested();
     m_link.closePort();
 }

@@ -124,6 +124,7 @@ private:
     int m_sliderPosition = 0;
     bool m_sliderEnabled = true;
     bool m_timersEnabled = true;
+    bool m_endWithoutSaving = false;
     int m_overridePort = 0;
     QString m_overridePath;
     quint64 m_detection = 0;

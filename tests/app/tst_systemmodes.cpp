@@ -49,6 +49,25 @@ private Q_SLOTS:
         // The glyphs the symbols need were uploaded by the switch.
         QCOMPARE(module->module().glyph(6), (std::array<quint8, 8>{0, 31, 17, 17, 14, 4, 4, 0}));
     }
+
+    // "OpenQuery failed" ends the run at once: nothing is saved, so the next
+    // start does not fall into the same mode again.
+    void fatalEndSavesNothing()
+    {
+        LinkHarness h;
+        h.writeIni("[Mode]\nmode=1\n");
+        MainController c(h.iniPath(), m_clock);
+        c.setTimersEnabled(false);
+        c.overridePort(1, QStringLiteral("/nonexistent/tty"));
+        c.startup();
+        QTRY_VERIFY(c.startupDone());
+        c.scheduler().selectMode(2);
+        QSignalSpy quit(&c, &MainController::quitRequested);
+        c.requestQuit();
+        QCOMPARE(quit.count(), 1);
+        c.shutdown();
+        QCOMPARE(h.readIni(), QByteArray("[Mode]\nmode=1\n"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSystemModes)

@@ -9,6 +9,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -56,7 +57,10 @@ frmMain::frmMain(MainController& controller, QWidget* parent)
     connect(&controller, &MainController::minimiseRequested, this, &QWidget::showMinimized);
     connect(&controller, &MainController::messageShown, this,
             [this](const QString& text, MessageIcon icon) { showMessage(text, int(icon)); });
-    connect(&controller, &MainController::quitRequested, this, &QWidget::close);
+    connect(&controller, &MainController::quitRequested, this, [this] {
+        m_quitting = true;
+        quitWhenMessagesRead();
+    });
     connect(&controller.lines(), &ScreenLines::lineChanged, this,
             [this](int index, const QByteArray& text) {
                 m_lines[index]->setText(ModuleCodec::toDisplay(text));
@@ -239,7 +243,21 @@ void frmMain::showMessage(const QString& text, int icon)
     box->setStandardButtons(QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
+    ++m_openMessages;
+    connect(box, &QDialog::finished, this, [this] {
+        --m_openMessages;
+        quitWhenMessagesRead();
+    });
     box->open();
+}
+
+void frmMain::quitWhenMessagesRead()
+{
+    // The user reads the message that explains the end first.
+    if (!m_quitting || m_openMessages > 0)
+        return;
+    close();
+    QCoreApplication::quit(); // also when the window is hidden in the tray
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

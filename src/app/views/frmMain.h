@@ -40,6 +40,7 @@ private:
     void buildUi();
     void showDialog(const QString& name);
     void showMessage(const QString& text, int icon);
+    void quitWhenMessagesRead();
 
     MainController& m_controller;
     std::array<QLineEdit*, 4> m_lines{};
@@ -54,4 +55,6 @@ private:
     QWidget* m_moduleHolder = nullptr;
     std::array<QPointer<QDialog>, 4> m_dialogs{};
     bool m_shutDown = false;
+    bool m_quitting = false;
+    int m_openMessages = 0;
 };
