@@ -51,9 +51,15 @@ frmWorldTime::frmWorldTime(WorldTimeModel model, WorldTimeSettings& globals, QWi
     m_chkDaylight->setChecked(saved.daylight);
     m_lblDestTime->setText(m_model.destinationTimeText(saved.zoneIndex, saved.daylight));
 
-    m_timer1.setInterval(1000);
-    connect(&m_timer1, &QTimer::timeout, this, &frmWorldTime::refresh);
-    m_timer1.start();
+    // Every second, just after the wall-clock second turns, like the main
+    // window's clock, so the two never show different seconds.
+    m_timer1.setSingleShot(true);
+    m_timer1.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer1, &QTimer::timeout, this, [this] {
+        scheduleRefresh();
+        refresh();
+    });
+    scheduleRefresh();
 }
 
 WorldTimeModel::Choice frmWorldTime::choice() const
@@ -66,6 +72,11 @@ void frmWorldTime::refresh()
     m_lblLocalTime->setText(m_model.localTimeText());
     m_lblDestTime->setText(
         m_model.destinationTimeText(m_cboTimeZone->currentIndex(), m_chkDaylight->isChecked()));
+}
+
+void frmWorldTime::scheduleRefresh()
+{
+    m_timer1.start(1000 - int(QDateTime::currentMSecsSinceEpoch() % 1000) + 5);
 }
 
 void frmWorldTime::unload()

@@ -25,6 +25,7 @@ protected:
 
 private:
     void refresh();
+    void scheduleRefresh();
     void unload();
     WorldTimeModel::Choice choice() const;
 
