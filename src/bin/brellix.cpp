@@ -9,11 +9,42 @@
 #include "sim/PtyLcdModule.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QTextStream>
 #include <memory>
 
 namespace {
 const char* const Description = "Brellix: keeps a 20x4 serial LCD module filled.";
+
+// The options QApplication takes for itself, with and without a value.
+QStringList withoutQtOptions(const QStringList& args)
+{
+    static const QStringList withValue = {
+        "platform", "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+        "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style", "stylesheet",
+        "name", "title", "qmljsdebugger"};
+    static const QStringList flags = {"reverse", "widgetcount", "nograb", "dograb", "sync",
+                                      "testability"};
+    QStringList out;
+    for (int i = 0; i < args.size(); ++i) {
+        QString name = args[i];
+        if (i == 0 || !name.startsWith(QLatin1Char('-'))) {
+            out << args[i];
+            continue;
+        }
+        name.remove(0, name.startsWith(QLatin1String("--")) ? 2 : 1);
+        const QString bare = name.section(QLatin1Char('='), 0, 0);
+        if (withValue.contains(bare)) {
+            if (!name.contains(QLatin1Char('=')))
+                ++i; // its value follows
+            continue;
+        }
+        if (flags.contains(bare))
+            continue;
+        out << args[i];
+    }
+    return out;
+}
 } // namespace
 
 int main(int argc, char* argv[])
@@ -21,24 +52,27 @@ int main(int argc, char* argv[])
     CommandLine options;
     QString text;
     {
-        // --help and --version must answer without a display (over ssh, in a
-        // script), and the GUI application aborts without one: recognise them
-        // first, then answer under a core application object. Anything else
-        // goes to the GUI application, which also takes Qt's own options.
+        // --help, --version and usage errors must answer without a display
+        // (over ssh, in a script), and the GUI application aborts without
+        // one: judge the options first, leaving out Qt's own, and answer
+        // under a core application object.
         QStringList raw;
         for (int i = 0; i < argc; ++i)
             raw << QString::fromLocal8Bit(argv[i]);
-        if (CommandLine::parse(raw, QString::fromLatin1(Description), &options, &text) ==
-            CommandLine::Outcome::ExitOk) {
+        const CommandLine::Outcome early =
+            CommandLine::parse(withoutQtOptions(raw), QString::fromLatin1(Description), &options,
+                               &text);
+        if (early != CommandLine::Outcome::Run) {
             const QCoreApplication core(argc, argv);
-            CommandLine::parse(QCoreApplication::arguments(), QString::fromLatin1(Description),
-                               &options, &text);
-            QTextStream(stdout) << text;
-            return 0;
+            CommandLine::parse(withoutQtOptions(QCoreApplication::arguments()),
+                               QString::fromLatin1(Description), &options, &text);
+            QTextStream(early == CommandLine::Outcome::ExitOk ? stdout : stderr) << text;
+            return early == CommandLine::Outcome::ExitOk ? 0 : 2;
         }
     }
 
     QApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("brellix.*.debug=false"));
     switch (CommandLine::parse(app.arguments(), QString::fromLatin1(Description), &options,
                                &text)) {
     case CommandLine::Outcome::ExitOk:
