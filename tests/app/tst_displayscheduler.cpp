@@ -10,59 +10,42 @@
 #include "screens/time/TimeTestSupport.h"
 #include "screens/time/WorldTimeSettings.h"
 
-#include <QtTest>
-
 namespace {
-struct FakeInternet : InternetState
+// The connection check and the message boxes.
+struct Outside : InternetState, MessageSink
 {
     bool connected = true;
-    mutable int asked = 0;
-    bool isConnected() const override
-    {
-        ++asked;
-        return connected;
-    }
-};
-
-struct RecordedMessages : MessageSink
-{
     QList<QPair<QString, MessageIcon>> shown;
-    int quits = 0;
+    bool isConnected() const override { return connected; }
     void showMessage(const QString& text, MessageIcon icon) override { shown.append({text, icon}); }
-    void requestQuit() override { ++quits; }
+    void requestQuit() override {}
 };
 
-// A screen that writes a counter into line 1; its data can be held back
-// like a download that has not come in yet.
+// Writes its refresh count into line 1; its data can be held back like a
+// download that has not come in yet.
 struct CountingScreen : ModeScreen
 {
     explicit CountingScreen(ScreenLines& l) : lines(l) {}
     ScreenLines& lines;
-    int entered = 0;
     int shown = 0;
-    bool holdRefresh = false;
+    bool hold = false;
     std::function<void()> pending;
-    void enter() override { ++entered; }
     void show() override { lines.setLine(0, "refresh " + QByteArray::number(++shown)); }
     void fetch(std::function<void()> ready) override
     {
-        if (holdRefresh)
+        if (hold)
             pending = std::move(ready);
         else
             ready();
     }
 };
 
-// The eight glyphs, written out by hand: FE 64, 64 row bytes, FE 08.
-const QByteArray Glyphs = QByteArray::fromHex("fe64"
-                                              "080c0e0f0e0c0800"
-                                              "00000e0e0e0e0000"
-                                              "00001b1b1b1b0000"
-                                              "00041c1c1c040000"
-                                              "00051c1d1c050000"
-                                              "080c0e0f0e0c0800"
-                                              "001f1111 0e040400"
-                                              "000e0e04 04040400"
+using Steps = QList<QList<int>>;
+
+// The eight glyphs: FE 64, 64 row bytes, FE 08.
+const QByteArray Glyphs = QByteArray::fromHex("fe64 080c0e0f0e0c0800 00000e0e0e0e0000 "
+                                              "00001b1b1b1b0000 00041c1c1c040000 00051c1d1c050000 "
+                                              "080c0e0f0e0c0800 001f11110e040400 000e0e0404040400 "
                                               "fe08");
 } // namespace
 
@@ -79,252 +62,151 @@ class TestDisplayScheduler : public QObject
         LargeClock large{pty.link, clock};
         WorldTimeSettings world{13, QStringLiteral("London"), false};
         TimeDateScreen timeDate{lines, clock, world};
-        FakeInternet internet;
-        RecordedMessages messages;
-        CountingScreen cpu{lines}, net{lines}, player{lines}, weather{lines}, stock{lines},
-            mail{lines};
-        DisplayScheduler s{pty.link, lines, writer, large, clock, internet, messages};
-        qsizetype sent = 0; // bytes the link wrote since the last drain
+        Outside outside;
+        CountingScreen remote{lines}; // modes 5 to 7
+        DisplayScheduler s{pty.link, lines, writer, large, clock, outside, outside};
         Rig()
         {
-            QObject::connect(&pty.link, &LcdLink::sent,
-                             [this](const QByteArray& b) { sent += b.size(); });
+            if (!pty.open())
+                qFatal("cannot open the simulated module");
             s.setScreen(1, &timeDate);
-            s.setScreen(2, &cpu);
-            s.setScreen(3, &net);
-            s.setScreen(4, &player);
-            s.setScreen(5, &weather);
-            s.setScreen(6, &stock);
-            s.setScreen(7, &mail);
-        }
-        // Lets everything sent so far arrive, then forgets it.
-        void drain()
-        {
-            QVERIFY(pty.waitFor(sent));
-            QTest::qWait(10);
-            pty.module->clearRecord();
-            pty.takeWrites();
-            sent = 0;
-        }
-        QByteArray wire(int count)
-        {
-            if (!pty.waitFor(count))
-                return pty.module->received();
-            QTest::qWait(30); // nothing more may follow
-            return pty.module->received();
+            for (int mode : {5, 6, 7})
+                s.setScreen(mode, &remote);
         }
     };
 
 private Q_SLOTS:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void initTestCase()
+    {
+        setLocalZone("UTC");
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
 
+    // Offline, modes 5 and 6 say so and go no further. Every mode is saved
+    // at shutdown.
     void switchWire_data()
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QByteArray>("wire");
-        QTest::addColumn<int>("writes");
         QTest::addColumn<bool>("timer4");
-        QTest::newRow("0 large clock") << 0 << QByteArray::fromHex("0d fe09") << 2 << false;
-        QTest::newRow("1 time and date") << 1 << QByteArray::fromHex("0d") << 1 << false;
-        QTest::newRow("2 cpu") << 2 << QByteArray::fromHex("0d") << 1 << false;
-        QTest::newRow("3 network") << 3 << QByteArray::fromHex("0d") + Glyphs << 10 << false;
-        QTest::newRow("4 player") << 4 << QByteArray::fromHex("0d") + Glyphs + Glyphs << 19
-                                  << true;
+        QTest::newRow("0 large clock") << 0 << QByteArray::fromHex("0d fe09") << false;
+        QTest::newRow("1 time and date") << 1 << QByteArray::fromHex("0d") << false;
+        QTest::newRow("2 cpu") << 2 << QByteArray::fromHex("0d") << false;
+        QTest::newRow("3 network") << 3 << QByteArray::fromHex("0d") + Glyphs << false;
+        QTest::newRow("4 player") << 4 << QByteArray::fromHex("0d") + Glyphs + Glyphs << true;
+        QTest::newRow("5 weather, offline") << 5 << QByteArray::fromHex("0d") << false;
+        QTest::newRow("6 stock, offline") << 6 << QByteArray::fromHex("0d") << false;
     }
     void switchWire()
     {
         QFETCH(int, mode);
         QFETCH(QByteArray, wire);
-        QFETCH(int, writes);
         QFETCH(bool, timer4);
         Rig r;
-        QVERIFY(r.pty.open());
-        r.lines.setLine(2, "left over");
         r.s.selectMode(4); // Timer4 on, so every other switch must stop it
-        r.drain();
+        r.pty.takeWrites();
+        r.lines.setLine(2, "left over");
+        r.outside.connected = false;
+        r.s.UpdateCounter = 7;
         r.s.selectMode(mode);
-        QCOMPARE(r.wire(wire.size()).toHex(' '), wire.toHex(' '));
-        QCOMPARE(r.pty.takeWrites().size(), writes);
+        QCOMPARE(r.pty.takeWrites().join().toHex(' '), wire.toHex(' '));
         QCOMPARE(r.s.CurrentMode, mode);
-        QCOMPARE(r.s.selectedMode(), mode);
         QCOMPARE(r.s.timer4Enabled(), timer4);
-        for (int i = 0; i < 4; ++i)
-            QVERIFY(r.lines.line(i).isEmpty());
+        QCOMPARE(r.lines.line(2), QByteArray());
+        QCOMPARE(r.s.UpdateCounter, 7); // kept while offline
+        const QList<QPair<QString, MessageIcon>> offline{
+            {"Internet Not Available", MessageIcon::Information}};
+        QCOMPARE(r.outside.shown, mode >= 5 ? offline : decltype(offline){});
     }
 
-    void tickOfTimeAndDate()
+    // A mode without an option button selects nothing and sends nothing;
+    // Timer3 blinks only in mode 0.
+    void tickAndBlinkByMode()
     {
         Rig r;
-        QVERIFY(r.pty.open());
-        r.s.selectMode(1);
-        r.drain();
-        QSignalSpy clock(&r.s, &DisplayScheduler::statusClockChanged);
-        r.s.tick();
-        QCOMPARE(clock.count(), 1);
-        QCOMPARE(clock.at(0).at(0).toString(), QStringLiteral("2:05:07 PM"));
-        const QByteArray expected = "\x0b"
-                                    "     2:05:07 PM     "
-                                    "  5-December-2026   "
-                                    "London Time         "
-                                    "5/Dec/26 14:05:07   ";
-        QCOMPARE(r.wire(81), expected);
-        QCOMPARE(r.pty.module->module().line(0), QByteArray("     2:05:07 PM     "));
-    }
-
-    void blinkOnlyInLargeClockMode()
-    {
-        Rig r;
-        QVERIFY(r.pty.open());
-        r.s.selectMode(1);
-        r.drain();
-        r.s.blinkTick();
-        QCOMPARE(r.large.BlinkCount, qint16(0));
-        QCOMPARE(r.pty.takeWrites().size(), 0);
-        r.s.selectMode(0);
-        r.drain();
-        r.s.blinkTick();
-        QCOMPARE(r.large.BlinkCount, qint16(1));
-        QCOMPARE(r.pty.takeWrites(), QList<QByteArray>{QByteArray::fromHex("fe2e09")});
-    }
-
-    void noModeSelected()
-    {
-        Rig r;
-        QVERIFY(r.pty.open());
-        r.s.CurrentMode = 9;
         r.s.selectMode(9);
         r.s.tick();
         r.s.blinkTick();
         QCOMPARE(r.s.selectedMode(), -1);
-        QCOMPARE(r.s.CurrentMode, 9);
-        QTest::qWait(30);
-        QVERIFY(r.pty.module->received().isEmpty());
+        QVERIFY(r.pty.takeWrites().isEmpty());
+        r.s.selectMode(1);
+        r.pty.takeWrites();
+        r.s.tick();
+        r.s.blinkTick();
+        QCOMPARE(r.s.statusClock(), QStringLiteral("2:05:07 PM"));
+        QCOMPARE(r.pty.takeWrites().join(), QByteArray("\x0b"
+                                                       "     2:05:07 PM     "
+                                                       "  5-December-2026   "
+                                                       "London Time         "
+                                                       "5/Dec/26 14:05:07   "));
+        r.s.selectMode(0);
+        r.pty.takeWrites();
+        r.s.blinkTick();
+        QCOMPARE(r.pty.takeWrites(), QList<QByteArray>{QByteArray::fromHex("fe2e09")});
     }
 
-    void internetModesOffline_data()
+    // Each step: ticks to run, the interval, online or not, then the refreshes
+    // so far and UpdateCounter. The first refresh comes with the switch.
+    void refreshCounting_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::newRow("weather") << 5;
-        QTest::newRow("stock") << 6;
+        QTest::addColumn<Steps>("steps");
+        // Offline at the 600th tick: the retry comes 5000 ticks later, not before.
+        QTest::newRow("weather, offline retry") << 5
+                                                << Steps{{599, 600, 1, 1, 599},
+                                                         {1, 600, 0, 1, -4400},
+                                                         {4999, 600, 1, 1, 599},
+                                                         {1, 600, 1, 2, 0}};
+        // A shorter interval chosen while counting still refreshes.
+        QTest::newRow("stock, interval shortened")
+            << 6 << Steps{{100, 1200, 1, 1, 100}, {1, 60, 1, 2, 0}};
+        QTest::newRow("mail every 60 ticks") << 7 << Steps{{59, 0, 1, 1, 59}, {1, 0, 1, 2, 0}};
     }
-    void internetModesOffline()
+    void refreshCounting()
     {
         QFETCH(int, mode);
+        QFETCH(Steps, steps);
         Rig r;
-        QVERIFY(r.pty.open());
-        r.internet.connected = false;
-        r.s.UpdateCounter = 7;
-        r.lines.setLine(0, "old");
+        r.s.WeatherUpdateSeconds = r.s.StockUpdateSeconds = steps[0][1];
         r.s.selectMode(mode);
-        QCOMPARE(r.messages.shown.size(), 1);
-        QCOMPARE(r.messages.shown[0].first, QStringLiteral("Internet Not Available"));
-        QCOMPARE(r.messages.shown[0].second, MessageIcon::Information);
-        QCOMPARE(r.s.UpdateCounter, 7); // kept while offline
-        QCOMPARE(r.wire(1).toHex(' '), QByteArray("0d"));
-        QVERIFY(r.lines.line(0).isEmpty());
-        QCOMPARE(r.s.CurrentMode, mode); // saved at shutdown like the others
+        for (const QList<int>& step : std::as_const(steps)) {
+            r.s.WeatherUpdateSeconds = r.s.StockUpdateSeconds = step[1];
+            r.outside.connected = step[2];
+            for (int i = 0; i < step[0]; ++i)
+                r.s.tick();
+            QCOMPARE(r.remote.shown, step[3]);
+            QCOMPARE(r.s.UpdateCounter, step[4]);
+        }
+        QVERIFY(r.outside.shown.isEmpty()); // no message at a refresh
     }
 
-    void offlineRetryComes5000TicksLater()
-    {
-        Rig r;
-        r.s.WeatherUpdateSeconds = 600;
-        r.s.selectMode(5);
-        QCOMPARE(r.weather.shown, 1); // the first refresh at the switch
-        QCOMPARE(r.s.UpdateCounter, 0);
-        for (int i = 0; i < 599; ++i)
-            r.s.tick();
-        QCOMPARE(r.weather.shown, 1);
-        r.internet.connected = false;
-        r.s.tick();
-        QCOMPARE(r.s.UpdateCounter, -4400);
-        QCOMPARE(r.s.InternetConnected, false);
-        QCOMPARE(r.weather.shown, 1);
-        QVERIFY(r.messages.shown.isEmpty()); // no message at a refresh
-        r.internet.connected = true;
-        const int asked = r.internet.asked;
-        for (int i = 0; i < 4999; ++i)
-            r.s.tick();
-        QCOMPARE(r.internet.asked, asked); // not asked again before the retry
-        r.s.tick();
-        QCOMPARE(r.weather.shown, 2);
-        QCOMPARE(r.s.UpdateCounter, 0);
-    }
-
-    void counterStaysBounded()
-    {
-        Rig r;
-        r.s.StockUpdateSeconds = 1200;
-        r.s.selectMode(6);
-        for (int i = 0; i < 100; ++i)
-            r.s.tick();
-        r.s.StockUpdateSeconds = 60; // a shorter interval chosen while counting
-        r.s.tick();
-        QCOMPARE(r.stock.shown, 2);
-        QCOMPARE(r.s.UpdateCounter, 0);
-    }
-
-    void mailEverySixtyTicks()
-    {
-        Rig r;
-        r.s.selectMode(7);
-        QCOMPARE(r.mail.entered, 1);
-        QCOMPARE(r.mail.shown, 1);
-        for (int i = 0; i < 59; ++i)
-            r.s.tick();
-        QCOMPARE(r.mail.shown, 1);
-        r.s.tick();
-        QCOMPARE(r.mail.shown, 2);
-        for (int i = 0; i < 60; ++i)
-            r.s.tick();
-        QCOMPARE(r.mail.shown, 3);
-    }
-
-    // The lines are composed when the data is in, not before.
-    void heldRefreshComposesWhenItComesIn()
-    {
-        Rig r;
-        QVERIFY(r.pty.open());
-        r.weather.holdRefresh = true;
-        r.s.selectMode(5);
-        r.drain();
-        QVERIFY(r.weather.pending);
-        QCOMPARE(r.weather.shown, 0);
-        QVERIFY(r.lines.line(0).isEmpty());
-        r.weather.pending();
-        QCOMPARE(r.weather.shown, 1);
-        QCOMPARE(r.lines.line(0), QByteArray("refresh 1"));
-        QCOMPARE(r.wire(81).left(10), QByteArray("\x0b" "refresh 1"));
-    }
-
-    // A download that comes in after the user chose another mode neither
-    // composes the lines (the window's mirror) nor writes them.
-    void lateRefreshDoesNotPaintOverNewMode_data()
+    // Held data composes and writes the lines when it comes in, unless the
+    // user chose a mode since: then it neither composes (the window's mirror)
+    // nor writes.
+    void heldRefresh_data()
     {
         QTest::addColumn<int>("next");
+        QTest::newRow("still weather") << -1;
         QTest::newRow("large clock") << 0;
-        QTest::newRow("time and date") << 1;
-        QTest::newRow("stock, offline") << 6;
         QTest::newRow("weather again, offline") << 5;
     }
-    void lateRefreshDoesNotPaintOverNewMode()
+    void heldRefresh()
     {
         QFETCH(int, next);
         Rig r;
-        QVERIFY(r.pty.open());
-        r.weather.holdRefresh = true;
+        r.remote.hold = true;
         r.s.selectMode(5);
-        QVERIFY(r.weather.pending);
-        r.internet.connected = false;
-        r.s.selectMode(next);
-        r.drain();
-        r.weather.pending(); // the download comes in after the switch
-        QTest::qWait(30);
-        QCOMPARE(r.weather.shown, 0);
-        for (int i = 0; i < 4; ++i)
-            QVERIFY(r.lines.line(i).isEmpty());
-        QVERIFY(r.pty.module->received().isEmpty());
-        QVERIFY(r.pty.takeWrites().isEmpty());
+        QVERIFY(r.remote.pending);
+        if (next >= 0) {
+            r.outside.connected = false;
+            r.s.selectMode(next);
+        }
+        r.pty.takeWrites();
+        r.remote.pending();
+        const bool painted = next < 0;
+        QCOMPARE(r.remote.shown, painted ? 1 : 0);
+        QCOMPARE(r.lines.line(0), painted ? QByteArray("refresh 1") : QByteArray());
+        QCOMPARE(r.pty.takeWrites().join().left(10), painted ? QByteArray("\x0brefresh 1") : "");
     }
 };
 
