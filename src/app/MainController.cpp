@@ -114,20 +114,30 @@ void MainController::shutdown()
 void MainController::DetectLcd(std::function<void(bool)> done)
 {
     const quint64 id = ++m_detection;
+    m_detectionWaiting = false;
     const int portNumber = m_link.portNumber();
     m_link.LcdFound = false;
     if (!m_link.writeRaw(modLcdFunc::DetectQuery())) {
         // A closed port: the detection stops at its first write.
         if (done)
             done(false);
+        runOvertaken();
         return;
     }
+    m_detectionWaiting = true;
     m_link.WaitTicks(10, [this, id, portNumber, done = std::move(done)] {
         if (id != m_detection) {
-            if (done)
-                done(false);
+            // Overtaken: what follows it (the rest of start-up) waits for the
+            // newer detection, so its sends never fall in the middle of it.
+            if (done) {
+                if (m_detectionWaiting)
+                    m_overtaken.push_back([done] { done(false); });
+                else
+                    done(false);
+            }
             return;
         }
+        m_detectionWaiting = false;
         const bool found = m_link.LcdFound;
         if (!found) {
             setStatus(NotFoundStatus + QString::number(portNumber));
@@ -142,7 +152,16 @@ void MainController::DetectLcd(std::function<void(bool)> done)
         }
         if (done)
             done(found);
+        runOvertaken();
     });
+}
+
+void MainController::runOvertaken()
+{
+    auto waiting = std::move(m_overtaken);
+    m_overtaken.clear();
+    for (auto& f : waiting)
+        f();
 }
 
 void MainController::comMenuClicked(int index)
@@ -152,10 +171,13 @@ void MainController::comMenuClicked(int index)
     // A detection still waiting belongs to the port being closed: it must not
     // report on it, even when the next port cannot be opened.
     ++m_detection;
+    m_detectionWaiting = false;
     m_link.closePort();
     m_link.setPortNumber(index);
-    if (!m_link.openPort())
+    if (!m_link.openPort()) {
+        runOvertaken();
         return; // silently: marks, status and saved port stay as they were
+    }
     setCheckedCom(index);
     DetectLcd([this, index](bool found) {
         // The simulated module exists for this run only: the saved port stays

@@ -18,6 +18,7 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class Clock;
 
@@ -101,6 +102,7 @@ private:
     void setCheckedCom(int index);
     void setSliderEnabled(bool enabled);
     void finishStartup();
+    void runOvertaken();
 
     Clock& m_clock;
     modINI m_ini;
@@ -128,5 +130,7 @@ private:
     int m_overridePort = 0;
     QString m_overridePath;
     quint64 m_detection = 0;
+    bool m_detectionWaiting = false; // the newest detection still waits for its answer
+    std::vector<std::function<void()>> m_overtaken;
     bool m_startupDone = false;
 };
