@@ -1,177 +1,111 @@
+#include "SystemTestDoubles.h"
+
+#include "screens/system/CPUStat.h"
 #include "screens/system/MemMod.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <limits>
+using Figures = QList<quint64>;
 
-namespace {
-const QString Data = QStringLiteral(BRELLIX_TEST_DATA "/system/cpu/");
-constexpr quint64 Max64 = std::numeric_limits<quint64>::max();
-
-QByteArray fixture(const char* name)
-{
-    QFile f(Data + QLatin1String(name));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", name);
-    return f.readAll();
-}
-} // namespace
-
+// The processor and memory load texts of the CPU screen's first line.
 class tst_CpuMemMod : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void parse_data();
-    void parse();
-    void divideHalfEven_data();
-    void divideHalfEven();
-    void memoryText_data();
-    void memoryText();
-    void fromFile();
-    void unreadable();
-};
-
-void tst_CpuMemMod::parse_data()
-{
-    QTest::addColumn<QByteArray>("meminfo");
-    QTest::addColumn<bool>("found");
-    QTest::addColumn<quint64>("total");
-    QTest::addColumn<quint64>("available");
-
-    QTest::newRow("fixture") << fixture("meminfo") << true << quint64(25276194816)
-                             << quint64(24152825856);
-    QTest::newRow("no MemAvailable: free + buffers + cached")
-        << fixture("meminfo-old") << true << quint64(2101698560) << quint64(1059536896);
-    QTest::newRow("first of a doubled key")
-        << QByteArray("MemTotal: 4 kB\nMemTotal: 8 kB\nMemAvailable: 1 kB\n") << true
-        << quint64(4096) << quint64(1024);
-    QTest::newRow("no MemTotal") << QByteArray("MemFree: 4 kB\nMemAvailable: 1 kB\n") << false
-                                 << quint64(0) << quint64(0);
-    QTest::newRow("no available figure")
-        << QByteArray("MemTotal: 4 kB\n") << false << quint64(0) << quint64(0);
-    QTest::newRow("unit not kB") << QByteArray("MemTotal: 4 MB\nMemAvailable: 1 kB\n") << false
-                                 << quint64(0) << quint64(0);
-    QTest::newRow("not a number") << QByteArray("MemTotal: x kB\nMemAvailable: 1 kB\n") << false
-                                  << quint64(0) << quint64(0);
-    QTest::newRow("bytes beyond 64 bits")
-        << QByteArray("MemTotal: 18014398509481984 kB\nMemAvailable: 1 kB\n") << false << quint64(0)
-        << quint64(0);
-    // 18014398509481983 kB is 0xFFFFFFFFFFFFFC00 bytes; another kB on top
-    // must not wrap the sum round to 0.
-    QTest::newRow("old kernel sum beyond 64 bits")
-        << QByteArray("MemTotal: 8388608 kB\nMemFree: 18014398509481983 kB\nBuffers: 1 kB\n")
-        << true << quint64(8589934592) << quint64(0xFFFFFFFFFFFFFFFF);
-    QTest::newRow("empty") << QByteArray() << false << quint64(0) << quint64(0);
-}
-
-void tst_CpuMemMod::parse()
-{
-    QFETCH(QByteArray, meminfo);
-    QFETCH(bool, found);
-    QFETCH(quint64, total);
-    QFETCH(quint64, available);
-
-    const std::optional<MemFigures> m = ProcMemInfoReader::parse(meminfo);
-    QCOMPARE(m.has_value(), found);
-    if (found) {
-        QCOMPARE(m->totalBytes, total);
-        QCOMPARE(m->availableBytes, available);
+    void parse_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("cpu");          // -1: the text is /proc/meminfo
+        QTest::addColumn<Figures>("expected"); // total and idle or available; empty: none
+        // total = user+nice+system+idle+iowait+irq+softirq+steal, idle = idle+iowait
+        QTest::newRow("cpu0, not the aggregate")
+            << readData("cpu/stat-before") << 0 << Figures{9980, 8400};
+        QTest::newRow("four counters, beyond 32 bits")
+            << QByteArray("cpu0 4294967296 0 0 1\n") << 0 << Figures{4294967297, 1};
+        QTest::newRow("meminfo") << readData("cpu/meminfo") << -1
+                                 << Figures{25276194816, 24152825856};
+        QTest::newRow("no MemAvailable: free + buffers + cached")
+            << readData("cpu/meminfo-old") << -1 << Figures{2101698560, 1059536896};
+        QTest::newRow("bytes beyond 64 bits")
+            << QByteArray("MemTotal: 18014398509481984 kB\nMemAvailable: 1 kB\n") << -1
+            << Figures{};
+        // 18014398509481983 kB is 0xFFFFFFFFFFFFFC00 bytes: another kB stops at the top.
+        QTest::newRow("old kernel sum beyond 64 bits")
+            << QByteArray("MemTotal: 8388608 kB\nMemFree: 18014398509481983 kB\nBuffers: 1 kB\n")
+            << -1 << Figures{8589934592, 0xFFFFFFFFFFFFFFFF};
     }
-}
+    void parse()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, cpu);
+        QFETCH(Figures, expected);
+        Figures got;
+        if (const auto m = cpu < 0 ? ProcMemInfoReader::parse(text) : std::nullopt)
+            got = {m->totalBytes, m->availableBytes};
+        if (const auto t = cpu >= 0 ? ProcStatReader::parse(text, cpu) : std::nullopt)
+            got = {t->total, t->idle};
+        QCOMPARE(got, expected);
+    }
 
-void tst_CpuMemMod::divideHalfEven_data()
-{
-    QTest::addColumn<quint64>("n");
-    QTest::addColumn<quint64>("d");
-    QTest::addColumn<quint64>("q");
+    // CPU: two samples (total, idle), halves away from zero. Memory: total and available
+    // bytes in units of 1043321, halves to even.
+    void text_data()
+    {
+        QTest::addColumn<Figures>("f");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("CPU 12.5 up") << Figures{1000, 500, 1200, 675} << QByteArray("CPU:13%");
+        QTest::newRow("no time passed") << Figures{1000, 500, 1000, 500} << QByteArray();
+        QTest::newRow("iowait stepped back")
+            << Figures{1000, 500, 1100, 498} << QByteArray("CPU:100%");
+        // 514 and 201 units: 313 of 514 used, 60.89%.
+        QTest::newRow("worked example") << Figures{536330240, 209715200} << QByteArray("MEM:61%");
+        // 8 units, 7 and 5 available.
+        QTest::newRow("MEM 12.5 to 12") << Figures{8346568, 7303247} << QByteArray("MEM:12%");
+        QTest::newRow("MEM 37.5 to 38") << Figures{8346568, 5216605} << QByteArray("MEM:38%");
+        // 32933 and 8233 units; cut to 32 bits both were 0.
+        QTest::newRow("beyond 32 bits")
+            << Figures{34359738368, 8589934592} << QByteArray("MEM:75%");
+        QTest::newRow("total rounds to 0") << Figures{521660, 0} << QByteArray("MEM:0%");
+        QTest::newRow("more available than total")
+            << Figures{8346568, 9389889} << QByteArray("MEM:0%");
+    }
+    void text()
+    {
+        QFETCH(Figures, f);
+        QFETCH(QByteArray, text);
+        QByteArray got;
+        if (f.size() == 2)
+            got = MemMod::memoryText(f[0], f[1]);
+        else if (const auto p = CPUStat::busyPercent({f[0], f[1]}, {f[2], f[3]}))
+            got = CPUStat::cpuText(*p);
+        QCOMPARE(got, text);
+    }
 
-    QTest::newRow("0.5 to 0") << quint64(1) << quint64(2) << quint64(0);
-    QTest::newRow("1.5 to 2") << quint64(3) << quint64(2) << quint64(2);
-    QTest::newRow("2.5 to 2") << quint64(5) << quint64(2) << quint64(2);
-    QTest::newRow("3.5 to 4") << quint64(7) << quint64(2) << quint64(4);
-    QTest::newRow("0.67 to 1") << quint64(2) << quint64(3) << quint64(1);
-    QTest::newRow("1.33 to 1") << quint64(4) << quint64(3) << quint64(1);
-    QTest::newRow("just under half a unit") << quint64(521660) << quint64(1043321) << quint64(0);
-    QTest::newRow("just over half a unit") << quint64(521661) << quint64(1043321) << quint64(1);
-    QTest::newRow("largest, odd quotient") << Max64 << quint64(2) << (quint64(1) << 63);
-    QTest::newRow("largest by itself") << Max64 << Max64 << quint64(1);
-    QTest::newRow("no wrap near the top") << Max64 - 1 << Max64 << quint64(1);
-}
-
-void tst_CpuMemMod::divideHalfEven()
-{
-    QFETCH(quint64, n);
-    QFETCH(quint64, d);
-    QFETCH(quint64, q);
-    QCOMPARE(MemMod::divideHalfEven(n, d), q);
-}
-
-void tst_CpuMemMod::memoryText_data()
-{
-    QTest::addColumn<quint64>("total");
-    QTest::addColumn<quint64>("available");
-    QTest::addColumn<QByteArray>("text");
-
-    // 514.06 and 201.01 units: 313 of 514 used, 60.89%.
-    QTest::newRow("worked example")
-        << quint64(536330240) << quint64(209715200) << QByteArray("MEM:61%");
-    // 8 units, 7 available: 12.5% goes to even.
-    QTest::newRow("12.5 to 12") << quint64(8346568) << quint64(7303247) << QByteArray("MEM:12%");
-    // 8 units, 5 available: 37.5%.
-    QTest::newRow("37.5 to 38") << quint64(8346568) << quint64(5216605) << QByteArray("MEM:38%");
-    // 24227 and 23150 units.
-    QTest::newRow("fixture figures")
-        << quint64(25276194816) << quint64(24152825856) << QByteArray("MEM:4%");
-    // 32 GiB and 8 GiB: 32933 and 8233 units; cut to 32 bits both were 0.
-    QTest::newRow("beyond 32 bits")
-        << quint64(34359738368) << quint64(8589934592) << QByteArray("MEM:75%");
-    // 6175 and 4117 units.
-    QTest::newRow("available of exactly 2^32")
-        << quint64(6442450944) << quint64(4294967296) << QByteArray("MEM:33%");
-    QTest::newRow("largest figures") << Max64 << quint64(0) << QByteArray("MEM:100%");
-    QTest::newRow("total rounds to 0") << quint64(521660) << quint64(0) << QByteArray("MEM:0%");
-    QTest::newRow("total rounds to 1") << quint64(521661) << quint64(0) << QByteArray("MEM:100%");
-    QTest::newRow("nothing") << quint64(0) << quint64(0) << QByteArray("MEM:0%");
-    QTest::newRow("more available than total")
-        << quint64(8346568) << quint64(9389889) << QByteArray("MEM:0%");
-    QTest::newRow("all available") << quint64(8346568) << quint64(8346568) << QByteArray("MEM:0%");
-}
-
-void tst_CpuMemMod::memoryText()
-{
-    QFETCH(quint64, total);
-    QFETCH(quint64, available);
-    QFETCH(QByteArray, text);
-    QCOMPARE(MemMod::memoryText(total, available), text);
-}
-
-void tst_CpuMemMod::fromFile()
-{
-    MemMod mem(Data + QStringLiteral("meminfo-old"));
-    // 2014 and 1016 units: 49.55%.
-    QCOMPARE(mem.GetMemoryText(), QByteArray("MEM:50%"));
-}
-
-void tst_CpuMemMod::unreadable()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("meminfo"));
-    MemMod mem(path);
-    QTest::ignoreMessage(QtWarningMsg,
-                         QRegularExpression(QStringLiteral("^memory load unavailable")));
-    QCOMPARE(mem.GetMemoryText(), QByteArray());
-    // Logged once, not every second.
-    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-    QCOMPARE(mem.GetMemoryText(), QByteArray());
-
-    QVERIFY(QFile::copy(Data + QStringLiteral("meminfo"), path));
-    QCOMPARE(mem.GetMemoryText(), QByteArray("MEM:4%"));
-}
+    // Failures are logged once, not every second; after one the processor starts afresh.
+    void failures()
+    {
+        QTemporaryDir dir;
+        const QString stat = dir.filePath(QStringLiteral("stat"));
+        QVERIFY(writeFile(stat, readData("cpu/stat-before")));
+        CPUStat cpu(stat);
+        MemMod mem(dir.filePath(QStringLiteral("meminfo")));
+        QVERIFY(cpu.OpenCpuQuery());
+        QCOMPARE(cpu.GetCpuText() + cpu.GetCpuText(), QByteArray()); // first, and no tick
+        QVERIFY(QFile::remove(stat));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^processor load unavailable"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^memory load unavailable"));
+        QCOMPARE(cpu.GetCpuText() + mem.GetMemoryText(), QByteArray());
+        QTest::failOnWarning(QRegularExpression(".*"));
+        QCOMPARE(cpu.GetCpuText() + mem.GetMemoryText(), QByteArray());
+        QVERIFY(writeFile(stat, readData("cpu/stat-after")));
+        QCOMPARE(cpu.GetCpuText(), QByteArray());
+        QVERIFY(CPUStat().OpenCpuQuery()); // the real files
+        QVERIFY(MemMod().GetMemoryText().startsWith("MEM:"));
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_CpuMemMod)
 #include "tst_cpumemmod.moc"
