@@ -41,7 +41,7 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
     }
     if (parser.isSet(version)) {
         *text = QStringLiteral("%1 %2\n").arg(program.section(QLatin1Char('/'), -1),
-                                               QStringLiteral(BRELLIX_VERSION));
+                                              QStringLiteral(BRELLIX_VERSION));
         return Outcome::ExitOk;
     }
     if (parser.isSet(config) && parser.value(config).isEmpty()) {

@@ -138,8 +138,7 @@ void DisplayScheduler::selectMode(int mode)
 void DisplayScheduler::switchToInternetMode(int mode)
 {
     if (!m_internet.isConnected()) {
-        m_messages.showMessage(QStringLiteral("Internet Not Available"),
-                               MessageIcon::Information);
+        m_messages.showMessage(QStringLiteral("Internet Not Available"), MessageIcon::Information);
         return;
     }
     UpdateCounter = 0;

@@ -9,18 +9,16 @@
 MainController::MainController(const QString& iniPath, Clock& clock, InternetState* internet,
                                QObject* parent)
     : QObject(parent), m_clock(clock), m_ini(iniPath), m_largeClock(m_link, clock),
-      m_timeDate(m_lines, clock, m_worldTime),
-      m_internet(internet ? *internet : m_linuxInternet),
+      m_timeDate(m_lines, clock, m_worldTime), m_internet(internet ? *internet : m_linuxInternet),
       m_networkInfo(m_lines, *this, m_internet, m_ipHelper),
-      m_scheduler(std::make_unique<DisplayScheduler>(m_link, m_lines, m_writer, m_largeClock,
-                                                     clock, m_internet, *this))
+      m_scheduler(std::make_unique<DisplayScheduler>(m_link, m_lines, m_writer, m_largeClock, clock,
+                                                     m_internet, *this))
 {
     m_scheduler->setScreen(DisplayScheduler::TimeAndDate, &m_timeDate);
     m_scheduler->setScreen(DisplayScheduler::CpuInfo, &m_cpuInfo);
     m_scheduler->setScreen(DisplayScheduler::NetworkInfo, &m_networkInfo);
-    connect(&m_link, &LcdLink::portLost, this, [this](int number) {
-        setStatus(NotFoundStatus + QString::number(number));
-    });
+    connect(&m_link, &LcdLink::portLost, this,
+            [this](int number) { setStatus(NotFoundStatus + QString::number(number)); });
 }
 
 MainController::~MainController() = default;

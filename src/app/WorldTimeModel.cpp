@@ -37,8 +37,8 @@ WorldTimeModel::Choice WorldTimeModel::load()
     const auto d = number(daylight);
     c.daylight = d && *d != 0;
     if (!d && !daylight.isEmpty())
-        qCWarning(lcSettings).noquote() << "[TimeZone] Daylight =" << daylight
-                                        << "is not a number; the dialog opens unchecked";
+        qCWarning(lcSettings).noquote()
+            << "[TimeZone] Daylight =" << daylight << "is not a number; the dialog opens unchecked";
 
     const QDateTime gmt = modTimeZone::LocalToGMT(m_clock);
     m_destTimeAtOpen = gmt.addSecs(qint64(modTimeZone::ZoneOffsetMinutes(c.zoneIndex)) * 60);

@@ -20,11 +20,11 @@ const char* const Description = "Brellix: keeps a 20x4 serial LCD module filled.
 QStringList withoutQtOptions(const QStringList& args)
 {
     static const QStringList withValue = {
-        "platform", "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
-        "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style", "stylesheet",
-        "name", "title", "qmljsdebugger"};
-    static const QStringList flags = {"reverse", "widgetcount", "nograb", "dograb", "sync",
-                                      "testability"};
+        "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+        "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+        "style",       "stylesheet",         "name",          "title",   "qmljsdebugger"};
+    static const QStringList flags = {"reverse", "widgetcount", "nograb",
+                                      "dograb",  "sync",        "testability"};
     QStringList out;
     for (int i = 0; i < args.size(); ++i) {
         QString name = args[i];
@@ -59,9 +59,8 @@ int main(int argc, char* argv[])
         QStringList raw;
         for (int i = 0; i < argc; ++i)
             raw << QString::fromLocal8Bit(argv[i]);
-        const CommandLine::Outcome early =
-            CommandLine::parse(withoutQtOptions(raw), QString::fromLatin1(Description), &options,
-                               &text);
+        const CommandLine::Outcome early = CommandLine::parse(
+            withoutQtOptions(raw), QString::fromLatin1(Description), &options, &text);
         if (early != CommandLine::Outcome::Run) {
             const QCoreApplication core(argc, argv);
             CommandLine::parse(withoutQtOptions(QCoreApplication::arguments()),
@@ -73,8 +72,8 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("brellix.*.debug=false"));
-    switch (CommandLine::parse(app.arguments(), QString::fromLatin1(Description), &options,
-                               &text)) {
+    switch (
+        CommandLine::parse(app.arguments(), QString::fromLatin1(Description), &options, &text)) {
     case CommandLine::Outcome::ExitOk:
         QTextStream(stdout) << text;
         return 0;

@@ -36,13 +36,11 @@ int main(int argc, char* argv[])
 
     SystemClock clock;
     MainController controller(modINI::locate(options.configPath), clock);
-    QObject::connect(&controller, &MainController::statusTextChanged, [](const QString& t) {
-        QTextStream(stderr) << "Status: " << t << Qt::endl;
+    QObject::connect(&controller, &MainController::statusTextChanged,
+                     [](const QString& t) { QTextStream(stderr) << "Status: " << t << Qt::endl; });
+    QObject::connect(&controller, &MainController::messageShown, [](const QString& t, MessageIcon) {
+        QTextStream(stderr) << "Message: " << t << Qt::endl;
     });
-    QObject::connect(&controller, &MainController::messageShown,
-                     [](const QString& t, MessageIcon) {
-                         QTextStream(stderr) << "Message: " << t << Qt::endl;
-                     });
 
     std::unique_ptr<PtyLcdModule> sim;
     QTextStream screenOut(stdout);
@@ -56,8 +54,8 @@ int main(int argc, char* argv[])
             return 1;
         }
         controller.overridePort(1, sim->slavePath());
-        view = std::make_unique<TerminalView>(sim->module(), screenOut,
-                                              TerminalView::modeFor(stdout));
+        view =
+            std::make_unique<TerminalView>(sim->module(), screenOut, TerminalView::modeFor(stdout));
         QObject::connect(sim.get(), &PtyLcdModule::screenChanged, view.get(),
                          &TerminalView::scheduleRedraw);
     }

@@ -19,33 +19,76 @@ void LcdCommand(QByteArray& out, int code)
 {
     // Codes 11..25; note the crossed pairs 12/13 and 20,21 / 22,23.
     switch (code) {
-    case 11: out = bytes({0x0B}); break;
-    case 12: out = bytes({0x0D}); break;
-    case 13: out = bytes({0x0C}); break;
-    case 14: out = bytes({0x08}); break;
-    case 15: out = bytes({0x0E}); break;
-    case 16: out = bytes({0x0F}); break;
-    case 17: out = bytes({Prefix, 0x01}); break;
-    case 18: out = bytes({Prefix, 0x02}); break;
-    case 19: out = bytes({Prefix, 0x03}); break;
-    case 20: out = bytes({Prefix, 0x06}); break;
-    case 21: out = bytes({Prefix, 0x07}); break;
-    case 22: out = bytes({Prefix, 0x04}); break;
-    case 23: out = bytes({Prefix, 0x05}); break;
-    case 24: out = bytes({Prefix, 0x08}); break;
-    case 25: out = bytes({Prefix, 0x09}); break;
-    default: break;
+    case 11:
+        out = bytes({0x0B});
+        break;
+    case 12:
+        out = bytes({0x0D});
+        break;
+    case 13:
+        out = bytes({0x0C});
+        break;
+    case 14:
+        out = bytes({0x08});
+        break;
+    case 15:
+        out = bytes({0x0E});
+        break;
+    case 16:
+        out = bytes({0x0F});
+        break;
+    case 17:
+        out = bytes({Prefix, 0x01});
+        break;
+    case 18:
+        out = bytes({Prefix, 0x02});
+        break;
+    case 19:
+        out = bytes({Prefix, 0x03});
+        break;
+    case 20:
+        out = bytes({Prefix, 0x06});
+        break;
+    case 21:
+        out = bytes({Prefix, 0x07});
+        break;
+    case 22:
+        out = bytes({Prefix, 0x04});
+        break;
+    case 23:
+        out = bytes({Prefix, 0x05});
+        break;
+    case 24:
+        out = bytes({Prefix, 0x08});
+        break;
+    case 25:
+        out = bytes({Prefix, 0x09});
+        break;
+    default:
+        break;
     }
 }
 
-void LcdBrightness(QByteArray& out, quint8 level) { out = bytes({Prefix, 0x28, level}); }
-void LcdCode41(QByteArray& out, quint8 value) { out = bytes({Prefix, 0x29, value}); }
+void LcdBrightness(QByteArray& out, quint8 level)
+{
+    out = bytes({Prefix, 0x28, level});
+}
+void LcdCode41(QByteArray& out, quint8 value)
+{
+    out = bytes({Prefix, 0x29, value});
+}
 void LcdCursorAt(QByteArray& out, quint8 row, quint8 column)
 {
     out = bytes({Prefix, 0x32, row, column});
 }
-void LcdSelectLine(QByteArray& out, quint8 line) { out = bytes({Prefix, 0x2D, line}); }
-void LcdClearColumn(QByteArray& out, quint8 column) { out = bytes({Prefix, 0x2E, column}); }
+void LcdSelectLine(QByteArray& out, quint8 line)
+{
+    out = bytes({Prefix, 0x2D, line});
+}
+void LcdClearColumn(QByteArray& out, quint8 column)
+{
+    out = bytes({Prefix, 0x2E, column});
+}
 
 void LcdBigDigits(QByteArray& out, const QByteArray& digits)
 {
@@ -68,8 +111,17 @@ void LcdBigDigits(QByteArray& out, const QByteArray& digits)
     out = b;
 }
 
-QByteArray DetectQuery() { return bytes({Prefix, 0x10}); }
-QByteArray CustomCharsHeader() { return bytes({Prefix, 0x64}); }
-QByteArray CustomCharsTrailer() { return bytes({Prefix, 0x08}); }
+QByteArray DetectQuery()
+{
+    return bytes({Prefix, 0x10});
+}
+QByteArray CustomCharsHeader()
+{
+    return bytes({Prefix, 0x64});
+}
+QByteArray CustomCharsTrailer()
+{
+    return bytes({Prefix, 0x08});
+}
 
 } // namespace modLcdFunc

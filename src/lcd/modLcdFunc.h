@@ -22,7 +22,7 @@ void LcdBigDigits(QByteArray& out, const QByteArray& digits);
 
 // Written straight to the port, not through LcdOut.
 QByteArray DetectQuery();
-QByteArray CustomCharsHeader(); // FE 64, followed by 64 row bytes
+QByteArray CustomCharsHeader();  // FE 64, followed by 64 row bytes
 QByteArray CustomCharsTrailer(); // FE 08
 
 } // namespace modLcdFunc

@@ -155,10 +155,3 @@ AppSettings AppSettings::load(const modINI& ini)
     }
     return s;
 }
-
-QString AppSettings::portPath(int comNumber) const
-{
-    if (comNumber < 1 || comNumber > int(Ports.size()))
-        return {};
-    return Ports[std::size_t(comNumber - 1)];
-}

@@ -12,8 +12,8 @@
 struct AppSettings
 {
     // [Settings]
-    QString CommPortText = QStringLiteral("1");              // "CommPort": decimal port number
-    QString SerialSettings = QStringLiteral("9600,n,8,1");   // "Setting"
+    QString CommPortText = QStringLiteral("1");            // "CommPort": decimal port number
+    QString SerialSettings = QStringLiteral("9600,n,8,1"); // "Setting"
     int Backlight = 0; // "Backlight": slider position 0..254, 0 = brightest
 
     // [TimeZone]
@@ -33,12 +33,9 @@ struct AppSettings
     int CurrentMode = 0; // "mode" 0..7; others select no mode
 
     // [Ports] COM1..COM6: the device behind each COM number.
-    std::array<QString, 6> Ports = {
-        QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1"), QStringLiteral("/dev/ttyS2"),
-        QStringLiteral("/dev/ttyS3"), QStringLiteral("/dev/ttyS4"), QStringLiteral("/dev/ttyS5")};
+    std::array<QString, 6> Ports = {QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1"),
+                                    QStringLiteral("/dev/ttyS2"), QStringLiteral("/dev/ttyS3"),
+                                    QStringLiteral("/dev/ttyS4"), QStringLiteral("/dev/ttyS5")};
 
     static AppSettings load(const modINI& ini);
-
-    // Device of COM1..COM6; empty for any other number.
-    QString portPath(int comNumber) const;
 };

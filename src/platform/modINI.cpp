@@ -211,14 +211,13 @@ QString modINI::ReadIni(const QString& section, const QString& key) const
 bool modINI::WriteIni(const QString& section, const QString& key, const QString& value)
 {
     if (!validSection(section) || !validKey(key)) {
-        qCWarning(lcSettings).noquote() << "not writing" << where(section, key)
-                                        << "to" << m_path << "- unusable section or key name";
+        qCWarning(lcSettings).noquote() << "not writing" << where(section, key) << "to" << m_path
+                                        << "- unusable section or key name";
         return false;
     }
     if (hasLineBreak(value)) {
-        qCWarning(lcSettings).noquote()
-            << "not writing" << where(section, key) << "to" << m_path
-            << "- the value has a line break";
+        qCWarning(lcSettings).noquote() << "not writing" << where(section, key) << "to" << m_path
+                                        << "- the value has a line break";
         return false;
     }
 

@@ -4,8 +4,7 @@
 
 #include <QPainter>
 
-ModulePanel::ModulePanel(PtyLcdModule& module, QWidget* parent)
-    : QWidget(parent), m_module(module)
+ModulePanel::ModulePanel(PtyLcdModule& module, QWidget* parent) : QWidget(parent), m_module(module)
 {
     setObjectName(QStringLiteral("ModulePanel"));
     connect(&module, &PtyLcdModule::screenChanged, this, qOverload<>(&QWidget::update));

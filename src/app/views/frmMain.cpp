@@ -52,8 +52,7 @@ frmMain::frmMain(MainController& controller, QWidget* parent)
         const QSignalBlocker block(m_brightness); // restoring a position sends nothing
         m_brightness->setValue(position);
     });
-    connect(&controller, &MainController::sliderEnabledChanged, m_brightness,
-            &QWidget::setEnabled);
+    connect(&controller, &MainController::sliderEnabledChanged, m_brightness, &QWidget::setEnabled);
     connect(&controller, &MainController::minimiseRequested, this, &QWidget::showMinimized);
     connect(&controller, &MainController::messageShown, this,
             [this](const QString& text, MessageIcon icon) { showMessage(text, int(icon)); });
@@ -163,9 +162,8 @@ void frmMain::buildUi()
 
     QMenu* config = menuBar()->addMenu(QStringLiteral("&Configuration"));
     config->setObjectName(QStringLiteral("mnuConfig"));
-    const char* const configItems[3][2] = {{"mnuWorldTime", "World &Time"},
-                                           {"mnuWeather", "&Weather"},
-                                           {"mnuStock", "&Stock"}};
+    const char* const configItems[3][2] = {
+        {"mnuWorldTime", "World &Time"}, {"mnuWeather", "&Weather"}, {"mnuStock", "&Stock"}};
     for (int i = 0; i < 3; ++i) {
         QAction* a = config->addAction(QString::fromLatin1(configItems[i][1]));
         a->setObjectName(QString::fromLatin1(configItems[i][0]));
@@ -207,8 +205,9 @@ QDialog* frmMain::dialog(const QString& name)
         if (name != QLatin1String(Dialogs[i].name))
             continue;
         if (!m_dialogs[i] && name == QLatin1String("frmWorldTime")) {
-            m_dialogs[i] = new frmWorldTime(WorldTimeModel(m_controller.ini(), m_controller.clock()),
-                                            m_controller.worldTime(), this);
+            m_dialogs[i] =
+                new frmWorldTime(WorldTimeModel(m_controller.ini(), m_controller.clock()),
+                                 m_controller.worldTime(), this);
         } else if (!m_dialogs[i]) {
             auto* d = new QDialog(this);
             d->setObjectName(name);

@@ -71,7 +71,8 @@ bool LinuxInternetState::hasDefaultRouteV6(const QByteArray& table)
         bool ok1 = false, ok2 = false;
         const int prefix = f[1].toInt(&ok1, 16);
         const unsigned flags = f[8].toUInt(&ok2, 16);
-        if (!ok1 || !ok2 || prefix != 0 || f[0] != QByteArray(32, '0') || !(flags & RouteUp) || (flags & RouteReject))
+        if (!ok1 || !ok2 || prefix != 0 || f[0] != QByteArray(32, '0') || !(flags & RouteUp) ||
+            (flags & RouteReject))
             continue;
         if (f[9] == "lo")
             continue; // the kernel's unreachable catch-all lives on lo

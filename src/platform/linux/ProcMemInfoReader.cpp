@@ -78,8 +78,8 @@ std::optional<MemFigures> ProcMemInfoReader::parse(const QByteArray& meminfo)
         // a nonsense file look nearly full, so the sum stops at the top.
         m.availableBytes = *free;
         for (const quint64 more : {buffers.value_or(0), cached.value_or(0)})
-            m.availableBytes = more > MaxBytes - m.availableBytes ? MaxBytes
-                                                                  : m.availableBytes + more;
+            m.availableBytes =
+                more > MaxBytes - m.availableBytes ? MaxBytes : m.availableBytes + more;
     } else {
         return std::nullopt;
     }

@@ -4,8 +4,8 @@
 #include "platform/UserMessage.h"
 #include "screens/system/SysNetParser.h"
 
-#include <QDir>
 #include "platform/FileReading.h"
+#include <QDir>
 
 #include <QFile>
 #include <QFileInfo>

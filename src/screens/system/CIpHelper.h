@@ -13,8 +13,7 @@ class MessageSink;
 class CIpHelper
 {
 public:
-    explicit CIpHelper(MessageSink& messages,
-                       QString procNetDev = QStringLiteral("/proc/net/dev"),
+    explicit CIpHelper(MessageSink& messages, QString procNetDev = QStringLiteral("/proc/net/dev"),
                        QString sysClassNet = QStringLiteral("/sys/class/net"));
 
     // Every get reads the table afresh: a new collection with one item per

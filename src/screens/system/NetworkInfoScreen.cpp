@@ -27,8 +27,7 @@ NetworkInfoScreen::NetworkInfoScreen(ScreenLines& lines, MessageSink& messages,
                                      InternetState& internet, CIpHelper& ipHelper,
                                      std::unique_ptr<HostLookup> host, IPMod::Runner runner)
     : m_lines(lines), m_internet(internet), m_ipHelper(ipHelper),
-      m_ipMod(messages, orSystem(std::move(host)), IPMod::DefaultResolveMaxAgeMs,
-              std::move(runner))
+      m_ipMod(messages, orSystem(std::move(host)), IPMod::DefaultResolveMaxAgeMs, std::move(runner))
 {
 }
 
@@ -45,7 +44,8 @@ void NetworkInfoScreen::ShowNetworkInfo()
     m_internetConnected = m_internet.isConnected();
     m_lines.setLine(0, ModuleCodec::fromUnicode(m_ipMod.GetHostName()));
     const char glyph = m_internetConnected ? ConnectedGlyph : NotConnectedGlyph;
-    m_lines.setLine(1, QByteArray(1, glyph) + ' ' + ModuleCodec::fromUnicode(m_ipMod.GetIPAddress()));
+    m_lines.setLine(1,
+                    QByteArray(1, glyph) + ' ' + ModuleCodec::fromUnicode(m_ipMod.GetIPAddress()));
     // Offline: lines 3 and 4 keep the last rates, the totals are not read.
     if (!m_internetConnected)
         return;

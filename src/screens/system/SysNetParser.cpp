@@ -86,8 +86,7 @@ qint32 interfaceType(int arphrd, bool wireless)
 qint64 speedBitsPerSecond(const QByteArray& speed)
 {
     qint64 mbits = 0;
-    if (!number(speed, mbits) || mbits <= 0 ||
-        mbits > std::numeric_limits<qint64>::max() / 1000000)
+    if (!number(speed, mbits) || mbits <= 0 || mbits > std::numeric_limits<qint64>::max() / 1000000)
         return 0;
     return mbits * 1000000;
 }
