@@ -2,16 +2,13 @@
 
 #include "platform/FileReading.h"
 
-#include <QFile>
 #include <QList>
 
 namespace {
+// A missing or unreadable table counts as "no default route".
 QByteArray readSmall(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return readCapped(f, 1 << 20);
+    return readSmallFile(path, 1 << 20, nullptr).value_or(QByteArray());
 }
 
 constexpr unsigned RouteUp = 0x1;

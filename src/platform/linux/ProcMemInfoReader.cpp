@@ -29,19 +29,11 @@ ProcMemInfoReader::ProcMemInfoReader(QString path) : m_path(std::move(path)) {}
 
 std::optional<MemFigures> ProcMemInfoReader::read(QString* error) const
 {
-    QFile f(m_path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("cannot open %1: %2").arg(m_path, f.errorString());
+    // Files under /proc report size 0: read until the end.
+    const std::optional<QByteArray> text = readSmallFile(m_path, MaxMemInfoSize, error);
+    if (!text)
         return std::nullopt;
-    }
-    const QByteArray text = readCapped(f, MaxMemInfoSize);
-    if (text.isEmpty() && f.error() != QFileDevice::NoError) {
-        if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(m_path, f.errorString());
-        return std::nullopt;
-    }
-    const std::optional<MemFigures> figures = parse(text);
+    const std::optional<MemFigures> figures = parse(*text);
     if (!figures && error)
         *error = QStringLiteral("%1 has no usable MemTotal").arg(m_path);
     return figures;

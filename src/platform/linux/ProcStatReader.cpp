@@ -19,20 +19,11 @@ ProcStatReader::ProcStatReader(QString path) : m_path(std::move(path)) {}
 
 std::optional<CpuTimes> ProcStatReader::read(int cpu, QString* error) const
 {
-    QFile f(m_path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("cannot open %1: %2").arg(m_path, f.errorString());
-        return std::nullopt;
-    }
     // Files under /proc report size 0: read until the end.
-    const QByteArray text = readCapped(f, MaxStatSize);
-    if (text.isEmpty() && f.error() != QFileDevice::NoError) {
-        if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(m_path, f.errorString());
+    const std::optional<QByteArray> text = readSmallFile(m_path, MaxStatSize, error);
+    if (!text)
         return std::nullopt;
-    }
-    const std::optional<CpuTimes> times = parse(text, cpu);
+    const std::optional<CpuTimes> times = parse(*text, cpu);
     if (!times && error)
         *error = QStringLiteral("%1 has no usable line for cpu%2").arg(m_path).arg(cpu);
     return times;
