@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class Clock;
+class CpuTimesSource;
+class HardwareSensors;
+class HostLookup;
+class InterfaceTable;
+class InternetState;
+class MemoryStatus;
+class ShutdownSignals;
+
+// Everything Brellix reaches outside itself. One object per program, made by
+// the platform factory (platform/linux/LinuxPlatform.h) and handed round by
+// the application context; nothing else creates a platform implementation.
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    virtual Clock& clock() = 0;
+    virtual InternetState& internet() = 0;
+    // Shared with the worker thread that resolves the host name.
+    virtual std::shared_ptr<const HostLookup> hostLookup() = 0;
+    virtual const CpuTimesSource& cpuTimes() = 0;
+    virtual const MemoryStatus& memoryStatus() = 0;
+    virtual const InterfaceTable& interfaceTable() = 0;
+    // The temperature and fan sensors, started with this configuration file
+    // (empty: the system's). Started on first use, since that can be slow.
+    virtual std::unique_ptr<HardwareSensors> openSensors(const QString& configFile) = 0;
+    // handler(signalNumber) runs on the event loop for SIGTERM, SIGINT and
+    // SIGHUP until the returned object goes.
+    virtual std::unique_ptr<ShutdownSignals>
+    watchShutdownSignals(std::function<void(int)> handler) = 0;
+};
