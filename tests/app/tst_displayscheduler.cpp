@@ -1,5 +1,5 @@
 #include "app/DisplayScheduler.h"
-#include "platform/Clock.h"
+#include "support/FixedClock.h"
 #include "platform/InternetState.h"
 #include "platform/UserMessage.h"
 #include "screens/time/LargeClock.h"

@@ -1,5 +1,5 @@
 #include "app/MainController.h"
-#include "platform/Clock.h"
+#include "support/FixedClock.h"
 #include "support/LinkHarness.h"
 
 #include <QSignalSpy>

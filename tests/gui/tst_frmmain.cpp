@@ -1,6 +1,6 @@
 #include "app/MainController.h"
 #include "app/views/frmMain.h"
-#include "platform/Clock.h"
+#include "support/FixedClock.h"
 #include "support/LinkHarness.h"
 
 #include <QAction>

@@ -2,7 +2,7 @@
 #include "app/WorldTimeModel.h"
 #include "app/views/frmMain.h"
 #include "app/views/frmWorldTime.h"
-#include "platform/Clock.h"
+#include "support/FixedClock.h"
 #include "screens/time/TimeTestSupport.h"
 
 #include <QAction>

@@ -10,9 +10,14 @@
 class RecordingMessages : public MessageSink
 {
 public:
-    void showMessage(const QString& text, MessageIcon) override { texts.append(text); }
-    void requestQuit() override { ++quits; }
+    void showMessage(const UserMessage& message) override
+    {
+        texts.append(message.text);
+        messages.append(message);
+    }
+    void requestFatalEnd() override { ++quits; }
     QStringList texts;
+    QList<UserMessage> messages;
     int quits = 0;
 };
 

@@ -1,6 +1,6 @@
 #include "SystemTestDoubles.h"
 
-#include "platform/Clock.h"
+#include "support/FixedClock.h"
 #include "platform/modINI.h"
 #include "screens/system/CpuInfoScreen.h"
 #include "screens/system/LmSensorsSource.h"

@@ -1,6 +1,6 @@
 #include "SystemTestDoubles.h"
 
-#include "platform/Clock.h"
+#include "support/FixedClock.h"
 #include "screens/system/modSpeedFan.h"
 
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "TimeTestSupport.h"
 
-#include "platform/Clock.h"
+#include "support/FixedClock.h"
 #include "screens/time/LargeClock.h"
 
 class TestLargeClock : public QObject

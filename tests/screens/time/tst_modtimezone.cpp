@@ -1,6 +1,6 @@
 #include "TimeTestSupport.h"
 
-#include "platform/Clock.h"
+#include "support/FixedClock.h"
 #include "screens/time/modTimeZone.h"
 
 class TestModTimeZone : public QObject

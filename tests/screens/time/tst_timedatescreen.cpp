@@ -1,6 +1,6 @@
 #include "TimeTestSupport.h"
 
-#include "platform/Clock.h"
+#include "support/FixedClock.h"
 #include "screens/time/ScreenLines.h"
 #include "screens/time/TimeDateScreen.h"
 #include "screens/time/WorldTimeSettings.h"
