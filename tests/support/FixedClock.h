@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/FixedClock.h"
+#include "platform/Clock.h"
 
 // A clock that stays where a test puts it.
 class FixedClock final : public Clock

@@ -90,8 +90,8 @@ std::optional<QList<NetDevParser::Row>> CIpHelper::readTable()
         // Once per run of failures: the screen asks every second.
         if (!m_failureShown) {
             m_failureShown = true;
-            m_messages.showMessage(QStringLiteral("IP Helper is not supported by this system."),
-                                   MessageIcon::Exclamation);
+            m_messages.showMessage({QStringLiteral("IP Helper is not supported by this system."),
+                                    MessageSeverity::Warning, MessageCategory::Network});
         }
         return rows;
     }

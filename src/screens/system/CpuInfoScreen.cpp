@@ -51,8 +51,9 @@ CpuInfoScreen::~CpuInfoScreen() = default;
 void CpuInfoScreen::enter()
 {
     if (!m_cpu.OpenCpuQuery()) {
-        m_messages.showMessage(QStringLiteral("OpenQuery failed"), MessageIcon::Critical);
-        m_messages.requestQuit();
+        m_messages.showMessage(
+            {QStringLiteral("OpenQuery failed"), MessageSeverity::Critical, MessageCategory::System});
+        m_messages.requestFatalEnd();
         return;
     }
 

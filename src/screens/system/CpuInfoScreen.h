@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/linux/SystemClock.h"
 #include "screens/system/CPUStat.h"
 #include "screens/system/MemMod.h"
 #include "screens/system/SensorTable.h"

@@ -95,9 +95,9 @@ void IPMod::collect()
     } else if (!m_resolveFailureShown) {
         m_resolveFailureShown = true;
         qCWarning(lcScreens) << "cannot resolve host name" << answer->name << "code" << answer->rc;
-        m_messages.showMessage(QStringLiteral("Windows Sockets are not responding. "
-                                              "Unable to successfully get Host Name."),
-                               MessageIcon::Exclamation);
+        m_messages.showMessage({QStringLiteral("Windows Sockets are not responding. "
+                                               "Unable to successfully get Host Name."),
+                                MessageSeverity::Warning, MessageCategory::Network});
     }
     m_answer = std::move(answer);
     m_answeredAt.start();
@@ -144,10 +144,10 @@ bool IPMod::hostName(QByteArray& name)
         if (!m_hostNameFailureShown) {
             m_hostNameFailureShown = true;
             qCWarning(lcScreens) << "gethostname failed, errno" << error;
-            m_messages.showMessage(QStringLiteral("Windows Sockets error %1 has occurred. "
-                                                  "Unable to successfully get Host Name.")
-                                       .arg(error),
-                                   MessageIcon::Exclamation);
+            m_messages.showMessage({QStringLiteral("Windows Sockets error %1 has occurred. "
+                                                   "Unable to successfully get Host Name.")
+                                        .arg(error),
+                                    MessageSeverity::Warning, MessageCategory::Network});
         }
         return false;
     }
