@@ -20,8 +20,10 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
     const QCommandLineOption simulate(
         QStringLiteral("simulate"),
         QStringLiteral("Attach a built-in simulated LCD module as COM1 for this run."));
-    const QCommandLineOption systray(QStringLiteral("systray"),
-                                     QStringLiteral("Start in the tray (used by autostart)."));
+    const QCommandLineOption systray(
+        QStringLiteral("systray"),
+        QStringLiteral("Start with the window minimised; the autostart entry passes it as "
+                       "-systray. brellixd has no window and ignores it."));
     parser.addOptions({help, version, config, simulate, systray});
 
     const QString program = arguments.isEmpty() ? QStringLiteral("brellix") : arguments.first();
@@ -52,4 +54,33 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
     out->simulate = parser.isSet(simulate);
     out->systray = parser.isSet(systray);
     return Outcome::Run;
+}
+
+QStringList CommandLine::withoutQtOptions(const QStringList& args)
+{
+    static const QStringList withValue = {
+        "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+        "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+        "style",       "stylesheet",         "name",          "title",   "qmljsdebugger"};
+    static const QStringList flags = {"reverse", "widgetcount", "nograb",
+                                      "dograb",  "sync",        "testability"};
+    QStringList out;
+    for (int i = 0; i < args.size(); ++i) {
+        QString name = args[i];
+        if (i == 0 || !name.startsWith(QLatin1Char('-'))) {
+            out << args[i];
+            continue;
+        }
+        name.remove(0, name.startsWith(QLatin1String("--")) ? 2 : 1);
+        const QString bare = name.section(QLatin1Char('='), 0, 0);
+        if (withValue.contains(bare)) {
+            if (!name.contains(QLatin1Char('=')))
+                ++i; // its value follows
+            continue;
+        }
+        if (flags.contains(bare))
+            continue;
+        out << args[i];
+    }
+    return out;
 }

@@ -8,11 +8,15 @@ struct CommandLine
 {
     QString configPath;    // --config FILE
     bool simulate = false; // --simulate: COM1 is a built-in simulated module
-    bool systray = false;  // -systray: start straight into the tray (autostart)
+    bool systray = false;  // -systray: start with the window minimised (autostart)
 
     enum class Outcome { Run, ExitOk, UsageError };
     // Parses argv; for ExitOk and UsageError, *text holds what to print
     // (help or version to stdout, the error and usage to stderr).
     static Outcome parse(const QStringList& arguments, const QString& description, CommandLine* out,
                          QString* text);
+    // The arguments without the options QApplication takes for itself
+    // (-platform xcb, -style=fusion, ...), so the two programs judge the
+    // same command line alike.
+    static QStringList withoutQtOptions(const QStringList& arguments);
 };

@@ -4,219 +4,148 @@
 #include "lcd/modLcdFunc.h"
 #include "platform/Clock.h"
 #include "platform/InternetState.h"
-#include "platform/Logging.h"
 #include "platform/UserMessage.h"
-#include "screens/time/LargeClock.h"
 #include "screens/time/LineWriter.h"
 #include "screens/time/ModeScreen.h"
 #include "screens/time/ScreenLines.h"
-#include "screens/time/TimeDateScreen.h"
+#include "screens/time/TimeText.h"
 #include "screens/time/modCustomChar.h"
 
 #include <QPointer>
 
-const std::array<const char*, DisplayScheduler::ModeCount> DisplayScheduler::Captions = {
-    "Large Characters Clock", "Time And Date",   "CPU Info",    "Network Info",
-    "WinAmp Plugin",          "Weather Station", "Stock Quote", "POP Email"};
-
-DisplayScheduler::DisplayScheduler(LcdLink& link, ScreenLines& lines, LineWriter& writer,
-                                   LargeClock& clock, Clock& time, InternetState& internet,
-                                   MessageSink& messages, QObject* parent)
-    : QObject(parent), m_link(link), m_lines(lines), m_writer(writer), m_largeClock(clock),
-      m_time(time), m_internet(internet), m_messages(messages)
+DisplayScheduler::DisplayScheduler(std::vector<Mode> modes, LcdLink& link, ScreenLines& lines,
+                                   LineWriter& writer, const Clock& clock,
+                                   InternetState& internet, MessageSink& messages,
+                                   QObject* parent)
+    : QObject(parent), m_modes(std::move(modes)), m_link(link), m_lines(lines), m_writer(writer),
+      m_clock(clock), m_internet(internet), m_messages(messages)
 {
-    // Timer1 fires just after each wall-clock second, so the clocks on the
-    // module never skip or repeat a second through timer drift.
-    m_timer1.setSingleShot(true);
-    m_timer1.setTimerType(Qt::PreciseTimer);
-    m_timer3.setInterval(500);
-    m_timer4.setInterval(1000);
-    connect(&m_timer1, &QTimer::timeout, this, [this] {
-        scheduleTick();
-        tick();
-    });
-    connect(&m_timer3, &QTimer::timeout, this, &DisplayScheduler::blinkTick);
-    connect(&m_timer4, &QTimer::timeout, this, [this] {
-        if (m_scroll)
-            m_scroll();
+    connect(&m_tickTimer, &SecondTimer::tick, this, &DisplayScheduler::tick);
+    connect(&m_screenTimer, &QTimer::timeout, this, [this] {
+        if (ModeScreen* screen = shown())
+            screen->timerTick();
     });
 }
 
 DisplayScheduler::~DisplayScheduler() = default;
 
-void DisplayScheduler::setScreen(int mode, ModeScreen* screen)
+QString DisplayScheduler::caption(int mode) const
 {
-    if (mode > LargeCharactersClock && mode < ModeCount)
-        m_screens[mode] = screen;
+    return mode >= 0 && mode < modeCount() ? m_modes[std::size_t(mode)].caption : QString();
+}
+
+ModeScreen* DisplayScheduler::shown() const
+{
+    return m_selected >= 0 ? m_modes[std::size_t(m_selected)].screen : nullptr;
 }
 
 void DisplayScheduler::start()
 {
-    scheduleTick();
-    m_timer3.start();
+    m_tickTimer.start();
 }
 
-void DisplayScheduler::scheduleTick()
+void DisplayScheduler::stop()
 {
-    const int intoSecond = int(QDateTime::currentMSecsSinceEpoch() % 1000);
-    m_timer1.start(1000 - intoSecond + 5);
+    m_tickTimer.stop();
+    leaveShown();
+    m_selected = -1;
 }
 
-void DisplayScheduler::setTimer4(bool on)
+void DisplayScheduler::leaveShown()
 {
-    if (on)
-        m_timer4.start();
-    else
-        m_timer4.stop();
+    m_screenTimer.stop();
+    if (ModeScreen* screen = shown()) {
+        screen->cancelFetch();
+        screen->leave();
+    }
 }
 
 void DisplayScheduler::selectMode(int mode)
 {
-    if (mode < 0 || mode >= ModeCount)
+    if (mode < 0 || mode >= modeCount())
         return; // no option button for it: nothing runs until the user picks one
+    leaveShown();
     ++m_generation;
     m_selected = mode;
     Q_EMIT modeSelected(mode);
 
-    modLcdFunc::LcdCommand(m_link.LcdOut, 12);
-    m_link.SendLcd();
-    ModeScreen* screen = m_screens[mode];
-
-    switch (mode) {
-    case LargeCharactersClock:
-        m_largeClock.enter(); // FE 09: the module prepares its large digits
-        m_lines.ClearLines();
-        setTimer4(false);
-        break;
-    case TimeAndDate:
-        m_lines.ClearLines();
-        setTimer4(false);
-        break;
-    case CpuInfo:
-        // Linux needs no helper program started for the sensors.
-        if (screen)
-            screen->enter();
-        m_lines.ClearLines();
-        setTimer4(false);
-        break;
-    case NetworkInfo:
-        m_lines.ClearLines();
+    ModeScreen& screen = *m_modes[std::size_t(mode)].screen;
+    const ModeScreen::Traits traits = screen.traits();
+    m_link.SendLcd(modLcdFunc::LcdCommand(12));
+    m_lines.ClearLines();
+    if (traits.glyphUploads >= 1)
         modCustomChar::LoadCustomChars(m_link);
-        if (screen)
-            screen->enter();
-        setTimer4(false);
-        break;
-    case WinAmpPlugin:
-        m_lines.ClearLines();
+    screen.enter();
+    if (traits.glyphUploads >= 2)
         modCustomChar::LoadCustomChars(m_link);
-        if (screen)
-            screen->enter();
-        modCustomChar::LoadCustomChars(m_link);
-        setTimer4(true);
-        break;
-    case WeatherStation:
-    case StockQuote:
-        m_lines.ClearLines();
-        setTimer4(false);
-        switchToInternetMode(mode);
-        break;
-    case PopEmail:
-        m_lines.ClearLines();
-        UpdateCounter = 0;
-        setTimer4(false);
-        if (screen)
-            screen->enter(); // signs on once
-        refreshNow(mode);
-        break;
-    default:
-        break;
-    }
+    if (traits.timerMs > 0)
+        m_screenTimer.start(traits.timerMs);
     // Brellix saves the last chosen mode, whichever it is.
-    CurrentMode = mode;
-}
+    m_currentMode = mode;
 
-void DisplayScheduler::switchToInternetMode(int mode)
-{
-    if (!m_internet.isConnected()) {
-        m_messages.showMessage(QStringLiteral("Internet Not Available"), MessageIcon::Information);
+    if (traits.cadence != ModeScreen::Cadence::CountedTicks)
+        return; // the first refresh comes with the next tick
+    if (traits.needsInternet && !m_internet.isConnected()) {
+        // The counter keeps its value: the ticks go on counting towards a retry.
+        m_messages.showMessage({QStringLiteral("Internet Not Available"),
+                                MessageSeverity::Information, MessageCategory::Web});
         return;
     }
-    UpdateCounter = 0;
-    if (ModeScreen* screen = m_screens[mode])
-        screen->enter();
-    refreshNow(mode);
+    m_updateCounter = 0;
+    refreshNow();
 }
 
-void DisplayScheduler::refreshNow(int mode)
+void DisplayScheduler::refreshNow()
 {
-    ModeScreen* screen = m_screens[mode];
+    ModeScreen* screen = shown();
+    const bool writesLines = screen->traits().writesLines;
     const QPointer<DisplayScheduler> self(this);
     const quint64 generation = m_generation;
-    auto compose = [self, screen, generation] {
+    screen->fetch([self, screen, writesLines, generation](bool ok) {
         // The user may have chosen another mode (or quit) while the data came.
-        if (!self || generation != self->m_generation)
+        if (!self || generation != self->m_generation || !ok)
             return;
-        if (screen)
-            screen->show();
-        self->m_writer.WriteLines();
-    };
-    if (screen)
-        screen->fetch(compose);
-    else
-        compose();
+        screen->show();
+        if (writesLines)
+            self->m_writer.WriteLines();
+    });
 }
 
 void DisplayScheduler::tick()
 {
-    m_statusClock = TimeDateScreen::StatusClockText(m_time.now());
+    m_statusClock = TimeText::StatusClockText(m_clock.now());
     Q_EMIT statusClockChanged(m_statusClock);
 
-    switch (m_selected) {
-    case LargeCharactersClock:
-        m_largeClock.show();
+    ModeScreen* screen = shown();
+    if (!screen)
+        return;
+    const ModeScreen::Traits traits = screen->traits();
+    switch (traits.cadence) {
+    case ModeScreen::Cadence::EveryTick:
+        screen->show();
+        if (traits.writesLines)
+            m_writer.WriteLines();
         break;
-    case TimeAndDate:
-    case CpuInfo:
-    case NetworkInfo:
-    case WinAmpPlugin:
-        if (ModeScreen* screen = m_screens[m_selected])
-            screen->show();
-        m_writer.WriteLines();
-        break;
-    case WeatherStation:
-        countAndRefresh(m_selected, WeatherUpdateSeconds);
-        break;
-    case StockQuote:
-        countAndRefresh(m_selected, StockUpdateSeconds);
-        break;
-    case PopEmail:
-        if (++UpdateCounter >= EmailRefreshTicks) {
-            UpdateCounter = 0;
-            refreshNow(m_selected);
+    case ModeScreen::Cadence::CountedTicks: {
+        const int interval = screen->refreshTicks();
+        // ">=" rather than "==": a shorter interval chosen while counting
+        // still refreshes, and the counter never runs away.
+        if (++m_updateCounter < interval)
+            break;
+        if (traits.needsInternet) {
+            m_internetConnected = m_internet.isConnected();
+            if (!m_internetConnected) {
+                m_updateCounter = interval - OfflineRetryTicks;
+                break;
+            }
         }
-        break;
-    default:
+        // Reset before the download, so a tick that comes while it runs
+        // counts from 0 and cannot start a second request.
+        m_updateCounter = 0;
+        refreshNow();
         break;
     }
-}
-
-void DisplayScheduler::countAndRefresh(int mode, int interval)
-{
-    // ">=" rather than "==": a shorter interval chosen while counting still
-    // refreshes, and the counter never runs away.
-    if (++UpdateCounter < interval)
-        return;
-    InternetConnected = m_internet.isConnected();
-    if (!InternetConnected) {
-        UpdateCounter = interval - OfflineRetryTicks;
-        return;
+    case ModeScreen::Cadence::Own:
+        break;
     }
-    UpdateCounter = 0;
-    refreshNow(mode);
-}
-
-void DisplayScheduler::blinkTick()
-{
-    if (m_selected == LargeCharactersClock)
-        m_largeClock.BlinkColon();
 }

@@ -1,70 +1,68 @@
 #pragma once
 
+#include "screens/time/SecondTimer.h"
+
 #include <QObject>
+#include <QString>
 #include <QTimer>
-#include <array>
-#include <functional>
+
+#include <vector>
 
 class Clock;
 class InternetState;
-class LargeClock;
 class LcdLink;
 class LineWriter;
 class MessageSink;
 class ModeScreen;
 class ScreenLines;
 
-// The eight display modes, what selecting one does, and the one-second tick
-// that refreshes the status clock and the current mode's screen.
+// The display modes, what choosing one does, and the one-second tick that
+// refreshes the status clock and the shown mode's screen. It knows the modes
+// only by their row in the table it is given: each row's screen declares its
+// cadence, its internet check, its glyph uploads and its own timer.
 class DisplayScheduler : public QObject
 {
     Q_OBJECT
 public:
-    enum Mode {
-        LargeCharactersClock = 0,
-        TimeAndDate,
-        CpuInfo,
-        NetworkInfo,
-        WinAmpPlugin,
-        WeatherStation,
-        StockQuote,
-        PopEmail,
-        ModeCount
+    struct Mode
+    {
+        QString caption;    // the option button's caption
+        ModeScreen* screen; // not owned
     };
-    static const std::array<const char*, ModeCount> Captions;
+    // An offline refresh is tried again this many ticks later.
     static constexpr int OfflineRetryTicks = 5000;
-    static constexpr int EmailRefreshTicks = 60;
 
-    DisplayScheduler(LcdLink& link, ScreenLines& lines, LineWriter& writer, LargeClock& clock,
-                     Clock& time, InternetState& internet, MessageSink& messages,
-                     QObject* parent = nullptr);
+    DisplayScheduler(std::vector<Mode> modes, LcdLink& link, ScreenLines& lines,
+                     LineWriter& writer, const Clock& clock, InternetState& internet,
+                     MessageSink& messages, QObject* parent = nullptr);
     ~DisplayScheduler() override;
 
-    // Screens of modes 1 to 7 (mode 0 is the large clock); null means the
-    // mode shows empty lines.
-    void setScreen(int mode, ModeScreen* screen);
-    // What Timer4 drives while mode 4 is selected (the title scroller).
-    void setScrollHandler(std::function<void()> handler) { m_scroll = std::move(handler); }
+    int modeCount() const { return int(m_modes.size()); }
+    QString caption(int mode) const;
 
-    // Starts Timer1 (about every 1000 ms, just after each second) and Timer3;
-    // until then ticks come only from tests.
+    // Starts the tick (just after each wall-clock second); until then ticks
+    // come only from tests.
     void start();
+    // Stops every timer and leaves the shown mode (the program ends).
+    void stop();
 
-    // The mode switch: runs when an option button is chosen and when start-up
-    // selects the saved mode. A mode outside 0..7 selects nothing.
+    // The mode switch: when an option button is chosen and when start-up
+    // selects the saved mode. A mode outside the table selects nothing.
     void selectMode(int mode);
-    // Timer1: status clock and the current screen.
+    // One tick: status clock and the shown screen.
     void tick();
-    // Timer3: the colon blink, only in the large clock mode.
-    void blinkTick();
 
+    // The mode shown; -1 before the first switch.
     int selectedMode() const { return m_selected; }
-    int CurrentMode = 0;
-    int UpdateCounter = 0;
-    int WeatherUpdateSeconds = 1800;
-    int StockUpdateSeconds = 300;
-    bool InternetConnected = false;
-    bool timer4Enabled() const { return m_timer4.isActive(); }
+    // The mode saved at exit: the last one chosen, or the one restored at
+    // start-up while none was chosen.
+    int currentMode() const { return m_currentMode; }
+    void restoreCurrentMode(int mode) { m_currentMode = mode; }
+    // Ticks counted towards the next refresh of a counted mode.
+    int updateCounter() const { return m_updateCounter; }
+    // The answer of the last connection check made at a refresh.
+    bool internetConnected() const { return m_internetConnected; }
+    bool screenTimerActive() const { return m_screenTimer.isActive(); }
     QString statusClock() const { return m_statusClock; }
 
 Q_SIGNALS:
@@ -72,25 +70,23 @@ Q_SIGNALS:
     void statusClockChanged(const QString& text);
 
 private:
-    void switchToInternetMode(int mode);
-    void countAndRefresh(int mode, int interval);
-    void refreshNow(int mode);
-    void setTimer4(bool on);
-    void scheduleTick();
+    ModeScreen* shown() const;
+    void leaveShown();
+    void refreshNow();
 
+    std::vector<Mode> m_modes;
     LcdLink& m_link;
     ScreenLines& m_lines;
     LineWriter& m_writer;
-    LargeClock& m_largeClock;
-    Clock& m_time;
+    const Clock& m_clock;
     InternetState& m_internet;
     MessageSink& m_messages;
-    std::array<ModeScreen*, ModeCount> m_screens{};
-    std::function<void()> m_scroll;
-    QTimer m_timer1;
-    QTimer m_timer3;
-    QTimer m_timer4;
+    SecondTimer m_tickTimer;
+    QTimer m_screenTimer;
     int m_selected = -1;
+    int m_currentMode = 0;
+    int m_updateCounter = 0;
+    bool m_internetConnected = false;
     // Bumped by every switch, so a late refresh of an earlier mode is dropped.
     quint64 m_generation = 0;
     QString m_statusClock;

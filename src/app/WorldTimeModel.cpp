@@ -1,44 +1,24 @@
 #include "app/WorldTimeModel.h"
 
 #include "platform/Clock.h"
-#include "platform/Logging.h"
 #include "platform/modINI.h"
 #include "screens/time/TimeText.h"
 #include "screens/time/WorldTimeSettings.h"
 #include "screens/time/modTimeZone.h"
 
-#include <optional>
 
 namespace {
 const QString Section = QStringLiteral("TimeZone");
-
-// Whole decimal number after trimming, or nothing.
-std::optional<int> number(const QString& text)
-{
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
-    return ok ? std::optional<int>(v) : std::nullopt;
-}
 } // namespace
 
 WorldTimeModel::Choice WorldTimeModel::load()
 {
     Choice c;
-    const QString zone = m_ini.ReadIni(Section, QStringLiteral("Zone"));
-    const auto z = number(zone);
-    if (z && *z >= -1 && *z < modTimeZone::ZoneCount)
-        c.zoneIndex = *z;
-    else if (!zone.isEmpty())
-        qCWarning(lcSettings).noquote()
-            << "[TimeZone] Zone =" << zone << "is not a zone; the dialog opens on" << c.zoneIndex;
-    c.destination =
-        m_ini.ReadIni(Section, QStringLiteral("Destination")).left(MaxDestinationLength);
-    const QString daylight = m_ini.ReadIni(Section, QStringLiteral("Daylight"));
-    const auto d = number(daylight);
-    c.daylight = d && *d != 0;
-    if (!d && !daylight.isEmpty())
-        qCWarning(lcSettings).noquote()
-            << "[TimeZone] Daylight =" << daylight << "is not a number; the dialog opens unchecked";
+    const int zone = m_inUse.ZoneIndex();
+    if (zone >= -1 && zone < modTimeZone::ZoneCount)
+        c.zoneIndex = zone;
+    c.destination = m_inUse.DestinationName().left(MaxDestinationLength);
+    c.daylight = m_inUse.ObserveDaylight();
 
     const QDateTime gmt = modTimeZone::LocalToGMT(m_clock);
     m_destTimeAtOpen = gmt.addSecs(qint64(modTimeZone::ZoneOffsetMinutes(c.zoneIndex)) * 60);
@@ -60,15 +40,13 @@ QString WorldTimeModel::destinationTimeText(int zoneIndex, bool daylight) const
     return GeneralDateTime(gmt.addSecs(qint64(offset) * 60));
 }
 
-void WorldTimeModel::unload(const Choice& choice, WorldTimeSettings& globals)
+void WorldTimeModel::unload(const Choice& choice)
 {
     m_ini.WriteIni(Section, QStringLiteral("Zone"), QString::number(choice.zoneIndex));
     m_ini.WriteIni(Section, QStringLiteral("Destination"), choice.destination);
     m_ini.WriteIni(Section, QStringLiteral("Daylight"),
                    choice.daylight ? QStringLiteral("1") : QStringLiteral("0"));
-    globals.ZoneIndex = qint16(choice.zoneIndex);
-    globals.DestinationName = choice.destination;
-    globals.ObserveDaylight = choice.daylight;
+    m_inUse.set(qint16(choice.zoneIndex), choice.destination, choice.daylight);
 }
 
 QString WorldTimeModel::GeneralDateTime(const QDateTime& t)

@@ -4,8 +4,8 @@
 #include <QString>
 
 class Clock;
+class WorldTimeSettings;
 class modINI;
-struct WorldTimeSettings;
 
 // The logic of the World Time dialog: what it shows when it opens, every
 // second while open, and what it saves when it closes.
@@ -21,16 +21,22 @@ public:
     static constexpr int MaxDestinationLength = 16;
     static inline const QString LocalPrefix = QStringLiteral("Local Time is ");
 
-    WorldTimeModel(modINI& ini, const Clock& clock) : m_ini(ini), m_clock(clock) {}
+    // inUse: the destination the time and date screen shows.
+    WorldTimeModel(modINI& ini, const Clock& clock, WorldTimeSettings& inUse)
+        : m_ini(ini), m_clock(clock), m_inUse(inUse)
+    {
+    }
 
-    // Reads the dialog's keys; a missing, non-numeric or out-of-range value
-    // opens on a sound one. Fixes the date the daylight test looks at.
+    // The destination in use (defaults included, so a fresh install opens
+    // on London as the screen shows it); a zone outside the list opens on
+    // London, whose time the screen shows for it. Fixes the date the
+    // daylight test looks at.
     Choice load();
     QString localTimeText() const;
     // The destination line for the zone and daylight box as they are now.
     QString destinationTimeText(int zoneIndex, bool daylight) const;
     // Writes Zone, Destination and Daylight and hands them to the screens.
-    void unload(const Choice& choice, WorldTimeSettings& globals);
+    void unload(const Choice& choice);
 
     // The general date-and-time form of the dialog, e.g. 12/5/2026 2:05:07 PM.
     static QString GeneralDateTime(const QDateTime& t);
@@ -38,5 +44,6 @@ public:
 private:
     modINI& m_ini;
     const Clock& m_clock;
-    QDateTime m_destTimeAtOpen; // DestTimeText: the destination's standard time at opening
+    WorldTimeSettings& m_inUse;
+    QDateTime m_destTimeAtOpen; // the destination's standard time when the dialog opened
 };

@@ -8,7 +8,7 @@
 LcdLink::LcdLink(QObject* parent) : QObject(parent)
 {
     for (int i = 0; i < PortCount; ++i)
-        m_paths[i] = QStringLiteral("/dev/ttyS%1").arg(i);
+        m_paths[i] = defaultPortPath(i + 1);
     connect(&m_port, &QSerialPort::readyRead, this, &LcdLink::onReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &LcdLink::onError);
 }
@@ -16,6 +16,12 @@ LcdLink::LcdLink(QObject* parent) : QObject(parent)
 LcdLink::~LcdLink()
 {
     closePort();
+}
+
+QString LcdLink::defaultPortPath(int portNumber)
+{
+    // COMn is the n-th serial port of the machine.
+    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
 }
 
 QString LcdLink::portPath(int portNumber) const
@@ -67,9 +73,10 @@ void LcdLink::closePort()
     }
 }
 
-void LcdLink::SendLcd()
+void LcdLink::SendLcd(const QByteArray& bytes)
 {
-    write(LcdOut);
+    m_lcdOut = bytes;
+    write(m_lcdOut);
 }
 
 bool LcdLink::writeRaw(const QByteArray& bytes)
@@ -104,7 +111,7 @@ void LcdLink::onReadyRead()
     if (data.isEmpty())
         return; // a notification without bytes means nothing
     if (static_cast<unsigned char>(data.at(0)) == 0x65)
-        LcdFound = true;
+        m_lcdFound = true;
 }
 
 void LcdLink::onError(QSerialPort::SerialPortError error)

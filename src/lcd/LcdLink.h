@@ -17,16 +17,17 @@ public:
     // Length of one wait tick. The detection waits 10 ticks for the module's
     // answer, which must be at least ~0.1 s.
     static constexpr int TickMs = 15;
+    // The line settings and devices a fresh install starts with.
+    static inline const QString DefaultSettings = QStringLiteral("9600,n,8,1");
+    static QString defaultPortPath(int portNumber);
 
     explicit LcdLink(QObject* parent = nullptr);
     ~LcdLink() override;
 
-    // The output buffer every builder of modLcdFunc fills.
-    QByteArray LcdOut;
-    // Set by the receive handler when an arrival begins with 0x65.
-    bool LcdFound = false;
-    // Number of the port where the module last answered ("1".."6"); saved at exit.
-    QString CommPortText = QStringLiteral("1");
+    // Set by the receive handler when an arrival begins with 0x65; a
+    // detection clears it before it asks.
+    bool lcdFound() const { return m_lcdFound; }
+    void clearFound() { m_lcdFound = false; }
 
     // Device path behind each COM number (index 0 = COM1).
     void setPortPaths(const std::array<QString, PortCount>& paths) { m_paths = paths; }
@@ -42,8 +43,11 @@ public:
     void closePort();
     bool isOpen() const { return m_port.isOpen(); }
 
-    // Writes LcdOut as one write when the port is open; drops it otherwise.
-    void SendLcd();
+    // Puts bytes (a sequence from modLcdFunc, or text) in the output buffer
+    // and writes it as one write when the port is open; drops it otherwise.
+    void SendLcd(const QByteArray& bytes);
+    // What the last SendLcd put in the output buffer.
+    const QByteArray& lcdOut() const { return m_lcdOut; }
     // Writes bytes straight to the port (detection query, glyph upload).
     // False when the port is closed or the write failed.
     bool writeRaw(const QByteArray& bytes);
@@ -66,6 +70,8 @@ private:
 
     QSerialPort m_port;
     std::array<QString, PortCount> m_paths;
-    QString m_settings = QStringLiteral("9600,n,8,1");
+    QString m_settings = DefaultSettings;
     int m_portNumber = 1;
+    QByteArray m_lcdOut;
+    bool m_lcdFound = false;
 };

@@ -15,82 +15,67 @@ QByteArray bytes(std::initializer_list<unsigned char> list)
 }
 } // namespace
 
-void LcdCommand(QByteArray& out, int code)
+QByteArray LcdCommand(int code)
 {
     // Codes 11..25; note the crossed pairs 12/13 and 20,21 / 22,23.
     switch (code) {
     case 11:
-        out = bytes({0x0B});
-        break;
+        return bytes({0x0B});
     case 12:
-        out = bytes({0x0D});
-        break;
+        return bytes({0x0D});
     case 13:
-        out = bytes({0x0C});
-        break;
+        return bytes({0x0C});
     case 14:
-        out = bytes({0x08});
-        break;
+        return bytes({0x08});
     case 15:
-        out = bytes({0x0E});
-        break;
+        return bytes({0x0E});
     case 16:
-        out = bytes({0x0F});
-        break;
+        return bytes({0x0F});
     case 17:
-        out = bytes({Prefix, 0x01});
-        break;
+        return bytes({Prefix, 0x01});
     case 18:
-        out = bytes({Prefix, 0x02});
-        break;
+        return bytes({Prefix, 0x02});
     case 19:
-        out = bytes({Prefix, 0x03});
-        break;
+        return bytes({Prefix, 0x03});
     case 20:
-        out = bytes({Prefix, 0x06});
-        break;
+        return bytes({Prefix, 0x06});
     case 21:
-        out = bytes({Prefix, 0x07});
-        break;
+        return bytes({Prefix, 0x07});
     case 22:
-        out = bytes({Prefix, 0x04});
-        break;
+        return bytes({Prefix, 0x04});
     case 23:
-        out = bytes({Prefix, 0x05});
-        break;
+        return bytes({Prefix, 0x05});
     case 24:
-        out = bytes({Prefix, 0x08});
-        break;
+        return bytes({Prefix, 0x08});
     case 25:
-        out = bytes({Prefix, 0x09});
-        break;
+        return bytes({Prefix, 0x09});
     default:
-        break;
+        return {};
     }
 }
 
-void LcdBrightness(QByteArray& out, quint8 level)
+QByteArray LcdBrightness(quint8 level)
 {
-    out = bytes({Prefix, 0x28, level});
+    return bytes({Prefix, 0x28, level});
 }
-void LcdCode41(QByteArray& out, quint8 value)
+QByteArray LcdCode41(quint8 value)
 {
-    out = bytes({Prefix, 0x29, value});
+    return bytes({Prefix, 0x29, value});
 }
-void LcdCursorAt(QByteArray& out, quint8 row, quint8 column)
+QByteArray LcdCursorAt(quint8 row, quint8 column)
 {
-    out = bytes({Prefix, 0x32, row, column});
+    return bytes({Prefix, 0x32, row, column});
 }
-void LcdSelectLine(QByteArray& out, quint8 line)
+QByteArray LcdSelectLine(quint8 line)
 {
-    out = bytes({Prefix, 0x2D, line});
+    return bytes({Prefix, 0x2D, line});
 }
-void LcdClearColumn(QByteArray& out, quint8 column)
+QByteArray LcdClearColumn(quint8 column)
 {
-    out = bytes({Prefix, 0x2E, column});
+    return bytes({Prefix, 0x2E, column});
 }
 
-void LcdBigDigits(QByteArray& out, const QByteArray& digits)
+QByteArray LcdBigDigits(const QByteArray& digits)
 {
     // Order of (position, digit index) pairs per length; the module is fed
     // in exactly this order.
@@ -102,13 +87,13 @@ void LcdBigDigits(QByteArray& out, const QByteArray& digits)
     }};
     const int n = int(digits.size());
     if (n < 1 || n > 4)
-        return;
+        return {};
     QByteArray b;
     for (int i = 0; i < n; ++i) {
         const auto& [pos, idx] = order[n - 1][i];
         b.append(char(Prefix)).append(char(0x34)).append(pos).append(digits.at(idx));
     }
-    out = b;
+    return b;
 }
 
 QByteArray DetectQuery()

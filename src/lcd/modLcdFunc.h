@@ -2,23 +2,23 @@
 
 #include <QByteArray>
 
-// Builders of the module's command sequences. Each one replaces the whole
-// content of the output buffer it is given (the link's LcdOut); none sends.
+// Builders of the module's command sequences. Each returns the whole
+// sequence; LcdLink::SendLcd puts it in the output buffer and sends it.
 namespace modLcdFunc {
 
 inline constexpr unsigned char Prefix = 0xFE;
 
-// Fixed sequences by Brellix's own code numbers 11..25; any other code leaves
-// out unchanged.
-void LcdCommand(QByteArray& out, int code);
-void LcdBrightness(QByteArray& out, quint8 level);
-void LcdCode41(QByteArray& out, quint8 value);
-void LcdCursorAt(QByteArray& out, quint8 row, quint8 column);
-void LcdSelectLine(QByteArray& out, quint8 line);
-void LcdClearColumn(QByteArray& out, quint8 column);
+// Fixed sequences by Brellix's own code numbers 11..25; nothing for any
+// other code.
+QByteArray LcdCommand(int code);
+QByteArray LcdBrightness(quint8 level);
+QByteArray LcdCode41(quint8 value);
+QByteArray LcdCursorAt(quint8 row, quint8 column);
+QByteArray LcdSelectLine(quint8 line);
+QByteArray LcdClearColumn(quint8 column);
 // 1 to 4 digit characters, right-aligned onto the four large-digit positions;
-// any other length leaves out unchanged.
-void LcdBigDigits(QByteArray& out, const QByteArray& digits);
+// nothing for any other length.
+QByteArray LcdBigDigits(const QByteArray& digits);
 
 // Written straight to the port, not through LcdOut.
 QByteArray DetectQuery();

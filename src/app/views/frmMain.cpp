@@ -1,6 +1,6 @@
 #include "app/views/frmMain.h"
 
-#include "app/MainController.h"
+#include "app/AppContext.h"
 #include "app/WorldTimeModel.h"
 #include "app/views/frmWorldTime.h"
 #include "lcd/ModuleCodec.h"
@@ -36,39 +36,40 @@ const DialogInfo Dialogs[4] = {{"frmWorldTime", "World Time"},
                                {"frmAbout", "About BRELLIXV2"}};
 } // namespace
 
-frmMain::frmMain(MainController& controller, QWidget* parent)
-    : QMainWindow(parent), m_controller(controller)
+frmMain::frmMain(AppContext& context, QWidget* parent)
+    : QMainWindow(parent), m_context(context)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption);
     buildUi();
 
-    connect(&controller, &MainController::statusTextChanged, m_panel1, &QLabel::setText);
-    connect(&controller, &MainController::comCheckChanged, this, [this](int index) {
+    LinkController& link = context.linkController();
+    connect(&link, &LinkController::statusTextChanged, m_panel1, &QLabel::setText);
+    connect(&link, &LinkController::comCheckChanged, this, [this](int index) {
         for (int i = 0; i < 6; ++i)
             m_mnuCOM[i]->setChecked(i + 1 == index);
     });
-    connect(&controller, &MainController::sliderPositionChanged, this, [this](int position) {
+    connect(&link, &LinkController::sliderPositionChanged, this, [this](int position) {
         const QSignalBlocker block(m_brightness); // restoring a position sends nothing
         m_brightness->setValue(position);
     });
-    connect(&controller, &MainController::sliderEnabledChanged, m_brightness, &QWidget::setEnabled);
-    connect(&controller, &MainController::minimiseRequested, this, &QWidget::showMinimized);
-    connect(&controller, &MainController::messageShown, this,
-            [this](const QString& text, MessageIcon icon) { showMessage(text, int(icon)); });
-    connect(&controller, &MainController::quitRequested, this, [this] {
-        m_quitting = true;
-        quitWhenMessagesRead();
+    connect(&link, &LinkController::backlightChanged, this, [this](bool on) {
+        m_brightness->setEnabled(on);
+        (on ? m_optBLOn : m_optBLOff)->setChecked(true);
     });
-    connect(&controller.lines(), &ScreenLines::lineChanged, this,
+    connect(&link, &LinkController::moduleFound, this, &QWidget::showMinimized);
+    connect(&context.messages(), &Messages::shown, this, [this](const UserMessage& message) {
+        showMessage(message.text, int(message.severity));
+    });
+    connect(&context.lines(), &ScreenLines::lineChanged, this,
             [this](int index, const QByteArray& text) {
                 m_lines[index]->setText(ModuleCodec::toDisplay(text));
             });
-    connect(&controller.scheduler(), &DisplayScheduler::statusClockChanged, m_panel2,
+    connect(&context.scheduler(), &DisplayScheduler::statusClockChanged, m_panel2,
             &QLabel::setText);
-    connect(&controller.scheduler(), &DisplayScheduler::modeSelected, this, [this](int mode) {
-        const QSignalBlocker block(m_optDisplay[mode]);
-        m_optDisplay[mode]->setChecked(true);
+    connect(&context.scheduler(), &DisplayScheduler::modeSelected, this, [this](int mode) {
+        const QSignalBlocker block(m_optDisplay[std::size_t(mode)]);
+        m_optDisplay[std::size_t(mode)]->setChecked(true);
     });
 }
 
@@ -104,15 +105,15 @@ void frmMain::buildUi()
     frame2->setObjectName(QStringLiteral("Frame2"));
     auto* modes = new QVBoxLayout(frame2);
     auto* modeGroup = new QButtonGroup(this);
-    for (int i = 0; i < 8; ++i) {
-        auto* opt = new QRadioButton(QString::fromLatin1(DisplayScheduler::Captions[i]), frame2);
+    DisplayScheduler& scheduler = m_context.scheduler();
+    for (int i = 0; i < scheduler.modeCount(); ++i) {
+        auto* opt = new QRadioButton(scheduler.caption(i), frame2);
         opt->setObjectName(QStringLiteral("optDisplay%1").arg(i));
         opt->setProperty("index", i);
         modeGroup->addButton(opt, i);
-        connect(opt, &QRadioButton::clicked, this,
-                [this, i] { m_controller.scheduler().selectMode(i); });
+        connect(opt, &QRadioButton::clicked, this, [this, i] { m_context.scheduler().selectMode(i); });
         modes->addWidget(opt);
-        m_optDisplay[i] = opt;
+        m_optDisplay.push_back(opt);
     }
     row->addWidget(frame2);
 
@@ -134,7 +135,9 @@ void frmMain::buildUi()
     m_brightness = new QSlider(Qt::Vertical, frame1);
     m_brightness->setObjectName(QStringLiteral("Brightness"));
     m_brightness->setRange(0, 254);
-    m_brightness->setInvertedAppearance(true); // 0 at the top
+    // 0, the brightest, at the top; up, Page Up and the wheel brighten.
+    m_brightness->setInvertedAppearance(true);
+    m_brightness->setInvertedControls(true);
     m_brightness->setToolTip(QStringLiteral("Brightness: top is brightest"));
     light->addWidget(m_brightness);
     row->addWidget(frame1);
@@ -149,7 +152,7 @@ void frmMain::buildUi()
     status->setObjectName(QStringLiteral("StatusBar1"));
     QFont statusFont(QStringLiteral("Bookman Old Style"));
     statusFont.setStyleHint(QFont::Serif);
-    m_panel1 = new QLabel(m_controller.statusText(), status);
+    m_panel1 = new QLabel(m_context.linkController().statusText(), status);
     m_panel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
     m_panel2 = new QLabel(QStringLiteral("System Time"), status);
     m_panel2->setObjectName(QStringLiteral("StatusBar1Panel2"));
@@ -177,9 +180,9 @@ void frmMain::buildUi()
         a->setObjectName(QStringLiteral("mnuCOM%1").arg(i));
         a->setCheckable(true);
         connect(a, &QAction::triggered, this, [this, i, a] {
-            // The check marks follow the controller, not the click.
-            a->setChecked(m_controller.checkedComItem() == i);
-            m_controller.comMenuClicked(i);
+            // The check marks follow the link, not the click.
+            a->setChecked(m_context.linkController().checkedComItem() == i);
+            m_context.linkController().comMenuClicked(i);
         });
         m_mnuCOM[i - 1] = a;
     }
@@ -187,10 +190,13 @@ void frmMain::buildUi()
     about->setObjectName(QStringLiteral("mnuAbout"));
     connect(about, &QAction::triggered, this, [this] { showDialog(QStringLiteral("frmAbout")); });
 
-    connect(m_optBLOn, &QRadioButton::clicked, &m_controller, &MainController::backlightOnClicked);
-    connect(m_optBLOff, &QRadioButton::clicked, &m_controller,
-            &MainController::backlightOffClicked);
-    connect(m_brightness, &QSlider::valueChanged, &m_controller, &MainController::sliderMoved);
+    LinkController& link = m_context.linkController();
+    m_optBLOn->setChecked(link.backlightOn());
+    m_optBLOff->setChecked(!link.backlightOn());
+    m_brightness->setEnabled(link.backlightOn());
+    connect(m_optBLOn, &QRadioButton::clicked, &link, &LinkController::backlightOnClicked);
+    connect(m_optBLOff, &QRadioButton::clicked, &link, &LinkController::backlightOffClicked);
+    connect(m_brightness, &QSlider::valueChanged, &link, &LinkController::sliderMoved);
 }
 
 void frmMain::setModulePanel(QWidget* panel)
@@ -205,9 +211,8 @@ QDialog* frmMain::dialog(const QString& name)
         if (name != QLatin1String(Dialogs[i].name))
             continue;
         if (!m_dialogs[i] && name == QLatin1String("frmWorldTime")) {
-            m_dialogs[i] =
-                new frmWorldTime(WorldTimeModel(m_controller.ini(), m_controller.clock()),
-                                 m_controller.worldTime(), this);
+            m_dialogs[i] = new frmWorldTime(
+                WorldTimeModel(m_context.ini(), m_context.clock(), m_context.worldTime()), this);
         } else if (!m_dialogs[i]) {
             auto* d = new QDialog(this);
             d->setObjectName(name);
@@ -230,40 +235,28 @@ void frmMain::showDialog(const QString& name)
     }
 }
 
-void frmMain::showMessage(const QString& text, int icon)
+void frmMain::showMessage(const QString& text, int severity)
 {
     // Modal for the user, but no nested event loop: ticks keep running.
     auto* box = new QMessageBox(this);
-    box->setWindowTitle(MainController::ApplicationTitle);
+    box->setWindowTitle(Lifecycle::ApplicationTitle);
     box->setText(text);
-    box->setIcon(icon == int(MessageIcon::Critical)      ? QMessageBox::Critical
-                 : icon == int(MessageIcon::Exclamation) ? QMessageBox::Warning
-                                                         : QMessageBox::Information);
+    box->setIcon(severity == int(MessageSeverity::Critical)  ? QMessageBox::Critical
+                 : severity == int(MessageSeverity::Warning) ? QMessageBox::Warning
+                                                             : QMessageBox::Information);
     box->setStandardButtons(QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
-    ++m_openMessages;
-    connect(box, &QDialog::finished, this, [this] {
-        --m_openMessages;
-        quitWhenMessagesRead();
-    });
+    // A fatal end waits until the user has read what explains it.
+    Lifecycle& lifecycle = m_context.lifecycle();
+    lifecycle.holdEnd();
+    connect(box, &QDialog::finished, &lifecycle, &Lifecycle::releaseEnd);
     box->open();
-}
-
-void frmMain::quitWhenMessagesRead()
-{
-    // The user reads the message that explains the end first.
-    if (!m_quitting || m_openMessages > 0)
-        return;
-    close();
-    QCoreApplication::quit(); // also when the window is hidden in the tray
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (!m_shutDown) {
-        m_shutDown = true;
-        m_controller.shutdown();
-    }
+    // Closing the window ends the program; the lifecycle saves and quits.
+    m_context.lifecycle().requestQuit();
     event->accept();
 }

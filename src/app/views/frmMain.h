@@ -3,8 +3,9 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <vector>
 
-class MainController;
+class AppContext;
 class QAction;
 class QCheckBox;
 class QDialog;
@@ -13,7 +14,7 @@ class QLineEdit;
 class QRadioButton;
 class QSlider;
 
-// The main window: a view of MainController. Controls carry their names as
+// The main window: a view of the application context. Controls carry their names as
 // objectName: txtLine1..txtLine4, Frame2 with optDisplay0..optDisplay7,
 // Frame1 with optBLOff, optBLOn and Brightness, chkRWSU, StatusBar1 with the
 // panels StatusBar1Panel1 and StatusBar1Panel2, the menus mnuConfig, mnuComm
@@ -24,7 +25,7 @@ class frmMain : public QMainWindow
 public:
     static inline const QString Caption = QStringLiteral("BRELLIX Version 2");
 
-    explicit frmMain(MainController& controller, QWidget* parent = nullptr);
+    explicit frmMain(AppContext& context, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Adds a panel that paints the module (used with the simulated module).
@@ -39,12 +40,11 @@ protected:
 private:
     void buildUi();
     void showDialog(const QString& name);
-    void showMessage(const QString& text, int icon);
-    void quitWhenMessagesRead();
+    void showMessage(const QString& text, int severity);
 
-    MainController& m_controller;
+    AppContext& m_context;
     std::array<QLineEdit*, 4> m_lines{};
-    std::array<QRadioButton*, 8> m_optDisplay{};
+    std::vector<QRadioButton*> m_optDisplay;
     std::array<QAction*, 6> m_mnuCOM{};
     QRadioButton* m_optBLOff = nullptr;
     QRadioButton* m_optBLOn = nullptr;
@@ -54,7 +54,4 @@ private:
     QLabel* m_panel2 = nullptr;
     QWidget* m_moduleHolder = nullptr;
     std::array<QPointer<QDialog>, 4> m_dialogs{};
-    bool m_shutDown = false;
-    bool m_quitting = false;
-    int m_openMessages = 0;
 };

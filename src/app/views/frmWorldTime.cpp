@@ -9,8 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-frmWorldTime::frmWorldTime(WorldTimeModel model, WorldTimeSettings& globals, QWidget* parent)
-    : QDialog(parent), m_model(std::move(model)), m_globals(globals)
+frmWorldTime::frmWorldTime(WorldTimeModel model, QWidget* parent)
+    : QDialog(parent), m_model(std::move(model))
 {
     setObjectName(QStringLiteral("frmWorldTime"));
     setWindowTitle(QStringLiteral("World Time"));
@@ -40,8 +40,7 @@ frmWorldTime::frmWorldTime(WorldTimeModel model, WorldTimeSettings& globals, QWi
     grid->addWidget(m_lblLocalTime, 4, 0, 1, 2);
     grid->addWidget(m_lblDestTime, 5, 0, 1, 2);
 
-    // Load: local time first, then the list, the saved choice and the
-    // destination time.
+    // Local time first, then the list, the destination in use and its time.
     m_lblLocalTime->setText(m_model.localTimeText());
     for (const char* label : modTimeZone::ZoneLabels)
         m_cboTimeZone->addItem(QString::fromLatin1(label));
@@ -51,15 +50,9 @@ frmWorldTime::frmWorldTime(WorldTimeModel model, WorldTimeSettings& globals, QWi
     m_chkDaylight->setChecked(saved.daylight);
     m_lblDestTime->setText(m_model.destinationTimeText(saved.zoneIndex, saved.daylight));
 
-    // Every second, just after the wall-clock second turns, like the main
-    // window's clock, so the two never show different seconds.
-    m_timer1.setSingleShot(true);
-    m_timer1.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer1, &QTimer::timeout, this, [this] {
-        scheduleRefresh();
-        refresh();
-    });
-    scheduleRefresh();
+    // With the main window's clock, so the two never show different seconds.
+    connect(&m_timer1, &SecondTimer::tick, this, &frmWorldTime::refresh);
+    m_timer1.start();
 }
 
 WorldTimeModel::Choice frmWorldTime::choice() const
@@ -74,18 +67,13 @@ void frmWorldTime::refresh()
         m_model.destinationTimeText(m_cboTimeZone->currentIndex(), m_chkDaylight->isChecked()));
 }
 
-void frmWorldTime::scheduleRefresh()
-{
-    m_timer1.start(1000 - int(QDateTime::currentMSecsSinceEpoch() % 1000) + 5);
-}
-
 void frmWorldTime::unload()
 {
     if (m_unloaded)
         return;
     m_unloaded = true;
     m_timer1.stop();
-    m_model.unload(choice(), m_globals);
+    m_model.unload(choice());
 }
 
 void frmWorldTime::closeEvent(QCloseEvent* event)

@@ -2,14 +2,14 @@
 
 #include "app/WorldTimeModel.h"
 
+#include "screens/time/SecondTimer.h"
+
 #include <QDialog>
-#include <QTimer>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-struct WorldTimeSettings;
 
 // The World Time dialog: destination zone, name and daylight rule, with the
 // local and destination time refreshed every second. Closing it saves.
@@ -17,7 +17,7 @@ class frmWorldTime : public QDialog
 {
     Q_OBJECT
 public:
-    frmWorldTime(WorldTimeModel model, WorldTimeSettings& globals, QWidget* parent = nullptr);
+    explicit frmWorldTime(WorldTimeModel model, QWidget* parent = nullptr);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -25,17 +25,15 @@ protected:
 
 private:
     void refresh();
-    void scheduleRefresh();
     void unload();
     WorldTimeModel::Choice choice() const;
 
     WorldTimeModel m_model;
-    WorldTimeSettings& m_globals;
     QComboBox* m_cboTimeZone = nullptr;
     QLineEdit* m_txtDest = nullptr;
     QCheckBox* m_chkDaylight = nullptr;
     QLabel* m_lblLocalTime = nullptr;
     QLabel* m_lblDestTime = nullptr;
-    QTimer m_timer1;
+    SecondTimer m_timer1;
     bool m_unloaded = false;
 };

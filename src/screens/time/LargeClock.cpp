@@ -13,8 +13,7 @@ constexpr char ColonDot = char(223);
 
 void LargeClock::enter()
 {
-    modLcdFunc::LcdCommand(m_link.LcdOut, 25);
-    m_link.SendLcd();
+    m_link.SendLcd(modLcdFunc::LcdCommand(25));
 }
 
 void LargeClock::ShowLargeClock()
@@ -28,13 +27,11 @@ void LargeClock::ShowLargeClock()
     if (hhmm.startsWith('0')) {
         // Position 0 is not drawn for a one-digit hour: blank what it showed.
         for (quint8 column = 0; column < 4; ++column) {
-            modLcdFunc::LcdClearColumn(m_link.LcdOut, column);
-            m_link.SendLcd();
+            m_link.SendLcd(modLcdFunc::LcdClearColumn(column));
         }
         digits = hhmm.mid(1);
     }
-    modLcdFunc::LcdBigDigits(m_link.LcdOut, digits);
-    m_link.SendLcd();
+    m_link.SendLcd(modLcdFunc::LcdBigDigits(digits));
 
     // Decided by the hour, not by the locale's designator text, so a locale
     // whose AM reads "a. m." still gets "am" in the morning.
@@ -45,11 +42,10 @@ void LargeClock::ShowLargeClock()
 void LargeClock::BlinkColon()
 {
     // 255 values (1..254, 0): once every 127.5 s the colon stays for two ticks.
-    if (++BlinkCount == 255)
-        BlinkCount = 0;
-    if (BlinkCount % 2 != 0) {
-        modLcdFunc::LcdClearColumn(m_link.LcdOut, ColonColumn);
-        m_link.SendLcd();
+    if (++m_blinkCount == 255)
+        m_blinkCount = 0;
+    if (m_blinkCount % 2 != 0) {
+        m_link.SendLcd(modLcdFunc::LcdClearColumn(ColonColumn));
     } else {
         sendAt(1, ColonColumn, ColonDot);
         sendAt(3, ColonColumn, ColonDot);
@@ -59,7 +55,5 @@ void LargeClock::BlinkColon()
 void LargeClock::sendAt(quint8 row, quint8 column, char code)
 {
     // Cursor and character in one write.
-    modLcdFunc::LcdCursorAt(m_link.LcdOut, row, column);
-    m_link.LcdOut.append(code);
-    m_link.SendLcd();
+    m_link.SendLcd(modLcdFunc::LcdCursorAt(row, column) + code);
 }

@@ -23,23 +23,34 @@ class LargeClock : public ModeScreen
 public:
     LargeClock(LcdLink& link, const Clock& clock) : m_link(link), m_clock(clock) {}
 
+    // Drawn on the module every tick; the colon blinks on a 500 ms timer.
+    Traits traits() const override
+    {
+        Traits t;
+        t.writesLines = false;
+        t.timerMs = BlinkIntervalMs;
+        return t;
+    }
     // Prepares the module for large digits (FE 09), right after the scheduler's clear.
     void enter() override;
     void show() override { ShowLargeClock(); }
+    void timerTick() override { BlinkColon(); }
+
+    static constexpr int BlinkIntervalMs = 500;
 
     // Digits, then the letters; everything is redrawn on every call.
     void ShowLargeClock();
-    // One tick of the 500 ms colon timer. The scheduler calls it only while
-    // this mode is selected.
+    // One tick of the colon timer, which runs only while this mode is shown.
     void BlinkColon();
 
     // Colon ticks seen in this mode: 1..254, then 0. Odd hides the colon, even
     // shows it. Kept while other modes run.
-    qint16 BlinkCount = 0;
+    qint16 blinkCount() const { return m_blinkCount; }
 
 private:
     void sendAt(quint8 row, quint8 column, char code);
 
     LcdLink& m_link;
     const Clock& m_clock;
+    qint16 m_blinkCount = 0;
 };

@@ -6,12 +6,10 @@
 
 void LineWriter::WriteLines()
 {
-    modLcdFunc::LcdCommand(m_link.LcdOut, 11);
-    m_link.SendLcd();
+    m_link.SendLcd(modLcdFunc::LcdCommand(11));
     for (int i = 0; i < ScreenLines::Count; ++i) {
         // Module codes go out as they are; the lines are already cut to 20.
-        m_link.LcdOut = m_lines.line(i);
-        m_link.SendLcd();
+        m_link.SendLcd(m_lines.line(i));
         SendSpaces(ScreenLines::Width - int(m_lines.line(i).size()));
     }
 }
@@ -19,7 +17,6 @@ void LineWriter::WriteLines()
 void LineWriter::SendSpaces(int count)
 {
     for (int i = 0; i < count; ++i) {
-        m_link.LcdOut = QByteArray(1, ' ');
-        m_link.SendLcd();
+        m_link.SendLcd(QByteArray(1, ' '));
     }
 }

@@ -14,7 +14,7 @@ void TimeDateScreen::ShowTimeDate()
     m_lines.setLine(0, Centred(ModuleCodec::fromUnicode(TimeText::StatusClockText(now))));
     m_lines.setLine(1, Centred(ModuleCodec::fromUnicode(TimeText::LongDateText(now.date()))));
     m_lines.setLine(2,
-                    ModuleCodec::fromUnicode(m_settings.DestinationName + QStringLiteral(" Time")));
+                    ModuleCodec::fromUnicode(m_settings.DestinationName() + QStringLiteral(" Time")));
     const QDateTime dest = DestinationTime(modTimeZone::LocalToGMT(now), m_settings);
     m_lines.setLine(3, ModuleCodec::fromUnicode(TimeText::ShortDateTimeText(dest)));
 }
@@ -26,10 +26,10 @@ QString TimeDateScreen::StatusClockText(const QDateTime& t)
 
 QDateTime TimeDateScreen::DestinationTime(const QDateTime& gmt, const WorldTimeSettings& settings)
 {
-    const int offset = modTimeZone::ZoneOffsetMinutes(settings.ZoneIndex);
+    const int offset = modTimeZone::ZoneOffsetMinutes(settings.ZoneIndex());
     const QDateTime standard = gmt.addSecs(qint64(offset) * 60);
     // The rule is judged on the destination's standard-time date.
-    if (settings.ObserveDaylight && modTimeZone::IsDaylightSaving(standard))
+    if (settings.ObserveDaylight() && modTimeZone::IsDaylightSaving(standard))
         return gmt.addSecs(qint64(offset + 60) * 60);
     return standard;
 }

@@ -7,7 +7,7 @@
 
 class Clock;
 class ScreenLines;
-struct WorldTimeSettings;
+class WorldTimeSettings;
 
 // Mode 1, "Time And Date": local time and date on top, the world time
 // destination below. Composes the lines only; the scheduler writes them.

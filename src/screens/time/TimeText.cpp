@@ -39,12 +39,22 @@ QString LongDateText(const QDate& date)
              QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0')));
 }
 
+QString MonthAbbreviation(int month)
+{
+    // The standalone form: some locales put a word before the month in
+    // dates ("de set." in Catalan). Dots go, and three characters are
+    // enough, so line 4 keeps its seconds within 20 columns.
+    QString name = QLocale().standaloneMonthName(month, QLocale::ShortFormat);
+    name.remove(QLatin1Char('.'));
+    return name.trimmed().left(3);
+}
+
 QString ShortDateTimeText(const QDateTime& t)
 {
     const QDate date = t.date();
     const QTime time = t.time();
     return QStringLiteral("%1/%2/%3 %4:%5:%6")
-        .arg(QString::number(date.day()), QLocale().monthName(date.month(), QLocale::ShortFormat),
+        .arg(QString::number(date.day()), MonthAbbreviation(date.month()),
              twoDigits(date.year() % 100), twoDigits(time.hour()), twoDigits(time.minute()),
              twoDigits(time.second()));
 }

@@ -18,7 +18,10 @@ QString AmPm(const QTime& time);
 QString StatusClockText(const QDateTime& t);
 // "d-mmmm-yyyy": "5-December-2026".
 QString LongDateText(const QDate& date);
-// "d/mmm/yy hh:mm:ss", 24-hour clock: "5/Dec/26 14:05:07".
+// The locale's short month name in at most three characters, without dots:
+// "Dec", "set" (Catalan "set."), "Mär".
+QString MonthAbbreviation(int month);
+// "d/mmm/yy hh:mm:ss", 24-hour clock: "5/Dec/26 14:05:07"; at most 18 characters.
 QString ShortDateTimeText(const QDateTime& t);
 
 } // namespace TimeText

@@ -4,14 +4,36 @@
 #include <QtGlobal>
 
 // The world time destination shown on lines 3 and 4 of the time and date
-// screen. Filled from section [TimeZone] at start-up; the world time dialog
-// replaces it when it closes, so screens hold it by reference.
-struct WorldTimeSettings
+// screen. Filled from section [TimeZone] at start-up; the World Time dialog
+// opens on it and replaces it when it closes, so screens hold it by reference.
+class WorldTimeSettings
 {
+public:
     // Row of modTimeZone's zone table; 13 is "(GMT) London".
-    qint16 ZoneIndex = 13;
+    static constexpr qint16 DefaultZone = 13;
+    static inline const QString DefaultDestination = QStringLiteral("London");
+
+    WorldTimeSettings() = default;
+    WorldTimeSettings(qint16 zone, QString destination, bool daylight)
+        : m_zone(zone), m_destination(std::move(destination)), m_daylight(daylight)
+    {
+    }
+
+    qint16 ZoneIndex() const { return m_zone; }
     // As typed in the dialog, at most 16 characters.
-    QString DestinationName;
+    const QString& DestinationName() const { return m_destination; }
     // Add an hour while modTimeZone::IsDaylightSaving holds at the destination.
-    bool ObserveDaylight = false;
+    bool ObserveDaylight() const { return m_daylight; }
+
+    void set(qint16 zone, const QString& destination, bool daylight)
+    {
+        m_zone = zone;
+        m_destination = destination;
+        m_daylight = daylight;
+    }
+
+private:
+    qint16 m_zone = DefaultZone;
+    QString m_destination = DefaultDestination;
+    bool m_daylight = false;
 };

@@ -23,7 +23,7 @@ inline constexpr std::array<Glyph, 8> Glyphs{{
 }};
 
 // With the port open: FE 64 and glyph 0, glyphs 1 to 7, then FE 08, as nine
-// writes straight to the port (LcdOut keeps its content). Nothing when the
+// writes straight to the port, not through the output buffer. Nothing when the
 // port is closed. False unless all 68 bytes went out.
 bool LoadCustomChars(LcdLink& link);
 

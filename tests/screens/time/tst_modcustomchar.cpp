@@ -25,10 +25,12 @@ private Q_SLOTS:
         PtyLink pty;
         if (open)
             QVERIFY(pty.open());
-        pty.link.LcdOut = "kept"; // written straight to the port
+        pty.link.SendLcd("kept");
+        pty.takeWrites();
+        // Written straight to the port, not through the output buffer.
         QCOMPARE(modCustomChar::LoadCustomChars(pty.link), open);
         QCOMPARE(pty.takeWrites(), hexWrites(writes));
-        QCOMPARE(pty.link.LcdOut, QByteArray("kept"));
+        QCOMPARE(pty.link.lcdOut(), QByteArray("kept"));
     }
 };
 

@@ -1,7 +1,9 @@
 #include "TimeTestSupport.h"
 
 #include "support/FixedClock.h"
+#include "lcd/ModuleCodec.h"
 #include "screens/time/ScreenLines.h"
+#include "screens/time/TimeText.h"
 #include "screens/time/TimeDateScreen.h"
 #include "screens/time/WorldTimeSettings.h"
 
@@ -54,6 +56,34 @@ private Q_SLOTS:
             {"     2:05:07 \?\?", "     5-\?\?\?-2026", "London Time", "5/12?/26 14:05:07"},
             "zh_CN");
     }
+    // Line 4 keeps its seconds in every locale: three characters of month at most.
+    void shortDateTime_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("English") << "en_US" << QDate(2026, 9, 30) << QByteArray("30/Sep/26 23:59:59");
+        QTest::newRow("Catalan de set.") << "ca_ES" << QDate(2026, 9, 30)
+                                          << QByteArray("30/set/26 23:59:59");
+        QTest::newRow("French déc.") << "fr_FR" << QDate(2026, 12, 5)
+                                      << QByteArray("5/dec/26 23:59:59");
+        QTest::newRow("Finnish syys") << "fi_FI" << QDate(2026, 9, 30)
+                                       << QByteArray("30/syy/26 23:59:59");
+        QTest::newRow("Hungarian szept.") << "hu_HU" << QDate(2026, 9, 30)
+                                           << QByteArray("30/sze/26 23:59:59");
+    }
+    void shortDateTime()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QDate, date);
+        QFETCH(QByteArray, line);
+        QLocale::setDefault(QLocale(locale));
+        const QByteArray got = ModuleCodec::fromUnicode(
+            TimeText::ShortDateTimeText(QDateTime(date, QTime(23, 59, 59), Qt::UTC)));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QCOMPARE(got, line);
+    }
+
     void showTimeDate()
     {
         QFETCH(QByteArray, tz);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "lcd/LcdLink.h"
 #include "platform/modINI.h"
+#include "screens/time/WorldTimeSettings.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -12,14 +14,14 @@
 struct AppSettings
 {
     // [Settings]
-    QString CommPortText = QStringLiteral("1");            // "CommPort": decimal port number
-    QString SerialSettings = QStringLiteral("9600,n,8,1"); // "Setting"
+    QString CommPortText = QStringLiteral("1");      // "CommPort": decimal port number
+    QString SerialSettings = LcdLink::DefaultSettings; // "Setting"
     int Backlight = 0; // "Backlight": slider position 0..254, 0 = brightest
 
     // [TimeZone]
-    qint16 ZoneIndex = 13;                              // "Zone" 0..31, 13 = London
-    QString DestinationName = QStringLiteral("London"); // "Destination"
-    bool ObserveDaylight = false;                       // "Daylight": 0 = no, other = yes
+    qint16 ZoneIndex = WorldTimeSettings::DefaultZone;                 // "Zone" 0..31
+    QString DestinationName = WorldTimeSettings::DefaultDestination; // "Destination"
+    bool ObserveDaylight = false; // "Daylight": 0 = no, other = yes
 
     // [Stock]
     QString StockSymbol;          // "Symbol"
@@ -33,9 +35,10 @@ struct AppSettings
     int CurrentMode = 0; // "mode" 0..7; others select no mode
 
     // [Ports] COM1..COM6: the device behind each COM number.
-    std::array<QString, 6> Ports = {QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1"),
-                                    QStringLiteral("/dev/ttyS2"), QStringLiteral("/dev/ttyS3"),
-                                    QStringLiteral("/dev/ttyS4"), QStringLiteral("/dev/ttyS5")};
+    std::array<QString, LcdLink::PortCount> Ports = defaultPorts();
 
     static AppSettings load(const modINI& ini);
+
+private:
+    static std::array<QString, LcdLink::PortCount> defaultPorts();
 };

@@ -1,4 +1,4 @@
-#include "platform/linux/SignalWatcher.h"
+#include "platform/linux/LinuxShutdownSignals.h"
 
 #include "platform/Logging.h"
 
@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 namespace {
-// The handler may only touch this descriptor; it is set once per process.
+constexpr int Watched[] = {SIGTERM, SIGINT, SIGHUP};
+
+// The handler may only touch this descriptor.
 volatile sig_atomic_t g_writeFd = -1;
 int g_fds[2] = {-1, -1};
 
@@ -22,34 +24,38 @@ void onSignal(int number)
 }
 } // namespace
 
-SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent)
+LinuxShutdownSignals::LinuxShutdownSignals(std::function<void(int)> handler)
+    : m_handler(std::move(handler))
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_fds) != 0) {
         qCWarning(lcPlatform) << "Cannot watch termination signals";
         return;
     }
     g_writeFd = g_fds[0];
-    m_notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+    m_notifier = std::make_unique<QSocketNotifier>(g_fds[1], QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] {
         unsigned char b = 0;
-        while (::read(g_fds[1], &b, 1) == 1)
-            Q_EMIT terminationRequested(int(b));
+        while (::read(g_fds[1], &b, 1) == 1) {
+            qCInfo(lcPlatform) << "Signal" << int(b) << "- ending";
+            m_handler(int(b));
+        }
     });
     struct sigaction sa = {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &sa, nullptr);
-    ::sigaction(SIGINT, &sa, nullptr);
+    for (const int s : Watched)
+        ::sigaction(s, &sa, nullptr);
 }
 
-SignalWatcher::~SignalWatcher()
+LinuxShutdownSignals::~LinuxShutdownSignals()
 {
     struct sigaction sa = {};
     sa.sa_handler = SIG_DFL;
-    ::sigaction(SIGTERM, &sa, nullptr);
-    ::sigaction(SIGINT, &sa, nullptr);
+    for (const int s : Watched)
+        ::sigaction(s, &sa, nullptr);
     g_writeFd = -1;
+    m_notifier.reset();
     for (int& fd : g_fds) {
         if (fd >= 0)
             ::close(fd);

@@ -1,4 +1,4 @@
-#include "platform/AppSettings.h"
+#include "app/AppSettings.h"
 
 #include "platform/Logging.h"
 
@@ -117,6 +117,14 @@ private:
 };
 
 } // namespace
+
+std::array<QString, LcdLink::PortCount> AppSettings::defaultPorts()
+{
+    std::array<QString, LcdLink::PortCount> ports;
+    for (int i = 0; i < LcdLink::PortCount; ++i)
+        ports[std::size_t(i)] = LcdLink::defaultPortPath(i + 1);
+    return ports;
+}
 
 AppSettings AppSettings::load(const modINI& ini)
 {

@@ -1,4 +1,4 @@
-#include "platform/AppSettings.h"
+#include "app/AppSettings.h"
 #include "support/LinkHarness.h"
 
 #include <QRegularExpression>

@@ -1,0 +1,77 @@
+#include "app/AppContext.h"
+
+#include "platform/Clock.h"
+#include "platform/Platform.h"
+
+#include <QNetworkAccessManager>
+
+namespace {
+ModeScreen::Traits counted(bool needsInternet)
+{
+    ModeScreen::Traits t;
+    t.cadence = ModeScreen::Cadence::CountedTicks;
+    t.needsInternet = needsInternet;
+    return t;
+}
+
+ModeScreen::Traits playerTraits()
+{
+    ModeScreen::Traits t;
+    t.glyphUploads = 2; // the symbols, again once the player is up
+    return t;
+}
+
+constexpr int MailRefreshTicks = 60;
+} // namespace
+
+AppContext::AppContext(const QString& iniPath, Platform& platform)
+    : m_platform(platform), m_ini(iniPath), m_largeClock(m_link, platform.clock()),
+      m_timeDate(m_lines, platform.clock(), m_worldTime),
+      m_cpuInfo(m_lines, m_messages, m_ini, platform.clock(), platform.cpuTimes(),
+                platform.memoryStatus(),
+                [&platform](const QString& config) { return platform.openSensors(config); }),
+      m_ipHelper(m_messages, platform.interfaceTable()),
+      m_networkInfo(m_lines, m_messages, platform.internet(), m_ipHelper, platform.hostLookup()),
+      m_player(playerTraits()),
+      m_weather(counted(true), [this] { return m_settings.WeatherUpdateSeconds; }),
+      m_stock(counted(true), [this] { return m_settings.StockUpdateSeconds; }),
+      m_mail(counted(false), [] { return MailRefreshTicks; })
+{
+    std::vector<DisplayScheduler::Mode> modes{
+        {QStringLiteral("Large Characters Clock"), &m_largeClock},
+        {QStringLiteral("Time And Date"), &m_timeDate},
+        {QStringLiteral("CPU Info"), &m_cpuInfo},
+        {QStringLiteral("Network Info"), &m_networkInfo},
+        {QStringLiteral("WinAmp Plugin"), &m_player},
+        {QStringLiteral("Weather Station"), &m_weather},
+        {QStringLiteral("Stock Quote"), &m_stock},
+        {QStringLiteral("POP Email"), &m_mail},
+    };
+    m_scheduler = std::make_unique<DisplayScheduler>(std::move(modes), m_link, m_lines, m_writer,
+                                                     platform.clock(), platform.internet(),
+                                                     m_messages);
+}
+
+AppContext::~AppContext()
+{
+    // The port closes before the screens and the scheduler go.
+    m_link.closePort();
+}
+
+const AppSettings& AppContext::loadSettings()
+{
+    m_settings = AppSettings::load(m_ini);
+    return m_settings;
+}
+
+const Clock& AppContext::clock() const
+{
+    return m_platform.clock();
+}
+
+QNetworkAccessManager& AppContext::network()
+{
+    if (!m_network)
+        m_network = std::make_unique<QNetworkAccessManager>();
+    return *m_network;
+}

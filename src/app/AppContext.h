@@ -1,0 +1,82 @@
+#pragma once
+
+#include "app/AppSettings.h"
+#include "app/DisplayScheduler.h"
+#include "app/Lifecycle.h"
+#include "app/Messages.h"
+#include "app/PendingScreen.h"
+#include "lcd/LcdLink.h"
+#include "lcd/LinkController.h"
+#include "platform/modINI.h"
+#include "screens/system/CIpHelper.h"
+#include "screens/system/CpuInfoScreen.h"
+#include "screens/system/NetworkInfoScreen.h"
+#include "screens/time/LargeClock.h"
+#include "screens/time/LineWriter.h"
+#include "screens/time/ScreenLines.h"
+#include "screens/time/TimeDateScreen.h"
+#include "screens/time/WorldTimeSettings.h"
+
+#include <memory>
+
+class Platform;
+class QNetworkAccessManager;
+
+// The whole program without its views, built once by each program's main:
+// the settings file, the link and its controller, the screen lines and their
+// writer, every screen in the scheduler's table, the messages and the
+// lifecycle. Each part gets what it needs from here; nothing else creates a
+// platform implementation.
+class AppContext
+{
+public:
+    AppContext(const QString& iniPath, Platform& platform);
+    ~AppContext();
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    Platform& platform() { return m_platform; }
+    modINI& ini() { return m_ini; }
+    // The settings as read at start-up (defaults before that).
+    const AppSettings& settings() const { return m_settings; }
+    // Reads every key of the settings file (start-up).
+    const AppSettings& loadSettings();
+    Messages& messages() { return m_messages; }
+    LcdLink& link() { return m_link; }
+    LinkController& linkController() { return m_linkController; }
+    ScreenLines& lines() { return m_lines; }
+    WorldTimeSettings& worldTime() { return m_worldTime; }
+    DisplayScheduler& scheduler() { return *m_scheduler; }
+    Lifecycle& lifecycle() { return m_lifecycle; }
+    const Clock& clock() const;
+    // One network access manager for every download, made on first use.
+    QNetworkAccessManager& network();
+
+private:
+    Platform& m_platform;
+    modINI m_ini;
+    AppSettings m_settings;
+    Messages m_messages;
+    LcdLink m_link;
+    LinkController m_linkController{m_link};
+    ScreenLines m_lines;
+    LineWriter m_writer{m_lines, m_link};
+    WorldTimeSettings m_worldTime;
+    std::unique_ptr<QNetworkAccessManager> m_network;
+
+    // The screens, in the order of the display modes.
+    LargeClock m_largeClock;
+    TimeDateScreen m_timeDate;
+    CpuInfoScreen m_cpuInfo;
+    // The interface statistics live for the whole run, so the network
+    // screen's totals survive mode changes.
+    CIpHelper m_ipHelper;
+    NetworkInfoScreen m_networkInfo;
+    PendingScreen m_player;
+    PendingScreen m_weather;
+    PendingScreen m_stock;
+    PendingScreen m_mail;
+
+    std::unique_ptr<DisplayScheduler> m_scheduler;
+    Lifecycle m_lifecycle{*this};
+};

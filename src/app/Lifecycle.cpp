@@ -1,0 +1,96 @@
+#include "app/Lifecycle.h"
+
+#include "app/AppContext.h"
+#include "platform/Logging.h"
+
+#include <QCoreApplication>
+
+Lifecycle::Lifecycle(AppContext& context, QObject* parent) : QObject(parent), m_context(context)
+{
+    connect(&m_context.messages(), &Messages::fatalEndRequested, this, &Lifecycle::fatalEnd);
+}
+
+void Lifecycle::overridePort(int portNumber, const QString& devicePath)
+{
+    m_overridePort = portNumber;
+    m_overridePath = devicePath;
+}
+
+void Lifecycle::start()
+{
+    QCoreApplication::setApplicationName(ApplicationTitle);
+    // The status clock runs from the start; no mode is selected before the
+    // detection has ended.
+    if (m_timersEnabled)
+        m_context.scheduler().start();
+
+    // Every key, with defaults for whatever is missing or damaged.
+    const AppSettings& s = m_context.loadSettings();
+    m_context.worldTime().set(s.ZoneIndex, s.DestinationName, s.ObserveDaylight);
+    m_context.scheduler().restoreCurrentMode(s.CurrentMode);
+
+    LinkController::Configuration link;
+    link.portPaths = s.Ports;
+    link.serialSettings = s.SerialSettings;
+    link.commPortText = s.CommPortText;
+    link.portNumber = s.CommPortText.trimmed().toInt();
+    link.sliderPosition = s.Backlight;
+    if (m_overridePort >= 1 && m_overridePort <= LcdLink::PortCount) {
+        link.portPaths[std::size_t(m_overridePort - 1)] = m_overridePath;
+        link.portNumber = m_overridePort;
+        link.transientPort = m_overridePort;
+    }
+    m_context.linkController().configure(link);
+    m_context.linkController().connectAtStartup([this](bool) { finishStartup(); });
+}
+
+void Lifecycle::finishStartup()
+{
+    if (m_ended)
+        return;
+    // The saved display mode; outside the table nothing is selected.
+    m_context.scheduler().selectMode(m_context.scheduler().currentMode());
+    m_startupDone = true;
+    qCInfo(lcApp) << "Start-up finished, mode" << m_context.scheduler().currentMode();
+    Q_EMIT startupFinished();
+}
+
+void Lifecycle::requestQuit()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_context.scheduler().stop();
+    // After a fatal end nothing is saved: saving the mode that failed would
+    // end every later start the same way.
+    if (!m_fatal)
+        save();
+    Q_EMIT trayIconRemovalRequested();
+    m_context.link().closePort();
+    qCInfo(lcApp) << "Shut down";
+    Q_EMIT finished();
+}
+
+void Lifecycle::save()
+{
+    modINI& ini = m_context.ini();
+    const LinkController& link = m_context.linkController();
+    ini.WriteIni(QStringLiteral("Mode"), QStringLiteral("mode"),
+                 QString::number(m_context.scheduler().currentMode()));
+    ini.WriteIni(QStringLiteral("Settings"), QStringLiteral("CommPort"), link.commPortText());
+    ini.WriteIni(QStringLiteral("Settings"), QStringLiteral("Backlight"),
+                 QString::number(link.sliderPosition()));
+}
+
+void Lifecycle::fatalEnd()
+{
+    m_fatal = true;
+    if (m_holds == 0)
+        requestQuit();
+}
+
+void Lifecycle::releaseEnd()
+{
+    if (m_holds > 0 && --m_holds == 0 && m_fatal)
+        requestQuit();
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class AppContext;
+
+// Start-up, shutdown and the fatal end, for both programs. The window, the
+// tray, the signal watcher and the headless runner only ask; the work is
+// done here, once.
+class Lifecycle : public QObject
+{
+    Q_OBJECT
+public:
+    // The name message boxes carry.
+    static inline const QString ApplicationTitle = QStringLiteral("brellixv2");
+
+    explicit Lifecycle(AppContext& context, QObject* parent = nullptr);
+
+    // Tests drive the ticks by hand; the programs keep the timers on.
+    void setTimersEnabled(bool on) { m_timersEnabled = on; }
+    // COMn is this device for this run (--simulate): start-up opens it, and
+    // the saved port is kept, also when the module is found there from the menu.
+    void overridePort(int portNumber, const QString& devicePath);
+
+    // Reads the settings, opens the saved port and detects the module; the
+    // saved display mode is selected once the detection has ended, then
+    // startupFinished() follows.
+    void start();
+    bool startupDone() const { return m_startupDone; }
+
+    // Closing the window, the tray's Exit, SIGTERM, SIGINT, SIGHUP: saves the
+    // mode, the port and the brightness, closes the port and emits
+    // finished(). Only the first request counts.
+    void requestQuit();
+    bool ended() const { return m_ended; }
+
+    // A view holds the fatal end while it shows the message that explains
+    // it, so the user can read it before the program goes.
+    void holdEnd() { ++m_holds; }
+    void releaseEnd();
+
+Q_SIGNALS:
+    void startupFinished();
+    void trayIconRemovalRequested();
+    // Everything is saved and closed: the program may leave its event loop.
+    void finished();
+
+private:
+    void fatalEnd();
+    void finishStartup();
+    void save();
+
+    AppContext& m_context;
+    bool m_timersEnabled = true;
+    int m_overridePort = 0;
+    QString m_overridePath;
+    bool m_startupDone = false;
+    bool m_ended = false;
+    bool m_fatal = false;
+    int m_holds = 0;
+};

@@ -1,0 +1,70 @@
+#include "bin/Launcher.h"
+
+#include "app/AppContext.h"
+#include "platform/ShutdownSignals.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/modINI.h"
+#include "sim/PtyLcdModule.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QTextStream>
+
+namespace {
+const char* description(Launcher::Program program)
+{
+    return program == Launcher::Program::Desktop
+               ? "Brellix: keeps a 20x4 serial LCD module filled."
+               : "Brellix headless runner: keeps a 20x4 serial LCD module filled, without a "
+                 "window.";
+}
+} // namespace
+
+std::optional<int> Launcher::earlyExit(int argc, char* argv[], Program program,
+                                       CommandLine* options)
+{
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    QString text;
+    const CommandLine::Outcome outcome = CommandLine::parse(
+        CommandLine::withoutQtOptions(raw), QString::fromLatin1(description(program)), options,
+        &text);
+    if (outcome == CommandLine::Outcome::Run)
+        return std::nullopt;
+    // The help text names the program through the application object.
+    const QCoreApplication core(argc, argv);
+    CommandLine::parse(CommandLine::withoutQtOptions(QCoreApplication::arguments()),
+                       QString::fromLatin1(description(program)), options, &text);
+    const bool ok = outcome == CommandLine::Outcome::ExitOk;
+    QTextStream(ok ? stdout : stderr) << text;
+    return ok ? 0 : 2;
+}
+
+Launcher::Launcher(const CommandLine& options) : m_platform(createLinuxPlatform())
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("brellix.*.debug=false"));
+    if (options.simulate) {
+        m_simulator = std::make_unique<PtyLcdModule>();
+        if (!m_simulator->open(&m_simulatorError))
+            m_simulator.reset();
+    }
+    m_context = std::make_unique<AppContext>(modINI::locate(options.configPath), *m_platform);
+    if (m_simulator)
+        m_context->lifecycle().overridePort(1, m_simulator->slavePath());
+}
+
+Launcher::~Launcher() = default;
+
+int Launcher::run()
+{
+    Lifecycle& lifecycle = m_context->lifecycle();
+    QObject::connect(&lifecycle, &Lifecycle::finished, QCoreApplication::instance(),
+                     &QCoreApplication::quit, Qt::QueuedConnection);
+    m_signals =
+        m_platform->watchShutdownSignals([&lifecycle](int) { lifecycle.requestQuit(); });
+    lifecycle.start();
+    const int code = QCoreApplication::exec();
+    m_signals.reset();
+    return code;
+}

@@ -1,0 +1,160 @@
+#include "lcd/LinkController.h"
+
+#include "lcd/modLcdFunc.h"
+#include "platform/Logging.h"
+
+#include <algorithm>
+
+LinkController::LinkController(LcdLink& link, QObject* parent) : QObject(parent), m_link(link)
+{
+    connect(&m_link, &LcdLink::portLost, this,
+            [this](int number) { setStatus(NotFoundStatus + QString::number(number)); });
+}
+
+void LinkController::configure(const Configuration& c)
+{
+    m_link.setPortPaths(c.portPaths);
+    m_link.setSettings(c.serialSettings);
+    m_link.setPortNumber(c.portNumber);
+    m_commPortText = c.commPortText;
+    m_transientPort = c.transientPort;
+    m_sliderPosition = std::clamp(c.sliderPosition, 0, MaxSliderPosition);
+    Q_EMIT sliderPositionChanged(m_sliderPosition);
+}
+
+void LinkController::connectAtStartup(std::function<void(bool)> done)
+{
+    // A port that does not open is no reason to stop: the detection then
+    // ends at its first write and the status keeps its initial text.
+    m_link.openPort();
+    const int number = m_link.portNumber();
+    setCheckedCom(number >= 1 && number <= LcdLink::PortCount ? number : 0);
+    DetectLcd(std::move(done));
+}
+
+void LinkController::DetectLcd(std::function<void(bool)> done)
+{
+    const quint64 id = ++m_detection;
+    m_detectionWaiting = false;
+    const int portNumber = m_link.portNumber();
+    m_link.clearFound();
+    if (!m_link.writeRaw(modLcdFunc::DetectQuery())) {
+        // A closed port: the detection stops at its first write.
+        if (done)
+            done(false);
+        runOvertaken();
+        return;
+    }
+    m_detectionWaiting = true;
+    m_link.WaitTicks(10, [this, id, portNumber, done = std::move(done)] {
+        if (id != m_detection) {
+            // Overtaken: what follows it (the rest of start-up) waits for the
+            // newer detection, so its sends never fall in the middle of it.
+            if (done) {
+                if (m_detectionWaiting)
+                    m_overtaken.push_back([done] { done(false); });
+                else
+                    done(false);
+            }
+            return;
+        }
+        m_detectionWaiting = false;
+        const bool found = m_link.lcdFound();
+        if (!found) {
+            setStatus(NotFoundStatus + QString::number(portNumber));
+        } else {
+            setStatus(ConnectedStatus);
+            m_link.SendLcd(modLcdFunc::LcdCode41(0));
+            m_link.SendLcd(modLcdFunc::LcdCommand(12));
+            backlightOnClicked();
+            // The module keeps its own brightness over a power cycle or
+            // another program's use: give it the one the slider shows.
+            sendBrightness();
+            Q_EMIT moduleFound();
+        }
+        if (done)
+            done(found);
+        runOvertaken();
+    });
+}
+
+void LinkController::runOvertaken()
+{
+    auto waiting = std::move(m_overtaken);
+    m_overtaken.clear();
+    for (auto& f : waiting)
+        f();
+}
+
+void LinkController::comMenuClicked(int index)
+{
+    if (index < 1 || index > LcdLink::PortCount)
+        return;
+    // A detection still waiting belongs to the port being closed: it must not
+    // report on it, even when the next port cannot be opened.
+    ++m_detection;
+    m_detectionWaiting = false;
+    m_link.closePort();
+    m_link.setPortNumber(index);
+    // The check mark follows the port now in use, open or not.
+    setCheckedCom(index);
+    if (!m_link.openPort()) {
+        // The old port is closed and the new one did not open: no module.
+        setStatus(NotFoundStatus + QString::number(index));
+        runOvertaken();
+        return;
+    }
+    DetectLcd([this, index](bool found) {
+        // The simulated module exists for this run only: the saved port stays
+        // the user's own.
+        if (found && index != m_transientPort)
+            m_commPortText = QString::number(index);
+    });
+}
+
+void LinkController::backlightOnClicked()
+{
+    m_link.SendLcd(modLcdFunc::LcdCommand(20));
+    setBacklight(true);
+}
+
+void LinkController::backlightOffClicked()
+{
+    m_link.SendLcd(modLcdFunc::LcdCommand(21));
+    setBacklight(false);
+}
+
+void LinkController::sliderMoved(int position)
+{
+    if (!m_backlightOn)
+        return;
+    m_sliderPosition = std::clamp(position, 0, MaxSliderPosition);
+    sendBrightness();
+}
+
+void LinkController::sendBrightness()
+{
+    // Position 0, the top of the slider, is the brightest.
+    m_link.SendLcd(modLcdFunc::LcdBrightness(quint8(MaxSliderPosition - m_sliderPosition)));
+}
+
+void LinkController::setStatus(const QString& text)
+{
+    m_status = text;
+    qCDebug(lcLink).noquote() << "Status:" << text;
+    Q_EMIT statusTextChanged(text);
+}
+
+void LinkController::setCheckedCom(int index)
+{
+    m_checkedCom = index;
+    Q_EMIT comCheckChanged(index);
+}
+
+void LinkController::setBacklight(bool on)
+{
+    if (m_backlightOn == on)
+        return;
+    m_backlightOn = on;
+    Q_EMIT backlightChanged(on);
+}
