@@ -8,26 +8,20 @@
 #include <QLocale>
 
 namespace {
-std::shared_ptr<const HostLookup> orSystem(std::unique_ptr<HostLookup> host)
-{
-    if (host)
-        return host;
-    return std::make_shared<LinuxHostLookup>();
-}
-
 QByteArray rateLine(const char* caption, qint64 octets)
 {
+    const QString point = NetworkInfoScreen::DisplayableDecimalPoint(QLocale());
     return QByteArray(caption) +
-           ModuleCodec::fromUnicode(NetworkInfoScreen::RateText(octets, QLocale().decimalPoint())) +
+           ModuleCodec::fromUnicode(NetworkInfoScreen::RateText(octets, point)) +
            QByteArray(" kbps");
 }
 } // namespace
 
 NetworkInfoScreen::NetworkInfoScreen(ScreenLines& lines, MessageSink& messages,
                                      InternetState& internet, CIpHelper& ipHelper,
-                                     std::unique_ptr<HostLookup> host, IPMod::Runner runner)
+                                     std::shared_ptr<const HostLookup> host, IPMod::Runner runner)
     : m_lines(lines), m_internet(internet), m_ipHelper(ipHelper),
-      m_ipMod(messages, orSystem(std::move(host)), IPMod::DefaultResolveMaxAgeMs, std::move(runner))
+      m_ipMod(messages, std::move(host), IPMod::DefaultResolveMaxAgeMs, std::move(runner))
 {
 }
 
@@ -81,4 +75,15 @@ QString NetworkInfoScreen::RateText(qint64 octets, const QString& decimalPoint)
         text += decimalPoint + digits;
     }
     return negative ? QLatin1Char('-') + text : text;
+}
+
+QString NetworkInfoScreen::DisplayableDecimalPoint(const QLocale& locale)
+{
+    // Arabic's "٫" has no module code and would come out as "?", which
+    // reads as a broken number.
+    const QString point = locale.decimalPoint();
+    const QByteArray codes = ModuleCodec::fromUnicode(point);
+    if (codes.size() != 1 || codes == "?")
+        return QStringLiteral(".");
+    return point;
 }
