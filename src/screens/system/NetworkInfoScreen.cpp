@@ -8,9 +8,22 @@
 #include <QLocale>
 
 namespace {
+// The locale's decimal separator when the module can show it as one
+// character, else ".".
+QString displayableDecimalPoint(const QLocale& locale)
+{
+    // Arabic's "٫" has no module code and would come out as "?", which
+    // reads as a broken number.
+    const QString point = locale.decimalPoint();
+    const QByteArray codes = ModuleCodec::fromUnicode(point);
+    if (codes.size() != 1 || codes == "?")
+        return QStringLiteral(".");
+    return point;
+}
+
 QByteArray rateLine(const char* caption, qint64 octets)
 {
-    const QString point = NetworkInfoScreen::DisplayableDecimalPoint(QLocale());
+    const QString point = displayableDecimalPoint(QLocale());
     return QByteArray(caption) +
            ModuleCodec::fromUnicode(NetworkInfoScreen::RateText(octets, point)) +
            QByteArray(" kbps");
@@ -75,15 +88,4 @@ QString NetworkInfoScreen::RateText(qint64 octets, const QString& decimalPoint)
         text += decimalPoint + digits;
     }
     return negative ? QLatin1Char('-') + text : text;
-}
-
-QString NetworkInfoScreen::DisplayableDecimalPoint(const QLocale& locale)
-{
-    // Arabic's "٫" has no module code and would come out as "?", which
-    // reads as a broken number.
-    const QString point = locale.decimalPoint();
-    const QByteArray codes = ModuleCodec::fromUnicode(point);
-    if (codes.size() != 1 || codes == "?")
-        return QStringLiteral(".");
-    return point;
 }

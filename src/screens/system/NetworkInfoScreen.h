@@ -11,7 +11,6 @@ class CIpHelper;
 class HostLookup;
 class InternetState;
 class MessageSink;
-class QLocale;
 class ScreenLines;
 
 // The "Network Info" mode: host name, connection symbol with the address,
@@ -47,9 +46,6 @@ public:
     // Octets as thousands, written exactly: 12345 -> "12.345", 1000 -> "1",
     // -1500 -> "-1.5", 0 -> "0".
     static QString RateText(qint64 octets, const QString& decimalPoint);
-    // The locale's decimal separator when the module can show it as one
-    // character, else ".".
-    static QString DisplayableDecimalPoint(const QLocale& locale);
 
     // State kept across refreshes, mode changes and disconnections.
     bool InternetConnected() const { return m_internetConnected; }
