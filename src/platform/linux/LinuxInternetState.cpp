@@ -1,4 +1,4 @@
-#include "platform/InternetState.h"
+#include "platform/linux/LinuxInternetState.h"
 
 #include "platform/FileReading.h"
 

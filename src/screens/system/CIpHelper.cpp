@@ -2,47 +2,26 @@
 
 #include "platform/Logging.h"
 #include "platform/UserMessage.h"
-#include "screens/system/SysNetParser.h"
 
-#include "platform/FileReading.h"
-#include <QDir>
-
-#include <QFile>
-#include <QFileInfo>
 #include <limits>
-#include <optional>
 
 namespace {
-// A host with thousands of veth pairs still fits; a broken file cannot eat memory.
-constexpr qint64 MaxTableBytes = 16 << 20;
-constexpr qint64 MaxSysFileBytes = 4096;
-
-std::optional<QByteArray> readSysFile(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        // Virtual devices refuse "speed" and the like: normal, so only debug.
-        qCDebug(lcScreens) << "cannot open" << path << f.errorString();
-        return std::nullopt;
-    }
-    const QByteArray data = readCapped(f, MaxSysFileBytes);
-    if (f.error() != QFileDevice::NoError) {
-        qCDebug(lcScreens) << "cannot read" << path << f.errorString();
-        return std::nullopt;
-    }
-    return data;
-}
-
 qint64 asCount(quint64 value)
 {
     return value > quint64(std::numeric_limits<qint64>::max()) ? std::numeric_limits<qint64>::max()
                                                                : qint64(value);
 }
+
+// Sums that stick at the top instead of wrapping round to small numbers.
+quint64 addCapped(quint64 sum, quint64 value)
+{
+    return value > std::numeric_limits<quint64>::max() - sum ? std::numeric_limits<quint64>::max()
+                                                             : sum + value;
+}
 } // namespace
 
-CIpHelper::CIpHelper(MessageSink& messages, QString procNetDev, QString sysClassNet)
-    : m_messages(messages), m_procNetDev(std::move(procNetDev)),
-      m_sysClassNet(std::move(sysClassNet)), m_interfaces(std::make_shared<CInterfaces>())
+CIpHelper::CIpHelper(MessageSink& messages, const InterfaceTable& table)
+    : m_messages(messages), m_table(table), m_interfaces(std::make_shared<CInterfaces>())
 {
 }
 
@@ -60,49 +39,34 @@ void CIpHelper::setInterfaces(std::shared_ptr<CInterfaces> vData)
 
 int CIpHelper::ReadTotals()
 {
-    const auto rows = readTable();
+    const auto rows = readTable(InterfaceTable::Detail::Counters);
     return rows ? int(rows->size()) : -1;
 }
 
-std::optional<QList<NetDevParser::Row>> CIpHelper::readTable()
+std::optional<QList<InterfaceRow>> CIpHelper::readTable(InterfaceTable::Detail detail)
 {
     m_bytesReceived = 0;
     m_bytesSent = 0;
 
-    std::optional<QList<NetDevParser::Row>> rows;
-    QFile f(m_procNetDev);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (!m_failureShown)
-            qCWarning(lcScreens) << "cannot open" << m_procNetDev << f.errorString();
-    } else {
-        const QByteArray text = readCapped(f, MaxTableBytes);
-        if (f.error() != QFileDevice::NoError) {
-            if (!m_failureShown)
-                qCWarning(lcScreens) << "cannot read" << m_procNetDev << f.errorString();
-        } else {
-            rows = NetDevParser::parse(text);
-            if (!rows && !m_failureShown)
-                qCWarning(lcScreens) << m_procNetDev << "is not an interface statistics table";
-        }
-    }
-
+    QString error;
+    auto rows = m_table.read(detail, &error);
     if (!rows) {
         // Once per run of failures: the screen asks every second.
-        if (!m_failureShown) {
-            m_failureShown = true;
+        if (m_failure.failed()) {
+            qCWarning(lcScreens) << "interface table:" << error;
             m_messages.showMessage({QStringLiteral("IP Helper is not supported by this system."),
                                     MessageSeverity::Warning, MessageCategory::Network});
         }
         return rows;
     }
-    m_failureShown = false;
+    m_failure.succeeded();
 
     // 64-bit sums: a 32-bit total overflows within hours on a busy link.
     quint64 received = 0;
     quint64 sent = 0;
-    for (const NetDevParser::Row& row : *rows) {
-        received += row.rxBytes;
-        sent += row.txBytes;
+    for (const InterfaceRow& row : *rows) {
+        received = addCapped(received, row.rxBytes);
+        sent = addCapped(sent, row.txBytes);
     }
     m_bytesReceived = asCount(received);
     m_bytesSent = asCount(sent);
@@ -111,10 +75,10 @@ std::optional<QList<NetDevParser::Row>> CIpHelper::readTable()
 
 void CIpHelper::GetIfTableRows(CInterfaces& interfaces)
 {
-    const auto rows = readTable();
+    const auto rows = readTable(InterfaceTable::Detail::Attributes);
     if (!rows)
         return;
-    for (const NetDevParser::Row& row : *rows) {
+    for (const InterfaceRow& row : *rows) {
         auto item = std::make_unique<CInterface>();
         item->setInterfaceName(row.name);
         item->setOctetsReceived(asCount(row.rxBytes));
@@ -129,49 +93,18 @@ void CIpHelper::GetIfTableRows(CInterfaces& interfaces)
         item->setUnicastPacketsSent(asCount(row.txPackets));
         item->setDiscardedOutgoingPackets(asCount(row.txDropped));
         item->setOutgoingErrors(asCount(row.txErrors));
-        fillFromSys(*item);
+
+        const InterfaceAttributes& a = row.attributes;
+        item->setInterfaceIndex(a.index);
+        item->setMaximumTransmissionUnit(a.mtu);
+        item->setOutputQueueLength(a.outputQueueLength);
+        item->setUnknownProtocolPackets(a.unknownProtocolPackets);
+        item->setSpeed(a.speed);
+        item->setOperationalStatus(a.operationalStatus);
+        item->setAdminStatus(a.adminStatus);
+        item->setInterfaceType(a.type);
+        item->setAdapterAddress(a.adapterAddress);
+        item->setInterfaceDescription(a.description);
         interfaces.Add(std::move(item));
     }
-}
-
-void CIpHelper::fillFromSys(CInterface& item) const
-{
-    // An interface can vanish between the two reads: what is missing stays 0.
-    const QDir dir(m_sysClassNet + QLatin1Char('/') + item.InterfaceName());
-    const auto file = [&dir](const char* name) {
-        return readSysFile(dir.filePath(QLatin1String(name)));
-    };
-    qint64 value = 0;
-
-    if (const auto text = file("ifindex"); text && SysNetParser::number(*text, value))
-        item.setInterfaceIndex(qint32(value));
-    if (const auto text = file("mtu"); text && SysNetParser::number(*text, value))
-        item.setMaximumTransmissionUnit(qint32(value));
-    if (const auto text = file("tx_queue_len"); text && SysNetParser::number(*text, value))
-        item.setOutputQueueLength(value);
-    if (const auto text = file("statistics/rx_nohandler");
-        text && SysNetParser::number(*text, value))
-        item.setUnknownProtocolPackets(value);
-    if (const auto text = file("speed"))
-        item.setSpeed(SysNetParser::speedBitsPerSecond(*text));
-    if (const auto text = file("operstate"))
-        item.setOperationalStatus(SysNetParser::operationalStatus(*text));
-    if (const auto text = file("flags"))
-        item.setAdminStatus(SysNetParser::adminStatus(*text));
-    if (const auto text = file("type"); text && SysNetParser::number(*text, value)) {
-        const bool wireless = QFileInfo::exists(dir.filePath(QStringLiteral("wireless"))) ||
-                              QFileInfo::exists(dir.filePath(QStringLiteral("phy80211")));
-        item.setInterfaceType(SysNetParser::interfaceType(int(value), wireless));
-    }
-    const auto addrLen = file("addr_len");
-    const auto address = file("address");
-    if (addrLen && address && SysNetParser::number(*addrLen, value))
-        item.setAdapterAddress(SysNetParser::adapterAddress(*address, int(value)));
-
-    // Linux has no driver description per row; an alias set by the admin is
-    // the closest, else the name.
-    QString description;
-    if (const auto text = file("ifalias"))
-        description = QString::fromUtf8(text->trimmed());
-    item.setInterfaceDescription(description.isEmpty() ? item.InterfaceName() : description);
 }

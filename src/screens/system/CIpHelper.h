@@ -1,20 +1,20 @@
 #pragma once
 
+#include "platform/InterfaceTable.h"
+#include "platform/ReportOnce.h"
 #include "screens/system/CInterfaces.h"
-#include "screens/system/NetDevParser.h"
 
-#include <QString>
 #include <memory>
+#include <optional>
 
 class MessageSink;
 
-// The interface table: /proc/net/dev for the counters, /sys/class/net/IF/ for
-// the rest. One object lives for the program's life.
+// The interface table as the rest of Brellix sees it: a collection of
+// CInterface rows and the octet totals. One object lives for the program's life.
 class CIpHelper
 {
 public:
-    explicit CIpHelper(MessageSink& messages, QString procNetDev = QStringLiteral("/proc/net/dev"),
-                       QString sysClassNet = QStringLiteral("/sys/class/net"));
+    CIpHelper(MessageSink& messages, const InterfaceTable& table);
 
     // Every get reads the table afresh: a new collection with one item per
     // row, and new totals. Objects a caller still holds keep the old values.
@@ -25,7 +25,7 @@ public:
     qint64 BytesReceived() const { return m_bytesReceived; }
     qint64 BytesSent() const { return m_bytesSent; }
 
-    // The totals alone, from one read of /proc/net/dev (the network screen's
+    // The totals alone, from one read of the counters (the network screen's
     // refresh needs nothing else). Number of rows, or -1 when the table
     // cannot be read; the totals are 0 then.
     int ReadTotals();
@@ -33,15 +33,13 @@ public:
 private:
     // Reads the table and recomputes both totals; shows the "not supported"
     // message on the first failure of a run of failures.
-    std::optional<QList<NetDevParser::Row>> readTable();
+    std::optional<QList<InterfaceRow>> readTable(InterfaceTable::Detail detail);
     void GetIfTableRows(CInterfaces& interfaces);
-    void fillFromSys(CInterface& item) const;
 
     MessageSink& m_messages;
-    QString m_procNetDev;
-    QString m_sysClassNet;
+    const InterfaceTable& m_table;
     std::shared_ptr<CInterfaces> m_interfaces;
     qint64 m_bytesReceived = 0;
     qint64 m_bytesSent = 0;
-    bool m_failureShown = false;
+    ReportOnce m_failure;
 };

@@ -1,8 +1,8 @@
 #include "screens/system/IPMod.h"
 
+#include "platform/HostLookup.h"
 #include "platform/Logging.h"
 #include "platform/UserMessage.h"
-#include "screens/system/HostLookup.h"
 
 #include <QStringList>
 
@@ -28,6 +28,7 @@ IPMod::IPMod(MessageSink& messages, std::shared_ptr<const HostLookup> host, int 
     : m_messages(messages), m_host(std::move(host)), m_resolveMaxAgeMs(resolveMaxAgeMs),
       m_runner(runner ? std::move(runner) : Runner(runDetached))
 {
+    Q_ASSERT(m_host);
 }
 
 // A lookup still running keeps its own share of the state and the host.
@@ -91,9 +92,8 @@ void IPMod::collect()
     m_pending.reset();
 
     if (answer->ok) {
-        m_resolveFailureShown = false;
-    } else if (!m_resolveFailureShown) {
-        m_resolveFailureShown = true;
+        m_resolveFailure.succeeded();
+    } else if (m_resolveFailure.failed()) {
         qCWarning(lcScreens) << "cannot resolve host name" << answer->name << "code" << answer->rc;
         m_messages.showMessage({QStringLiteral("Windows Sockets are not responding. "
                                                "Unable to successfully get Host Name."),
@@ -141,8 +141,7 @@ bool IPMod::hostName(QByteArray& name)
     int error = 0;
     if (!m_host->hostName(name, error)) {
         // GetHostName and GetIPAddress run on the same refresh: one message.
-        if (!m_hostNameFailureShown) {
-            m_hostNameFailureShown = true;
+        if (m_hostNameFailure.failed()) {
             qCWarning(lcScreens) << "gethostname failed, errno" << error;
             m_messages.showMessage({QStringLiteral("Windows Sockets error %1 has occurred. "
                                                    "Unable to successfully get Host Name.")
@@ -151,6 +150,6 @@ bool IPMod::hostName(QByteArray& name)
         }
         return false;
     }
-    m_hostNameFailureShown = false;
+    m_hostNameFailure.succeeded();
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ReportOnce.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
@@ -66,8 +68,8 @@ private:
     std::shared_ptr<const HostLookup> m_host;
     int m_resolveMaxAgeMs;
     Runner m_runner;
-    bool m_hostNameFailureShown = false;
-    bool m_resolveFailureShown = false;
+    ReportOnce m_hostNameFailure;
+    ReportOnce m_resolveFailure;
     std::shared_ptr<Pending> m_pending; // the lookup under way
     std::optional<Answer> m_answer;     // the last one that came in
     QElapsedTimer m_answeredAt;

@@ -8,26 +8,33 @@
 #include <QLocale>
 
 namespace {
-std::shared_ptr<const HostLookup> orSystem(std::unique_ptr<HostLookup> host)
+// The locale's decimal separator when the module can show it as one
+// character, else ".".
+QString displayableDecimalPoint(const QLocale& locale)
 {
-    if (host)
-        return host;
-    return std::make_shared<LinuxHostLookup>();
+    // Arabic's "٫" has no module code and would come out as "?", which
+    // reads as a broken number.
+    const QString point = locale.decimalPoint();
+    const QByteArray codes = ModuleCodec::fromUnicode(point);
+    if (codes.size() != 1 || codes == "?")
+        return QStringLiteral(".");
+    return point;
 }
 
 QByteArray rateLine(const char* caption, qint64 octets)
 {
+    const QString point = displayableDecimalPoint(QLocale());
     return QByteArray(caption) +
-           ModuleCodec::fromUnicode(NetworkInfoScreen::RateText(octets, QLocale().decimalPoint())) +
+           ModuleCodec::fromUnicode(NetworkInfoScreen::RateText(octets, point)) +
            QByteArray(" kbps");
 }
 } // namespace
 
 NetworkInfoScreen::NetworkInfoScreen(ScreenLines& lines, MessageSink& messages,
                                      InternetState& internet, CIpHelper& ipHelper,
-                                     std::unique_ptr<HostLookup> host, IPMod::Runner runner)
+                                     std::shared_ptr<const HostLookup> host, IPMod::Runner runner)
     : m_lines(lines), m_internet(internet), m_ipHelper(ipHelper),
-      m_ipMod(messages, orSystem(std::move(host)), IPMod::DefaultResolveMaxAgeMs, std::move(runner))
+      m_ipMod(messages, std::move(host), IPMod::DefaultResolveMaxAgeMs, std::move(runner))
 {
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "screens/system/HostLookup.h"
 #include "screens/system/IPMod.h"
 #include "screens/time/ModeScreen.h"
 
@@ -9,6 +8,7 @@
 #include <memory>
 
 class CIpHelper;
+class HostLookup;
 class InternetState;
 class MessageSink;
 class ScreenLines;
@@ -22,13 +22,24 @@ public:
     static constexpr char ConnectedGlyph = 6;
     static constexpr char NotConnectedGlyph = 7;
 
-    // host: the system calls behind the name and address; null for the real
-    // ones. runner: where the address lookup runs; empty for its own thread.
+    // host: the system calls behind the name and address, shared with the
+    // lookup's worker thread. runner: where the address lookup runs; empty
+    // for its own thread.
     NetworkInfoScreen(ScreenLines& lines, MessageSink& messages, InternetState& internet,
-                      CIpHelper& ipHelper, std::unique_ptr<HostLookup> host = nullptr,
+                      CIpHelper& ipHelper, std::shared_ptr<const HostLookup> host,
                       IPMod::Runner runner = {});
     ~NetworkInfoScreen() override;
 
+    // Shown every tick without asking for the internet first: offline is
+    // one of the things it shows. The switch uploads the two symbols once.
+    Traits traits() const override
+    {
+        return {.cadence = Cadence::EveryTick,
+                .writesLines = true,
+                .needsInternet = false,
+                .glyphUploads = 1,
+                .timerMs = 0};
+    }
     void show() override { ShowNetworkInfo(); }
     void ShowNetworkInfo();
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/HostLookup.h"
 #include "platform/InternetState.h"
 #include "platform/UserMessage.h"
-#include "screens/system/HostLookup.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,9 +1,12 @@
 #include "SystemTestDoubles.h"
 
+#include "platform/linux/LinuxInterfaceTable.h"
 #include "screens/system/CIpHelper.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -26,6 +29,24 @@ QString properties(const CInterface& i)
         p << QString::number(n);
     return (p << i.InterfaceDescription()).join(' ');
 }
+
+// A table that hands out the rows it is given, and counts what it was asked.
+struct GivenTable : InterfaceTable
+{
+    std::optional<QList<InterfaceRow>> read(Detail detail, QString* error) const override
+    {
+        ++(detail == Detail::Counters ? counterReads : attributeReads);
+        if (!rows && error)
+            *error = QStringLiteral("no table here");
+        return rows;
+    }
+    std::optional<QList<InterfaceRow>> rows;
+    mutable int counterReads = 0;
+    mutable int attributeReads = 0;
+};
+
+constexpr quint64 Top = std::numeric_limits<quint64>::max();
+constexpr qint64 TopCount = std::numeric_limits<qint64>::max();
 } // namespace
 
 class TestInterfaces : public QObject
@@ -55,8 +76,9 @@ private Q_SLOTS:
         QFETCH(QString, totals);
         QFETCH(QStringList, items);
         RecordingMessages messages;
-        CIpHelper helper(messages, dataPath("net/" + fixture + "/proc_net_dev"),
-                         dataPath("net/" + fixture + "/sys_class_net"));
+        const LinuxInterfaceTable table(dataPath("net/" + fixture + "/proc_net_dev"),
+                                        dataPath("net/" + fixture + "/sys_class_net"));
+        CIpHelper helper(messages, table);
         const int rows = helper.ReadTotals();
         QCOMPARE(QStringLiteral("%1 %2 %3")
                      .arg(rows)
@@ -75,7 +97,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString dev = dir.filePath("dev");
         RecordingMessages messages;
-        CIpHelper helper(messages, dev, dir.filePath("sys"));
+        const LinuxInterfaceTable table(dev, dir.filePath("sys"));
+        CIpHelper helper(messages, table);
         // No table: told once, not once a second.
         QCOMPARE(helper.Interfaces()->Count(), 0);
         QCOMPARE(helper.ReadTotals(), -1);
@@ -101,10 +124,79 @@ private Q_SLOTS:
         QCOMPARE(messages.texts, Told + Told);
     }
 
+    // Counters the kernel keeps as unsigned 64-bit values never turn negative, and
+    // totals stick at the top instead of wrapping round.
+    void counterLimits_data()
+    {
+        QTest::addColumn<quint64>("rxBytes");   // of both rows
+        QTest::addColumn<quint64>("packets");   // received, of the first row
+        QTest::addColumn<quint64>("multicast"); // received, of the first row
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<qint64>("octets"); // received, of the first row
+        QTest::addColumn<qint64>("unicast");
+        QTest::newRow("ordinary") << quint64(1000) << quint64(10) << quint64(3) << qint64(2000)
+                                  << qint64(1000) << qint64(7);
+        QTest::newRow("more multicast than packets")
+            << quint64(1) << quint64(3) << quint64(10) << qint64(2) << qint64(1) << qint64(0);
+        QTest::newRow("above the signed range")
+            << (Top / 2 + 1) << Top << quint64(0) << TopCount << TopCount << TopCount;
+        QTest::newRow("sum beyond 64 bits")
+            << (Top / 2 + 2) << quint64(0) << quint64(0) << TopCount << TopCount << qint64(0);
+    }
+    void counterLimits()
+    {
+        QFETCH(quint64, rxBytes);
+        QFETCH(quint64, packets);
+        QFETCH(quint64, multicast);
+        QFETCH(qint64, total);
+        QFETCH(qint64, octets);
+        QFETCH(qint64, unicast);
+        GivenTable table;
+        InterfaceRow first;
+        first.name = u"eth0"_s;
+        first.rxBytes = rxBytes;
+        first.rxPackets = packets;
+        first.rxMulticast = multicast;
+        first.txBytes = 5;
+        InterfaceRow second;
+        second.name = u"eth1"_s;
+        second.rxBytes = rxBytes;
+        second.txBytes = 7;
+        table.rows = QList<InterfaceRow>{first, second};
+        RecordingMessages messages;
+        CIpHelper helper(messages, table);
+        const auto interfaces = helper.Interfaces();
+        QCOMPARE(helper.BytesReceived(), total);
+        QCOMPARE(helper.BytesSent(), 12);
+        QCOMPARE(interfaces->Item(1)->OctetsReceived(), octets);
+        QCOMPARE(interfaces->Item(1)->UnicastPacketsReceived(), unicast);
+        QCOMPARE(interfaces->Item(1)->NonunicastPacketsReceived(),
+                 qint64(qMin(multicast, quint64(TopCount))));
+    }
+
+    // The every-second refresh reads only the counters; the collection asks for the
+    // attributes, and a failure either way is one run of failures.
+    void detailAsked()
+    {
+        GivenTable table;
+        RecordingMessages messages;
+        CIpHelper helper(messages, table);
+        QCOMPARE(helper.ReadTotals(), -1);
+        QCOMPARE(helper.Interfaces()->Count(), 0);
+        QCOMPARE(messages.messages, QList<UserMessage>({{Told.first(), MessageSeverity::Warning,
+                                                         MessageCategory::Network}}));
+        table.rows = QList<InterfaceRow>(1);
+        QCOMPARE(helper.ReadTotals(), 1);
+        QCOMPARE(helper.ReadTotals(), 1);
+        QCOMPARE(table.counterReads, 3);
+        QCOMPARE(table.attributeReads, 1);
+    }
+
     void realSystem()
     {
         RecordingMessages messages;
-        CIpHelper helper(messages);
+        const LinuxInterfaceTable table;
+        CIpHelper helper(messages, table);
         const auto interfaces = helper.Interfaces();
         QVERIFY(interfaces->Count() > 0 && messages.texts.isEmpty());
         for (const auto& item : *interfaces)

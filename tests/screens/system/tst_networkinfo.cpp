@@ -1,5 +1,8 @@
 #include "SystemTestDoubles.h"
 
+#include "platform/linux/LinuxHostLookup.h"
+#include "platform/linux/LinuxInterfaceTable.h"
+#include "platform/linux/LinuxInternetState.h"
 #include "screens/system/CIpHelper.h"
 #include "screens/system/IPMod.h"
 #include "screens/system/NetworkInfoScreen.h"
@@ -31,9 +34,9 @@ public:
 };
 
 // A host name with a byte that is no character, longer than a line.
-std::unique_ptr<HostLookup> host()
+std::shared_ptr<const HostLookup> host()
 {
-    return std::make_unique<ScriptedHost>("a\376bcdefghijklmnopqrstuvwx");
+    return std::make_shared<ScriptedHost>("a\376bcdefghijklmnopqrstuvwx");
 }
 
 // The screen on a table file rewritten before each refresh.
@@ -45,7 +48,8 @@ struct Rig : InternetState
     const QString dev = dir.filePath("dev");
     RecordingMessages messages;
     ScreenLines lines;
-    CIpHelper helper{messages, dev, dir.filePath("sys")};
+    LinuxInterfaceTable table{dev, dir.filePath("sys")};
+    CIpHelper helper{messages, table};
     NetworkInfoScreen screen{lines, messages, *this, helper, host(), AtOnce};
     // Octets received and sent, split over two rows; -1: offline, no table.
     QByteArray show(qint64 received, qint64 sent)
@@ -123,6 +127,89 @@ private Q_SLOTS:
         }
         QCOMPARE(rig.messages.texts.size(), 1);
         QVERIFY(rig.show(9500, 2000).endsWith("|In :1.5 kbps|Out:0 kbps"));
+    }
+
+    // The rate lines in the user's locale; a separator the module has no code for
+    // gives way to ".", rather than showing as "?".
+    void rateLinesInLocale_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates)
+                                 << QByteArray("In :12.345 kbps|Out:0.4 kbps");
+        QTest::newRow("German comma") << QLocale(QLocale::German, QLocale::Germany)
+                                      << QByteArray("In :12,345 kbps|Out:0,4 kbps");
+        QTest::newRow("Arabic separator") << QLocale(QLocale::Arabic, QLocale::Egypt)
+                                          << QByteArray("In :12.345 kbps|Out:0.4 kbps");
+    }
+    void rateLinesInLocale()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QByteArray, expected);
+        const QLocale previous;
+        QLocale::setDefault(locale);
+        const auto restore = qScopeGuard([&previous] { QLocale::setDefault(previous); });
+        Rig rig;
+        rig.show(5000000, 100000);
+        rig.show(5012345, 100400);
+        QCOMPARE(rig.lines.line(2) + '|' + rig.lines.line(3), expected);
+    }
+
+    // The IPv4 and IPv6 route tables as the kernel writes them: only an up, not rejected
+    // default route counts, never one on loopback; of several, the lowest metric wins.
+    void defaultRoute_data()
+    {
+        QTest::addColumn<QByteArray>("ipv4");
+        QTest::addColumn<QByteArray>("ipv6");
+        QTest::addColumn<QString>("routeInterface"); // of the IPv4 default route
+        QTest::addColumn<bool>("connected");
+        const QByteArray head4 = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask"
+                                 "\t\tMTU\tWindow\tIRTT\n";
+        const QByteArray zero6(32, '0');
+        const QByteArray unreachable6 =
+            zero6 + " 00 " + zero6 + " 00 " + zero6 + " ffffffff 00000001 00000000 00200200 lo\n";
+        QTest::newRow("fixture") << readData("net/route_default_eth0") << unreachable6 << u"eth0"_s
+                                 << true;
+        QTest::newRow("no default")
+            << readData("net/route_no_default") << unreachable6 << QString() << false;
+        QTest::newRow("lowest metric")
+            << head4 + "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t600\t00000000\t0\t0\t0\n"
+                       "eth0\t00000000\t0101A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
+            << QByteArray() << u"eth0"_s << true;
+        QTest::newRow("down, rejected, loopback")
+            << head4 + "eth0\t00000000\t0101A8C0\t0002\t0\t0\t100\t00000000\t0\t0\t0\n"
+                       "eth1\t00000000\t00000000\t0201\t0\t0\t100\t00000000\t0\t0\t0\n"
+                       "lo\t00000000\t00000000\t0001\t0\t0\t0\t00000000\t0\t0\t0\n"
+            << unreachable6 << QString() << false;
+        QTest::newRow("IPv6 only") << head4
+                                   << unreachable6 + zero6 + " 00 " + zero6 +
+                                          " 00 fe800000000000000000000000000001 "
+                                          "00000400 00000001 00000000 00450003 eth0\n"
+                                   << QString() << true;
+        QTest::newRow("IPv6 prefix not zero")
+            << QByteArray()
+            << "20010db8000000000000000000000000 20 " + zero6 + " 00 " + zero6 +
+                   " 00000100 00000001 00000000 00000001 eth0\n"
+            << QString() << false;
+        QTest::newRow("not tables")
+            << QByteArray("garbage") << QByteArray("x y") << QString() << false;
+    }
+    void defaultRoute()
+    {
+        QFETCH(QByteArray, ipv4);
+        QFETCH(QByteArray, ipv6);
+        QFETCH(QString, routeInterface);
+        QFETCH(bool, connected);
+        QCOMPARE(LinuxInternetState::defaultRouteInterface(ipv4), routeInterface);
+        QCOMPARE(LinuxInternetState::hasDefaultRouteV4(ipv4) ||
+                     LinuxInternetState::hasDefaultRouteV6(ipv6),
+                 connected);
+
+        QTemporaryDir dir;
+        const QString v4 = dir.filePath("route"), v6 = dir.filePath("ipv6_route");
+        QVERIFY(writeFile(v4, ipv4) && writeFile(v6, ipv6));
+        QCOMPARE(LinuxInternetState(v4, v6).isConnected(), connected);
+        QCOMPARE(LinuxHostLookup(v4).defaultRouteInterface(), routeInterface);
     }
 
     void address_data()

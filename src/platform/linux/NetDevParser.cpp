@@ -1,4 +1,4 @@
-#include "screens/system/NetDevParser.h"
+#include "platform/linux/NetDevParser.h"
 
 #include "platform/Logging.h"
 
@@ -9,14 +9,14 @@ namespace {
 constexpr int FieldCount = 16;
 } // namespace
 
-std::optional<QList<Row>> parse(const QByteArray& text)
+std::optional<QList<InterfaceRow>> parse(const QByteArray& text)
 {
     const QList<QByteArray> lines = text.split('\n');
     if (lines.size() < 2 || !lines[0].contains("Receive") || !lines[0].contains("Transmit") ||
         !lines[1].contains("bytes"))
         return std::nullopt;
 
-    QList<Row> rows;
+    QList<InterfaceRow> rows;
     for (qsizetype i = 2; i < lines.size(); ++i) {
         const QByteArray& line = lines[i];
         if (line.trimmed().isEmpty())
@@ -24,13 +24,13 @@ std::optional<QList<Row>> parse(const QByteArray& text)
         // Old kernels glue the first number to the colon ("eth0:1234").
         const qsizetype colon = line.indexOf(':');
         if (colon < 0) {
-            qCWarning(lcScreens) << "interface statistics: row without a name:" << line;
+            qCWarning(lcPlatform) << "interface statistics: row without a name:" << line;
             continue;
         }
         const QByteArray name = line.left(colon).trimmed();
         const QList<QByteArray> f = line.mid(colon + 1).simplified().split(' ');
         if (name.isEmpty() || f.size() < FieldCount) {
-            qCWarning(lcScreens) << "interface statistics: short row:" << line;
+            qCWarning(lcPlatform) << "interface statistics: short row:" << line;
             continue;
         }
         quint64 v[FieldCount] = {};
@@ -38,10 +38,10 @@ std::optional<QList<Row>> parse(const QByteArray& text)
         for (int k = 0; k < FieldCount && allOk; ++k)
             v[k] = f[k].toULongLong(&allOk);
         if (!allOk) {
-            qCWarning(lcScreens) << "interface statistics: bad number in row:" << line;
+            qCWarning(lcPlatform) << "interface statistics: bad number in row:" << line;
             continue;
         }
-        Row row;
+        InterfaceRow row;
         row.name = QString::fromLocal8Bit(name);
         row.rxBytes = v[0];
         row.rxPackets = v[1];

@@ -1,11 +1,8 @@
-#include "screens/system/HostLookup.h"
-
-#include "platform/InternetState.h"
-#include "platform/Logging.h"
+#include "platform/linux/LinuxHostLookup.h"
 
 #include "platform/FileReading.h"
-
-#include <QFile>
+#include "platform/Logging.h"
+#include "platform/linux/LinuxInternetState.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -78,15 +75,12 @@ QByteArray LinuxHostLookup::interfaceIPv4(const QString& interfaceName) const
 
 QString LinuxHostLookup::defaultRouteInterface() const
 {
-    QFile f(m_ipv4Routes);
-    if (!f.open(QIODevice::ReadOnly)) {
-        qCDebug(lcPlatform) << "cannot open" << m_ipv4Routes << f.errorString();
+    QString error;
+    const auto table = readSmallFile(m_ipv4Routes, MaxRouteTableBytes, &error);
+    if (!table) {
+        // Same as a table without a default route: the loopback answer stands.
+        qCDebug(lcPlatform) << error;
         return {};
     }
-    const QByteArray table = readCapped(f, MaxRouteTableBytes);
-    if (f.error() != QFileDevice::NoError) {
-        qCDebug(lcPlatform) << "cannot read" << m_ipv4Routes << f.errorString();
-        return {};
-    }
-    return LinuxInternetState::defaultRouteInterface(table);
+    return LinuxInternetState::defaultRouteInterface(*table);
 }

@@ -1,4 +1,4 @@
-#include "screens/system/SysNetParser.h"
+#include "platform/linux/SysNetParser.h"
 
 #include <QList>
 #include <array>
