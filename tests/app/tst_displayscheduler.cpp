@@ -1,44 +1,63 @@
 #include "app/DisplayScheduler.h"
-#include "support/FixedClock.h"
+#include "app/PendingScreen.h"
 #include "platform/InternetState.h"
 #include "platform/UserMessage.h"
 #include "screens/time/LargeClock.h"
 #include "screens/time/LineWriter.h"
-#include "screens/time/ModeScreen.h"
 #include "screens/time/ScreenLines.h"
 #include "screens/time/TimeDateScreen.h"
 #include "screens/time/TimeTestSupport.h"
 #include "screens/time/WorldTimeSettings.h"
+#include "support/FixedClock.h"
 
 namespace {
 // The connection check and the message boxes.
 struct Outside : InternetState, MessageSink
 {
     bool connected = true;
-    QList<QPair<QString, MessageIcon>> shown;
+    QList<UserMessage> shown;
     bool isConnected() const override { return connected; }
-    void showMessage(const QString& text, MessageIcon icon) override { shown.append({text, icon}); }
-    void requestQuit() override {}
+    void showMessage(const UserMessage& message) override { shown.append(message); }
+    void requestFatalEnd() override {}
 };
 
-// Writes its refresh count into line 1; its data can be held back like a
-// download that has not come in yet.
+// A counted screen that writes its refresh count into line 1; its data can
+// be held back like a download that has not come in yet.
 struct CountingScreen : ModeScreen
 {
-    explicit CountingScreen(ScreenLines& l) : lines(l) {}
+    CountingScreen(ScreenLines& l, bool internet) : lines(l), needsInternet(internet) {}
     ScreenLines& lines;
+    bool needsInternet;
+    int interval = 60;
     int shown = 0;
+    int cancelled = 0;
     bool hold = false;
-    std::function<void()> pending;
+    FetchDone pending;
+    Traits traits() const override
+    {
+        Traits t;
+        t.cadence = Cadence::CountedTicks;
+        t.needsInternet = needsInternet;
+        return t;
+    }
+    int refreshTicks() const override { return interval; }
     void show() override { lines.setLine(0, "refresh " + QByteArray::number(++shown)); }
-    void fetch(std::function<void()> ready) override
+    void fetch(FetchDone done) override
     {
         if (hold)
-            pending = std::move(ready);
+            pending = std::move(done);
         else
-            ready();
+            done(true);
     }
+    void cancelFetch() override { ++cancelled; }
 };
+
+ModeScreen::Traits glyphs(int uploads)
+{
+    ModeScreen::Traits t;
+    t.glyphUploads = uploads;
+    return t;
+}
 
 using Steps = QList<QList<int>>;
 
@@ -53,6 +72,8 @@ class TestDisplayScheduler : public QObject
 {
     Q_OBJECT
 
+    // The table of the program's modes, with counting screens for the
+    // counted ones.
     struct Rig
     {
         PtyLink pty;
@@ -62,16 +83,35 @@ class TestDisplayScheduler : public QObject
         LargeClock large{pty.link, clock};
         WorldTimeSettings world{13, QStringLiteral("London"), false};
         TimeDateScreen timeDate{lines, clock, world};
+        PendingScreen cpu{glyphs(0)};
+        PendingScreen network{glyphs(1)};
+        PendingScreen player{glyphs(2)};
+        CountingScreen weather{lines, true};
+        CountingScreen stock{lines, true};
+        CountingScreen mail{lines, false};
         Outside outside;
-        CountingScreen remote{lines}; // modes 5 to 7
-        DisplayScheduler s{pty.link, lines, writer, large, clock, outside, outside};
+        DisplayScheduler s{{{"Large Characters Clock", &large},
+                            {"Time And Date", &timeDate},
+                            {"CPU Info", &cpu},
+                            {"Network Info", &network},
+                            {"WinAmp Plugin", &player},
+                            {"Weather Station", &weather},
+                            {"Stock Quote", &stock},
+                            {"POP Email", &mail}},
+                           pty.link,
+                           lines,
+                           writer,
+                           clock,
+                           outside,
+                           outside};
         Rig()
         {
             if (!pty.open())
                 qFatal("cannot open the simulated module");
-            s.setScreen(1, &timeDate);
-            for (int mode : {5, 6, 7})
-                s.setScreen(mode, &remote);
+        }
+        CountingScreen& counted(int mode)
+        {
+            return mode == 5 ? weather : mode == 6 ? stock : mail;
         }
     };
 
@@ -82,18 +122,19 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
-    // Offline, modes 5 and 6 say so and go no further. Every mode is saved
-    // at shutdown.
+    // Offline, the internet modes say so and go no further. Every mode is
+    // saved at shutdown. Only the large clock keeps a timer of its own, so
+    // the other modes wake the program once a second.
     void switchWire_data()
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QByteArray>("wire");
-        QTest::addColumn<bool>("timer4");
-        QTest::newRow("0 large clock") << 0 << QByteArray::fromHex("0d fe09") << false;
+        QTest::addColumn<bool>("ownTimer");
+        QTest::newRow("0 large clock") << 0 << QByteArray::fromHex("0d fe09") << true;
         QTest::newRow("1 time and date") << 1 << QByteArray::fromHex("0d") << false;
         QTest::newRow("2 cpu") << 2 << QByteArray::fromHex("0d") << false;
         QTest::newRow("3 network") << 3 << QByteArray::fromHex("0d") + Glyphs << false;
-        QTest::newRow("4 player") << 4 << QByteArray::fromHex("0d") + Glyphs + Glyphs << true;
+        QTest::newRow("4 player") << 4 << QByteArray::fromHex("0d") + Glyphs + Glyphs << false;
         QTest::newRow("5 weather, offline") << 5 << QByteArray::fromHex("0d") << false;
         QTest::newRow("6 stock, offline") << 6 << QByteArray::fromHex("0d") << false;
     }
@@ -101,38 +142,39 @@ private Q_SLOTS:
     {
         QFETCH(int, mode);
         QFETCH(QByteArray, wire);
-        QFETCH(bool, timer4);
+        QFETCH(bool, ownTimer);
         Rig r;
-        r.s.selectMode(4); // Timer4 on, so every other switch must stop it
+        r.s.selectMode(0); // the colon timer on, so every other switch must stop it
+        QVERIFY(r.s.screenTimerActive());
         r.pty.takeWrites();
         r.lines.setLine(2, "left over");
         r.outside.connected = false;
-        r.s.UpdateCounter = 7;
+        r.s.selectMode(7);
+        for (int i = 0; i < 7; ++i)
+            r.s.tick();
         r.s.selectMode(mode);
-        QCOMPARE(r.pty.takeWrites().join().toHex(' '), wire.toHex(' '));
-        QCOMPARE(r.s.CurrentMode, mode);
-        QCOMPARE(r.s.timer4Enabled(), timer4);
+        QCOMPARE(r.pty.takeWrites().join().right(wire.size()).toHex(' '), wire.toHex(' '));
+        QCOMPARE(r.s.currentMode(), mode);
+        QCOMPARE(r.s.screenTimerActive(), ownTimer);
         QCOMPARE(r.lines.line(2), QByteArray());
-        QCOMPARE(r.s.UpdateCounter, 7); // kept while offline
-        const QList<QPair<QString, MessageIcon>> offline{
-            {"Internet Not Available", MessageIcon::Information}};
-        QCOMPARE(r.outside.shown, mode >= 5 ? offline : decltype(offline){});
+        QCOMPARE(r.s.updateCounter(), 7); // kept while offline
+        const QList<UserMessage> offline{
+            {"Internet Not Available", MessageSeverity::Information, MessageCategory::Web}};
+        QCOMPARE(r.outside.shown, mode >= 5 ? offline : QList<UserMessage>{});
     }
 
-    // A mode without an option button selects nothing and sends nothing;
-    // Timer3 blinks only in mode 0.
+    // A mode without an option button selects nothing and sends nothing; the
+    // colon blinks on its own timer, only in the large clock mode.
     void tickAndBlinkByMode()
     {
         Rig r;
         r.s.selectMode(9);
         r.s.tick();
-        r.s.blinkTick();
         QCOMPARE(r.s.selectedMode(), -1);
         QVERIFY(r.pty.takeWrites().isEmpty());
         r.s.selectMode(1);
         r.pty.takeWrites();
         r.s.tick();
-        r.s.blinkTick();
         QCOMPARE(r.s.statusClock(), QStringLiteral("2:05:07 PM"));
         QCOMPARE(r.pty.takeWrites().join(), QByteArray("\x0b"
                                                        "     2:05:07 PM     "
@@ -141,12 +183,17 @@ private Q_SLOTS:
                                                        "5/Dec/26 14:05:07   "));
         r.s.selectMode(0);
         r.pty.takeWrites();
-        r.s.blinkTick();
-        QCOMPARE(r.pty.takeWrites(), QList<QByteArray>{QByteArray::fromHex("fe2e09")});
+        QTRY_COMPARE_WITH_TIMEOUT(r.pty.takeWrites().value(0), QByteArray::fromHex("fe2e09"), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(r.pty.takeWrites(),
+                                  (QList<QByteArray>{QByteArray::fromHex("fe320109df"),
+                                                     QByteArray::fromHex("fe320309df")}),
+                                  2000);
+        r.s.stop();
+        QVERIFY(!r.s.screenTimerActive());
     }
 
     // Each step: ticks to run, the interval, online or not, then the refreshes
-    // so far and UpdateCounter. The first refresh comes with the switch.
+    // so far and the counter. The first refresh comes with the switch.
     void refreshCounting_data()
     {
         QTest::addColumn<int>("mode");
@@ -160,51 +207,58 @@ private Q_SLOTS:
         // A shorter interval chosen while counting still refreshes.
         QTest::newRow("stock, interval shortened")
             << 6 << Steps{{100, 1200, 1, 1, 100}, {1, 60, 1, 2, 0}};
-        QTest::newRow("mail every 60 ticks") << 7 << Steps{{59, 0, 1, 1, 59}, {1, 0, 1, 2, 0}};
+        // Mail asks no connection check.
+        QTest::newRow("mail every 60 ticks") << 7 << Steps{{59, 60, 0, 1, 59}, {1, 60, 0, 2, 0}};
     }
     void refreshCounting()
     {
         QFETCH(int, mode);
         QFETCH(Steps, steps);
         Rig r;
-        r.s.WeatherUpdateSeconds = r.s.StockUpdateSeconds = steps[0][1];
+        CountingScreen& screen = r.counted(mode);
+        screen.interval = steps[0][1];
+        r.outside.connected = steps[0][2];
         r.s.selectMode(mode);
         for (const QList<int>& step : std::as_const(steps)) {
-            r.s.WeatherUpdateSeconds = r.s.StockUpdateSeconds = step[1];
+            screen.interval = step[1];
             r.outside.connected = step[2];
             for (int i = 0; i < step[0]; ++i)
                 r.s.tick();
-            QCOMPARE(r.remote.shown, step[3]);
-            QCOMPARE(r.s.UpdateCounter, step[4]);
+            QCOMPARE(screen.shown, step[3]);
+            QCOMPARE(r.s.updateCounter(), step[4]);
         }
         QVERIFY(r.outside.shown.isEmpty()); // no message at a refresh
     }
 
     // Held data composes and writes the lines when it comes in, unless the
-    // user chose a mode since: then it neither composes (the window's mirror)
-    // nor writes.
+    // user chose a mode since (the fetch is then cancelled, and a late answer
+    // neither composes nor writes) or nothing came.
     void heldRefresh_data()
     {
         QTest::addColumn<int>("next");
-        QTest::newRow("still weather") << -1;
-        QTest::newRow("large clock") << 0;
-        QTest::newRow("weather again, offline") << 5;
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("still weather") << -1 << true;
+        QTest::newRow("still weather, failed") << -1 << false;
+        QTest::newRow("large clock") << 0 << true;
+        QTest::newRow("weather again, offline") << 5 << true;
     }
     void heldRefresh()
     {
         QFETCH(int, next);
+        QFETCH(bool, ok);
         Rig r;
-        r.remote.hold = true;
+        r.weather.hold = true;
         r.s.selectMode(5);
-        QVERIFY(r.remote.pending);
+        QVERIFY(r.weather.pending);
         if (next >= 0) {
             r.outside.connected = false;
             r.s.selectMode(next);
+            QCOMPARE(r.weather.cancelled, 1);
         }
         r.pty.takeWrites();
-        r.remote.pending();
-        const bool painted = next < 0;
-        QCOMPARE(r.remote.shown, painted ? 1 : 0);
+        r.weather.pending(ok);
+        const bool painted = next < 0 && ok;
+        QCOMPARE(r.weather.shown, painted ? 1 : 0);
         QCOMPARE(r.lines.line(0), painted ? QByteArray("refresh 1") : QByteArray());
         QCOMPARE(r.pty.takeWrites().join().left(10), painted ? QByteArray("\x0brefresh 1") : "");
     }
