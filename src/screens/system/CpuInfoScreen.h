@@ -13,10 +13,8 @@
 #include <memory>
 
 class Clock;
-class CpuTimesSource;
 class HardwareSensors;
 class LmSensorsSource;
-class MemoryStatus;
 class MessageSink;
 class ScreenLines;
 class SensorSource;

@@ -45,9 +45,6 @@ int writeProcFile(const char* path, const QByteArray& text)
 // or nothing.
 QString privateSysClass()
 {
-#ifndef BRELLIX_HAVE_SENSORS
-    return QStringLiteral("built without libsensors");
-#else
     const uid_t uid = geteuid();
     const gid_t gid = getegid();
     if (unshare(CLONE_NEWNS) != 0) {
@@ -73,7 +70,6 @@ QString privateSysClass()
             .arg(QString::fromLocal8Bit(std::strerror(error)));
     }
     return QString();
-#endif
 }
 
 bool addChip(const QString& dir, const QByteArray& name, const QStringList& files)
@@ -110,6 +106,9 @@ public:
 private Q_SLOTS:
     void initTestCase()
     {
+#ifndef BRELLIX_HAVE_SENSORS
+        QSKIP("built without libsensors");
+#endif
         if (!m_noTree.isEmpty())
             QSKIP(qPrintable(m_noTree));
         QVERIFY(m_dir.isValid());
