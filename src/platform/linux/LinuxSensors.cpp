@@ -68,9 +68,9 @@ LinuxSensors::LinuxSensors(const QString& configFile)
     m_open = true;
 
     int chipNr = 0;
+    int chips = 0;
     while (const sensors_chip_name* chip = sensors_get_detected_chips(nullptr, &chipNr)) {
-        const int chipIndex = int(m_chips.size());
-        m_chips.push_back(chip);
+        ++chips;
         const QString name = chipName(chip);
         int featureNr = 0;
         while (const sensors_feature* feature = sensors_get_features(chip, &featureNr)) {
@@ -92,12 +92,12 @@ LinuxSensors::LinuxSensors(const QString& configFile)
             s.feature = QString::fromUtf8(feature->name);
             const std::unique_ptr<char, FreeDeleter> label(sensors_get_label(chip, feature));
             s.label = label ? QString::fromUtf8(label.get()) : s.feature;
-            s.chipIndex = chipIndex;
-            s.subfeature = sub->number;
+            s.handle = int(m_inputs.size());
+            m_inputs.push_back({chip, sub->number});
             m_sensors.append(s);
         }
     }
-    qCDebug(lcPlatform, "libsensors: %d chips, %d temperature and fan inputs", int(m_chips.size()),
+    qCDebug(lcPlatform, "libsensors: %d chips, %d temperature and fan inputs", chips,
             int(m_sensors.size()));
 }
 
@@ -107,8 +107,8 @@ LinuxSensors::~LinuxSensors()
         sensors_cleanup();
 }
 
-std::optional<LinuxSensors::Sensor> LinuxSensors::find(const QString& chipPattern,
-                                                       const QString& feature) const
+std::optional<HardwareSensors::Sensor> LinuxSensors::find(const QString& chipPattern,
+                                                          const QString& feature) const
 {
     if (!m_open)
         return std::nullopt;
@@ -122,7 +122,7 @@ std::optional<LinuxSensors::Sensor> LinuxSensors::find(const QString& chipPatter
         if (!chip)
             break;
         for (const Sensor& s : m_sensors) {
-            if (m_chips[std::size_t(s.chipIndex)] == chip && s.feature == feature) {
+            if (m_inputs[std::size_t(s.handle)].chip == chip && s.feature == feature) {
                 found = s;
                 break;
             }
@@ -134,11 +134,11 @@ std::optional<LinuxSensors::Sensor> LinuxSensors::find(const QString& chipPatter
 
 std::optional<double> LinuxSensors::value(const Sensor& sensor) const
 {
-    if (!m_open || sensor.chipIndex < 0 || std::size_t(sensor.chipIndex) >= m_chips.size())
+    if (!m_open || sensor.handle < 0 || std::size_t(sensor.handle) >= m_inputs.size())
         return std::nullopt;
+    const Input& input = m_inputs[std::size_t(sensor.handle)];
     double v = 0;
-    if (sensors_get_value(m_chips[std::size_t(sensor.chipIndex)], sensor.subfeature, &v) != 0 ||
-        !std::isfinite(v))
+    if (sensors_get_value(input.chip, input.subfeature, &v) != 0 || !std::isfinite(v))
         return std::nullopt;
     return v;
 }
@@ -152,7 +152,7 @@ LinuxSensors::LinuxSensors(const QString&)
 
 LinuxSensors::~LinuxSensors() = default;
 
-std::optional<LinuxSensors::Sensor> LinuxSensors::find(const QString&, const QString&) const
+std::optional<HardwareSensors::Sensor> LinuxSensors::find(const QString&, const QString&) const
 {
     return std::nullopt;
 }

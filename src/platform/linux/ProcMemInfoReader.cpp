@@ -2,8 +2,6 @@
 
 #include "platform/FileReading.h"
 
-#include <QFile>
-
 #include <initializer_list>
 #include <limits>
 
@@ -29,7 +27,7 @@ ProcMemInfoReader::ProcMemInfoReader(QString path) : m_path(std::move(path)) {}
 
 std::optional<MemFigures> ProcMemInfoReader::read(QString* error) const
 {
-    // Files under /proc report size 0: read until the end.
+    // Files under /proc report size 0: readSmallFile reads to the end, capped.
     const std::optional<QByteArray> text = readSmallFile(m_path, MaxMemInfoSize, error);
     if (!text)
         return std::nullopt;

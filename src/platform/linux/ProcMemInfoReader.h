@@ -1,27 +1,21 @@
 #pragma once
 
+#include "platform/MemoryStatus.h"
+
 #include <QByteArray>
 #include <QString>
-#include <QtGlobal>
 
 #include <optional>
 
-// Physical memory figures in bytes.
-struct MemFigures
-{
-    quint64 totalBytes = 0;
-    quint64 availableBytes = 0;
-};
-
 // MemTotal and MemAvailable of /proc/meminfo.
-class ProcMemInfoReader
+class ProcMemInfoReader final : public MemoryStatus
 {
 public:
     explicit ProcMemInfoReader(QString path = QStringLiteral("/proc/meminfo"));
 
     QString path() const { return m_path; }
 
-    std::optional<MemFigures> read(QString* error = nullptr) const;
+    std::optional<MemFigures> read(QString* error = nullptr) const override;
 
     // Kernels before 3.14 have no MemAvailable: MemFree + Buffers + Cached
     // stands in for it there. No MemTotal, or a value that is not a number

@@ -2,8 +2,6 @@
 
 #include "platform/FileReading.h"
 
-#include <QFile>
-
 namespace {
 // /proc/stat grows with the number of processors and interrupts; a few
 // hundred KiB covers very large machines.
@@ -19,7 +17,7 @@ ProcStatReader::ProcStatReader(QString path) : m_path(std::move(path)) {}
 
 std::optional<CpuTimes> ProcStatReader::read(int cpu, QString* error) const
 {
-    // Files under /proc report size 0: read until the end.
+    // Files under /proc report size 0: readSmallFile reads to the end, capped.
     const std::optional<QByteArray> text = readSmallFile(m_path, MaxStatSize, error);
     if (!text)
         return std::nullopt;

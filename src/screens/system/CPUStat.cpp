@@ -5,16 +5,17 @@
 #include <cmath>
 #include <utility>
 
-CPUStat::CPUStat(QString statPath) : m_reader(std::move(statPath)) {}
+CPUStat::CPUStat(const CpuTimesSource& times) : m_times(times) {}
 
 bool CPUStat::OpenCpuQuery()
 {
     m_last.reset();
     QString error;
-    m_open = m_reader.read(Processor, &error).has_value();
+    m_open = m_times.read(Processor, &error).has_value();
     if (!m_open)
         qCWarning(lcScreens).noquote() << "processor load unavailable:" << error;
-    m_failing = !m_open;
+    // A new sampling reports its first failure again.
+    m_report.succeeded();
     return m_open;
 }
 
@@ -23,15 +24,14 @@ QByteArray CPUStat::GetCpuText()
     if (!m_open)
         return QByteArray();
     QString error;
-    const std::optional<CpuTimes> now = m_reader.read(Processor, &error);
+    const std::optional<CpuTimes> now = m_times.read(Processor, &error);
     if (!now) {
-        if (!m_failing)
+        if (m_report.failed())
             qCWarning(lcScreens).noquote() << "processor load unavailable:" << error;
-        m_failing = true;
         m_last.reset();
         return QByteArray();
     }
-    m_failing = false;
+    m_report.succeeded();
     const std::optional<CpuTimes> before = std::exchange(m_last, now);
     if (!before)
         return QByteArray();

@@ -1,21 +1,22 @@
 #pragma once
 
-#include "platform/linux/ProcStatReader.h"
+#include "platform/CpuTimes.h"
+#include "platform/ReportOnce.h"
 
 #include <QByteArray>
-#include <QString>
 
 #include <optional>
 
 // Load of processor 0 as "CPU:n%": the share of time it was busy between two
-// consecutive samples of /proc/stat, one sample per GetCpuText call.
+// consecutive samples of its counters, one sample per GetCpuText call.
 class CPUStat
 {
 public:
     // The processor whose load is shown, as /proc/stat names it.
     static constexpr int Processor = 0;
 
-    explicit CPUStat(QString statPath = QStringLiteral("/proc/stat"));
+    // times is not owned and must outlive the object.
+    explicit CPUStat(const CpuTimesSource& times);
 
     // Starts a new sampling: the next GetCpuText has no earlier sample and
     // gives the empty text. False when the processor's figures cannot be
@@ -33,8 +34,8 @@ public:
     static QByteArray cpuText(double percent);
 
 private:
-    ProcStatReader m_reader;
+    const CpuTimesSource& m_times;
     bool m_open = false;
     std::optional<CpuTimes> m_last;
-    bool m_failing = false; // a read failure was logged; log again only after a success
+    ReportOnce m_report;
 };

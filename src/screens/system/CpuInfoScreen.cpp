@@ -1,6 +1,7 @@
 #include "screens/system/CpuInfoScreen.h"
 
 #include "lcd/ModuleCodec.h"
+#include "platform/HardwareSensors.h"
 #include "platform/Logging.h"
 #include "platform/UserMessage.h"
 #include "platform/modINI.h"
@@ -33,16 +34,11 @@ QByteArray moduleText(const QString& text)
 
 } // namespace
 
-CpuInfoScreen::CpuInfoScreen(ScreenLines& lines, MessageSink& messages, const modINI& ini)
-    : CpuInfoScreen(lines, messages, ini, Sources())
-{
-}
-
 CpuInfoScreen::CpuInfoScreen(ScreenLines& lines, MessageSink& messages, const modINI& ini,
-                             Sources sources)
-    : m_lines(lines), m_messages(messages), m_ini(ini),
-      m_clock(sources.clock ? *sources.clock : m_systemClock), m_fixedSensors(sources.sensors),
-      m_cpu(sources.procStat), m_mem(sources.procMeminfo)
+                             const Clock& clock, const CpuTimesSource& cpuTimes,
+                             const MemoryStatus& memory, OpenSensors openSensors)
+    : m_lines(lines), m_messages(messages), m_ini(ini), m_clock(clock),
+      m_openSensors(std::move(openSensors)), m_cpu(cpuTimes), m_mem(memory)
 {
 }
 
@@ -51,16 +47,12 @@ CpuInfoScreen::~CpuInfoScreen() = default;
 void CpuInfoScreen::enter()
 {
     if (!m_cpu.OpenCpuQuery()) {
-        m_messages.showMessage(
-            {QStringLiteral("OpenQuery failed"), MessageSeverity::Critical, MessageCategory::System});
+        m_messages.showMessage({QStringLiteral("OpenQuery failed"), MessageSeverity::Critical,
+                                MessageCategory::System});
         m_messages.requestFatalEnd();
         return;
     }
 
-    if (m_fixedSensors) {
-        useSource(m_fixedSensors, QStringLiteral("fixed"));
-        return;
-    }
     const SensorSettings settings = SensorSettings::load(m_ini);
     if (modSpeedFan::hasLogs(settings.speedFanFolder)) {
         m_speedFan = std::make_unique<modSpeedFan>(settings.speedFanFolder, m_clock);
@@ -72,8 +64,11 @@ void CpuInfoScreen::enter()
             << QStringLiteral("[SpeedFan] Folder %1 holds no SFLog*.csv; reading lm-sensors")
                    .arg(settings.speedFanFolder);
     m_speedFan.reset();
+    // libsensors keeps process-wide state and a restart rescans every chip:
+    // it starts once, and a later change of [Sensors] Config needs a restart.
     if (!m_lmSensors)
-        m_lmSensors = std::make_unique<LmSensorsSource>(settings.configFile);
+        m_lmSensors = std::make_unique<LmSensorsSource>(
+            m_openSensors ? m_openSensors(settings.configFile) : nullptr);
     m_lmSensors->select(settings);
     useSource(m_lmSensors.get(), QStringLiteral("lm-sensors"));
 }

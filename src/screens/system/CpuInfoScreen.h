@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/Clock.h"
-#include "platform/linux/SystemClock.h"
 #include "screens/system/CPUStat.h"
 #include "screens/system/MemMod.h"
 #include "screens/system/SensorTable.h"
@@ -11,8 +9,11 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <memory>
 
+class Clock;
+class HardwareSensors;
 class LmSensorsSource;
 class MessageSink;
 class ScreenLines;
@@ -24,22 +25,21 @@ class modINI;
 class CpuInfoScreen final : public ModeScreen
 {
 public:
-    // What the screen reads; tests point these at fixtures.
-    struct Sources
-    {
-        QString procStat = QStringLiteral("/proc/stat");
-        QString procMeminfo = QStringLiteral("/proc/meminfo");
-        const Clock* clock = nullptr; // null: the system clock
-        // Null: chosen from the settings at enter(): SpeedFan's logs when
-        // [SpeedFan] Folder holds any, lm-sensors otherwise.
-        SensorSource* sensors = nullptr;
-    };
+    // Starts the temperature and fan sensors with a libsensors configuration
+    // (empty: the system's); null when there are none.
+    using OpenSensors = std::function<std::unique_ptr<HardwareSensors>(const QString& configFile)>;
 
-    CpuInfoScreen(ScreenLines& lines, MessageSink& messages, const modINI& ini);
-    CpuInfoScreen(ScreenLines& lines, MessageSink& messages, const modINI& ini, Sources sources);
+    // The references are not owned and must outlive the screen. openSensors
+    // runs once, the first time lm-sensors is read (when the mode is first
+    // chosen without SpeedFan logs), since starting them can be slow.
+    CpuInfoScreen(
+        ScreenLines& lines, MessageSink& messages, const modINI& ini, const Clock& clock,
+        const CpuTimesSource& cpuTimes, const MemoryStatus& memory,
+        std::function<std::unique_ptr<HardwareSensors>(const QString& configFile)> openSensors);
     ~CpuInfoScreen() override;
 
-    // A new processor sampling; the sensor source per the settings. When
+    // A new processor sampling; the sensor source per the settings: SpeedFan's
+    // logs when [SpeedFan] Folder holds any, lm-sensors otherwise. When
     // the processor figures cannot be read at all: "OpenQuery failed" and
     // the program ends.
     void enter() override;
@@ -59,9 +59,8 @@ private:
     ScreenLines& m_lines;
     MessageSink& m_messages;
     const modINI& m_ini;
-    SystemClock m_systemClock;
     const Clock& m_clock;
-    SensorSource* const m_fixedSensors;
+    OpenSensors m_openSensors;
 
     CPUStat m_cpu;
     MemMod m_mem;

@@ -9,19 +9,26 @@ namespace {
 constexpr double MaxRpm = 1e9;
 } // namespace
 
-LmSensorsSource::LmSensorsSource(const QString& configFile) : m_sensors(configFile) {}
+LmSensorsSource::LmSensorsSource(std::unique_ptr<HardwareSensors> sensors)
+    : m_sensors(std::move(sensors))
+{
+}
+
+LmSensorsSource::~LmSensorsSource() = default;
 
 void LmSensorsSource::select(const SensorSettings& settings)
 {
     for (Slot& s : m_slots)
         s = Slot();
+    if (!m_sensors)
+        return;
 
     if (settings.chosen) {
         for (int k = SensorTable::First; k <= SensorTable::Last; ++k) {
             const SensorSettings::Slot& want = settings.slots[std::size_t(k)];
             if (want.chip.isEmpty())
                 continue;
-            m_slots[std::size_t(k)].sensor = m_sensors.find(want.chip, want.feature);
+            m_slots[std::size_t(k)].sensor = m_sensors->find(want.chip, want.feature);
             if (!m_slots[std::size_t(k)].sensor)
                 qCWarning(lcScreens).noquote()
                     << QStringLiteral("[Sensors] Sensor%1: no temperature or fan %2/%3 found")
@@ -30,13 +37,13 @@ void LmSensorsSource::select(const SensorSettings& settings)
         }
     } else {
         int nextTemperature = SensorTable::First;
-        for (const LinuxSensors::Sensor& s : m_sensors.sensors()) {
-            if (s.kind == LinuxSensors::Kind::Temperature && nextTemperature <= 4)
+        for (const HardwareSensors::Sensor& s : m_sensors->sensors()) {
+            if (s.kind == HardwareSensors::Kind::Temperature && nextTemperature <= 4)
                 m_slots[std::size_t(nextTemperature++)].sensor = s;
-            else if (s.kind == LinuxSensors::Kind::Fan && !m_slots[5].sensor)
+            else if (s.kind == HardwareSensors::Kind::Fan && !m_slots[5].sensor)
                 m_slots[5].sensor = s;
         }
-        if (m_sensors.isOpen() && m_sensors.sensors().isEmpty())
+        if (m_sensors->isOpen() && m_sensors->sensors().isEmpty())
             qCInfo(lcScreens, "lm-sensors found no temperature or fan");
     }
 
@@ -52,7 +59,7 @@ void LmSensorsSource::select(const SensorSettings& settings)
     }
 }
 
-const std::optional<LinuxSensors::Sensor>& LmSensorsSource::slot(int k) const
+const std::optional<HardwareSensors::Sensor>& LmSensorsSource::slot(int k) const
 {
     return m_slots[std::size_t(qBound(0, k, SensorTable::Last))].sensor;
 }
@@ -64,14 +71,14 @@ void LmSensorsSource::refresh(SensorTable& table)
         table.SensorNames[std::size_t(k)] = QString();
         if (!s.sensor)
             continue;
-        const std::optional<double> v = m_sensors.value(*s.sensor);
+        // A slot holds a sensor only when m_sensors is there.
+        const std::optional<double> v = m_sensors->value(*s.sensor);
         if (!v) {
-            if (!s.failing)
+            if (s.report.failed())
                 qCWarning(lcScreens).noquote()
                     << QStringLiteral("cannot read %1/%2").arg(s.sensor->chip, s.sensor->feature);
-            s.failing = true;
         } else {
-            s.failing = false;
+            s.report.succeeded();
             s.hasValue = true;
             table.SensorValues[std::size_t(k)] = formatValue(s.sensor->kind, *v);
         }
@@ -82,9 +89,9 @@ void LmSensorsSource::refresh(SensorTable& table)
     }
 }
 
-QString LmSensorsSource::formatValue(LinuxSensors::Kind kind, double value)
+QString LmSensorsSource::formatValue(HardwareSensors::Kind kind, double value)
 {
-    if (kind == LinuxSensors::Kind::Fan)
+    if (kind == HardwareSensors::Kind::Fan)
         return QString::number(qint64(std::llround(qBound(0.0, value, MaxRpm))));
     // -0.04 is "0.0", not "-0.0".
     const double tenths = std::round(value * 10.0) / 10.0;

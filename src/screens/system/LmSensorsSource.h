@@ -1,21 +1,25 @@
 #pragma once
 
-#include "platform/linux/LinuxSensors.h"
+#include "platform/HardwareSensors.h"
+#include "platform/ReportOnce.h"
 #include "screens/system/SensorSettings.h"
 #include "screens/system/SensorSource.h"
 
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <optional>
 
-// The CPU screen's readings from lm-sensors. libsensors starts once, with
-// the object; select() only picks among the sensors it found, and each
+// The CPU screen's readings from lm-sensors. The sensors are found once,
+// before the object is made; select() only picks among them, and each
 // refresh reads the five chosen inputs.
 class LmSensorsSource final : public SensorSource
 {
 public:
-    explicit LmSensorsSource(const QString& configFile = QString());
+    // Null sensors: there are none to read (every slot stays empty).
+    explicit LmSensorsSource(std::unique_ptr<HardwareSensors> sensors);
+    ~LmSensorsSource() override;
 
     // Fills the slots from the settings (see SensorSettings).
     void select(const SensorSettings& settings);
@@ -23,20 +27,20 @@ public:
     void refresh(SensorTable& table) override;
 
     // The sensor in slot k (1..5), if any.
-    const std::optional<LinuxSensors::Sensor>& slot(int k) const;
+    const std::optional<HardwareSensors::Sensor>& slot(int k) const;
 
     // Temperatures with one decimal ("45.5"), fans in whole rpm ("2410").
-    static QString formatValue(LinuxSensors::Kind kind, double value);
+    static QString formatValue(HardwareSensors::Kind kind, double value);
 
 private:
     struct Slot
     {
-        std::optional<LinuxSensors::Sensor> sensor;
+        std::optional<HardwareSensors::Sensor> sensor;
         QString name;
         bool hasValue = false; // read at least once since select()
-        bool failing = false;  // a failed read was logged
+        ReportOnce report;
     };
 
-    LinuxSensors m_sensors;
+    std::unique_ptr<HardwareSensors> m_sensors;
     std::array<Slot, 6> m_slots;
 };

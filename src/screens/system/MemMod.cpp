@@ -4,19 +4,18 @@
 
 #include <cmath>
 
-MemMod::MemMod(QString meminfoPath) : m_reader(std::move(meminfoPath)) {}
+MemMod::MemMod(const MemoryStatus& memory) : m_memory(memory) {}
 
 QByteArray MemMod::GetMemoryText()
 {
     QString error;
-    const std::optional<MemFigures> m = m_reader.read(&error);
+    const std::optional<MemFigures> m = m_memory.read(&error);
     if (!m) {
-        if (!m_failing)
+        if (m_report.failed())
             qCWarning(lcScreens).noquote() << "memory load unavailable:" << error;
-        m_failing = true;
         return QByteArray();
     }
-    m_failing = false;
+    m_report.succeeded();
     return memoryText(m->totalBytes, m->availableBytes);
 }
 

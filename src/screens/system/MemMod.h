@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/linux/ProcMemInfoReader.h"
+#include "platform/MemoryStatus.h"
+#include "platform/ReportOnce.h"
 
 #include <QByteArray>
-#include <QString>
 #include <QtGlobal>
 
 // Memory load as "MEM:n%" from MemTotal and MemAvailable.
@@ -14,7 +14,8 @@ public:
     // percentages users know from earlier versions depend on it.
     static constexpr quint64 UnitBytes = 1043321;
 
-    explicit MemMod(QString meminfoPath = QStringLiteral("/proc/meminfo"));
+    // memory is not owned and must outlive the object.
+    explicit MemMod(const MemoryStatus& memory);
 
     // Fresh figures on every call; the empty text when they cannot be read.
     QByteArray GetMemoryText();
@@ -29,6 +30,6 @@ public:
     static double roundHalfEven(double x);
 
 private:
-    ProcMemInfoReader m_reader;
-    bool m_failing = false; // a read failure was logged; log again only after a success
+    const MemoryStatus& m_memory;
+    ReportOnce m_report;
 };

@@ -94,11 +94,13 @@ void modSpeedFan::splitFields(QByteArrayView text, std::array<QString, 6>& targe
 bool modSpeedFan::ReadSpeedFanLog(SensorTable& table)
 {
     QString error;
-    const bool ok = read(table, &error);
-    if (!ok && !m_failing)
+    if (read(table, &error)) {
+        m_report.succeeded();
+        return true;
+    }
+    if (m_report.failed())
         qCInfo(lcScreens).noquote() << "SpeedFan readings unchanged:" << error;
-    m_failing = !ok;
-    return ok;
+    return false;
 }
 
 bool modSpeedFan::read(SensorTable& table, QString* error) const

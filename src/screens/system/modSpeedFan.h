@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ReportOnce.h"
 #include "screens/system/SensorSource.h"
 
 #include <QByteArray>
@@ -52,5 +53,5 @@ private:
 
     QString m_folder;
     const Clock& m_clock;
-    bool m_failing = false; // a failure was logged; log again only after a success
+    ReportOnce m_report;
 };

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "platform/HardwareSensors.h"
 #include "platform/HostLookup.h"
 #include "platform/InternetState.h"
 #include "platform/UserMessage.h"
 
 #include <QFile>
 #include <QStringList>
+
+#include <vector>
 
 class RecordingMessages : public MessageSink
 {
@@ -76,3 +79,38 @@ inline bool writeFile(const QString& path, const QByteArray& content)
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
 }
+
+// Temperature and fan sensors as a test lists them. find() knows exact chip
+// names and a trailing "*" only; values[handle] is what value() gives.
+class ScriptedSensors : public HardwareSensors
+{
+public:
+    bool isOpen() const override { return true; }
+    const QList<Sensor>& sensors() const override { return list; }
+    std::optional<Sensor> find(const QString& chipPattern, const QString& feature) const override
+    {
+        for (const Sensor& s : list) {
+            const bool chip = chipPattern.endsWith(u'*') ? s.chip.startsWith(chipPattern.chopped(1))
+                                                         : s.chip == chipPattern;
+            if (chip && s.feature == feature)
+                return s;
+        }
+        return std::nullopt;
+    }
+    std::optional<double> value(const Sensor& sensor) const override
+    {
+        return std::size_t(sensor.handle) < values.size() ? values[std::size_t(sensor.handle)]
+                                                          : std::nullopt;
+    }
+
+    // Adds a sensor whose handle is its place in values.
+    void add(const QString& chip, const QString& feature, const QString& label, Kind kind,
+             std::optional<double> v)
+    {
+        list.append({chip, feature, label, kind, int(values.size())});
+        values.push_back(v);
+    }
+
+    QList<Sensor> list;
+    std::vector<std::optional<double>> values;
+};

@@ -1,14 +1,22 @@
 #include "SystemTestDoubles.h"
 
+#include "platform/linux/ProcMemInfoReader.h"
+#include "platform/linux/ProcStatReader.h"
 #include "platform/modINI.h"
 #include "screens/system/CpuInfoScreen.h"
 #include "screens/time/ScreenLines.h"
+#include "support/FixedClock.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 using Slots = QStringList; // names or values of slots 1..5
+
+namespace {
+const QDateTime LogDay(QDate(2007, 3, 3), QTime(14, 30)); // the fixture logs' day
+}
 
 class tst_CpuInfoScreen : public QObject
 {
@@ -57,10 +65,10 @@ private Q_SLOTS:
         modINI ini(dir.filePath(QStringLiteral("brellix.ini")));
         RecordingMessages sink;
         ScreenLines lines;
-        CpuInfoScreen::Sources sources;
-        sources.procStat = stat;
-        sources.procMeminfo = dataPath("cpu/meminfo");
-        CpuInfoScreen screen(lines, sink, ini, sources);
+        FixedClock clock(LogDay);
+        const ProcStatReader cpuTimes(stat);
+        const ProcMemInfoReader memory(dataPath("cpu/meminfo"));
+        CpuInfoScreen screen(lines, sink, ini, clock, cpuTimes, memory, nullptr);
         screen.enter();
         screen.show();
         QCOMPARE(lines.line(0), QByteArray(" MEM:4%")); // no processor value yet
@@ -78,6 +86,80 @@ private Q_SLOTS:
         screen.enter();
         QCOMPARE(sink.texts, QStringList{QStringLiteral("OpenQuery failed")});
         QCOMPARE(sink.quits, 1);
+        QCOMPARE(sink.messages.first().severity, MessageSeverity::Critical);
+    }
+
+    // Where lines 2 to 4 come from, and how often the sensors are started
+    // (libsensors holds process-wide state and scans every chip when it starts).
+    void sensorSources_data()
+    {
+        QTest::addColumn<QByteArray>("settings"); // "%1" stands for the SpeedFan folder
+        QTest::addColumn<bool>("logs");           // the folder holds today's SpeedFan log
+        QTest::addColumn<bool>("noSensors");      // openSensors finds none
+        QTest::addColumn<QStringList>("opened");  // configurations the sensors started with
+        QTest::addColumn<QByteArray>("lines");    // lines 2 to 4 joined by '|'
+        // 43 50 55 3a 34 35 df 43 20 "CPU:45°C ", 46 61 6e 3a ... "Fan:2410 rpm"
+        const QByteArray lmLines = QByteArray::fromHex("4350553a3435df4320 7c 7c"
+                                                       "46616e3a323431302072706d");
+        QTest::newRow("lm-sensors, started once with the configured file")
+            << QByteArray("[Sensors]\nConfig=/etc/brellix-sensors.conf\n") << false << false
+            << QStringList{"/etc/brellix-sensors.conf"} << lmLines;
+        QTest::newRow("SpeedFan folder without logs: lm-sensors")
+            << QByteArray("[SpeedFan]\nFolder=%1\n") << false << false << QStringList{""}
+            << lmLines;
+        QTest::newRow("SpeedFan logs: lm-sensors never started")
+            << QByteArray("[SpeedFan]\nFolder=%1\n") << true << false << QStringList{}
+            << QByteArray("Temp1:45\xdf"
+                          "C Temp2:38\xdf||Fan1:2410 rpm");
+        QTest::newRow("no sensors at all: empty lines")
+            << QByteArray() << false << true << QStringList{""} << QByteArray("||");
+    }
+    void sensorSources()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(bool, logs);
+        QFETCH(bool, noSensors);
+        QFETCH(QStringList, opened);
+        QFETCH(QByteArray, lines);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("speedfan"));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(!logs || writeFile(folder + "/SFLog20070303.csv",
+                                   readData("cpu/speedfan/basic/SFLog20070303.csv")));
+        const QString iniPath = dir.filePath(QStringLiteral("brellix.ini"));
+        QVERIFY(writeFile(iniPath, QString::fromLatin1(settings).arg(folder).toUtf8()));
+        modINI ini(iniPath);
+        RecordingMessages sink;
+        ScreenLines screenLines;
+        FixedClock clock(LogDay);
+        const ProcStatReader cpuTimes(dataPath("cpu/stat-before"));
+        const ProcMemInfoReader memory(dataPath("cpu/meminfo"));
+        QStringList started;
+        CpuInfoScreen screen(screenLines, sink, ini, clock, cpuTimes, memory,
+                             [&](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
+                                 started.append(configFile);
+                                 if (noSensors)
+                                     return nullptr;
+                                 auto sensors = std::make_unique<ScriptedSensors>();
+                                 sensors->add("fake-virtual-0", "temp1", "CPU",
+                                              HardwareSensors::Kind::Temperature, 45.5);
+                                 sensors->add("fake-virtual-0", "fan1", "Fan",
+                                              HardwareSensors::Kind::Fan, 2410);
+                                 return sensors;
+                             });
+        if (settings.contains("Folder") && !logs)
+            QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
+        screen.enter();
+        screen.show();
+        screen.leave();
+        if (settings.contains("Folder") && !logs)
+            QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
+        screen.enter(); // chosen again: nothing starts a second time
+        screen.show();
+        QCOMPARE(started, opened);
+        QCOMPARE(screenLines.line(1) + '|' + screenLines.line(2) + '|' + screenLines.line(3),
+                 lines);
+        QVERIFY(sink.texts.isEmpty());
     }
 };
 

@@ -1,23 +1,76 @@
 #include "SystemTestDoubles.h"
 
-#include "support/FixedClock.h"
+#include "platform/linux/LinuxSensors.h"
+#include "platform/linux/ProcMemInfoReader.h"
+#include "platform/linux/ProcStatReader.h"
 #include "platform/modINI.h"
 #include "screens/system/CpuInfoScreen.h"
 #include "screens/system/LmSensorsSource.h"
 #include "screens/system/SensorSettings.h"
 #include "screens/time/ScreenLines.h"
+#include "support/FixedClock.h"
 
 #include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 // lm-sensors on a hwmon tree of our own: a tmpfs over /sys/class, seen by this process only.
 namespace {
 const QString Hwmon = QStringLiteral("/sys/class/hwmon/");
+
+// One write(2) of text to a /proc file, which takes it only whole; 0 or errno.
+int writeProcFile(const char* path, const QByteArray& text)
+{
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const ssize_t n = ::write(fd, text.constData(), std::size_t(text.size()));
+    const int error = n == text.size() ? 0 : (n < 0 ? errno : EIO);
+    ::close(fd);
+    return error;
+}
+
+// Gives this process a private /sys/class. Without CAP_SYS_ADMIN (a normal
+// user, or root in a container) it enters a user namespace of its own first,
+// where it is root over its own mounts. Must run before any thread starts:
+// a threaded process cannot enter a user namespace. Returns why it failed,
+// or nothing.
+QString privateSysClass()
+{
+    const uid_t uid = geteuid();
+    const gid_t gid = getegid();
+    if (unshare(CLONE_NEWNS) != 0) {
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+            const int error = errno;
+            return QStringLiteral("cannot enter a user and mount namespace: %1")
+                .arg(QString::fromLocal8Bit(std::strerror(error)));
+        }
+        // An unprivileged gid_map is refused while setgroups is allowed.
+        int error = writeProcFile("/proc/self/setgroups", "deny");
+        if (!error)
+            error = writeProcFile("/proc/self/uid_map", "0 " + QByteArray::number(uid) + " 1");
+        if (!error)
+            error = writeProcFile("/proc/self/gid_map", "0 " + QByteArray::number(gid) + " 1");
+        if (error)
+            return QStringLiteral("cannot map this user into its namespace: %1")
+                .arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", "/sys/class", "tmpfs", 0, "mode=0755,size=1m") != 0) {
+        const int error = errno;
+        return QStringLiteral("no private /sys/class: %1")
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+    return QString();
+}
 
 bool addChip(const QString& dir, const QByteArray& name, const QStringList& files)
 {
@@ -38,7 +91,7 @@ class tst_Sensors : public QObject
 {
     Q_OBJECT
 
-    QString m_noTree; // why there is no fake tree
+    const QString m_noTree; // why there is no fake tree
     QTemporaryDir m_dir;
 
     QString file(const QString& name, const QByteArray& content)
@@ -47,23 +100,22 @@ class tst_Sensors : public QObject
         return writeFile(path, content) ? path : QString();
     }
 
+public:
+    explicit tst_Sensors(QString noTree) : m_noTree(std::move(noTree)) {}
+
 private Q_SLOTS:
     void initTestCase()
     {
 #ifndef BRELLIX_HAVE_SENSORS
-        m_noTree = QStringLiteral("built without libsensors");
-        return;
+        QSKIP("built without libsensors");
 #endif
-        if (unshare(CLONE_NEWNS) != 0 ||
-            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount("tmpfs", "/sys/class", "tmpfs", 0, "mode=0755,size=1m") != 0)
-            m_noTree = QStringLiteral("no private /sys/class: %1").arg(qt_error_string(errno));
+        if (!m_noTree.isEmpty())
+            QSKIP(qPrintable(m_noTree));
+        QVERIFY(m_dir.isValid());
     }
 
     void init()
     {
-        if (!m_noTree.isEmpty())
-            QSKIP(qPrintable(m_noTree));
         QVERIFY(QDir(Hwmon).removeRecursively());
         QVERIFY(addChip("hwmon0", "fake",
                         {"temp1_input=45500", "temp1_label=CPU", "temp2_input=38000",
@@ -73,7 +125,7 @@ private Q_SLOTS:
 
     void defaults()
     {
-        LmSensorsSource source(file("sensors.conf", ""));
+        LmSensorsSource source(std::make_unique<LinuxSensors>(file("sensors.conf", "")));
         source.select(SensorSettings());
         SensorTable table;
         source.refresh(table);
@@ -96,7 +148,7 @@ private Q_SLOTS:
                                                "Sensor4=fake-*/in0\n");
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Sensor2 = \"coretemp\" is not"));
         const SensorSettings settings = SensorSettings::load(modINI(ini));
-        LmSensorsSource source(file("sensors.conf", ""));
+        LmSensorsSource source(std::make_unique<LinuxSensors>(file("sensors.conf", "")));
         QTest::ignoreMessage(QtWarningMsg,
                              "[Sensors] Sensor4: no temperature or fan fake-*/in0 found");
         source.select(settings);
@@ -119,9 +171,12 @@ private Q_SLOTS:
         RecordingMessages sink;
         ScreenLines lines;
         FixedClock clock(QDateTime(QDate(2007, 3, 3), QTime(14, 30)));
-        CpuInfoScreen::Sources sources;
-        sources.clock = &clock;
-        CpuInfoScreen screen(lines, sink, ini, sources);
+        const ProcStatReader cpuTimes;
+        const ProcMemInfoReader memory;
+        CpuInfoScreen screen(lines, sink, ini, clock, cpuTimes, memory,
+                             [](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
+                                 return std::make_unique<LinuxSensors>(configFile);
+                             });
         // The folder holds no SpeedFan logs, so lm-sensors is read.
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
         screen.enter();
@@ -141,5 +196,13 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Sensors)
+int main(int argc, char* argv[])
+{
+    // Before QCoreApplication, which may start threads.
+    const QString noTree = privateSysClass();
+    QCoreApplication app(argc, argv);
+    tst_Sensors test(noTree);
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_sensors.moc"

@@ -1,7 +1,7 @@
 #include "SystemTestDoubles.h"
 
-#include "support/FixedClock.h"
 #include "screens/system/modSpeedFan.h"
+#include "support/FixedClock.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

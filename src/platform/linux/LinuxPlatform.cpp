@@ -1,0 +1,47 @@
+#include "platform/linux/LinuxPlatform.h"
+
+#include "platform/linux/LinuxHostLookup.h"
+#include "platform/linux/LinuxInterfaceTable.h"
+#include "platform/linux/LinuxInternetState.h"
+#include "platform/linux/LinuxSensors.h"
+#include "platform/linux/LinuxShutdownSignals.h"
+#include "platform/linux/ProcMemInfoReader.h"
+#include "platform/linux/ProcStatReader.h"
+#include "platform/linux/SystemClock.h"
+
+namespace {
+
+class LinuxPlatform final : public Platform
+{
+public:
+    Clock& clock() override { return m_clock; }
+    InternetState& internet() override { return m_internet; }
+    std::shared_ptr<const HostLookup> hostLookup() override { return m_host; }
+    const CpuTimesSource& cpuTimes() override { return m_cpuTimes; }
+    const MemoryStatus& memoryStatus() override { return m_memory; }
+    const InterfaceTable& interfaceTable() override { return m_interfaces; }
+    std::unique_ptr<HardwareSensors> openSensors(const QString& configFile) override
+    {
+        return std::make_unique<LinuxSensors>(configFile);
+    }
+    std::unique_ptr<ShutdownSignals>
+    watchShutdownSignals(std::function<void(int)> handler) override
+    {
+        return std::make_unique<LinuxShutdownSignals>(std::move(handler));
+    }
+
+private:
+    SystemClock m_clock;
+    LinuxInternetState m_internet;
+    std::shared_ptr<const HostLookup> m_host = std::make_shared<LinuxHostLookup>();
+    ProcStatReader m_cpuTimes;
+    ProcMemInfoReader m_memory;
+    LinuxInterfaceTable m_interfaces;
+};
+
+} // namespace
+
+std::unique_ptr<Platform> createLinuxPlatform()
+{
+    return std::make_unique<LinuxPlatform>();
+}
