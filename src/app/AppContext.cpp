@@ -1,6 +1,7 @@
 #include "app/AppContext.h"
 
 #include "platform/Clock.h"
+#include "platform/HardwareSensors.h"
 #include "platform/Platform.h"
 
 #include <QNetworkAccessManager>

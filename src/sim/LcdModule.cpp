@@ -1,11 +1,8 @@
 #include "sim/LcdModule.h"
 
-#include "sim/LcdFont.h"
+#include "codec/ModuleCodec.h"
 #include "sim/SimLogging.h"
 
-#include <QColor>
-
-#include <algorithm>
 #include <bit>
 
 namespace {
@@ -88,21 +85,6 @@ QChar customSymbol(const std::array<quint8, 8>& rows)
     if (!left)
         return QChar(0x2590); // ▐
     return QChar(0x2592);     // ▒
-}
-
-QColor mix(const QColor& a, const QColor& b, double t)
-{
-    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
-                            float(a.greenF() + (b.greenF() - a.greenF()) * t),
-                            float(a.blueF() + (b.blueF() - a.blueF()) * t));
-}
-
-void fill(QImage& image, int x, int y, int w, int h, QRgb colour)
-{
-    for (int yy = y; yy < y + h; ++yy) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(yy));
-        std::fill(line + x, line + x + w, colour);
-    }
 }
 
 } // namespace
@@ -313,25 +295,12 @@ std::array<quint8, 8> LcdModule::glyph(int code) const
 
 QStringList LcdModule::textLines() const
 {
+    // Custom characters hold whatever the program uploaded, so they are shown
+    // by their dots rather than by what the program usually puts there.
+    const auto symbol = [this](int code) { return customSymbol(m_glyphs[code]); };
     QStringList lines;
-    for (int r = 0; r < Rows; ++r) {
-        QString text;
-        text.reserve(Columns);
-        for (const char c : line(r)) {
-            const auto code = quint8(c);
-            if (code < 8)
-                text += customSymbol(m_glyphs[code]);
-            else if (code >= Space && code < 0x7F)
-                text += QLatin1Char(char(code));
-            else if (code == DegreeCode)
-                text += QChar(0x00B0);
-            else if (code == BlockCode)
-                text += QChar(0x2588);
-            else
-                text += QChar(QChar::ReplacementCharacter);
-        }
-        lines << text;
-    }
+    for (int r = 0; r < Rows; ++r)
+        lines << ModuleCodec::toDisplay(line(r), symbol);
     return lines;
 }
 
@@ -357,44 +326,4 @@ QString LcdModule::dump() const
                .arg(m_code41)
                .arg(m_largeDigitsReady ? QLatin1String("ready") : QLatin1String("not prepared"));
     return out;
-}
-
-QImage LcdModule::render(int dotSize) const
-{
-    const int dot = std::max(1, dotSize);
-    const int gap = std::max(1, dot / 3);
-    const int charGap = dot;
-    const int margin = 2 * dot;
-    const int cellW = 5 * dot + 4 * gap;
-    const int cellH = 8 * dot + 7 * gap;
-    QImage image(2 * margin + Columns * cellW + (Columns - 1) * charGap,
-                 2 * margin + Rows * cellH + (Rows - 1) * charGap, QImage::Format_RGB32);
-
-    // A yellow-green positive panel: the backlight lights the glass, the
-    // brightness level scales it, and the dots stay dark either way.
-    const QColor unlitPanel(78, 88, 60);
-    const QColor litPanel(150, 205, 60);
-    const double level = m_backlight ? 0.3 + 0.7 * m_brightness / 255.0 : 0.0;
-    const QColor panel = mix(unlitPanel, litPanel, level);
-    const QColor ink(20, 30, 14);
-    const QRgb dotOn = mix(panel, ink, 0.85).rgb();
-    const QRgb dotOff = mix(panel, ink, 0.12).rgb();
-    image.fill(panel.rgb());
-
-    for (int r = 0; r < Rows; ++r) {
-        for (int c = 0; c < Columns; ++c) {
-            const quint8 code = m_cells[r * Columns + c];
-            const LcdFont::Rows rows = code < 8 ? m_glyphs[code] : LcdFont::rows(code);
-            const int x0 = margin + c * (cellW + charGap);
-            const int y0 = margin + r * (cellH + charGap);
-            for (int dy = 0; dy < 8; ++dy) {
-                for (int dx = 0; dx < 5; ++dx) {
-                    const bool on = rows[dy] & (0x10 >> dx);
-                    fill(image, x0 + dx * (dot + gap), y0 + dy * (dot + gap), dot, dot,
-                         on ? dotOn : dotOff);
-                }
-            }
-        }
-    }
-    return image;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -28,7 +27,8 @@ public:
 
     // The 20 module codes of a row; empty for a row out of range.
     QByteArray line(int row) const;
-    // Four readable lines of exactly 20 characters.
+    // Four readable lines of exactly 20 characters, as ModuleCodec::toDisplay
+    // shows them, custom characters by the shape of their dots.
     QStringList textLines() const;
     // Screen with codes outside printable ASCII (and '{') shown as {NNN},
     // followed by a state line.
@@ -54,9 +54,6 @@ public:
     // Power-on state: blank screen, cursor home, backlight on, full brightness,
     // blank glyphs, no half-read sequence.
     void reset();
-
-    // Picture of the panel: 5x8 dots of dotSize pixels per character.
-    QImage render(int dotSize = 3) const;
 
     // The four large-digit positions' first column.
     static int largeDigitColumn(int position);

@@ -1,10 +1,8 @@
-#include "lcd/ModuleCodec.h"
 #include "lcd/SerialLineSettings.h"
 
 #include <QtTest>
 
 using P = QSerialPort;
-using namespace Qt::StringLiterals;
 
 class TestSerialLineSettings : public QObject
 {
@@ -42,23 +40,6 @@ private Q_SLOTS:
         QTEST(s->parity, "parity");
         QTEST(s->dataBits, "data");
         QTEST(s->stopBits, "stop");
-    }
-
-    // Outside text never carries a command byte onto the module.
-    void codec_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("codes");
-        QTest::newRow("accents, no-break space, degree (223)")
-            << u"Zürich\u00a0Café 21°C"_s << QByteArray("Zurich Cafe 21\337C");
-        QTest::newRow("controls, prefix byte, cjk, emoji")
-            << u"a\u0001\r\n\u001bb東😀\u00fe"_s << QByteArray("a????b???");
-    }
-    void codec()
-    {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, codes);
-        QCOMPARE(ModuleCodec::fromUnicode(text), codes);
     }
 };
 

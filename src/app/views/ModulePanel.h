@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 class PtyLcdModule;
@@ -17,4 +18,7 @@ protected:
 
 private:
     PtyLcdModule& m_module;
+    // Redrawn only when the module's revision moves on.
+    QImage m_picture;
+    quint64 m_pictureRevision = 0;
 };

@@ -3,7 +3,7 @@
 #include "app/AppContext.h"
 #include "app/WorldTimeModel.h"
 #include "app/views/frmWorldTime.h"
-#include "lcd/ModuleCodec.h"
+#include "codec/ModuleCodec.h"
 
 #include <QAction>
 #include <QButtonGroup>

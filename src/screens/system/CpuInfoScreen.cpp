@@ -1,6 +1,6 @@
 #include "screens/system/CpuInfoScreen.h"
 
-#include "lcd/ModuleCodec.h"
+#include "codec/ModuleCodec.h"
 #include "platform/HardwareSensors.h"
 #include "platform/Logging.h"
 #include "platform/UserMessage.h"

@@ -1,6 +1,6 @@
 #include "screens/system/NetworkInfoScreen.h"
 
-#include "lcd/ModuleCodec.h"
+#include "codec/ModuleCodec.h"
 #include "platform/InternetState.h"
 #include "screens/system/CIpHelper.h"
 #include "screens/time/ScreenLines.h"

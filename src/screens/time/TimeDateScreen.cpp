@@ -1,6 +1,6 @@
 #include "screens/time/TimeDateScreen.h"
 
-#include "lcd/ModuleCodec.h"
+#include "codec/ModuleCodec.h"
 #include "platform/Clock.h"
 #include "screens/time/ScreenLines.h"
 #include "screens/time/TimeText.h"

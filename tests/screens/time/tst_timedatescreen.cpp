@@ -1,7 +1,7 @@
 #include "TimeTestSupport.h"
 
 #include "support/FixedClock.h"
-#include "lcd/ModuleCodec.h"
+#include "codec/ModuleCodec.h"
 #include "screens/time/ScreenLines.h"
 #include "screens/time/TimeText.h"
 #include "screens/time/TimeDateScreen.h"

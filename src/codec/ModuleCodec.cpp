@@ -1,4 +1,4 @@
-#include "lcd/ModuleCodec.h"
+#include "codec/ModuleCodec.h"
 
 namespace ModuleCodec {
 
@@ -32,17 +32,18 @@ QByteArray fromUnicode(const QString& text)
     return out;
 }
 
-QString toDisplay(const QByteArray& codes)
+QString toDisplay(const QByteArray& codes, const CustomSymbol& custom)
 {
-    // Stop, pause, volume and play symbols, then the two network symbols.
-    static constexpr char16_t custom[8] = {u'\u25B8', u'\u25A0', u'\u2016', u'\u25C1',
-                                           u'\u25C0', u'\u25B6', u'\u2193', u'\u2715'};
+    // The glyphs the program uploads: stop, pause, volume and play symbols,
+    // then the two network symbols.
+    static constexpr char16_t fixed[8] = {u'\u25B8', u'\u25A0', u'\u2016', u'\u25C1',
+                                          u'\u25C0', u'\u25B6', u'\u2193', u'\u2715'};
     QString out;
     out.reserve(codes.size());
     for (const char c : codes) {
         const auto b = static_cast<unsigned char>(c);
         if (b < 8)
-            out.append(QChar(custom[b]));
+            out.append(custom ? custom(b) : QChar(fixed[b]));
         else if (b == 223)
             out.append(QChar(0x00B0));
         else if (b == 255)
