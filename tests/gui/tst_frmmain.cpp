@@ -1,7 +1,7 @@
-#include "app/MainController.h"
+#include "app/AppContext.h"
 #include "app/views/frmMain.h"
-#include "support/FixedClock.h"
 #include "support/LinkHarness.h"
+#include "support/TestPlatform.h"
 
 #include <QAction>
 #include <QDialog>
@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <QWheelEvent>
 #include <QtTest>
 
 // The window offscreen: named controls and captions, the dialogs, and the
@@ -16,7 +17,7 @@
 class TestFrmMain : public QObject
 {
     Q_OBJECT
-    FixedClock m_clock{QDateTime(QDate(2026, 12, 5), QTime(14, 5, 7))};
+    TestPlatform m_platform;
 
     static void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, {5, 5}); }
 
@@ -50,7 +51,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, caption);
         LinkHarness h;
-        MainController c(h.iniPath(), m_clock);
+        AppContext c(h.iniPath(), m_platform);
         frmMain w(c);
         QCOMPARE(w.windowTitle(), QStringLiteral("BRELLIX Version 2"));
         QObject* o = w.findChild<QObject*>(QString::fromLatin1(QTest::currentDataTag()));
@@ -59,13 +60,15 @@ private Q_SLOTS:
         QCOMPARE((title.isValid() ? title : o->property("text")).toString(), caption);
     }
 
-    // One modeless instance each; closing the window (which SIGTERM does)
-    // still ends the program and saves, whatever is open.
+    // One modeless instance each; closing the window still ends the program
+    // and saves, whatever is open.
     void dialogs()
     {
         LinkHarness h;
-        MainController c(h.iniPath(), m_clock);
-        c.setTimersEnabled(false);
+        AppContext c(h.iniPath(), m_platform);
+        c.lifecycle().setTimersEnabled(false);
+        QObject::connect(&c.lifecycle(), &Lifecycle::finished, qApp, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
         frmMain w(c);
         w.show();
         for (const char* name : {"WorldTime", "Weather", "Stock", "About"}) {
@@ -92,12 +95,12 @@ private Q_SLOTS:
         h.writeIni("[Settings]\nBacklight=100\n[Mode]\nmode=0\n[TimeZone]\nDestination=Oslo\n"
                    "[Ports]\nCOM1=" +
                    module->slavePath().toUtf8() + "\n");
-        MainController c(h.iniPath(), m_clock);
-        c.setTimersEnabled(false);
+        AppContext c(h.iniPath(), m_platform);
+        c.lifecycle().setTimersEnabled(false);
         frmMain w(c);
         w.show();
-        c.startup();
-        QTRY_VERIFY(c.startupDone());
+        c.lifecycle().start();
+        QTRY_VERIFY(c.lifecycle().startupDone());
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("StatusBar1Panel1"))->text(),
                  QStringLiteral("LCD Connected"));
         QTRY_VERIFY(w.isMinimized());
@@ -109,7 +112,11 @@ private Q_SLOTS:
         QCOMPARE(slider->minimum(), 0);
         QCOMPARE(slider->maximum(), 254);
         QCOMPARE(slider->value(), 100);
-        QVERIFY(module->waitForBytes(10, 1000));
+        // The detection selects ON and gives the module the saved brightness.
+        QVERIFY(w.findChild<QRadioButton*>(QStringLiteral("optBLOn"))->isChecked());
+        const QByteArray start = hex("fe10 fe2900 0d fe06 fe289a 0d fe09");
+        QVERIFY(module->waitForBytes(start.size(), 1000));
+        QCOMPARE(module->received().toHex(' '), start.toHex(' '));
         module->clearRecord();
 
         click(w.findChild<QRadioButton*>(QStringLiteral("optDisplay1")));
@@ -133,9 +140,19 @@ private Q_SLOTS:
         click(w.findChild<QRadioButton*>(QStringLiteral("optBLOn")));
         QVERIFY(slider->isEnabled());
         slider->setValue(0);
-        const QByteArray wire = hex("fe07fe06fe28fe");
-        QVERIFY(module->waitForBytes(wire.size(), 1000));
-        QCOMPARE(module->received().toHex(' '), wire.toHex(' '));
+        // Up and the wheel brighten: the slider is drawn with 0 at the top.
+        slider->setValue(10);
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_Up);
+        QCOMPARE(slider->value(), 9);
+        QWheelEvent up(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(),
+                       QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(slider, &up);
+        QVERIFY(slider->value() < 9);
+        const QByteArray wire = hex("fe07fe06fe28fe fe28f4 fe28f5");
+        QVERIFY(module->waitForBytes(wire.size() + 3, 1000));
+        QCOMPARE(module->received().left(wire.size()).toHex(' '), wire.toHex(' '));
+        QCOMPARE(int(module->module().brightness()), 254 - slider->value());
     }
 };
 

@@ -1,15 +1,16 @@
-#include "app/MainController.h"
+#include "app/AppContext.h"
 #include "app/WorldTimeModel.h"
 #include "app/views/frmMain.h"
 #include "app/views/frmWorldTime.h"
-#include "support/FixedClock.h"
 #include "screens/time/TimeTestSupport.h"
+#include "support/TestPlatform.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 
 // The World Time dialog: what it opens on, what it shows, what closing saves.
 class TestFrmWorldTime : public QObject
@@ -28,7 +29,9 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
-    // Missing, malformed or out-of-range values open on sound ones.
+    // The dialog opens on the destination the screen shows, defaults
+    // included; missing, malformed or out-of-range values open on sound
+    // ones. Closing it (Esc too) saves what it shows.
     void load_data()
     {
         QTest::addColumn<QByteArray>("keys");
@@ -36,6 +39,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("destination");
         QTest::addColumn<bool>("daylight");
         QTest::addColumn<QString>("destTime"); // clock: 10 July 2026 14:05:07 GMT
+        QTest::newRow("fresh install") << QByteArray() << 13 << "London" << false
+                                       << "7/10/2026 2:05:07 PM";
         QTest::newRow("daylight in July")
             << QByteArray("Zone=7\nDestination=New York\nDaylight=1\n") << 7 << "New York" << true
             << "7/10/2026 10:05:07 AM";
@@ -58,9 +63,15 @@ private Q_SLOTS:
         QFETCH(QString, destTime);
         LinkHarness h;
         h.writeIni("[TimeZone]\n" + keys);
-        FixedClock clock(QDateTime(QDate(2026, 7, 10), QTime(14, 5, 7)));
-        MainController c(h.iniPath(), clock);
-        frmWorldTime d(WorldTimeModel(c.ini(), clock), c.worldTime());
+        TestPlatform platform(QDateTime(QDate(2026, 7, 10), QTime(14, 5, 7)));
+        AppContext c(h.iniPath(), platform);
+        c.lifecycle().setTimersEnabled(false);
+        c.lifecycle().overridePort(1, QStringLiteral("/nonexistent/tty"));
+        c.lifecycle().start();
+        // Deletes itself when closed.
+        const QPointer<frmWorldTime> opened =
+            new frmWorldTime(WorldTimeModel(c.ini(), c.clock(), c.worldTime()));
+        frmWorldTime& d = *opened;
         auto* cbo = child<QComboBox>(&d, "cboTimeZone");
         QCOMPARE(cbo->count(), 32);
         QCOMPARE(cbo->currentIndex(), zone);
@@ -69,6 +80,12 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(&d, "lblLocalTime")->text(),
                  QStringLiteral("Local Time is 7/10/2026 2:05:07 PM"));
         QCOMPARE(child<QLabel>(&d, "lblDestTime")->text(), destTime);
+        d.show();
+        QTest::keyClick(&d, Qt::Key_Escape);
+        QTRY_VERIFY(!opened || !opened->isVisible());
+        const QByteArray ini = h.readIni();
+        QVERIFY2(ini.contains("Destination=" + destination.toUtf8() + "\n"), ini.constData());
+        QCOMPARE(c.worldTime().DestinationName(), destination);
     }
 
     // Opened from the menu at 23:59:59 GMT on Saturday 24 October. The
@@ -79,10 +96,12 @@ private Q_SLOTS:
     {
         LinkHarness h;
         h.writeIni("[TimeZone]\nZone=13\nDestination=London\nDaylight=0\n\n[Other]\nKeep=me\n");
-        FixedClock clock(QDateTime(QDate(2026, 10, 24), QTime(23, 59, 59)));
-        MainController c(h.iniPath(), clock);
-        c.setTimersEnabled(false);
-        c.startup();
+        TestPlatform platform(QDateTime(QDate(2026, 10, 24), QTime(23, 59, 59)));
+        FixedClock& clock = platform.fixedClock;
+        AppContext c(h.iniPath(), platform);
+        c.lifecycle().setTimersEnabled(false);
+        c.lifecycle().overridePort(1, QStringLiteral("/nonexistent/tty"));
+        c.lifecycle().start();
         frmMain w(c);
         w.findChild<QAction*>(QStringLiteral("mnuWorldTime"))->trigger();
         auto* d = w.findChild<frmWorldTime*>(QStringLiteral("frmWorldTime"));
