@@ -44,26 +44,47 @@ private Q_SLOTS:
         QVERIFY2(all.contains(output), all.constData());
     }
 
-    // SIGTERM and SIGINT end brellixd like the window closing: it saves and exits 0.
-    void headlessSimulate_data()
+    // The headless runner maps no part of Qt Gui or OpenGL.
+    void headlessWithoutGui()
     {
-        QTest::addColumn<int>("signalNumber");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
+        QProcess ldd;
+        ldd.start(QStringLiteral("ldd"), {QStringLiteral(BRELLIX_BIN_DIR "/brellixd")});
+        QVERIFY(ldd.waitForFinished(10000));
+        const QByteArray libraries = ldd.readAllStandardOutput();
+        QVERIFY2(libraries.contains("libQt6Core"), libraries.constData());
+        for (const char* lib : {"libQt6Gui", "libQt6Widgets", "libEGL", "libGLX", "libOpenGL",
+                                "libGL.so"})
+            QVERIFY2(!libraries.contains(lib), lib);
     }
-    void headlessSimulate()
+
+    // SIGTERM, SIGINT and SIGHUP end either program like closing the window:
+    // it saves and exits 0.
+    void endsOnSignal_data()
     {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("brellixd SIGTERM") << "brellixd" << int(SIGTERM);
+        QTest::newRow("brellixd SIGINT") << "brellixd" << int(SIGINT);
+        QTest::newRow("brellixd SIGHUP") << "brellixd" << int(SIGHUP);
+        QTest::newRow("brellix SIGTERM") << "brellix" << int(SIGTERM);
+        QTest::newRow("brellix SIGHUP") << "brellix" << int(SIGHUP);
+    }
+    void endsOnSignal()
+    {
+        QFETCH(QString, program);
         QFETCH(int, signalNumber);
         LinkHarness h;
         h.writeIni("[Settings]\nCommPort=1\nBacklight=42\n[Mode]\nmode=1\n");
         const QStringList args{"--simulate", "-systray", "--config", h.iniPath()};
         QProcess p;
-        p.start(QStringLiteral(BRELLIX_BIN_DIR "/brellixd"), args);
+        // The window opens offscreen; QT_QPA_PLATFORM comes from ctest.
+        p.start(QStringLiteral(BRELLIX_BIN_DIR "/") + program, args);
         QVERIFY(p.waitForStarted());
         QByteArray seen;
-        QTRY_VERIFY2_WITH_TIMEOUT(
-            (seen += p.readAllStandardError()).contains("Status: LCD Connected"), seen.constData(),
-            5000);
+        QTRY_VERIFY2_WITH_TIMEOUT((seen += p.readAllStandardError()).contains("Start-up finished"),
+                                  seen.constData(), 5000);
+        if (program == "brellixd")
+            QVERIFY2(seen.contains("Status: LCD Connected"), seen.constData());
         ::kill(pid_t(p.processId()), signalNumber);
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
