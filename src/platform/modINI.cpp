@@ -284,8 +284,12 @@ bool modINI::WriteIni(const QString& section, const QString& key, const QString&
     }
     // Written to a temporary file and renamed over the old one, so a crash or
     // a full disk leaves either the old or the new file, never half of one.
+    // Unbuffered, so a short write (a full disk, a file size limit) shows in
+    // write()'s count: a buffered QSaveFile commits a file cut short as if
+    // all was well.
     QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(after) != after.size()) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        out.write(after) != after.size()) {
         qCWarning(lcSettings).noquote()
             << "cannot write settings file" << m_path << "-" << out.errorString();
         out.cancelWriting();

@@ -4,6 +4,10 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 
+#include <QDir>
+
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -122,6 +126,29 @@ private Q_SLOTS:
         QCOMPARE(h.readIni(), "[A]\nk=4\nx=3\n");
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), "[A]\nk=2\nx=3\n");
+    }
+
+    // A disk that refuses the new file's bytes when they are flushed: the
+    // save fails with a warning, the old file stays, no temporary file is left.
+    void failedCommit()
+    {
+        LinkHarness h;
+        h.writeIni("[A]\nk=1\n");
+        rlimit before{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+        const auto restore = qScopeGuard([&] {
+            ::setrlimit(RLIMIT_FSIZE, &before);
+            ::signal(SIGXFSZ, SIG_DFL);
+        });
+        ::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead
+        rlimit limit = before;
+        limit.rlim_cur = 10;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"cannot write settings file"_s));
+        QVERIFY(!modINI(h.iniPath()).WriteIni(u"A"_s, u"k"_s, u"123456789"_s));
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        QCOMPARE(h.readIni(), "[A]\nk=1\n");
+        QCOMPARE(QDir(h.dirPath(u"."_s)).entryList(QDir::Files), QStringList{u"brellix.ini"_s});
     }
 
     void locate()
