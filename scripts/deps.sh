@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs what Brellix needs to build, run and test on Debian 12.
+# Installs what Brellix needs to build, run and test on Debian 12. Only real
+# packages are listed (a virtual one is never "installed" and would send
+# every run to apt-get), and apt-get runs only when one of them is missing.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6-dev
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
   libgl-dev libsensors-dev
   xvfb xauth
 )
