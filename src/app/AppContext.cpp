@@ -48,9 +48,9 @@ AppContext::AppContext(const QString& iniPath, Platform& platform)
         {QStringLiteral("Stock Quote"), &m_stock},
         {QStringLiteral("POP Email"), &m_mail},
     };
-    m_scheduler = std::make_unique<DisplayScheduler>(std::move(modes), m_link, m_lines, m_writer,
-                                                     platform.clock(), platform.internet(),
-                                                     m_messages);
+    m_scheduler =
+        std::make_unique<DisplayScheduler>(std::move(modes), m_link, m_lines, m_writer,
+                                           platform.clock(), platform.internet(), m_messages);
 }
 
 AppContext::~AppContext()

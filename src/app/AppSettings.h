@@ -14,12 +14,12 @@
 struct AppSettings
 {
     // [Settings]
-    QString CommPortText = QStringLiteral("1");      // "CommPort": decimal port number
+    QString CommPortText = QStringLiteral("1");        // "CommPort": decimal port number
     QString SerialSettings = LcdLink::DefaultSettings; // "Setting"
     int Backlight = 0; // "Backlight": slider position 0..254, 0 = brightest
 
     // [TimeZone]
-    qint16 ZoneIndex = WorldTimeSettings::DefaultZone;                 // "Zone" 0..31
+    qint16 ZoneIndex = WorldTimeSettings::DefaultZone;               // "Zone" 0..31
     QString DestinationName = WorldTimeSettings::DefaultDestination; // "Destination"
     bool ObserveDaylight = false; // "Daylight": 0 = no, other = yes
 

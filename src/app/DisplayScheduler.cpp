@@ -14,9 +14,8 @@
 #include <QPointer>
 
 DisplayScheduler::DisplayScheduler(std::vector<Mode> modes, LcdLink& link, ScreenLines& lines,
-                                   LineWriter& writer, const Clock& clock,
-                                   InternetState& internet, MessageSink& messages,
-                                   QObject* parent)
+                                   LineWriter& writer, const Clock& clock, InternetState& internet,
+                                   MessageSink& messages, QObject* parent)
     : QObject(parent), m_modes(std::move(modes)), m_link(link), m_lines(lines), m_writer(writer),
       m_clock(clock), m_internet(internet), m_messages(messages)
 {

@@ -32,9 +32,9 @@ public:
     // An offline refresh is tried again this many ticks later.
     static constexpr int OfflineRetryTicks = 5000;
 
-    DisplayScheduler(std::vector<Mode> modes, LcdLink& link, ScreenLines& lines,
-                     LineWriter& writer, const Clock& clock, InternetState& internet,
-                     MessageSink& messages, QObject* parent = nullptr);
+    DisplayScheduler(std::vector<Mode> modes, LcdLink& link, ScreenLines& lines, LineWriter& writer,
+                     const Clock& clock, InternetState& internet, MessageSink& messages,
+                     QObject* parent = nullptr);
     ~DisplayScheduler() override;
 
     int modeCount() const { return int(m_modes.size()); }

@@ -6,7 +6,6 @@
 #include "screens/time/WorldTimeSettings.h"
 #include "screens/time/modTimeZone.h"
 
-
 namespace {
 const QString Section = QStringLiteral("TimeZone");
 } // namespace

@@ -27,9 +27,9 @@ std::optional<int> Launcher::earlyExit(int argc, char* argv[], Program program,
     for (int i = 0; i < argc; ++i)
         raw << QString::fromLocal8Bit(argv[i]);
     QString text;
-    const CommandLine::Outcome outcome = CommandLine::parse(
-        CommandLine::withoutQtOptions(raw), QString::fromLatin1(description(program)), options,
-        &text);
+    const CommandLine::Outcome outcome =
+        CommandLine::parse(CommandLine::withoutQtOptions(raw),
+                           QString::fromLatin1(description(program)), options, &text);
     if (outcome == CommandLine::Outcome::Run)
         return std::nullopt;
     // The help text names the program through the application object.
@@ -61,8 +61,7 @@ int Launcher::run()
     Lifecycle& lifecycle = m_context->lifecycle();
     QObject::connect(&lifecycle, &Lifecycle::finished, QCoreApplication::instance(),
                      &QCoreApplication::quit, Qt::QueuedConnection);
-    m_signals =
-        m_platform->watchShutdownSignals([&lifecycle](int) { lifecycle.requestQuit(); });
+    m_signals = m_platform->watchShutdownSignals([&lifecycle](int) { lifecycle.requestQuit(); });
     lifecycle.start();
     const int code = QCoreApplication::exec();
     m_signals.reset();

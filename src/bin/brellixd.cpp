@@ -51,8 +51,8 @@ int main(int argc, char* argv[])
     QTextStream screenOut(stdout);
     std::unique_ptr<TerminalView> view;
     if (PtyLcdModule* sim = launcher.simulator()) {
-        view = std::make_unique<TerminalView>(sim->module(), screenOut,
-                                              TerminalView::modeFor(stdout));
+        view =
+            std::make_unique<TerminalView>(sim->module(), screenOut, TerminalView::modeFor(stdout));
         QObject::connect(sim, &PtyLcdModule::screenChanged, view.get(),
                          &TerminalView::scheduleRedraw);
         // The last picture is drawn before the program goes.

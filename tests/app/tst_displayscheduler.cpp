@@ -109,10 +109,7 @@ class TestDisplayScheduler : public QObject
             if (!pty.open())
                 qFatal("cannot open the simulated module");
         }
-        CountingScreen& counted(int mode)
-        {
-            return mode == 5 ? weather : mode == 6 ? stock : mail;
-        }
+        CountingScreen& counted(int mode) { return mode == 5 ? weather : mode == 6 ? stock : mail; }
     };
 
 private Q_SLOTS:
@@ -187,7 +184,7 @@ private Q_SLOTS:
         QCOMPARE(r.pty.takeWrites(), QList<QByteArray>{QByteArray::fromHex("fe2e09")});
         QTRY_COMPARE_WITH_TIMEOUT(r.pty.spy.count(), 2, 2000);
         QCOMPARE(r.pty.takeWrites(), (QList<QByteArray>{QByteArray::fromHex("fe320109df"),
-                                                         QByteArray::fromHex("fe320309df")}));
+                                                        QByteArray::fromHex("fe320309df")}));
         r.s.stop();
         QVERIFY(!r.s.screenTimerActive());
     }

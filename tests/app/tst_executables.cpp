@@ -52,8 +52,8 @@ private Q_SLOTS:
         QVERIFY(ldd.waitForFinished(10000));
         const QByteArray libraries = ldd.readAllStandardOutput();
         QVERIFY2(libraries.contains("libQt6Core"), libraries.constData());
-        for (const char* lib : {"libQt6Gui", "libQt6Widgets", "libEGL", "libGLX", "libOpenGL",
-                                "libGL.so"})
+        for (const char* lib :
+             {"libQt6Gui", "libQt6Widgets", "libEGL", "libGLX", "libOpenGL", "libGL.so"})
             QVERIFY2(!libraries.contains(lib), lib);
     }
 

@@ -113,8 +113,8 @@ private Q_SLOTS:
         LinkHarness h;
         PtyLcdModule* one = h.addModule(com1);
         PtyLcdModule* two = com2.isNull() ? nullptr : h.addModule(com2);
-        auto c = context(
-            h, portsSection({one->slavePath(), two ? two->slavePath() : "/nonexistent/2"}));
+        auto c =
+            context(h, portsSection({one->slavePath(), two ? two->slavePath() : "/nonexistent/2"}));
         LinkController& link = c->linkController();
         QSignalSpy shown(&link, &LinkController::statusTextChanged);
         QSignalSpy finished(&c->lifecycle(), &Lifecycle::startupFinished);

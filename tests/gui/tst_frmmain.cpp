@@ -145,8 +145,8 @@ private Q_SLOTS:
         slider->setFocus();
         QTest::keyClick(slider, Qt::Key_Up);
         QCOMPARE(slider->value(), 9);
-        QWheelEvent up(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(),
-                       QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent up(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(slider, &up);
         QVERIFY(slider->value() < 9);
         const QByteArray wire = hex("fe07fe06fe28fe fe28f4 fe28f5");

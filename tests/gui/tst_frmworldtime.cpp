@@ -39,8 +39,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("destination");
         QTest::addColumn<bool>("daylight");
         QTest::addColumn<QString>("destTime"); // clock: 10 July 2026 14:05:07 GMT
-        QTest::newRow("fresh install") << QByteArray() << 13 << "London" << false
-                                       << "7/10/2026 2:05:07 PM";
+        QTest::newRow("fresh install")
+            << QByteArray() << 13 << "London" << false << "7/10/2026 2:05:07 PM";
         QTest::newRow("daylight in July")
             << QByteArray("Zone=7\nDestination=New York\nDaylight=1\n") << 7 << "New York" << true
             << "7/10/2026 10:05:07 AM";

@@ -64,7 +64,8 @@ private Q_SLOTS:
         QTRY_COMPARE(ended.size(), 2);
         QCOMPARE(ended[0].first, 5);
         QCOMPARE(ended[1].first, 20);
-        QVERIFY2(ended[0].second >= 5 * LcdLink::TickMs, qPrintable(QString::number(ended[0].second)));
+        QVERIFY2(ended[0].second >= 5 * LcdLink::TickMs,
+                 qPrintable(QString::number(ended[0].second)));
         QVERIFY2(ended[1].second >= 20 * LcdLink::TickMs,
                  qPrintable(QString::number(ended[1].second)));
     }

@@ -31,8 +31,7 @@ public:
     {
         return std::make_unique<LinuxSensors>(configFile);
     }
-    std::unique_ptr<ShutdownSignals>
-    watchShutdownSignals(std::function<void(int)> handler) override
+    std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
         return std::make_unique<LinuxShutdownSignals>(std::move(handler));
     }

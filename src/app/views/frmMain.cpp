@@ -36,8 +36,7 @@ const DialogInfo Dialogs[4] = {{"frmWorldTime", "World Time"},
                                {"frmAbout", "About BRELLIXV2"}};
 } // namespace
 
-frmMain::frmMain(AppContext& context, QWidget* parent)
-    : QMainWindow(parent), m_context(context)
+frmMain::frmMain(AppContext& context, QWidget* parent) : QMainWindow(parent), m_context(context)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption);
@@ -111,7 +110,8 @@ void frmMain::buildUi()
         opt->setObjectName(QStringLiteral("optDisplay%1").arg(i));
         opt->setProperty("index", i);
         modeGroup->addButton(opt, i);
-        connect(opt, &QRadioButton::clicked, this, [this, i] { m_context.scheduler().selectMode(i); });
+        connect(opt, &QRadioButton::clicked, this,
+                [this, i] { m_context.scheduler().selectMode(i); });
         modes->addWidget(opt);
         m_optDisplay.push_back(opt);
     }

@@ -13,15 +13,10 @@ void TimeDateScreen::ShowTimeDate()
     const QDateTime now = m_clock.now().toLocalTime();
     m_lines.setLine(0, Centred(ModuleCodec::fromUnicode(TimeText::StatusClockText(now))));
     m_lines.setLine(1, Centred(ModuleCodec::fromUnicode(TimeText::LongDateText(now.date()))));
-    m_lines.setLine(2,
-                    ModuleCodec::fromUnicode(m_settings.DestinationName() + QStringLiteral(" Time")));
+    m_lines.setLine(
+        2, ModuleCodec::fromUnicode(m_settings.DestinationName() + QStringLiteral(" Time")));
     const QDateTime dest = DestinationTime(modTimeZone::LocalToGMT(now), m_settings);
     m_lines.setLine(3, ModuleCodec::fromUnicode(TimeText::ShortDateTimeText(dest)));
-}
-
-QString TimeDateScreen::StatusClockText(const QDateTime& t)
-{
-    return TimeText::StatusClockText(t);
 }
 
 QDateTime TimeDateScreen::DestinationTime(const QDateTime& gmt, const WorldTimeSettings& settings)

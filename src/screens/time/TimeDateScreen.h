@@ -29,8 +29,6 @@ public:
     void show() override { ShowTimeDate(); }
     void ShowTimeDate();
 
-    // The status bar's clock, "h:mm:ss AMPM".
-    static QString StatusClockText(const QDateTime& t);
     // Destination wall clock for the given GMT: the zone's offset, plus an
     // hour when daylight saving is observed and the rule holds there.
     static QDateTime DestinationTime(const QDateTime& gmt, const WorldTimeSettings& settings);

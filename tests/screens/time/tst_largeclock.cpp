@@ -1,7 +1,7 @@
 #include "TimeTestSupport.h"
 
-#include "support/FixedClock.h"
 #include "screens/time/LargeClock.h"
+#include "support/FixedClock.h"
 
 class TestLargeClock : public QObject
 {

@@ -1,7 +1,7 @@
 #include "TimeTestSupport.h"
 
-#include "support/FixedClock.h"
 #include "screens/time/modTimeZone.h"
+#include "support/FixedClock.h"
 
 class TestModTimeZone : public QObject
 {

@@ -1,11 +1,11 @@
 #include "TimeTestSupport.h"
 
-#include "support/FixedClock.h"
 #include "codec/ModuleCodec.h"
 #include "screens/time/ScreenLines.h"
-#include "screens/time/TimeText.h"
 #include "screens/time/TimeDateScreen.h"
+#include "screens/time/TimeText.h"
 #include "screens/time/WorldTimeSettings.h"
+#include "support/FixedClock.h"
 
 class TestTimeDateScreen : public QObject
 {
@@ -62,15 +62,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QDate>("date");
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("English") << "en_US" << QDate(2026, 9, 30) << QByteArray("30/Sep/26 23:59:59");
-        QTest::newRow("Catalan de set.") << "ca_ES" << QDate(2026, 9, 30)
-                                          << QByteArray("30/set/26 23:59:59");
-        QTest::newRow("French déc.") << "fr_FR" << QDate(2026, 12, 5)
-                                      << QByteArray("5/dec/26 23:59:59");
-        QTest::newRow("Finnish syys") << "fi_FI" << QDate(2026, 9, 30)
-                                       << QByteArray("30/syy/26 23:59:59");
-        QTest::newRow("Hungarian szept.") << "hu_HU" << QDate(2026, 9, 30)
-                                           << QByteArray("30/sze/26 23:59:59");
+        QTest::newRow("English") << "en_US" << QDate(2026, 9, 30)
+                                 << QByteArray("30/Sep/26 23:59:59");
+        QTest::newRow("Catalan de set.")
+            << "ca_ES" << QDate(2026, 9, 30) << QByteArray("30/set/26 23:59:59");
+        QTest::newRow("French déc.")
+            << "fr_FR" << QDate(2026, 12, 5) << QByteArray("5/dec/26 23:59:59");
+        QTest::newRow("Finnish syys")
+            << "fi_FI" << QDate(2026, 9, 30) << QByteArray("30/syy/26 23:59:59");
+        QTest::newRow("Hungarian szept.")
+            << "hu_HU" << QDate(2026, 9, 30) << QByteArray("30/sze/26 23:59:59");
     }
     void shortDateTime()
     {
