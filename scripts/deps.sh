@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# Installs what Brellix needs to build, run and test on Debian 12. Only real
+# Installs what Brellix needs on Debian 12: to build and run, and with
+# --test also what the tests start (servers, players, tools). Only real
 # packages are listed (a virtual one is never "installed" and would send
 # every run to apt-get), and apt-get runs only when one of them is missing.
+#   scripts/deps.sh [--test]
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
   libgl-dev libsensors-dev
+)
+test_packages=(
   xvfb xauth
 )
+[ "${1:-}" = "--test" ] && packages+=("${test_packages[@]}")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
