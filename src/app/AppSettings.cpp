@@ -1,6 +1,7 @@
 #include "app/AppSettings.h"
 
 #include "platform/Logging.h"
+#include "platform/PathCheck.h"
 
 #include <limits>
 #include <optional>
@@ -84,6 +85,24 @@ public:
         return *n != 0;
     }
 
+    // A device or file name: one with control characters is refused.
+    QString path(const char* section, const char* key, const QString& fallback) const
+    {
+        const QString value = read(section, key);
+        if (value.isEmpty())
+            return fallback;
+        if (hasControlCharacters(value)) {
+            QString shown; // the log line must not carry them either
+            for (const QChar c : value)
+                shown += c.unicode() < 0x20 || c.unicode() == 0x7F
+                             ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
+                             : QString(c);
+            reject(section, key, shown, QStringLiteral("holds control characters"), fallback);
+            return fallback;
+        }
+        return value;
+    }
+
     // Kept as written when it is an integer at all: callers only compare it.
     QString integerText(const char* section, const char* key, const QString& fallback) const
     {
@@ -159,7 +178,7 @@ AppSettings AppSettings::load(const modINI& ini)
 
     for (std::size_t i = 0; i < s.Ports.size(); ++i) {
         const QByteArray key = "COM" + QByteArray::number(qulonglong(i + 1));
-        s.Ports[i] = r.text("Ports", key.constData(), s.Ports[i]);
+        s.Ports[i] = r.path("Ports", key.constData(), s.Ports[i]);
     }
     return s;
 }

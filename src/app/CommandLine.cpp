@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "platform/PathCheck.h"
+
 #include <QCommandLineParser>
 
 CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QString& description,
@@ -48,6 +50,11 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
     }
     if (parser.isSet(config) && parser.value(config).isEmpty()) {
         *text = program + QStringLiteral(": --config needs a file name\n") + parser.helpText();
+        return Outcome::UsageError;
+    }
+    if (hasControlCharacters(parser.value(config))) {
+        *text = program + QStringLiteral(": --config: a file name without control characters, "
+                                         "please\n");
         return Outcome::UsageError;
     }
     out->configPath = parser.value(config);

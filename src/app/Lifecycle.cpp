@@ -8,6 +8,12 @@
 Lifecycle::Lifecycle(AppContext& context, QObject* parent) : QObject(parent), m_context(context)
 {
     connect(&m_context.messages(), &Messages::fatalEndRequested, this, &Lifecycle::fatalEnd);
+    // A module that comes back (replugged, resumed) shows the mode it showed.
+    connect(&m_context.linkController(), &LinkController::moduleReinitialised, this, [this] {
+        DisplayScheduler& scheduler = m_context.scheduler();
+        if (m_startupDone && !m_ended && scheduler.selectedMode() >= 0)
+            scheduler.selectMode(scheduler.selectedMode());
+    });
 }
 
 void Lifecycle::overridePort(int portNumber, const QString& devicePath)
@@ -25,7 +31,9 @@ void Lifecycle::start()
         m_context.scheduler().start();
 
     // Every key, with defaults for whatever is missing or damaged.
+    m_context.ini().removeStaleTemporaries();
     const AppSettings& s = m_context.loadSettings();
+    m_settingsLoaded = true;
     m_context.worldTime().set(s.ZoneIndex, s.DestinationName, s.ObserveDaylight);
     m_context.scheduler().restoreCurrentMode(s.CurrentMode);
 
@@ -63,9 +71,10 @@ void Lifecycle::requestQuit()
     m_context.scheduler().stop();
     // After a fatal end nothing is saved: saving the mode that failed would
     // end every later start the same way.
-    if (!m_fatal)
+    if (!m_fatal && m_settingsLoaded)
         save();
     Q_EMIT trayIconRemovalRequested();
+    m_context.linkController().stopWatching();
     m_context.link().closePort();
     qCInfo(lcApp) << "Shut down";
     Q_EMIT finished();
@@ -73,13 +82,13 @@ void Lifecycle::requestQuit()
 
 void Lifecycle::save()
 {
-    modINI& ini = m_context.ini();
     const LinkController& link = m_context.linkController();
-    ini.WriteIni(QStringLiteral("Mode"), QStringLiteral("mode"),
-                 QString::number(m_context.scheduler().currentMode()));
-    ini.WriteIni(QStringLiteral("Settings"), QStringLiteral("CommPort"), link.commPortText());
-    ini.WriteIni(QStringLiteral("Settings"), QStringLiteral("Backlight"),
-                 QString::number(link.sliderPosition()));
+    m_context.ini().WriteIniKeys(
+        {{QStringLiteral("Mode"), QStringLiteral("mode"),
+          QString::number(m_context.scheduler().currentMode())},
+         {QStringLiteral("Settings"), QStringLiteral("CommPort"), link.commPortText()},
+         {QStringLiteral("Settings"), QStringLiteral("Backlight"),
+          QString::number(link.sliderPosition())}});
 }
 
 void Lifecycle::fatalEnd()

@@ -55,6 +55,7 @@ private:
     bool m_timersEnabled = true;
     int m_overridePort = 0;
     QString m_overridePath;
+    bool m_settingsLoaded = false; // before that, there is nothing of ours to save
     bool m_startupDone = false;
     bool m_ended = false;
     bool m_fatal = false;

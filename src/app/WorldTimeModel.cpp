@@ -41,10 +41,10 @@ QString WorldTimeModel::destinationTimeText(int zoneIndex, bool daylight) const
 
 void WorldTimeModel::unload(const Choice& choice)
 {
-    m_ini.WriteIni(Section, QStringLiteral("Zone"), QString::number(choice.zoneIndex));
-    m_ini.WriteIni(Section, QStringLiteral("Destination"), choice.destination);
-    m_ini.WriteIni(Section, QStringLiteral("Daylight"),
-                   choice.daylight ? QStringLiteral("1") : QStringLiteral("0"));
+    m_ini.WriteIniKeys({{Section, QStringLiteral("Zone"), QString::number(choice.zoneIndex)},
+                        {Section, QStringLiteral("Destination"), choice.destination},
+                        {Section, QStringLiteral("Daylight"),
+                         choice.daylight ? QStringLiteral("1") : QStringLiteral("0")}});
     m_inUse.set(qint16(choice.zoneIndex), choice.destination, choice.daylight);
 }
 

@@ -2,7 +2,9 @@
 
 #include "app/AppContext.h"
 #include "platform/ShutdownSignals.h"
+#include "platform/ResumeWatch.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LinuxShutdownSignals.h"
 #include "platform/modINI.h"
 #include "sim/PtyLcdModule.h"
 
@@ -10,7 +12,16 @@
 #include <QLoggingCategory>
 #include <QTextStream>
 
+#include <csignal>
+
 namespace {
+// Before main: a SIGTERM in the first milliseconds of the program waits in
+// the signal pipe instead of ending it unsaved.
+[[maybe_unused]] const bool g_signalsInstalled = [] {
+    LinuxShutdownSignals::installEarly();
+    return true;
+}();
+
 const char* description(Launcher::Program program)
 {
     return program == Launcher::Program::Desktop
@@ -61,9 +72,18 @@ int Launcher::run()
     Lifecycle& lifecycle = m_context->lifecycle();
     QObject::connect(&lifecycle, &Lifecycle::finished, QCoreApplication::instance(),
                      &QCoreApplication::quit, Qt::QueuedConnection);
-    m_signals = m_platform->watchShutdownSignals([&lifecycle](int) { lifecycle.requestQuit(); });
+    LinkController& link = m_context->linkController();
+    m_signals = m_platform->watchShutdownSignals([&lifecycle, &link](int signal) {
+        // SIGUSR1: the module was power-cycled behind Brellix's back.
+        if (signal == SIGUSR1)
+            link.reinitialise();
+        else
+            lifecycle.requestQuit();
+    });
+    m_resume = m_platform->watchResume([&link] { link.reinitialise(); });
     lifecycle.start();
     const int code = QCoreApplication::exec();
+    m_resume.reset();
     m_signals.reset();
     return code;
 }

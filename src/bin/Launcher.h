@@ -8,6 +8,7 @@
 class AppContext;
 class Platform;
 class PtyLcdModule;
+class ResumeWatch;
 class ShutdownSignals;
 
 // The start-up path brellix and brellixd share: the command line, the
@@ -43,4 +44,5 @@ private:
     QString m_simulatorError;
     std::unique_ptr<AppContext> m_context;
     std::unique_ptr<ShutdownSignals> m_signals;
+    std::unique_ptr<ResumeWatch> m_resume;
 };

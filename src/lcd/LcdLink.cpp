@@ -3,6 +3,7 @@
 #include "lcd/SerialLineSettings.h"
 #include "platform/Logging.h"
 
+#include <QFileInfo>
 #include <QTimer>
 
 LcdLink::LcdLink(QObject* parent) : QObject(parent)
@@ -31,37 +32,38 @@ QString LcdLink::portPath(int portNumber) const
     return m_paths[portNumber - 1];
 }
 
-bool LcdLink::openPort()
+bool LcdLink::openPort(QString* why)
 {
     closePort();
-    QString why;
-    const auto line = SerialLineSettings::parse(m_settings, &why);
-    if (!line) {
-        qCWarning(lcLink).noquote()
-            << "Invalid serial settings" << m_settings << "-" << why << "- the port stays closed";
+    const auto fail = [why](const QString& reason) {
+        if (why)
+            *why = reason;
+        else
+            qCWarning(lcLink).noquote() << reason;
         return false;
-    }
+    };
+    QString invalid;
+    const auto line = SerialLineSettings::parse(m_settings, &invalid);
+    if (!line)
+        return fail(QStringLiteral("Invalid serial settings %1 - %2 - the port stays closed")
+                        .arg(m_settings, invalid));
     const QString path = portPath(m_portNumber);
-    if (path.isEmpty()) {
-        qCWarning(lcLink) << "No device for COM" << m_portNumber << "- the port stays closed";
-        return false;
-    }
+    const QString com = QStringLiteral("COM%1").arg(m_portNumber);
+    if (path.isEmpty())
+        return fail(QStringLiteral("No device for %1 - the port stays closed").arg(com));
     m_port.setPortName(path);
-    if (!m_port.open(QIODevice::ReadWrite)) {
-        qCWarning(lcLink).noquote() << "Cannot open COM" + QString::number(m_portNumber) << path
-                                    << "-" << m_port.errorString();
-        return false;
-    }
+    if (!m_port.open(QIODevice::ReadWrite))
+        return fail(QStringLiteral("Cannot open %1 %2 - %3").arg(com, path, m_port.errorString()));
     const bool ok = m_port.setBaudRate(line->baudRate) && m_port.setParity(line->parity) &&
                     m_port.setDataBits(line->dataBits) && m_port.setStopBits(line->stopBits) &&
                     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!ok) {
-        qCWarning(lcLink).noquote()
-            << "Cannot apply" << m_settings << "to" << path << "-" << m_port.errorString();
+        const QString reason = QStringLiteral("Cannot apply %1 to %2 - %3")
+                                   .arg(m_settings, path, m_port.errorString());
         m_port.close();
-        return false;
+        return fail(reason);
     }
-    qCInfo(lcLink).noquote() << "Opened COM" + QString::number(m_portNumber) << path << m_settings;
+    qCInfo(lcLink).noquote() << "Opened" << com << path << m_settings;
     return true;
 }
 
@@ -131,13 +133,30 @@ void LcdLink::onError(QSerialPort::SerialPortError error)
     if (!m_port.isOpen())
         return;
     qCWarning(lcLink).noquote() << "COM" + QString::number(m_portNumber) << m_port.portName()
-                                << "lost:" << m_port.errorString();
+                                << "lost:" << lossReason(error, QFileInfo::exists(portPath(m_portNumber)));
     // Closing from inside the port's own signal is safe for QSerialPort, but
     // defer the notification so listeners never run inside a write.
     m_port.clearError();
     m_port.close();
     const int number = m_portNumber;
     QTimer::singleShot(0, this, [this, number] { Q_EMIT portLost(number); });
+}
+
+QString LcdLink::lossReason(QSerialPort::SerialPortError error, bool deviceStillThere)
+{
+    // The serial driver's own words ("Inappropriate ioctl for device",
+    // "Unknown error") say nothing to a user whose adapter was pulled.
+    if (!deviceStillThere)
+        return QStringLiteral("device removed");
+    switch (error) {
+    case QSerialPort::ResourceError:
+        return QStringLiteral("device no longer available (unplugged or powered off)");
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+        return QStringLiteral("I/O error");
+    default:
+        return QStringLiteral("serial port error");
+    }
 }
 
 void LcdLink::WaitTicks(int count, std::function<void()> done)

@@ -38,8 +38,9 @@ public:
     int portNumber() const { return m_portNumber; }
 
     // Opens the configured port; false (and the port stays closed) when the
-    // settings string is invalid or the device cannot be opened.
-    bool openPort();
+    // settings string is invalid or the device cannot be opened. The reason
+    // goes to *why when given, else to the log.
+    bool openPort(QString* why = nullptr);
     void closePort();
     bool isOpen() const { return m_port.isOpen(); }
 
@@ -56,6 +57,9 @@ public:
     // wait has its own timer, so two waits never disturb each other; a wait
     // ends with the link.
     void WaitTicks(int count, std::function<void()> done);
+
+    // Why a port went away, in a user's words.
+    static QString lossReason(QSerialPort::SerialPortError error, bool deviceStillThere);
 
 Q_SIGNALS:
     // Every write that reached the port, one signal per write.

@@ -1,14 +1,21 @@
 #include "lcd/LinkController.h"
 
+#include "lcd/SerialLineSettings.h"
 #include "lcd/modLcdFunc.h"
 #include "platform/Logging.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 
 LinkController::LinkController(LcdLink& link, QObject* parent) : QObject(parent), m_link(link)
 {
-    connect(&m_link, &LcdLink::portLost, this,
-            [this](int number) { setStatus(NotFoundStatus + QString::number(number)); });
+    m_watch.setInterval(WatchIntervalMs);
+    connect(&m_watch, &QTimer::timeout, this, &LinkController::lookForDevice);
+    connect(&m_link, &LcdLink::portLost, this, [this](int number) {
+        setStatus(NotFoundStatus + QString::number(number));
+        watchPort();
+    });
 }
 
 void LinkController::configure(const Configuration& c)
@@ -25,14 +32,58 @@ void LinkController::configure(const Configuration& c)
 void LinkController::connectAtStartup(std::function<void(bool)> done)
 {
     // A port that does not open is no reason to stop: the detection then
-    // ends at its first write and the status keeps its initial text.
-    m_link.openPort();
+    // ends at its first write and the status keeps its initial text, and
+    // the port is watched for the module to arrive.
+    if (!m_link.openPort())
+        watchPort();
     const int number = m_link.portNumber();
     setCheckedCom(number >= 1 && number <= LcdLink::PortCount ? number : 0);
     DetectLcd(std::move(done));
 }
 
 void LinkController::DetectLcd(std::function<void(bool)> done)
+{
+    detect(std::move(done), false);
+}
+
+void LinkController::reinitialise()
+{
+    if (m_link.isOpen())
+        detect({}, true);
+}
+
+void LinkController::watchPort()
+{
+    // Only a port that could open once its device is there: a line setting
+    // the device refuses or a COM number without a device is for the user.
+    if (m_link.portPath(m_link.portNumber()).isEmpty() ||
+        !SerialLineSettings::parse(m_link.settings()))
+        return;
+    m_reopenFailure.succeeded();
+    m_watch.start();
+}
+
+void LinkController::lookForDevice()
+{
+    if (m_link.isOpen()) {
+        m_watch.stop();
+        return;
+    }
+    const QString path = m_link.portPath(m_link.portNumber());
+    if (!QFileInfo::exists(path))
+        return; // still gone: a stat, nothing opened
+    QString why;
+    if (!m_link.openPort(&why)) {
+        if (m_reopenFailure.failed())
+            qCWarning(lcLink).noquote() << why << "- trying again while it is there";
+        return;
+    }
+    m_watch.stop();
+    qCInfo(lcLink).noquote() << path << "is back";
+    detect({}, true);
+}
+
+void LinkController::detect(std::function<void(bool)> done, bool again)
 {
     const quint64 id = ++m_detection;
     m_detectionWaiting = false;
@@ -46,7 +97,7 @@ void LinkController::DetectLcd(std::function<void(bool)> done)
         return;
     }
     m_detectionWaiting = true;
-    m_link.WaitTicks(10, [this, id, portNumber, done = std::move(done)] {
+    m_link.WaitTicks(10, [this, id, portNumber, again, done = std::move(done)] {
         if (id != m_detection) {
             // Overtaken: what follows it (the rest of start-up) waits for the
             // newer detection, so its sends never fall in the middle of it.
@@ -70,7 +121,10 @@ void LinkController::DetectLcd(std::function<void(bool)> done)
             // The module keeps its own brightness over a power cycle or
             // another program's use: give it the one the slider shows.
             sendBrightness();
-            Q_EMIT moduleFound();
+            if (again)
+                Q_EMIT moduleReinitialised();
+            else
+                Q_EMIT moduleFound();
         }
         if (done)
             done(found);
@@ -94,13 +148,16 @@ void LinkController::comMenuClicked(int index)
     // report on it, even when the next port cannot be opened.
     ++m_detection;
     m_detectionWaiting = false;
+    m_watch.stop();
     m_link.closePort();
     m_link.setPortNumber(index);
     // The check mark follows the port now in use, open or not.
     setCheckedCom(index);
     if (!m_link.openPort()) {
-        // The old port is closed and the new one did not open: no module.
+        // The old port is closed and the new one did not open: no module
+        // yet, but it may be plugged in.
         setStatus(NotFoundStatus + QString::number(index));
+        watchPort();
         runOvertaken();
         return;
     }

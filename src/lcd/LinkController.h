@@ -2,8 +2,11 @@
 
 #include "lcd/LcdLink.h"
 
+#include "platform/ReportOnce.h"
+
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -21,6 +24,8 @@ public:
     static inline const QString ConnectedStatus = QStringLiteral("LCD Connected");
     static inline const QString NotFoundStatus = QStringLiteral("LCD Not Found On Com ");
     static constexpr int MaxSliderPosition = 254;
+    // How often a port that is gone is looked for: a stat of its path.
+    static constexpr int WatchIntervalMs = 2000;
 
     explicit LinkController(LcdLink& link, QObject* parent = nullptr);
 
@@ -47,6 +52,18 @@ public:
     // done(false) once the newer one has ended.
     void DetectLcd(std::function<void(bool)> done = {});
 
+    // The module may have lost power (a resume from suspend): detect and
+    // initialise it again as at start-up, then moduleReinitialised().
+    void reinitialise();
+    // While the port in use is not open (the module unplugged, or not there
+    // yet at start-up), its device path is looked for every interval; when
+    // it is back, the port is opened and the module detected and
+    // initialised again.
+    bool watching() const { return m_watch.isActive(); }
+    // The program ends: the port stays closed from now on.
+    void stopWatching() { m_watch.stop(); }
+    void setWatchInterval(int ms) { m_watch.setInterval(ms); }
+
     // User events.
     void comMenuClicked(int index);
     void backlightOnClicked();
@@ -68,9 +85,12 @@ Q_SIGNALS:
     void sliderPositionChanged(int position);
     // ON selected (and the slider available) or OFF.
     void backlightChanged(bool on);
-    // A detection found the module and initialised it (the window then
-    // goes out of the way).
+    // A detection at start-up or from the COM menu found the module and
+    // initialised it (the window then goes out of the way).
     void moduleFound();
+    // The module was found again after it went away or after a resume, and
+    // initialised: what it showed must be drawn again.
+    void moduleReinitialised();
 
 private:
     void setStatus(const QString& text);
@@ -78,6 +98,9 @@ private:
     void setBacklight(bool on);
     void sendBrightness();
     void runOvertaken();
+    void detect(std::function<void(bool)> done, bool again);
+    void watchPort();
+    void lookForDevice();
 
     LcdLink& m_link;
     QString m_commPortText = QStringLiteral("1");
@@ -89,4 +112,6 @@ private:
     quint64 m_detection = 0;
     bool m_detectionWaiting = false; // the newest detection still waits for its answer
     std::vector<std::function<void()>> m_overtaken;
+    QTimer m_watch;
+    ReportOnce m_reopenFailure;
 };

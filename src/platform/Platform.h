@@ -12,6 +12,7 @@ class HostLookup;
 class InterfaceTable;
 class InternetState;
 class MemoryStatus;
+class ResumeWatch;
 class ShutdownSignals;
 
 // Everything Brellix reaches outside itself. One object per program, made by
@@ -32,8 +33,11 @@ public:
     // The temperature and fan sensors, started with this configuration file
     // (empty: the system's). Started on first use, since that can be slow.
     virtual std::unique_ptr<HardwareSensors> openSensors(const QString& configFile) = 0;
-    // handler(signalNumber) runs on the event loop for SIGTERM, SIGINT and
-    // SIGHUP until the returned object goes.
+    // handler(signalNumber) runs on the event loop for SIGTERM, SIGINT,
+    // SIGHUP and SIGQUIT (end the program), and SIGUSR1 (initialise the
+    // module again), until the returned object goes.
     virtual std::unique_ptr<ShutdownSignals>
     watchShutdownSignals(std::function<void(int)> handler) = 0;
+    // resumed() runs on the event loop after each resume from suspend.
+    virtual std::unique_ptr<ResumeWatch> watchResume(std::function<void()> resumed) = 0;
 };

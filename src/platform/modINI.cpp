@@ -9,10 +9,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 
 #include <array>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -113,36 +117,65 @@ QList<Line> parse(const QByteArray& bytes)
     return lines;
 }
 
-enum class Loaded { Ok, Missing, Failed };
+// What is at path: nothing, a regular file, or something that is no
+// settings file (a folder, a FIFO whose open() would block, a device such as
+// /dev/zero that never ends, a socket). Decided without opening it.
+enum class Kind { Missing, File, Other };
 
-Loaded loadFile(const QString& path, QByteArray& bytes)
+Kind kindOf(const QString& path)
+{
+    struct stat st = {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? Kind::Missing : Kind::Other;
+    return S_ISREG(st.st_mode) ? Kind::File : Kind::Other;
+}
+
+} // namespace
+
+modINI::Loaded modINI::load(QByteArray& bytes) const
 {
     bytes.clear();
-    QFile file(path);
-    if (!file.exists())
+    switch (kindOf(m_path)) {
+    case Kind::Missing:
         return Loaded::Missing;
+    case Kind::Other:
+        report(QStringLiteral("is not a regular file (a folder, a pipe or a device); "
+                              "using the defaults and saving nothing"));
+        return Loaded::Failed;
+    case Kind::File:
+        break;
+    }
+    QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcSettings).noquote()
-            << "cannot read settings file" << path << "-" << file.errorString();
+        report(QStringLiteral("cannot be read - ") + file.errorString());
         return Loaded::Failed;
     }
-    // Read one byte more than allowed so that an oversize file (or one with
-    // no size, like a pipe) is caught without reading all of it.
+    // Read one byte more than allowed so that an oversize file is caught
+    // without reading all of it.
     bytes = readCapped(file, modINI::MaxFileSize + 1);
     if (bytes.size() > modINI::MaxFileSize) {
-        qCWarning(lcSettings).noquote() << "settings file" << path << "is larger than"
-                                        << modINI::MaxFileSize << "bytes; ignoring it";
+        report(QStringLiteral("is larger than %1 bytes; ignoring it").arg(modINI::MaxFileSize));
         bytes.clear();
         return Loaded::Failed;
     }
     if (file.error() != QFileDevice::NoError) {
-        qCWarning(lcSettings).noquote()
-            << "cannot read settings file" << path << "-" << file.errorString();
+        report(QStringLiteral("cannot be read - ") + file.errorString());
         bytes.clear();
         return Loaded::Failed;
     }
     return Loaded::Ok;
 }
+
+void modINI::report(const QString& problem) const
+{
+    // Every read goes to the file: the same problem would be logged on each.
+    if (m_reported.contains(problem))
+        return;
+    m_reported.insert(problem);
+    qCWarning(lcSettings).noquote() << "settings file" << m_path << problem;
+}
+
+namespace {
 
 QString where(const QString& section, const QString& key)
 {
@@ -176,6 +209,49 @@ Line newLine(const QString& text, const QByteArray& eol)
 
 } // namespace
 
+namespace {
+// Sets one key in the parsed file, keeping every other line as it is.
+void setKey(QList<Line>& lines, const QByteArray& eol, const QString& section, const QString& key,
+            const QString& value)
+{
+    qsizetype header = -1;
+    qsizetype lastKey = -1;
+    qsizetype found = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Line& line = lines[i];
+        if (line.kind == Line::Section) {
+            if (header >= 0)
+                break;
+            if (sameName(line.name, section))
+                header = lastKey = i;
+        } else if (header >= 0 && line.kind == Line::Key) {
+            lastKey = i;
+            if (found < 0 && sameName(line.name, key))
+                found = i;
+        }
+    }
+
+    if (found >= 0) {
+        Line& line = lines[found];
+        line.raw = (line.name + u'=' + value).toUtf8(); // the file's spelling of the key
+        line.value = value;
+    } else if (header >= 0) {
+        if (lines[lastKey].eol.isEmpty())
+            lines[lastKey].eol = eol;
+        lines.insert(lastKey + 1, newLine(key + u'=' + value, eol));
+    } else {
+        if (!lines.isEmpty()) {
+            if (lines.back().eol.isEmpty())
+                lines.back().eol = eol;
+            if (lines.back().kind != Line::Blank)
+                lines.append(newLine({}, eol));
+        }
+        lines.append(newLine(u'[' + section + u']', eol));
+        lines.append(newLine(key + u'=' + value, eol));
+    }
+}
+} // namespace
+
 modINI::modINI(QString filePath) : m_path(std::move(filePath)) {}
 
 QString modINI::path() const
@@ -186,7 +262,7 @@ QString modINI::path() const
 QString modINI::ReadIni(const QString& section, const QString& key) const
 {
     QByteArray bytes;
-    if (loadFile(m_path, bytes) != Loaded::Ok)
+    if (load(bytes) != Loaded::Ok)
         return {};
 
     bool inSection = false;
@@ -210,19 +286,26 @@ QString modINI::ReadIni(const QString& section, const QString& key) const
 
 bool modINI::WriteIni(const QString& section, const QString& key, const QString& value)
 {
-    if (!validSection(section) || !validKey(key)) {
-        qCWarning(lcSettings).noquote() << "not writing" << where(section, key) << "to" << m_path
-                                        << "- unusable section or key name";
-        return false;
-    }
-    if (hasLineBreak(value)) {
-        qCWarning(lcSettings).noquote() << "not writing" << where(section, key) << "to" << m_path
-                                        << "- the value has a line break";
-        return false;
+    return WriteIniKeys({{section, key, value}});
+}
+
+bool modINI::WriteIniKeys(const QList<Entry>& entries)
+{
+    for (const Entry& e : entries) {
+        if (!validSection(e.section) || !validKey(e.key)) {
+            qCWarning(lcSettings).noquote() << "not writing" << where(e.section, e.key) << "to"
+                                            << m_path << "- unusable section or key name";
+            return false;
+        }
+        if (hasLineBreak(e.value)) {
+            qCWarning(lcSettings).noquote() << "not writing" << where(e.section, e.key) << "to"
+                                            << m_path << "- the value has a line break";
+            return false;
+        }
     }
 
     QByteArray before;
-    if (loadFile(m_path, before) == Loaded::Failed)
+    if (load(before) == Loaded::Failed)
         return false; // rewriting what we could not read would lose it
 
     QList<Line> lines = parse(before);
@@ -233,63 +316,50 @@ bool modINI::WriteIni(const QString& section, const QString& key, const QString&
             break;
         }
     }
-
-    qsizetype header = -1;
-    qsizetype lastKey = -1;
-    qsizetype found = -1;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const Line& line = lines[i];
-        if (line.kind == Line::Section) {
-            if (header >= 0)
-                break;
-            if (sameName(line.name, section))
-                header = lastKey = i;
-        } else if (header >= 0 && line.kind == Line::Key) {
-            lastKey = i;
-            if (found < 0 && sameName(line.name, key))
-                found = i;
-        }
-    }
-
-    if (found >= 0) {
-        Line& line = lines[found];
-        line.raw = (line.name + u'=' + value).toUtf8(); // the file's spelling of the key
-    } else if (header >= 0) {
-        if (lines[lastKey].eol.isEmpty())
-            lines[lastKey].eol = eol;
-        lines.insert(lastKey + 1, newLine(key + u'=' + value, eol));
-    } else {
-        if (!lines.isEmpty()) {
-            if (lines.back().eol.isEmpty())
-                lines.back().eol = eol;
-            if (lines.back().kind != Line::Blank)
-                lines.append(newLine({}, eol));
-        }
-        lines.append(newLine(u'[' + section + u']', eol));
-        lines.append(newLine(key + u'=' + value, eol));
-    }
+    for (const Entry& e : entries)
+        setKey(lines, eol, e.section, e.key, e.value);
 
     QByteArray after;
-    after.reserve(before.size() + key.size() + value.size() + section.size() + 8);
+    after.reserve(before.size() + 64);
     for (const Line& line : lines)
         after += line.raw + line.eol;
     if (after == before)
         return true;
+    return save(after);
+}
 
+bool modINI::save(const QByteArray& content)
+{
     const QFileInfo info(m_path);
     if (!QDir().mkpath(info.absolutePath())) {
         qCWarning(lcSettings).noquote()
             << "cannot create the folder for the settings file" << m_path;
         return false;
     }
+    struct stat old = {};
+    const bool existed = ::stat(QFile::encodeName(m_path).constData(), &old) == 0;
+
     // Written to a temporary file and renamed over the old one, so a crash or
     // a full disk leaves either the old or the new file, never half of one.
-    // Unbuffered, so a short write (a full disk, a file size limit) shows in
-    // write()'s count: a buffered QSaveFile commits a file cut short as if
-    // all was well.
+    // A file whose folder cannot be written but which itself can is written
+    // in place instead, as the Windows profile functions would. Unbuffered,
+    // so a short write (a full disk, a file size limit) shows in write()'s
+    // count: a buffered QSaveFile commits a file cut short as if all was well.
     QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        out.write(after) != after.size()) {
+    out.setDirectWriteFallback(true);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        qCWarning(lcSettings).noquote()
+            << "cannot write settings file" << m_path << "-" << out.errorString();
+        return false;
+    }
+    // The new file is the old one's: root saving a user's file must not
+    // take it from them. Where the process may not give files away, the
+    // owner is the process's anyway.
+    if (existed && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+        ::fchown(out.handle(), old.st_uid, old.st_gid) != 0 && errno != EPERM)
+        qCWarning(lcSettings).noquote()
+            << "cannot keep the owner of" << m_path << "-" << qt_error_string(errno);
+    if (out.write(content) != content.size()) {
         qCWarning(lcSettings).noquote()
             << "cannot write settings file" << m_path << "-" << out.errorString();
         out.cancelWriting();
@@ -301,6 +371,23 @@ bool modINI::WriteIni(const QString& section, const QString& key, const QString&
         return false;
     }
     return true;
+}
+
+void modINI::removeStaleTemporaries() const
+{
+    // A save cut off between writing its temporary file and renaming it
+    // (the power failed, SIGKILL) leaves "brellix.ini.AbC123" behind.
+    const QFileInfo info(m_path);
+    const QDir dir = info.absoluteDir();
+    const QRegularExpression stale(QStringLiteral("^%1\\.[A-Za-z0-9]{6}$")
+                                       .arg(QRegularExpression::escape(info.fileName())));
+    const QStringList names = dir.entryList({info.fileName() + QStringLiteral(".*")},
+                                            QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (stale.match(name).hasMatch() && QFile::remove(dir.filePath(name)))
+            qCInfo(lcSettings).noquote() << "removed" << dir.filePath(name)
+                                         << "left by an interrupted save";
+    }
 }
 
 QString modINI::AppFolder()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QSet>
 #include <QString>
 
 // brellix.ini, read and written with the rules of the Windows private-profile
@@ -22,6 +24,17 @@ public:
     // file is then untouched.
     bool WriteIni(const QString& section, const QString& key, const QString& value);
 
+    struct Entry
+    {
+        QString section, key, value;
+    };
+    // Every key an action saves, in one replacement of the file: a crash
+    // leaves all of them old or all of them new.
+    bool WriteIniKeys(const QList<Entry>& entries);
+
+    // Removes what an interrupted save left beside the file.
+    void removeStaleTemporaries() const;
+
     // Folder of the executable, ending in "/"; empty before the application
     // object exists.
     static QString AppFolder();
@@ -34,5 +47,12 @@ public:
     static constexpr qint64 MaxFileSize = 1024 * 1024;
 
 private:
+    enum class Loaded { Ok, Missing, Failed };
+    Loaded load(QByteArray& bytes) const;
+    bool save(const QByteArray& content);
+    // Logs each distinct problem with the file once.
+    void report(const QString& problem) const;
+
     QString m_path;
+    mutable QSet<QString> m_reported;
 };

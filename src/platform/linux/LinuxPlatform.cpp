@@ -5,6 +5,7 @@
 #include "platform/linux/LinuxInternetState.h"
 #include "platform/linux/LinuxSensors.h"
 #include "platform/linux/LinuxShutdownSignals.h"
+#include "platform/linux/LogindResumeWatch.h"
 #include "platform/linux/ProcMemInfoReader.h"
 #include "platform/linux/ProcStatReader.h"
 #include "platform/linux/SystemClock.h"
@@ -27,6 +28,10 @@ public:
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
         return std::make_unique<LinuxShutdownSignals>(std::move(handler));
+    }
+    std::unique_ptr<ResumeWatch> watchResume(std::function<void()> resumed) override
+    {
+        return std::make_unique<LogindResumeWatch>(std::move(resumed));
     }
 
 private:

@@ -7,11 +7,18 @@
 
 class QSocketNotifier;
 
-// SIGTERM, SIGINT and SIGHUP through a self-pipe, so the handler runs as
-// ordinary event-loop code, never inside a signal handler. One at a time.
+// SIGTERM, SIGINT, SIGHUP, SIGQUIT and SIGUSR1 through a self-pipe, so the
+// handler runs as ordinary event-loop code, never inside a signal handler.
+// SIGPIPE is ignored: a reader of standard error that went away must not
+// end the program. One at a time.
 class LinuxShutdownSignals final : public ShutdownSignals
 {
 public:
+    // Installs the signal handlers at once, before anything that takes
+    // time; a signal that comes before the watcher exists waits in the pipe.
+    // Safe to call more than once.
+    static void installEarly();
+
     explicit LinuxShutdownSignals(std::function<void(int)> handler);
     ~LinuxShutdownSignals() override;
 

@@ -1,6 +1,7 @@
 #include "screens/system/SensorSettings.h"
 
 #include "platform/Logging.h"
+#include "platform/PathCheck.h"
 #include "platform/modINI.h"
 
 SensorSettings SensorSettings::load(const modINI& ini)
@@ -28,7 +29,17 @@ SensorSettings SensorSettings::load(const modINI& ini)
         slot.chip = chip;
         slot.feature = feature;
     }
-    s.configFile = ini.ReadIni(sensors, QStringLiteral("Config"));
-    s.speedFanFolder = ini.ReadIni(QStringLiteral("SpeedFan"), QStringLiteral("Folder"));
+    // File and folder names with control characters name nothing the user meant.
+    const auto path = [&ini](const QString& section, const QString& key) {
+        const QString value = ini.ReadIni(section, key);
+        if (!hasControlCharacters(value))
+            return value;
+        qCWarning(lcSettings).noquote()
+            << QStringLiteral("%1: [%2] %3 holds control characters; using the default (none)")
+                   .arg(ini.path(), section, key);
+        return QString();
+    };
+    s.configFile = path(sensors, QStringLiteral("Config"));
+    s.speedFanFolder = path(QStringLiteral("SpeedFan"), QStringLiteral("Folder"));
     return s;
 }
