@@ -1,5 +1,6 @@
 #include "support/LinkHarness.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QtTest>
 #include <csignal>
@@ -68,6 +69,8 @@ private Q_SLOTS:
         QTest::newRow("brellixd SIGHUP") << "brellixd" << int(SIGHUP);
         QTest::newRow("brellix SIGTERM") << "brellix" << int(SIGTERM);
         QTest::newRow("brellix SIGHUP") << "brellix" << int(SIGHUP);
+        QTest::newRow("brellixd SIGQUIT") << "brellixd" << int(SIGQUIT);
+        QTest::newRow("brellix SIGQUIT") << "brellix" << int(SIGQUIT);
     }
     void endsOnSignal()
     {
@@ -92,6 +95,63 @@ private Q_SLOTS:
         const QByteArray ini = h.readIni();
         for (const char* key : {"mode=1", "CommPort=1", "Backlight=42"})
             QVERIFY2(ini.contains(key), ini.constData());
+    }
+
+    // A reader of standard error that went away (SIGPIPE) does not end
+    // brellixd; SIGUSR1 initialises the module again and it goes on.
+    void survivesSigpipeAndSigusr1()
+    {
+        LinkHarness h;
+        h.writeIni("[Mode]\nmode=1\n");
+        QProcess p;
+        p.start(QStringLiteral(BRELLIX_BIN_DIR "/brellixd"),
+                {"--simulate", "--config", h.iniPath()});
+        QVERIFY(p.waitForStarted());
+        QByteArray seen;
+        QTRY_VERIFY2_WITH_TIMEOUT((seen += p.readAllStandardError()).contains("Start-up finished"),
+                                  seen.constData(), 5000);
+        ::kill(pid_t(p.processId()), SIGUSR1);
+        QTRY_VERIFY2_WITH_TIMEOUT((seen += p.readAllStandardError()).count("Status: LCD Connected") == 2,
+                                  seen.constData(), 5000);
+        p.closeReadChannel(QProcess::StandardError);
+        ::kill(pid_t(p.processId()), SIGUSR1); // its status line meets the closed pipe
+        QVERIFY(!p.waitForFinished(1000));
+        ::kill(pid_t(p.processId()), SIGTERM);
+        QVERIFY(p.waitForFinished(5000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+    }
+
+    // SIGTERM at the first moment brellixd handles it, long before its
+    // start-up: an orderly end, and the settings file as it was.
+    void earlySigterm()
+    {
+        LinkHarness h;
+        const QByteArray ini = "[Mode]\nmode=3\n";
+        h.writeIni(ini);
+        for (int round = 0; round < 5; ++round) {
+            QProcess p;
+            p.start(QStringLiteral(BRELLIX_BIN_DIR "/brellixd"), {"--config", h.iniPath()});
+            QVERIFY(p.waitForStarted());
+            const QString status = QStringLiteral("/proc/%1/status").arg(p.processId());
+            bool handled = false;
+            for (int i = 0; i < 20000 && !handled; ++i) {
+                QFile f(status);
+                if (!f.open(QIODevice::ReadOnly))
+                    break;
+                for (const QByteArray& line : f.readAll().split('\n')) {
+                    if (line.startsWith("SigCgt:"))
+                        handled = line.mid(7).trimmed().toULongLong(nullptr, 16) &
+                                  (1ULL << (SIGTERM - 1));
+                }
+            }
+            QVERIFY(handled);
+            ::kill(pid_t(p.processId()), SIGTERM);
+            QVERIFY(p.waitForFinished(5000));
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(p.exitCode(), 0);
+            QVERIFY(h.readIni() == ini || h.readIni().contains("mode=3"));
+        }
     }
 };
 

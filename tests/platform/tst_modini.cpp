@@ -8,6 +8,9 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <QRandomGenerator>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -149,6 +152,135 @@ private Q_SLOTS:
         ::setrlimit(RLIMIT_FSIZE, &before);
         QCOMPARE(h.readIni(), "[A]\nk=1\n");
         QCOMPARE(QDir(h.dirPath(u"."_s)).entryList(QDir::Files), QStringList{u"brellix.ini"_s});
+    }
+
+    // What is not a regular file is refused at once, never opened (a FIFO
+    // would block start-up, /dev/zero never ends), and said once.
+    void notAFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder") << u"folder"_s;
+        QTest::newRow("FIFO") << u"fifo"_s;
+        QTest::newRow("device") << u"/dev/zero"_s;
+    }
+    void notAFile()
+    {
+        QFETCH(QString, kind);
+        LinkHarness h;
+        QString path = h.dirPath(u"settings"_s);
+        if (kind == u"folder")
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == u"fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            path = kind;
+        modINI ini(path);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"is not a regular file"_s));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(ini.ReadIni(u"Mode"_s, u"mode"_s), QString());
+        QVERIFY(!ini.WriteIniKeys({{u"Mode"_s, u"mode"_s, u"1"_s}}));
+    }
+
+    // A save keeps what the file was: its mode, its owner (root saving a
+    // user's file), a symlink to it, and it is written in place where the
+    // folder cannot be written but the file can.
+    void keepsTheFile_data()
+    {
+        QTest::addColumn<QString>("situation");
+        for (const char* c : {"mode", "owner", "symlink", "read-only folder"})
+            QTest::newRow(c) << QString::fromLatin1(c);
+    }
+    void keepsTheFile()
+    {
+        QFETCH(QString, situation);
+        const bool root = ::geteuid() == 0;
+        if (situation == u"owner" && !root)
+            QSKIP("only root can save another user's file");
+        LinkHarness h;
+        h.writeIni("[A]\nk=1\n");
+        QString path = h.iniPath();
+        QFile file(path);
+        if (situation == u"mode")
+            QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        if (situation == u"owner")
+            QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+        if (situation == u"symlink") {
+            path = h.dirPath(u"link.ini"_s);
+            QVERIFY(QFile::link(h.iniPath(), path));
+        }
+        if (situation == u"read-only folder") {
+            QVERIFY(file.setPermissions(QFileDevice::Permissions(0x6666)));
+            QCOMPARE(::chmod(QFile::encodeName(h.dirPath(u"."_s)).constData(), 0555), 0);
+        }
+        const auto restore = qScopeGuard(
+            [&] { ::chmod(QFile::encodeName(h.dirPath(u"."_s)).constData(), 0700); });
+        if (situation == u"read-only folder" && root) {
+            // Root writes any folder: save as an ordinary user, in a child.
+            const pid_t child = ::fork();
+            if (child == 0) {
+                const bool saved = ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+                                   modINI(path).WriteIni(u"A"_s, u"k"_s, u"2"_s);
+                ::_exit(saved ? 0 : 1);
+            }
+            int status = -1;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        } else {
+            QVERIFY(modINI(path).WriteIni(u"A"_s, u"k"_s, u"2"_s));
+        }
+        QCOMPARE(h.readIni(), "[A]\nk=2\n");
+        const QFileInfo info(h.iniPath());
+        if (situation == u"mode")
+            QCOMPARE(int(info.permissions() & 0x0777), int(QFile::ReadUser | QFile::WriteUser));
+        if (situation == u"owner")
+            QCOMPARE(info.ownerId(), 65534u);
+        if (situation == u"symlink")
+            QVERIFY(QFileInfo(path).isSymLink());
+    }
+
+    // SIGKILL at any moment of a save of three keys: always the old or the
+    // new file, whole, and nothing left beside it.
+    void killedWhileSaving()
+    {
+        LinkHarness h;
+        const QByteArray before = "[Mode]\nmode=1\n\n[Settings]\nCommPort=1\nBacklight=10\n";
+        const QByteArray after = "[Mode]\nmode=2\n\n[Settings]\nCommPort=2\nBacklight=20\n";
+        QRandomGenerator random(7);
+        for (int round = 0; round < 500; ++round) {
+            h.writeIni(round % 2 ? after : before);
+            const pid_t child = ::fork();
+            if (child == 0) {
+                modINI ini(h.iniPath());
+                for (int i = 0;; ++i) {
+                    const QString n = QString::number(i % 2 + 1);
+                    ini.WriteIniKeys({{u"Mode"_s, u"mode"_s, n},
+                                      {u"Settings"_s, u"CommPort"_s, n},
+                                      {u"Settings"_s, u"Backlight"_s, n + u'0'}});
+                }
+            }
+            QVERIFY(child > 0);
+            ::usleep(random.bounded(3000));
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            const QByteArray now = h.readIni();
+            QVERIFY2(now == before || now == after, now.constData());
+            QCOMPARE(QDir(h.dirPath(u"."_s)).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{u"brellix.ini"_s});
+        }
+    }
+
+    // What an interrupted save left beside the file goes at the next start;
+    // nothing else does.
+    void staleTemporaries()
+    {
+        LinkHarness h;
+        h.writeIni("[A]\nk=1\n");
+        for (const char* name : {"brellix.ini.AbC123", "brellix.ini.bak", "brellix.ini.AbC12"})
+            QVERIFY(QFile(h.dirPath(QString::fromLatin1(name))).open(QIODevice::WriteOnly));
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(u"brellix.ini.AbC123 left by"_s));
+        modINI(h.iniPath()).removeStaleTemporaries();
+        QCOMPARE(QDir(h.dirPath(u"."_s)).entryList(QDir::Files, QDir::Name),
+                 (QStringList{u"brellix.ini"_s, u"brellix.ini.AbC12"_s, u"brellix.ini.bak"_s}));
     }
 
     void locate()

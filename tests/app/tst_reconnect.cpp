@@ -1,0 +1,145 @@
+#include "app/AppContext.h"
+#include "support/LinkHarness.h"
+#include "support/TestPlatform.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <unistd.h>
+
+// The module unplugged and plugged in again, behind a stable device path as
+// /dev/serial/by-id gives one: a symlink to a pseudo-terminal that goes and
+// comes back as another.
+class TestReconnect : public QObject
+{
+    Q_OBJECT
+
+    TestPlatform m_platform;
+
+    static int openDescriptors() { return int(QDir(QStringLiteral("/proc/self/fd")).count()); }
+
+    struct Rig
+    {
+        LinkHarness h;
+        QString link = h.dirPath(QStringLiteral("by-id-module"));
+        PtyLcdModule* module = nullptr;
+        std::unique_ptr<AppContext> c;
+
+        Rig(Platform& platform, bool pluggedAtStart)
+        {
+            h.writeIni("[Settings]\nBacklight=4\n[Mode]\nmode=1\n[Ports]\nCOM1=" +
+                       QFile::encodeName(link) + "\n");
+            if (pluggedAtStart)
+                plug();
+            c = std::make_unique<AppContext>(h.iniPath(), platform);
+            c->lifecycle().setTimersEnabled(false);
+            c->linkController().setWatchInterval(20);
+        }
+        void plug()
+        {
+            module = h.addModule();
+            QFile::remove(link);
+            QVERIFY(QFile::link(module->slavePath(), link));
+        }
+        void unplug()
+        {
+            QFile::remove(link);
+            h.dropModule(module);
+            module = nullptr;
+        }
+        LinkController& controller() { return c->linkController(); }
+    };
+
+    // What a module that comes back gets: the detection and the
+    // initialisation of start-up with the brightness (slider 4: level 250),
+    // then the time and date mode's switch and its lines at the next tick.
+    static void checkShowsTimeAndDate(Rig& r)
+    {
+        const QByteArray init = hex("fe10 fe2900 0d fe06 fe28fa 0d");
+        QVERIFY(r.module->waitForBytes(init.size(), 3000));
+        QCOMPARE(r.module->received().left(init.size()).toHex(' '), init.toHex(' '));
+        r.c->scheduler().tick();
+        QTRY_COMPARE(r.module->module().line(2), QByteArray("London Time         "));
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void replugged()
+    {
+        Rig r(m_platform, true);
+        r.c->lifecycle().start();
+        QTRY_VERIFY(r.c->lifecycle().startupDone());
+        QCOMPARE(r.controller().statusText(), QStringLiteral("LCD Connected"));
+        int descriptors = 0;
+        const int cycles = 100;
+        for (int i = 0; i < cycles; ++i) {
+            r.unplug();
+            // The next write finds the port gone.
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("lost: device removed"));
+            r.c->scheduler().tick();
+            QTRY_COMPARE(r.controller().statusText(), QStringLiteral("LCD Not Found On Com 1"));
+            QVERIFY(r.controller().watching());
+            r.plug();
+            QTRY_COMPARE_WITH_TIMEOUT(r.controller().statusText(),
+                                      QStringLiteral("LCD Connected"), 3000);
+            checkShowsTimeAndDate(r);
+            if (QTest::currentTestFailed())
+                return;
+            if (i == 1)
+                descriptors = openDescriptors();
+        }
+        QCOMPARE(openDescriptors(), descriptors);
+        QCOMPARE(r.controller().commPortText(), QStringLiteral("1"));
+    }
+
+    // brellixd started at boot before the USB adapter is there.
+    void absentAtStart()
+    {
+        Rig r(m_platform, false);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot open COM1"));
+        r.c->lifecycle().start();
+        QTRY_VERIFY(r.c->lifecycle().startupDone());
+        QCOMPARE(r.controller().statusText(), QStringLiteral("LCD Connection Status"));
+        QVERIFY(r.controller().watching());
+        r.plug();
+        QTRY_COMPARE_WITH_TIMEOUT(r.controller().statusText(), QStringLiteral("LCD Connected"),
+                                  3000);
+        checkShowsTimeAndDate(r);
+    }
+
+    // After a resume the module may have lost power: it is initialised again
+    // on the port that is open, and shows its mode again. The window is not
+    // sent out of the way again.
+    void resumed()
+    {
+        Rig r(m_platform, true);
+        QSignalSpy found(&r.controller(), &LinkController::moduleFound);
+        r.c->lifecycle().start();
+        QTRY_VERIFY(r.c->lifecycle().startupDone());
+        QVERIFY(r.module->waitForBytes(12, 2000));
+        r.module->module().reset(); // power lost during the suspend
+        r.module->clearRecord();
+        r.controller().reinitialise();
+        checkShowsTimeAndDate(r);
+        QCOMPARE(found.count(), 1);
+    }
+
+    // Quitting stops the watch: nothing opens the port after shutdown.
+    void noWatchAfterQuit()
+    {
+        Rig r(m_platform, false);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot open COM1"));
+        r.c->lifecycle().start();
+        QTRY_VERIFY(r.c->lifecycle().startupDone());
+        r.c->lifecycle().requestQuit();
+        r.plug();
+        QTest::qWait(100); // five watch intervals
+        QVERIFY(!r.c->link().isOpen());
+        QCOMPARE(r.module->received(), QByteArray());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReconnect)
+#include "tst_reconnect.moc"
