@@ -11,7 +11,7 @@ packages=(
   libgl-dev libsensors-dev
 )
 test_packages=(
-  xvfb xauth
+  xvfb xauth trayer xdotool
 )
 [ "${1:-}" = "--test" ] && packages+=("${test_packages[@]}")
 missing=()

@@ -1,6 +1,5 @@
 // brellix: the desktop program with its window.
 #include "app/AppContext.h"
-#include "app/views/ModulePanel.h"
 #include "app/views/frmMain.h"
 #include "bin/Launcher.h"
 
@@ -23,8 +22,6 @@ int main(int argc, char* argv[])
         return 1;
     }
     frmMain window(launcher.context());
-    if (launcher.simulator())
-        window.setModulePanel(new ModulePanel(*launcher.simulator()));
     if (options.systray)
         window.showMinimized();
     else

@@ -140,6 +140,21 @@ void LinkController::runOvertaken()
         f();
 }
 
+void LinkController::setPortPath(int portNumber, const QString& path)
+{
+    if (portNumber < 1 || portNumber > LcdLink::PortCount)
+        return;
+    std::array<QString, LcdLink::PortCount> paths;
+    for (int i = 1; i <= LcdLink::PortCount; ++i)
+        paths[std::size_t(i - 1)] = m_link.portPath(i);
+    paths[std::size_t(portNumber - 1)] = path;
+    m_link.setPortPaths(paths);
+    // A port chosen for good is the user's own, also where --simulate put
+    // its module for this run.
+    if (portNumber == m_transientPort)
+        m_transientPort = 0;
+}
+
 void LinkController::comMenuClicked(int index)
 {
     if (index < 1 || index > LcdLink::PortCount)

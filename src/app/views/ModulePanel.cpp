@@ -1,7 +1,7 @@
 #include "app/views/ModulePanel.h"
 
 #include "sim/LcdFont.h"
-#include "sim/PtyLcdModule.h"
+#include "sim/LcdModule.h"
 
 #include <QColor>
 #include <QPainter>
@@ -83,11 +83,13 @@ QImage picture(const LcdModule& module, int dotSize)
 
 } // namespace
 
-ModulePanel::ModulePanel(PtyLcdModule& module, QWidget* parent) : QWidget(parent), m_module(module)
+ModulePanel::ModulePanel(const LcdModule& module, QWidget* parent)
+    : QWidget(parent), m_module(module)
 {
     setObjectName(QStringLiteral("ModulePanel"));
-    connect(&module, &PtyLcdModule::screenChanged, this, qOverload<>(&QWidget::update));
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
 }
 
 QSize ModulePanel::sizeHint() const
@@ -95,13 +97,37 @@ QSize ModulePanel::sizeHint() const
     return Geometry(DotSize).size();
 }
 
+QSize ModulePanel::minimumSizeHint() const
+{
+    return Geometry(1).size();
+}
+
+int ModulePanel::heightForWidth(int width) const
+{
+    return Geometry(dotSizeFor(QSize(width, QWIDGETSIZE_MAX))).size().height();
+}
+
+int ModulePanel::dotSizeFor(const QSize& size) const
+{
+    int dot = 1;
+    while (dot < 32) {
+        const QSize next = Geometry(dot + 1).size();
+        if (next.width() > size.width() || next.height() > size.height())
+            break;
+        ++dot;
+    }
+    return dot;
+}
+
 void ModulePanel::paintEvent(QPaintEvent*)
 {
-    const LcdModule& module = m_module.module();
-    if (m_picture.isNull() || m_pictureRevision != module.revision()) {
-        m_picture = picture(module, DotSize);
-        m_pictureRevision = module.revision();
+    const int dot = dotSizeFor(size());
+    if (m_picture.isNull() || m_pictureRevision != m_module.revision() ||
+        m_picture.size() != Geometry(dot).size()) {
+        m_picture = picture(m_module, dot);
+        m_pictureRevision = m_module.revision();
     }
     QPainter p(this);
-    p.drawImage(0, 0, m_picture);
+    // Centred across; what is left around it stays the window's.
+    p.drawImage((width() - m_picture.width()) / 2, 0, m_picture);
 }

@@ -2,6 +2,10 @@
 
 #include "app/AppContext.h"
 #include "app/WorldTimeModel.h"
+#include "app/views/AppIcon.h"
+#include "app/views/ModulePanel.h"
+#include "app/views/frmAbout.h"
+#include "app/views/frmPorts.h"
 #include "app/views/frmWorldTime.h"
 #include "codec/ModuleCodec.h"
 
@@ -11,6 +15,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,6 +27,8 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -36,11 +43,15 @@ const DialogInfo Dialogs[4] = {{"frmWorldTime", "World Time"},
                                {"frmAbout", "About BRELLIXV2"}};
 } // namespace
 
-frmMain::frmMain(AppContext& context, QWidget* parent) : QMainWindow(parent), m_context(context)
+frmMain::frmMain(AppContext& context, QWidget* parent)
+    : QMainWindow(parent), m_context(context),
+      m_runOnWSU(RunOnWSU::defaultEntryPath(), QCoreApplication::applicationFilePath())
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption);
+    setWindowIcon(appIcon());
     buildUi();
+    buildTray();
 
     LinkController& link = context.linkController();
     connect(&link, &LinkController::statusTextChanged, m_panel1, &QLabel::setText);
@@ -56,7 +67,23 @@ frmMain::frmMain(AppContext& context, QWidget* parent) : QMainWindow(parent), m_
         m_brightness->setEnabled(on);
         (on ? m_optBLOn : m_optBLOff)->setChecked(true);
     });
-    connect(&link, &LinkController::moduleFound, this, &QWidget::showMinimized);
+    connect(&link, &LinkController::moduleFound, this, [this] {
+        // An autostart entry that starts this very program ticks the box,
+        // which writes it again; anything else leaves the box alone.
+        if (m_runOnWSU.SyncRunAtStartup()) {
+            m_chkRWSU->setChecked(true);
+            m_runOnWSU.EnableRunAtStartup();
+        }
+        showMinimized();
+    });
+    // What the module shows, from the bytes sent to it: a real module
+    // answers nothing back that could draw it.
+    connect(&context.link(), &LcdLink::sent, this, [this](const QByteArray& bytes) {
+        m_preview.feed(bytes);
+        m_panel->moduleChanged();
+    });
+    connect(&context.lifecycle(), &Lifecycle::trayIconRemovalRequested, m_tray,
+            &QSystemTrayIcon::hide);
     connect(&context.messages(), &Messages::shown, this, [this](const UserMessage& message) {
         showMessage(message.text, int(message.severity));
     });
@@ -87,17 +114,15 @@ void frmMain::buildUi()
         box->setMaxLength(20);
         box->setFont(mono);
         box->setReadOnly(true);
+        box->setFocusPolicy(Qt::NoFocus); // a mirror, not an input
         box->setStyleSheet(QStringLiteral("background-color: rgb(128, 255, 128); color: black;"));
         box->setMinimumWidth(QFontMetrics(mono).horizontalAdvance(QString(22, QLatin1Char('M'))));
         layout->addWidget(box);
         m_lines[i] = box;
     }
 
-    m_moduleHolder = new QWidget(central);
-    m_moduleHolder->setLayout(new QVBoxLayout);
-    m_moduleHolder->layout()->setContentsMargins(0, 0, 0, 0);
-    m_moduleHolder->hide();
-    layout->addWidget(m_moduleHolder);
+    m_panel = new ModulePanel(m_preview, central);
+    layout->addWidget(m_panel, 1);
 
     auto* row = new QHBoxLayout;
     auto* frame2 = new QGroupBox(QStringLiteral("Display Options"), central);
@@ -139,12 +164,27 @@ void frmMain::buildUi()
     m_brightness->setInvertedAppearance(true);
     m_brightness->setInvertedControls(true);
     m_brightness->setToolTip(QStringLiteral("Brightness: top is brightest"));
-    light->addWidget(m_brightness);
+    auto* sliderColumn = new QVBoxLayout;
+    sliderColumn->addWidget(m_brightness, 1, Qt::AlignHCenter);
+    m_brightnessValue = new QLabel(frame1);
+    m_brightnessValue->setObjectName(QStringLiteral("lblBrightness"));
+    m_brightnessValue->setAlignment(Qt::AlignHCenter);
+    sliderColumn->addWidget(m_brightnessValue);
+    light->addLayout(sliderColumn);
+    connect(m_brightness, &QSlider::valueChanged, m_brightnessValue,
+            [this](int position) { m_brightnessValue->setNum(position); });
+    m_brightnessValue->setNum(m_brightness->value());
     row->addWidget(frame1);
     layout->addLayout(row);
 
-    m_chkRWSU = new QCheckBox(QStringLiteral("Run BRELLIXV2 on Windows Startup"), central);
+    m_chkRWSU = new QCheckBox(QStringLiteral("Run BRELLIXV2 on Startup"), central);
     m_chkRWSU->setObjectName(QStringLiteral("chkRWSU"));
+    connect(m_chkRWSU, &QCheckBox::clicked, this, [this](bool checked) {
+        if (checked)
+            m_runOnWSU.EnableRunAtStartup();
+        else
+            m_runOnWSU.DisableRunAtStartup();
+    });
     layout->addWidget(m_chkRWSU);
     setCentralWidget(central);
 
@@ -186,6 +226,13 @@ void frmMain::buildUi()
         });
         m_mnuCOM[i - 1] = a;
     }
+    comm->addSeparator();
+    QAction* ports = comm->addAction(QStringLiteral("&Ports..."));
+    ports->setObjectName(QStringLiteral("mnuPorts"));
+    connect(ports, &QAction::triggered, this, &frmMain::showPortsDialog);
+    // The items say which device each number stands for, as things are now.
+    connect(comm, &QMenu::aboutToShow, this, &frmMain::refreshComCaptions);
+    refreshComCaptions();
     QAction* about = menuBar()->addAction(QStringLiteral("&About"));
     about->setObjectName(QStringLiteral("mnuAbout"));
     connect(about, &QAction::triggered, this, [this] { showDialog(QStringLiteral("frmAbout")); });
@@ -199,10 +246,75 @@ void frmMain::buildUi()
     connect(m_brightness, &QSlider::valueChanged, &link, &LinkController::sliderMoved);
 }
 
-void frmMain::setModulePanel(QWidget* panel)
+void frmMain::refreshComCaptions()
 {
-    m_moduleHolder->layout()->addWidget(panel);
-    m_moduleHolder->show();
+    const LcdLink& link = m_context.link();
+    for (int i = 1; i <= 6; ++i) {
+        const QString path = link.portPath(i);
+        m_mnuCOM[i - 1]->setText(
+            QStringLiteral("COM%1  %2")
+                .arg(i)
+                .arg(QFileInfo::exists(path) ? path : QStringLiteral("(no device)")));
+    }
+}
+
+void frmMain::showPortsDialog()
+{
+    auto* d = new frmPorts(PortChooser(m_context.ini(), m_context.linkController()),
+                           PortChooser::systemDevices(), m_context.link().portNumber(),
+                           m_context.link().settings(), this);
+    connect(d, &QDialog::accepted, this, &frmMain::refreshComCaptions);
+    d->open();
+}
+
+void frmMain::buildTray()
+{
+    m_tray = new QSystemTrayIcon(appIcon(), this);
+    m_tray->setObjectName(QStringLiteral("TrayIcon"));
+    m_tray->setToolTip(Lifecycle::ApplicationTitle);
+    m_mPopupSys = new QMenu(QStringLiteral("&SysTray"), this);
+    m_mPopupSys->setObjectName(QStringLiteral("mPopupSys"));
+    QAction* restore = m_mPopupSys->addAction(QStringLiteral("&Restore"));
+    restore->setObjectName(QStringLiteral("mnuRestore"));
+    connect(restore, &QAction::triggered, this, &frmMain::restoreFromTray);
+    QAction* exit = m_mPopupSys->addAction(QStringLiteral("&Exit"));
+    exit->setObjectName(QStringLiteral("mnuExit"));
+    connect(exit, &QAction::triggered, &m_context.lifecycle(), &Lifecycle::requestQuit);
+    m_tray->setContextMenu(m_mPopupSys);
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick)
+            restoreFromTray();
+    });
+}
+
+void frmMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        goToTray();
+}
+
+void frmMain::goToTray()
+{
+    // Without a tray the icon could not be seen: the window stays minimised
+    // the ordinary way, where the desktop can give it back.
+    if (!QSystemTrayIcon::isSystemTrayAvailable() || m_context.lifecycle().ended())
+        return;
+    m_tray->show();
+    // Hidden once the minimising has run its course.
+    QTimer::singleShot(0, this, [this] {
+        if (isMinimized() && m_tray->isVisible())
+            hide();
+    });
+}
+
+void frmMain::restoreFromTray()
+{
+    m_tray->hide();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 QDialog* frmMain::dialog(const QString& name)
@@ -213,6 +325,8 @@ QDialog* frmMain::dialog(const QString& name)
         if (!m_dialogs[i] && name == QLatin1String("frmWorldTime")) {
             m_dialogs[i] = new frmWorldTime(
                 WorldTimeModel(m_context.ini(), m_context.clock(), m_context.worldTime()), this);
+        } else if (!m_dialogs[i] && name == QLatin1String("frmAbout")) {
+            m_dialogs[i] = new frmAbout(m_context.ini().path(), this);
         } else if (!m_dialogs[i]) {
             auto* d = new QDialog(this);
             d->setObjectName(name);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/RunOnWSU.h"
+#include "sim/LcdModule.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
@@ -10,15 +13,23 @@ class QAction;
 class QCheckBox;
 class QDialog;
 class QLabel;
+class ModulePanel;
 class QLineEdit;
+class QMenu;
 class QRadioButton;
 class QSlider;
+class QSystemTrayIcon;
 
 // The main window: a view of the application context. Controls carry their names as
 // objectName: txtLine1..txtLine4, Frame2 with optDisplay0..optDisplay7,
 // Frame1 with optBLOff, optBLOn and Brightness, chkRWSU, StatusBar1 with the
 // panels StatusBar1Panel1 and StatusBar1Panel2, the menus mnuConfig, mnuComm
-// (mnuCOM1..mnuCOM6) and mnuAbout.
+// (mnuCOM1..mnuCOM6, mnuPorts) and mnuAbout, and the tray icon's menu
+// mPopupSys with mnuRestore and mnuExit.
+//
+// Minimising sends the window to the tray: hidden, with the icon shown; where
+// the desktop has no tray, it stays an ordinary minimised window, so it can
+// never be lost.
 class frmMain : public QMainWindow
 {
     Q_OBJECT
@@ -28,17 +39,24 @@ public:
     explicit frmMain(AppContext& context, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Adds a panel that paints the module (used with the simulated module).
-    void setModulePanel(QWidget* panel);
-
     // The dialog behind a menu item, created on first use; one instance each.
     QDialog* dialog(const QString& name);
 
+    QSystemTrayIcon* trayIcon() const { return m_tray; }
+    // The picture of the module, fed with every byte sent to it.
+    const LcdModule& preview() const { return m_preview; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildUi();
+    void buildTray();
+    void goToTray();
+    void restoreFromTray();
+    void showPortsDialog();
+    void refreshComCaptions();
     void showDialog(const QString& name);
     void showMessage(const QString& text, int severity);
 
@@ -52,6 +70,11 @@ private:
     QCheckBox* m_chkRWSU = nullptr;
     QLabel* m_panel1 = nullptr;
     QLabel* m_panel2 = nullptr;
-    QWidget* m_moduleHolder = nullptr;
+    QLabel* m_brightnessValue = nullptr;
+    ModulePanel* m_panel = nullptr;
+    LcdModule m_preview;
+    QSystemTrayIcon* m_tray = nullptr;
+    QMenu* m_mPopupSys = nullptr;
+    RunOnWSU m_runOnWSU;
     std::array<QPointer<QDialog>, 4> m_dialogs{};
 };

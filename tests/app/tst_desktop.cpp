@@ -1,0 +1,106 @@
+#include "support/LinkHarness.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <csignal>
+
+// brellix on a real X display with a tray (Xvfb, trayer) as a user meets
+// it: once the module answers, the window goes to the tray; a click on the
+// icon brings it back. Driven from outside with xdotool.
+class TestDesktop : public QObject
+{
+    Q_OBJECT
+
+    QProcess m_xvfb;
+    QProcess m_tray;
+    QString m_display;
+
+    QStringList search(const QStringList& args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral("xdotool"), args);
+        p.waitForFinished(5000);
+        return QString::fromLatin1(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    }
+    bool windowShown()
+    {
+        return !search({"search", "--onlyvisible", "--name", "BRELLIX Version 2"}).isEmpty();
+    }
+    // The icon is brellix's one shown window that is not the main window.
+    QStringList trayIcon()
+    {
+        QStringList icons = search({"search", "--onlyvisible", "--class", "brellix"});
+        for (const QString& main : search({"search", "--name", "BRELLIX Version 2"}))
+            icons.removeAll(main);
+        return icons;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        for (const char* tool : {"Xvfb", "trayer", "xdotool"}) {
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(tool)));
+        }
+        // Xvfb picks a free display and tells its number.
+        m_xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24"});
+        QVERIFY(m_xvfb.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(m_xvfb.canReadLine(), 10000);
+        m_display = u':' + QString::fromLatin1(m_xvfb.readLine()).trimmed();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        m_tray.setProcessEnvironment(env);
+        m_tray.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--widthtype",
+                                                "pixel", "--width", "100", "--height", "32"});
+        QVERIFY(m_tray.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!search({"search", "--class", "trayer"}).isEmpty(), 10000);
+    }
+
+    void cleanupTestCase()
+    {
+        for (QProcess* p : {&m_tray, &m_xvfb}) {
+            p->terminate();
+            p->waitForFinished(3000);
+        }
+    }
+
+    void toTrayAndBack()
+    {
+        LinkHarness h;
+        QProcess brellix;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), h.dirPath(QStringLiteral("config")));
+        brellix.setProcessEnvironment(env);
+        brellix.start(QStringLiteral(BRELLIX_BIN_DIR "/brellix"),
+                      {"--simulate", "--config", h.iniPath()});
+        QVERIFY(brellix.waitForStarted());
+        // The module answers: the window is hidden and the icon shown.
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            !trayIcon().isEmpty() && !windowShown(),
+            qPrintable(QStringLiteral("icon %1, window %2: %3")
+                           .arg(trayIcon().join(u' '))
+                           .arg(windowShown())
+                           .arg(QString::fromLocal8Bit(brellix.readAllStandardError()))),
+            10000);
+        const QStringList icon = trayIcon();
+        QCOMPARE(icon.size(), 1);
+        search({"mousemove", "--window", icon.first(), "5", "5", "click", "1"});
+        QTRY_VERIFY_WITH_TIMEOUT(windowShown(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(trayIcon().isEmpty(), 5000);
+
+        ::kill(pid_t(brellix.processId()), SIGTERM);
+        QVERIFY(brellix.waitForFinished(5000));
+        QCOMPARE(brellix.exitCode(), 0);
+        QVERIFY(h.readIni().contains("mode=0"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDesktop)
+#include "tst_desktop.moc"
