@@ -6,6 +6,7 @@
 #include "platform/linux/LinuxInterfaceTable.h"
 #include "platform/linux/LinuxSensors.h"
 #include "platform/linux/LinuxShutdownSignals.h"
+#include "platform/linux/MprisPlayerLink.h"
 #include "platform/linux/ProcMemInfoReader.h"
 #include "platform/linux/ProcStatReader.h"
 #include "support/FixedClock.h"
@@ -31,6 +32,9 @@ public:
     {
         return std::make_unique<LinuxSensors>(configFile);
     }
+    // On the session bus: a test that shows the player mode points
+    // DBUS_SESSION_BUS_ADDRESS at a private bus before it starts.
+    MediaPlayerLink& mediaPlayer() override { return player; }
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
         return std::make_unique<LinuxShutdownSignals>(std::move(handler));
@@ -42,4 +46,5 @@ public:
     ProcStatReader cpu;
     ProcMemInfoReader memory;
     LinuxInterfaceTable interfaces;
+    MprisPlayerLink player;
 };
