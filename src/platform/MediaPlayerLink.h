@@ -21,9 +21,9 @@ public:
 
     struct Track
     {
-        QString title;       // empty when the player gives none
-        QStringList artists; // in the player's order
-        QString url;         // where the track comes from, when known
+        QString title;        // empty when the player gives none
+        QStringList artists;  // in the player's order
+        QString url;          // where the track comes from, when known
         qint64 lengthUs = -1; // microseconds; -1 when unknown (a stream)
     };
 

@@ -6,7 +6,6 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
-#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 
 #include <cmath>
@@ -116,10 +115,10 @@ void MprisPlayerLink::start(std::function<void()> listed)
         } else {
             // Subscribe first, then list: a player that comes in between is
             // seen twice, which is harmless, rather than not at all.
-            m_watcher = new QDBusServiceWatcher(BusPrefix + u'*', *m_bus,
-                                                QDBusServiceWatcher::WatchForOwnerChange, this);
-            connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
-                    &MprisPlayerLink::onOwnerChanged);
+            // The bus's own signal (QDBusServiceWatcher's wildcards need a
+            // newer Qt); players are told apart by their names here.
+            m_bus->connect(BusService, BusPath, BusService, QStringLiteral("NameOwnerChanged"),
+                           this, SLOT(onOwnerChanged(QString, QString, QString)));
             m_bus->connect(QString(), ObjectPath, PropertiesInterface,
                            QStringLiteral("PropertiesChanged"), this,
                            SLOT(onPropertiesChanged(QDBusMessage)));
@@ -143,8 +142,8 @@ void MprisPlayerLink::start(std::function<void()> listed)
                                 }
                             }
                         } else {
-                            qCWarning(lcPlayer).noquote() << "Cannot list the session bus:"
-                                                          << w->error().message();
+                            qCWarning(lcPlayer).noquote()
+                                << "Cannot list the session bus:" << w->error().message();
                         }
                         finishListing();
                     });
@@ -213,9 +212,9 @@ void MprisPlayerLink::choiceMayHaveChanged()
     if (now == m_lastChosen)
         return;
     m_lastChosen = now;
-    qCInfo(lcPlayer).noquote() << (now.isEmpty() ? QStringLiteral("No media player")
-                                                 : QStringLiteral("Showing the media player ") +
-                                                       now);
+    qCInfo(lcPlayer).noquote() << (now.isEmpty()
+                                       ? QStringLiteral("No media player")
+                                       : QStringLiteral("Showing the media player ") + now);
 }
 
 MediaPlayerLink::PlaybackState MprisPlayerLink::state() const
@@ -264,9 +263,9 @@ void MprisPlayerLink::requestPosition()
         {PlayerInterface, QStringLiteral("Position")},
         [](Player& p, const QDBusMessage& reply) {
             p.readingPosition = false;
-            const std::optional<qint64> position =
-                reply.arguments().isEmpty() ? std::nullopt
-                                            : toInteger(unwrap(reply.arguments().at(0)));
+            const std::optional<qint64> position = reply.arguments().isEmpty()
+                                                       ? std::nullopt
+                                                       : toInteger(unwrap(reply.arguments().at(0)));
             p.positionUs = position.value_or(0);
         },
         // A player that cannot tell its position (a stream) shows 0.

@@ -14,7 +14,6 @@
 
 class QDBusError;
 class QDBusMessage;
-class QDBusServiceWatcher;
 
 // MPRIS 2 players (org.mpris.MediaPlayer2.*) on the D-Bus session bus.
 //
@@ -97,7 +96,6 @@ private:
 
     std::function<QDBusConnection()> m_busFactory;
     std::optional<QDBusConnection> m_bus;
-    QDBusServiceWatcher* m_watcher = nullptr;
     bool m_started = false;
     bool m_listed = false;
     std::vector<std::function<void()>> m_listedCallbacks;

@@ -63,8 +63,8 @@ void WinAmpScreen::startPlayer(const QString& command)
     if (m_start(program, arguments))
         qCInfo(lcPlayer).noquote() << "Started the media player:" << command;
     else
-        qCWarning(lcPlayer).noquote() << "Cannot start the media player ([WinAmp] Command):"
-                                      << command;
+        qCWarning(lcPlayer).noquote()
+            << "Cannot start the media player ([WinAmp] Command):" << command;
 }
 
 // Playing:                Paused:                 Stopped:

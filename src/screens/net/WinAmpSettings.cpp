@@ -7,8 +7,7 @@
 
 bool WinAmpSettings::isPlayerName(const QString& suffix)
 {
-    const QRegularExpression pattern(
-        QStringLiteral("^[A-Za-z0-9_-]+(\\.[A-Za-z0-9_-]+)*$"));
+    const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9_-]+(\\.[A-Za-z0-9_-]+)*$"));
     return pattern.match(suffix).hasMatch();
 }
 
