@@ -51,7 +51,8 @@ public:
     virtual double volume() const = 0;
     // The last playing position heard, in microseconds; 0 when none.
     virtual qint64 positionUs() const = 0;
-    // Asks the player for its position (players do not announce it); the
-    // answer replaces positionUs() when it comes.
-    virtual void requestPosition() = 0;
+    // Asks the player for its position (players do not announce it), and
+    // again any player that has not answered yet; the answers replace what
+    // the requests above give when they come. Called once a second.
+    virtual void refresh() = 0;
 };

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <atomic>
+
 // An MPRIS player for tests, on a connection of its own: the Player
 // interface's properties that Brellix reads, set by the test, with
 // PropertiesChanged sent as a real player does (never for Position).
@@ -94,7 +96,8 @@ private:
     bool m_registered = false;
 };
 
-// A player that takes its bus name and never answers a call: hung.
+// A player that takes its bus name and does not answer a call while it
+// hangs; woken up, it plays and answers what Brellix asks.
 class MuteMprisPlayer : public QDBusVirtualObject
 {
 public:
@@ -106,15 +109,34 @@ public:
             m_bus.registerVirtualObject(QStringLiteral("/org/mpris/MediaPlayer2"), this) &&
             m_bus.registerService(QStringLiteral("org.mpris.MediaPlayer2.") + suffix);
     }
-    ~MuteMprisPlayer() override { QDBusConnection::disconnectFromBus(m_connectionName); }
+    ~MuteMprisPlayer() override
+    {
+        m_bus.unregisterObject(QStringLiteral("/org/mpris/MediaPlayer2"));
+        m_bus = QDBusConnection(QString());
+        QDBusConnection::disconnectFromBus(m_connectionName);
+    }
     bool isRegistered() const { return m_registered; }
+    void wakeUp() { m_awake = true; }
 
     QString introspect(const QString&) const override { return {}; }
-    // Swallowed: the caller waits in vain.
-    bool handleMessage(const QDBusMessage&, const QDBusConnection&) override { return true; }
+    // Called on QtDBus's own thread.
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        if (!m_awake)
+            return true; // swallowed: the caller waits in vain
+        if (message.member() == QLatin1String("GetAll")) {
+            const QVariantMap all{{QStringLiteral("PlaybackStatus"), QStringLiteral("Playing")},
+                                  {QStringLiteral("Volume"), 1.0},
+                                  {QStringLiteral("Position"), qlonglong(0)}};
+            return connection.send(message.createReply(QVariant(all)));
+        }
+        return connection.send(
+            message.createReply(QVariant::fromValue(QDBusVariant(qlonglong(0)))));
+    }
 
 private:
     QString m_connectionName;
     QDBusConnection m_bus;
     bool m_registered = false;
+    std::atomic<bool> m_awake{false};
 };

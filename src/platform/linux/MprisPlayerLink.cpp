@@ -241,7 +241,7 @@ qint64 MprisPlayerLink::positionUs() const
     return player && player->known ? player->positionUs : 0;
 }
 
-void MprisPlayerLink::requestPosition()
+void MprisPlayerLink::refresh()
 {
     if (!m_bus || !m_bus->isConnected())
         return;

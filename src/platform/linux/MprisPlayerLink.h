@@ -45,7 +45,7 @@ public:
     Track track() const override;
     double volume() const override;
     qint64 positionUs() const override;
-    void requestPosition() override;
+    void refresh() override;
 
     // The bus name of the player shown; empty when none.
     QString chosenPlayer() const;

@@ -18,6 +18,9 @@ QString captionPart(const QString& text)
 
 QString modWinAmp::GetWinAmpState()
 {
+    // What the next call finds: the position, and whether a player that
+    // was silent answers again.
+    m_link.refresh();
     switch (m_link.state()) {
     case MediaPlayerLink::PlaybackState::Playing:
         m_state = QStringLiteral("PLAYING");
@@ -82,7 +85,6 @@ qint64 modWinAmp::GetTrackLength() const
 qint64 modWinAmp::GetTrackPosition()
 {
     m_positionMs = m_link.positionUs() / 1000;
-    m_link.requestPosition();
     return SecondsHalfEven(m_positionMs);
 }
 

@@ -20,7 +20,7 @@ public:
     explicit modWinAmp(MediaPlayerLink& link) : m_link(link) {}
 
     // "PLAYING", "PAUSED" or "STOPPED" (also with no player); kept as the
-    // last state read.
+    // last state read. Asks the player for what the next refresh shows.
     QString GetWinAmpState();
     QString state() const { return m_state; }
 
@@ -37,7 +37,7 @@ public:
     // Whole seconds; -1 when the player gives no length (a stream).
     qint64 GetTrackLength() const;
     // The last position heard, in whole seconds (an exact half to the even
-    // neighbour); asks the player for the next one.
+    // neighbour).
     qint64 GetTrackPosition();
     // 0 to 255 for silent to full, as the volume of the player's window
     // messages was; more for players that go above full.

@@ -22,7 +22,7 @@ struct ScriptedPlayer : MediaPlayerLink
     Track current;
     double level = 0.0;
     qint64 position = 0;
-    int positionRequests = 0;
+    int refreshes = 0;
     QString preferred;
     std::vector<std::function<void()>> waiting;
 
@@ -42,7 +42,7 @@ struct ScriptedPlayer : MediaPlayerLink
     Track track() const override { return current; }
     double volume() const override { return level; }
     qint64 positionUs() const override { return position; }
-    void requestPosition() override { ++positionRequests; }
+    void refresh() override { ++refreshes; }
 };
 
 // The screen on the simulated module, with a settings file.
@@ -165,6 +165,7 @@ private Q_SLOTS:
         r.player.position = positionUs;
         r.player.level = volume;
         QCOMPARE(r.show(), expected);
+        QCOMPARE(r.player.refreshes, 1); // also when stopped: a silent player may come back
         // The screen never sends; every byte is a character or a symbol.
         QCOMPARE(r.sent.count(), 0);
         for (int i = 0; i < 4; ++i) {
