@@ -21,7 +21,15 @@ WinAmpScreen::WinAmpScreen(ScreenLines& lines, LcdLink& link, const modINI& ini,
 {
     if (!m_start) {
         m_start = [](const QString& program, const QStringList& arguments) {
-            return QProcess::startDetached(program, arguments);
+            // The player's own chatter is not ours: it would run into
+            // brellixd's log on the terminal.
+            QProcess process;
+            process.setProgram(program);
+            process.setArguments(arguments);
+            process.setStandardInputFile(QProcess::nullDevice());
+            process.setStandardOutputFile(QProcess::nullDevice());
+            process.setStandardErrorFile(QProcess::nullDevice());
+            return process.startDetached();
         };
     }
 }
