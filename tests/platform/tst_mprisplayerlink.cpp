@@ -2,7 +2,6 @@
 #include "support/PrivateSessionBus.h"
 #include "support/TestMprisPlayer.h"
 
-#include <QDBusMetaType>
 #include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QTemporaryDir>

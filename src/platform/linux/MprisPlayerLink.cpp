@@ -4,11 +4,11 @@
 
 #include <QDBusArgument>
 #include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 const QString ObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
@@ -115,15 +115,20 @@ void MprisPlayerLink::start(std::function<void()> listed)
         } else {
             // Subscribe first, then list: a player that comes in between is
             // seen twice, which is harmless, rather than not at all.
-            // The bus's own signal (QDBusServiceWatcher's wildcards need a
-            // newer Qt); players are told apart by their names here.
-            m_bus->connect(BusService, BusPath, BusService, QStringLiteral("NameOwnerChanged"),
-                           this, SLOT(onOwnerChanged(QString, QString, QString)));
-            m_bus->connect(QString(), ObjectPath, PropertiesInterface,
-                           QStringLiteral("PropertiesChanged"), this,
-                           SLOT(onPropertiesChanged(QDBusMessage)));
-            m_bus->connect(QString(), ObjectPath, PlayerInterface, QStringLiteral("Seeked"), this,
-                           SLOT(onSeeked(QDBusMessage)));
+            // NameOwnerChanged straight from the bus (a wildcard
+            // QDBusServiceWatcher saw no player come with Qt 6.4); the
+            // players' names are picked out in onOwnerChanged.
+            const bool subscribed =
+                m_bus->connect(BusService, BusPath, BusService, QStringLiteral("NameOwnerChanged"),
+                               this, SLOT(onOwnerChanged(QString, QString, QString))) &&
+                m_bus->connect(QString(), ObjectPath, PropertiesInterface,
+                               QStringLiteral("PropertiesChanged"), this,
+                               SLOT(onPropertiesChanged(QDBusMessage))) &&
+                m_bus->connect(QString(), ObjectPath, PlayerInterface, QStringLiteral("Seeked"),
+                               this, SLOT(onSeeked(QDBusMessage)));
+            if (!subscribed)
+                qCWarning(lcPlayer).noquote()
+                    << "Cannot follow the media players' changes:" << m_bus->lastError().message();
 
             const QDBusMessage list = QDBusMessage::createMethodCall(
                 BusService, BusPath, BusService, QStringLiteral("ListNames"));
