@@ -12,6 +12,7 @@ packages=(
 )
 test_packages=(
   xvfb xauth trayer xdotool
+  dbus-daemon mpv mpv-mpris
 )
 [ "${1:-}" = "--test" ] && packages+=("${test_packages[@]}")
 missing=()

@@ -15,13 +15,6 @@ ModeScreen::Traits counted(bool needsInternet)
     return t;
 }
 
-ModeScreen::Traits playerTraits()
-{
-    ModeScreen::Traits t;
-    t.glyphUploads = 2; // the symbols, again once the player is up
-    return t;
-}
-
 constexpr int MailRefreshTicks = 60;
 } // namespace
 
@@ -33,7 +26,7 @@ AppContext::AppContext(const QString& iniPath, Platform& platform)
                 [&platform](const QString& config) { return platform.openSensors(config); }),
       m_ipHelper(m_messages, platform.interfaceTable()),
       m_networkInfo(m_lines, m_messages, platform.internet(), m_ipHelper, platform.hostLookup()),
-      m_player(playerTraits()),
+      m_player(m_lines, m_link, m_ini, platform.mediaPlayer()),
       m_weather(counted(true), [this] { return m_settings.WeatherUpdateSeconds; }),
       m_stock(counted(true), [this] { return m_settings.StockUpdateSeconds; }),
       m_mail(counted(false), [] { return MailRefreshTicks; })

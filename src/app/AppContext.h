@@ -8,6 +8,7 @@
 #include "lcd/LcdLink.h"
 #include "lcd/LinkController.h"
 #include "platform/modINI.h"
+#include "screens/net/WinAmpScreen.h"
 #include "screens/system/CIpHelper.h"
 #include "screens/system/CpuInfoScreen.h"
 #include "screens/system/NetworkInfoScreen.h"
@@ -72,7 +73,7 @@ private:
     // screen's totals survive mode changes.
     CIpHelper m_ipHelper;
     NetworkInfoScreen m_networkInfo;
-    PendingScreen m_player;
+    WinAmpScreen m_player;
     PendingScreen m_weather;
     PendingScreen m_stock;
     PendingScreen m_mail;

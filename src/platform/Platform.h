@@ -11,6 +11,7 @@ class HardwareSensors;
 class HostLookup;
 class InterfaceTable;
 class InternetState;
+class MediaPlayerLink;
 class MemoryStatus;
 class ResumeWatch;
 class ShutdownSignals;
@@ -33,6 +34,9 @@ public:
     // The temperature and fan sensors, started with this configuration file
     // (empty: the system's). Started on first use, since that can be slow.
     virtual std::unique_ptr<HardwareSensors> openSensors(const QString& configFile) = 0;
+    // The media player link of the "WinAmp Plugin" mode; it reaches the
+    // players only once started.
+    virtual MediaPlayerLink& mediaPlayer() = 0;
     // handler(signalNumber) runs on the event loop for SIGTERM, SIGINT,
     // SIGHUP and SIGQUIT (end the program), and SIGUSR1 (initialise the
     // module again), until the returned object goes.

@@ -7,6 +7,7 @@
 #include "platform/linux/LinuxSensors.h"
 #include "platform/linux/LinuxShutdownSignals.h"
 #include "platform/linux/LogindResumeWatch.h"
+#include "platform/linux/MprisPlayerLink.h"
 #include "platform/linux/ProcMemInfoReader.h"
 #include "platform/linux/ProcStatReader.h"
 #include "support/FixedClock.h"
@@ -32,6 +33,9 @@ public:
     {
         return std::make_unique<LinuxSensors>(configFile);
     }
+    // On the session bus: a test that shows the player mode points
+    // DBUS_SESSION_BUS_ADDRESS at a private bus before it starts.
+    MediaPlayerLink& mediaPlayer() override { return player; }
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
         return std::make_unique<LinuxShutdownSignals>(std::move(handler));
@@ -47,4 +51,5 @@ public:
     ProcStatReader cpu;
     ProcMemInfoReader memory;
     LinuxInterfaceTable interfaces;
+    MprisPlayerLink player;
 };

@@ -6,6 +6,7 @@
 #include "platform/linux/LinuxSensors.h"
 #include "platform/linux/LinuxShutdownSignals.h"
 #include "platform/linux/LogindResumeWatch.h"
+#include "platform/linux/MprisPlayerLink.h"
 #include "platform/linux/ProcMemInfoReader.h"
 #include "platform/linux/ProcStatReader.h"
 #include "platform/linux/SystemClock.h"
@@ -25,6 +26,7 @@ public:
     {
         return std::make_unique<LinuxSensors>(configFile);
     }
+    MediaPlayerLink& mediaPlayer() override { return m_player; }
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
         return std::make_unique<LinuxShutdownSignals>(std::move(handler));
@@ -41,6 +43,7 @@ private:
     ProcStatReader m_cpuTimes;
     ProcMemInfoReader m_memory;
     LinuxInterfaceTable m_interfaces;
+    MprisPlayerLink m_player; // on the session bus
 };
 
 } // namespace

@@ -1,0 +1,114 @@
+#include "app/AppContext.h"
+#include "support/LinkHarness.h"
+#include "support/PrivateSessionBus.h"
+#include "support/TestMprisPlayer.h"
+#include "support/TestPlatform.h"
+
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// The eight glyphs: FE 64, 64 row bytes, FE 08.
+const QByteArray Glyphs = QByteArray::fromHex("fe64 080c0e0f0e0c0800 00000e0e0e0e0000 "
+                                              "00001b1b1b1b0000 00041c1c1c040000 00051c1d1c050000 "
+                                              "080c0e0f0e0c0800 001f11110e040400 000e0e0404040400 "
+                                              "fe08");
+
+QByteArray joined(const QSignalSpy& spy, qsizetype from = 0)
+{
+    QByteArray all;
+    for (qsizetype i = from; i < spy.size(); ++i)
+        all += spy.at(i).at(0).toByteArray();
+    return all;
+}
+} // namespace
+
+// The "WinAmp Plugin" mode end to end: a test MPRIS player on a private
+// session bus, the scheduler, the line writer, the scroller, the wire and
+// the simulated module.
+class TestWinAmpMode : public QObject
+{
+    Q_OBJECT
+    PrivateSessionBus m_bus;
+    std::unique_ptr<TestPlatform> m_platform;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!m_bus.start())
+            QSKIP(qPrintable(u"No private session bus: "_s + m_bus.error()));
+        // Before anything in this process opens the session bus.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address().toUtf8());
+        m_platform = std::make_unique<TestPlatform>();
+    }
+
+    void playerMode()
+    {
+        TestMprisPlayer player(m_bus.address(), u"e2e"_s, u"Playing"_s);
+        QVERIFY(player.isRegistered());
+        player.setTrack(u"ABCDEFGHIJKLMNOPQRSTUVWXY"_s, {u"Some Artist"_s}, 225'000'000);
+        player.setVolume(170.0 / 255);
+        player.setPosition(83'000'000);
+
+        LinkHarness h;
+        PtyLcdModule* module = h.addModule();
+        h.writeIni("[Mode]\nmode=4\n[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n");
+        AppContext c(h.iniPath(), *m_platform);
+        c.lifecycle().setTimersEnabled(false);
+        QSignalSpy sent(&c.link(), &LcdLink::sent);
+        QSignalSpy finished(&c.lifecycle(), &Lifecycle::startupFinished);
+        c.lifecycle().start();
+        QVERIFY(finished.wait(3000));
+        QCOMPARE(c.scheduler().selectedMode(), 4);
+        // The switch: clear, then the symbols twice.
+        QCOMPARE(joined(sent).right(1 + 2 * Glyphs.size()).toHex(' '),
+                 (QByteArray("\x0d") + Glyphs + Glyphs).toHex(' '));
+        QTRY_COMPARE(module->module().glyph(5),
+                     (std::array<quint8, 8>{8, 12, 14, 15, 14, 12, 8, 0}));
+        QVERIFY(c.scheduler().screenTimerActive());
+
+        // The player is known once the bus has answered.
+        QTRY_COMPARE_WITH_TIMEOUT((c.scheduler().tick(), module->module().line(0)),
+                                  QByteArray("Playing Now: \x05      "), 3000);
+        sent.clear();
+        c.scheduler().tick();
+        QCOMPARE(joined(sent), QByteArray("\x0b"
+                                          "Playing Now: \x05      "
+                                          "ABCDEFGHIJKLMNOPQRST"
+                                          "Some Artist         "
+                                          "3:45 1:23 \x04 67%     "));
+
+        // The scroller on its own second: line 2 selected, then 20 characters.
+        sent.clear();
+        QTRY_VERIFY_WITH_TIMEOUT(joined(sent).contains("\xfe\x2d\x01"), 2500);
+        QTRY_COMPARE(joined(sent), QByteArray("\xfe\x2d\x01"
+                                              "GHIJKLMNOPQRSTUVWXY*"));
+        QTRY_COMPARE(module->module().line(1), QByteArray("GHIJKLMNOPQRSTUVWXY*"));
+        // The next refresh keeps the window rather than jumping back.
+        player.setPosition(84'000'000);
+        c.scheduler().tick();
+        QCOMPARE(module->module().line(1), QByteArray("GHIJKLMNOPQRSTUVWXY*"));
+        QTRY_COMPARE((c.scheduler().tick(), module->module().line(3)),
+                     QByteArray("3:45 1:24 \x04 67%     "));
+
+        player.setStatus(u"Paused"_s);
+        QTRY_COMPARE((c.scheduler().tick(), module->module().line(1)),
+                     QByteArray("   \x02 WINAMP PAUSED  "));
+        // Gone mid-song: the stopped layout.
+        player.setStatus(u"Playing"_s);
+        QTRY_COMPARE((c.scheduler().tick(), module->module().line(0)),
+                     QByteArray("Playing Now: \x05      "));
+        player.leave();
+        QTRY_COMPARE((c.scheduler().tick(), module->module().line(1)),
+                     QByteArray("  \x01 WINAMP STOPPED  "));
+        QCOMPARE(module->module().line(0), QByteArray(20, ' '));
+
+        // Another mode stops the scroller.
+        c.scheduler().selectMode(1);
+        QVERIFY(!c.scheduler().screenTimerActive());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWinAmpMode)
+#include "tst_winampmode.moc"

@@ -1,0 +1,270 @@
+#include "platform/linux/MprisPlayerLink.h"
+#include "support/PrivateSessionBus.h"
+#include "support/TestMprisPlayer.h"
+
+#include <QElapsedTimer>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using State = MediaPlayerLink::PlaybackState;
+
+namespace {
+// A mono 8-bit silent WAV of the given length, titled in its INFO chunk.
+QByteArray silentWav(int seconds, const QByteArray& title, const QByteArray& artist)
+{
+    auto le32 = [](quint32 v) {
+        QByteArray b(4, 0);
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    auto chunk = [&](const char* id, QByteArray body) {
+        if (body.size() % 2)
+            body.append('\0');
+        return QByteArray(id) + le32(quint32(body.size())) + body;
+    };
+    constexpr quint32 rate = 8000;
+    const QByteArray fmt =
+        QByteArray::fromHex("01000100") + le32(rate) + le32(rate) + QByteArray::fromHex("01000800");
+    const QByteArray info = "INFO" + chunk("INAM", title + '\0') + chunk("IART", artist + '\0');
+    const QByteArray body = "WAVE" + chunk("fmt ", fmt) + chunk("LIST", info) +
+                            chunk("data", QByteArray(int(rate) * seconds, '\x80'));
+    return "RIFF" + le32(quint32(body.size())) + body;
+}
+} // namespace
+
+// The MPRIS link against players on a private session bus: which player
+// is shown, what is read from it, players that come, go or hang.
+class TestMprisPlayerLink : public QObject
+{
+    Q_OBJECT
+    PrivateSessionBus m_bus;
+    int m_links = 0;
+
+    // A link on a connection of its own, started, with the listing done.
+    std::unique_ptr<MprisPlayerLink> startedLink(const QString& preferred = {})
+    {
+        const QString name = u"link-%1"_s.arg(++m_links);
+        auto link = std::make_unique<MprisPlayerLink>([this, name] { return m_bus.connect(name); });
+        link->setPreferredPlayer(preferred);
+        bool listed = false;
+        link->start([&listed] { listed = true; });
+        if (!QTest::qWaitFor([&listed] { return listed; }, 3000))
+            qWarning("the bus was not listed");
+        return link;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!m_bus.start())
+            QSKIP(qPrintable(u"No private session bus: "_s + m_bus.error()));
+    }
+
+    // Playing beats paused beats the first by name; [WinAmp] Player picks
+    // one by its suffix, also an instance of it, and nothing when absent.
+    void choice_data()
+    {
+        QTest::addColumn<QStringList>("players"); // suffix=status
+        QTest::addColumn<QString>("preferred");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("state");
+        QTest::newRow("none") << QStringList() << QString() << QString() << int(State::Stopped);
+        QTest::newRow("playing wins") << QStringList{"a=Paused", "b=Playing", "c=Stopped"}
+                                      << QString() << u"b"_s << int(State::Playing);
+        QTest::newRow("paused before stopped")
+            << QStringList{"a=Stopped", "b=Paused"} << QString() << u"b"_s << int(State::Paused);
+        QTest::newRow("first by name") << QStringList{"zz=Stopped", "aa=Stopped"} << QString()
+                                       << u"aa"_s << int(State::Stopped);
+        QTest::newRow("preferred, though stopped") << QStringList{"a=Playing", "vlc=Stopped"}
+                                                   << u"vlc"_s << u"vlc"_s << int(State::Stopped);
+        QTest::newRow("preferred instance")
+            << QStringList{"vlcx=Playing", "vlc.instance42=Paused"} << u"vlc"_s
+            << u"vlc.instance42"_s << int(State::Paused);
+        QTest::newRow("preferred absent")
+            << QStringList{"a=Playing"} << u"vlc"_s << QString() << int(State::Stopped);
+    }
+    void choice()
+    {
+        QFETCH(QStringList, players);
+        QFETCH(QString, preferred);
+        QFETCH(QString, shown);
+        QFETCH(int, state);
+        std::vector<std::unique_ptr<TestMprisPlayer>> running;
+        for (const QString& p : players) {
+            running.push_back(std::make_unique<TestMprisPlayer>(
+                m_bus.address(), p.section('=', 0, 0), p.section('=', 1)));
+            QVERIFY(running.back()->isRegistered());
+        }
+        auto link = startedLink(preferred);
+        const QString expected = shown.isEmpty() ? QString() : MprisPlayerLink::BusPrefix + shown;
+        QTRY_COMPARE(link->chosenPlayer(), expected);
+        QTRY_COMPARE(int(link->state()), state);
+        QCOMPARE(link->hasPlayer(), !shown.isEmpty());
+        QCOMPARE(link->players().size(), players.size());
+    }
+
+    // What the screen asks, from the properties read at first and then
+    // from PropertiesChanged; the position when asked; a player that
+    // starts after the link, changes, and vanishes mid-song.
+    void followsOnePlayer()
+    {
+        auto link = startedLink();
+        QVERIFY(!link->hasPlayer());
+        auto player = std::make_unique<TestMprisPlayer>(m_bus.address(), u"one"_s, u"Playing"_s);
+        player->setTrack(u"Some Song"_s, {u"Some Artist"_s, u"Guest"_s}, 225'400'000);
+        player->setVolume(0.5);
+        player->setPosition(83'000'000);
+        QTRY_COMPARE(link->state(), State::Playing);
+        QTRY_COMPARE(link->track().title, u"Some Song"_s);
+        QCOMPARE(link->track().artists, (QStringList{u"Some Artist"_s, u"Guest"_s}));
+        QCOMPARE(link->track().lengthUs, 225'400'000);
+        QCOMPARE(link->volume(), 0.5);
+        QCOMPARE(link->positionUs(), 83'000'000); // read with the rest at first
+
+        player->setPosition(84'500'000); // not announced: seen only when asked
+        player->setVolume(1.0);
+        player->setStatus(u"Paused"_s);
+        player->setTrack(u"Next"_s, {}); // a stream: no length
+        QTRY_COMPARE(link->state(), State::Paused);
+        QTRY_COMPARE(link->track().title, u"Next"_s);
+        QCOMPARE(link->track().lengthUs, -1);
+        QCOMPARE(link->track().artists, QStringList());
+        QCOMPARE(link->volume(), 1.0);
+        QCOMPARE(link->positionUs(), 83'000'000);
+        link->refresh();
+        QTRY_COMPARE(link->positionUs(), 84'500'000);
+
+        player->leave();
+        QTRY_VERIFY(!link->hasPlayer());
+        QCOMPARE(link->state(), State::Stopped);
+        QCOMPARE(link->track().title, QString());
+        QCOMPARE(link->volume(), 0.0);
+    }
+
+    // A hung player is never waited for: every request returns at once, it
+    // shows as stopped, and a player that answers is shown instead, until
+    // the hung one answers again.
+    void playerThatNeverAnswers()
+    {
+        MuteMprisPlayer mute(m_bus.address(), u"aaa_hung"_s);
+        QVERIFY(mute.isRegistered());
+        auto link = startedLink();
+        QTRY_COMPARE(link->players(), QStringList{MprisPlayerLink::BusPrefix + u"aaa_hung"_s});
+        QVERIFY(link->hasPlayer());
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 20; ++i) {
+            link->refresh();
+            QCOMPARE(link->state(), State::Stopped);
+        }
+        QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed())));
+
+        TestMprisPlayer paused(m_bus.address(), u"bbb"_s, u"Paused"_s);
+        QTRY_COMPARE(link->chosenPlayer(), MprisPlayerLink::BusPrefix + u"bbb"_s);
+        // Still none after the 500 ms wait ran out, asked again and again.
+        QTest::qWait(MprisPlayerLink::ReplyTimeoutMs + 200);
+        link->refresh();
+        QCOMPARE(link->chosenPlayer(), MprisPlayerLink::BusPrefix + u"bbb"_s);
+        QCOMPARE(link->state(), State::Paused);
+
+        // Answering again, without a signal: found by the next requests.
+        mute.wakeUp();
+        QTRY_COMPARE((link->refresh(), link->state()), State::Playing);
+        QCOMPARE(link->chosenPlayer(), MprisPlayerLink::BusPrefix + u"aaa_hung"_s);
+    }
+
+    // Metadata as players really send it: one artist as a plain string,
+    // the length as unsigned or 32-bit, empty artists, nothing at all.
+    void metadata_data()
+    {
+        QTest::addColumn<QVariantMap>("metadata");
+        QTest::addColumn<QStringList>("artists");
+        QTest::addColumn<qint64>("lengthUs");
+        QTest::newRow("list, int64") << QVariantMap{{"xesam:artist", QStringList{"A", "", "B"}},
+                                                    {"mpris:length", qlonglong(1)}}
+                                     << QStringList{"A", "B"} << qint64(1);
+        QTest::newRow("string, uint64")
+            << QVariantMap{{"xesam:artist", u"Solo"_s}, {"mpris:length", qulonglong(7)}}
+            << QStringList{"Solo"} << qint64(7);
+        QTest::newRow("int32 length")
+            << QVariantMap{{"mpris:length", int(300)}} << QStringList() << qint64(300);
+        QTest::newRow("huge uint64")
+            << QVariantMap{{"mpris:length", qulonglong(18446744073709551615ULL)}} << QStringList()
+            << std::numeric_limits<qint64>::max();
+        QTest::newRow("negative length")
+            << QVariantMap{{"mpris:length", qlonglong(-5)}} << QStringList() << qint64(-1);
+        QTest::newRow("length as text")
+            << QVariantMap{{"mpris:length", u"300"_s}} << QStringList() << qint64(-1);
+        QTest::newRow("empty") << QVariantMap() << QStringList() << qint64(-1);
+    }
+    void metadata()
+    {
+        QFETCH(QVariantMap, metadata);
+        QFETCH(QStringList, artists);
+        QFETCH(qint64, lengthUs);
+        const MediaPlayerLink::Track track = MprisPlayerLink::readMetadata(metadata);
+        QCOMPARE(track.artists, artists);
+        QCOMPARE(track.lengthUs, lengthUs);
+    }
+
+    // Without a bus the mode still runs: no player, stopped, and the
+    // listing counts as done.
+    void noBus()
+    {
+        MprisPlayerLink link([] {
+            return QDBusConnection::connectToBus(u"unix:path=/nonexistent/brellix-bus"_s,
+                                                 u"nobus"_s);
+        });
+        bool listed = false;
+        link.start([&listed] { listed = true; });
+        QVERIFY(listed);
+        link.refresh();
+        QVERIFY(!link.hasPlayer());
+        QCOMPARE(link.state(), State::Stopped);
+    }
+
+    // mpv with its MPRIS script playing a generated silent file.
+    void realPlayer()
+    {
+        const QString mpv = QStandardPaths::findExecutable(u"mpv"_s);
+        const QString script = u"/usr/lib/mpv-mpris/mpris.so"_s;
+        if (mpv.isEmpty() || !QFile::exists(script))
+            QSKIP("mpv with mpv-mpris is not installed (Debian: mpv, mpv-mpris)");
+        QTemporaryDir dir;
+        QFile file(dir.filePath(u"silence.wav"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray wav = silentWav(300, "Silence Of Five Minutes", "Brellix Tests");
+        QCOMPARE(file.write(wav), wav.size());
+        file.close();
+
+        auto link = startedLink(u"mpv"_s);
+        QProcess player;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_bus.address());
+        player.setProcessEnvironment(env);
+        player.start(mpv, {u"--no-config"_s, u"--idle"_s, u"--no-video"_s, u"--ao=null"_s,
+                           u"--volume=67"_s, u"--script="_s + script, file.fileName()});
+        QVERIFY(player.waitForStarted(5000));
+        const auto stop = qScopeGuard([&player] {
+            player.terminate();
+            if (!player.waitForFinished(5000))
+                player.kill();
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(link->state(), State::Playing, 10000);
+        QTRY_COMPARE(link->track().title, u"Silence Of Five Minutes"_s);
+        QCOMPARE(link->track().artists, QStringList{u"Brellix Tests"_s});
+        QCOMPARE(link->track().lengthUs, 300'000'000);
+        QCOMPARE(link->volume(), 0.67);
+        QTRY_VERIFY_WITH_TIMEOUT((link->refresh(), link->positionUs() > 0), 5000);
+
+        player.terminate();
+        QTRY_VERIFY_WITH_TIMEOUT(!link->hasPlayer(), 5000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMprisPlayerLink)
+#include "tst_mprisplayerlink.moc"
