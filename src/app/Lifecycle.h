@@ -34,6 +34,9 @@ public:
     // finished(). Only the first request counts.
     void requestQuit();
     bool ended() const { return m_ended; }
+    // 1 after a fatal end (a service manager may start the program again;
+    // the mode that failed was not saved), else 0.
+    int exitCode() const { return m_fatal ? 1 : 0; }
 
     // A view holds the fatal end while it shows the message that explains
     // it, so the user can read it before the program goes.

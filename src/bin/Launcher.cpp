@@ -70,8 +70,9 @@ Launcher::~Launcher() = default;
 int Launcher::run()
 {
     Lifecycle& lifecycle = m_context->lifecycle();
-    QObject::connect(&lifecycle, &Lifecycle::finished, QCoreApplication::instance(),
-                     &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(
+        &lifecycle, &Lifecycle::finished, QCoreApplication::instance(),
+        [&lifecycle] { QCoreApplication::exit(lifecycle.exitCode()); }, Qt::QueuedConnection);
     LinkController& link = m_context->linkController();
     m_signals = m_platform->watchShutdownSignals([&lifecycle, &link](int signal) {
         // SIGUSR1: the module was power-cycled behind Brellix's back.

@@ -13,6 +13,8 @@ int main(int argc, char* argv[])
         return *code;
 
     QApplication app(argc, argv);
+    // The menu entry, so a Wayland desktop shows the window with its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("brellix"));
     // The lifecycle ends the program, also while the window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     Launcher launcher(options);

@@ -204,6 +204,9 @@ Line newLine(const QString& text, const QByteArray& eol)
     Line line;
     line.raw = text.toUtf8();
     line.eol = eol;
+    // Known for what it is, so a later key of the same save finds the
+    // section this one added.
+    classify(line, line.raw);
     return line;
 }
 

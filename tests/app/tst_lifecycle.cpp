@@ -220,6 +220,7 @@ private Q_SLOTS:
         QCOMPARE(ended.count(), held ? 0 : 1);
         c->lifecycle().releaseEnd();
         QCOMPARE(ended.count(), 1);
+        QCOMPARE(c->lifecycle().exitCode(), 1);
         QCOMPARE(h.readIni(), QByteArray("[Mode]\nmode=1\n"));
     }
 };

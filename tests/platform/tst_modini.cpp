@@ -154,6 +154,32 @@ private Q_SLOTS:
         QCOMPARE(QDir(h.dirPath(u"."_s)).entryList(QDir::Files), QStringList{u"brellix.ini"_s});
     }
 
+    // The keys of one save land in their sections as separate writes would
+    // put them: a section the save adds is added once.
+    void severalKeys_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("no file")
+            << QByteArray() << QByteArray("[Mode]\nmode=0\n\n[Settings]\nCommPort=1\nBacklight=9\n");
+        QTest::newRow("some there") << QByteArray("[Settings]\r\nbacklight=3\r\n")
+                                    << QByteArray("[Settings]\r\nbacklight=9\r\nCommPort=1\r\n"
+                                                  "\r\n[Mode]\r\nmode=0\r\n");
+    }
+    void severalKeys()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        LinkHarness h;
+        if (!before.isEmpty())
+            h.writeIni(before);
+        QVERIFY(modINI(h.iniPath())
+                    .WriteIniKeys({{u"Mode"_s, u"mode"_s, u"0"_s},
+                                   {u"Settings"_s, u"CommPort"_s, u"1"_s},
+                                   {u"Settings"_s, u"Backlight"_s, u"9"_s}}));
+        QCOMPARE(h.readIni(), after);
+    }
+
     // What is not a regular file is refused at once, never opened (a FIFO
     // would block start-up, /dev/zero never ends), and said once.
     void notAFile_data()
