@@ -79,6 +79,16 @@ check() {
 }
 check /usr/bin/brellixd --version
 check /usr/bin/brellix --version
+# As the service runs it: the installed runner finds a module (the built-in
+# simulated one here) and ends in order on systemd's SIGTERM, saving.
+rc=0
+timeout --preserve-status -s TERM 3 /usr/bin/brellixd --simulate --config "$root/service.ini" \
+  >/dev/null 2>"$root/service.log" || rc=$?
+grep -q '^Status: LCD Connected' "$root/service.log" && [ "$rc" -eq 0 ] &&
+  grep -qi '^mode=' "$root/service.ini" || {
+  echo "installed brellixd: exit code $rc" >&2; cat "$root/service.log" >&2; exit 1
+}
+echo "/usr/bin/brellixd --simulate: LCD Connected, ended in order on SIGTERM, settings saved"
 for page in brellix brellixd; do
   [ -f /usr/share/man/man1/$page.1.gz ] || { echo "no man page $page(1)" >&2; exit 1; }
 done
