@@ -21,8 +21,6 @@ ModeScreen::Traits playerTraits()
     t.glyphUploads = 2; // the symbols, again once the player is up
     return t;
 }
-
-constexpr int MailRefreshTicks = 60;
 } // namespace
 
 AppContext::AppContext(const QString& iniPath, Platform& platform)
@@ -36,7 +34,7 @@ AppContext::AppContext(const QString& iniPath, Platform& platform)
       m_player(playerTraits()),
       m_weather(counted(true), [this] { return m_settings.WeatherUpdateSeconds; }),
       m_stock(counted(true), [this] { return m_settings.StockUpdateSeconds; }),
-      m_mail(counted(false), [] { return MailRefreshTicks; })
+      m_mail(m_lines, m_messages, m_ini, platform.openMailbox())
 {
     std::vector<DisplayScheduler::Mode> modes{
         {QStringLiteral("Large Characters Clock"), &m_largeClock},

@@ -10,6 +10,7 @@
 #include "platform/modINI.h"
 #include "screens/system/CIpHelper.h"
 #include "screens/system/CpuInfoScreen.h"
+#include "screens/net/EmailScreen.h"
 #include "screens/system/NetworkInfoScreen.h"
 #include "screens/time/LargeClock.h"
 #include "screens/time/LineWriter.h"
@@ -75,7 +76,7 @@ private:
     PendingScreen m_player;
     PendingScreen m_weather;
     PendingScreen m_stock;
-    PendingScreen m_mail;
+    EmailScreen m_mail;
 
     std::unique_ptr<DisplayScheduler> m_scheduler;
     Lifecycle m_lifecycle{*this};

@@ -11,6 +11,7 @@ class HardwareSensors;
 class HostLookup;
 class InterfaceTable;
 class InternetState;
+class Mailbox;
 class MemoryStatus;
 class ShutdownSignals;
 
@@ -32,6 +33,8 @@ public:
     // The temperature and fan sensors, started with this configuration file
     // (empty: the system's). Started on first use, since that can be slow.
     virtual std::unique_ptr<HardwareSensors> openSensors(const QString& configFile) = 0;
+    // The mail screen's mailbox; it signs on when asked to.
+    virtual std::unique_ptr<Mailbox> openMailbox() = 0;
     // handler(signalNumber) runs on the event loop for SIGTERM, SIGINT and
     // SIGHUP until the returned object goes.
     virtual std::unique_ptr<ShutdownSignals>

@@ -34,6 +34,8 @@ const DialogInfo Dialogs[4] = {{"frmWorldTime", "World Time"},
                                {"frmWeather", "Weather"},
                                {"frmStock", "Stock"},
                                {"frmAbout", "About BRELLIXV2"}};
+// How long a notice stays in the status bar.
+constexpr int NoticeMs = 30000;
 } // namespace
 
 frmMain::frmMain(AppContext& context, QWidget* parent) : QMainWindow(parent), m_context(context)
@@ -58,7 +60,11 @@ frmMain::frmMain(AppContext& context, QWidget* parent) : QMainWindow(parent), m_
     });
     connect(&link, &LinkController::moduleFound, this, &QWidget::showMinimized);
     connect(&context.messages(), &Messages::shown, this, [this](const UserMessage& message) {
-        showMessage(message.text, int(message.severity));
+        // A notice passes in the status bar; nothing waits for the user.
+        if (message.notice)
+            statusBar()->showMessage(message.text, NoticeMs);
+        else
+            showMessage(message.text, int(message.severity));
     });
     connect(&context.lines(), &ScreenLines::lineChanged, this,
             [this](int index, const QByteArray& text) {
