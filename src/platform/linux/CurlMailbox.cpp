@@ -291,13 +291,16 @@ MailboxResult CurlMailbox::Worker::doSignOn(const MailAccount& account)
                            .arg(account.url);
         return result;
     }
-    // Credentials never travel in the address.
+    // A password never travels in the address.
     parsed.setUserInfo(QString());
     pop3 = scheme.startsWith(QLatin1String("pop3"));
     if (pop3)
         parsed.setPath(QStringLiteral("/")); // a path would name one message
     else if (parsed.path().isEmpty() || parsed.path() == QLatin1String("/"))
         parsed.setPath(QStringLiteral("/INBOX"));
+    // The login name goes in the address: libcurl looks the password up in
+    // netrc only for a user named there.
+    parsed.setUserName(account.user);
     url = parsed.toEncoded();
 
     QByteArray secret;
@@ -321,8 +324,6 @@ MailboxResult CurlMailbox::Worker::doSignOn(const MailAccount& account)
         // Added to the system's folder of trusted certificates, which stays.
         curl_easy_setopt(easy, CURLOPT_CAINFO, QFile::encodeName(account.caFile).constData());
     }
-    if (!account.user.isEmpty())
-        curl_easy_setopt(easy, CURLOPT_USERNAME, account.user.toUtf8().constData());
     if (!account.passwordCommand.isEmpty()) {
         curl_easy_setopt(easy, CURLOPT_PASSWORD, secret.constData());
     } else {
