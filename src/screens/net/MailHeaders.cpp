@@ -23,7 +23,8 @@ QString fromRawBytes(const QByteArray& bytes)
 QString fromCharset(const QByteArray& charsetLabel, const QByteArray& bytes)
 {
     // RFC 2231 may add a language: "UTF-8*de".
-    QByteArray charset = charsetLabel.left(charsetLabel.indexOf('*')).trimmed().toLower();
+    const qsizetype star = charsetLabel.indexOf('*');
+    QByteArray charset = (star < 0 ? charsetLabel : charsetLabel.left(star)).trimmed().toLower();
     // Mail labelled Latin-1 or ASCII is in practice Windows-1252 (curly
     // quotes, the euro sign), as mail clients read it.
     if (charset == "iso-8859-1" || charset == "us-ascii" || charset == "latin1" ||
