@@ -12,8 +12,8 @@
 #include <QThread>
 
 #include <grp.h>
-#include <sys/stat.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // A real Dovecot (IMAP and POP3) on loopback ports with a throw-away
@@ -128,11 +128,13 @@ public:
         conf += "userdb {\n  driver = static\n  args = uid=" + QByteArray::number(uid) +
                 " gid=" + QByteArray::number(gid) + " home=" + d + "/home/%u\n}\n";
         conf += "service imap-login {\n  chroot =\n  inet_listener imap {\n    port = " +
-                QByteArray::number(imapPort()) + "\n  }\n  inet_listener imaps {\n    port = " +
-                QByteArray::number(imapsPort()) + "\n    ssl = yes\n  }\n}\n";
+                QByteArray::number(imapPort()) +
+                "\n  }\n  inet_listener imaps {\n    port = " + QByteArray::number(imapsPort()) +
+                "\n    ssl = yes\n  }\n}\n";
         conf += "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    port = " +
-                QByteArray::number(pop3Port()) + "\n  }\n  inet_listener pop3s {\n    port = " +
-                QByteArray::number(pop3sPort()) + "\n    ssl = yes\n  }\n}\n";
+                QByteArray::number(pop3Port()) +
+                "\n  }\n  inet_listener pop3s {\n    port = " + QByteArray::number(pop3sPort()) +
+                "\n    ssl = yes\n  }\n}\n";
         // No penalty for failed logins either.
         conf += "service anvil {\n  chroot =\n  unix_listener anvil-auth-penalty {\n    mode = 0\n"
                 "  }\n}\n";
@@ -149,15 +151,16 @@ public:
                                                     QFile::ExeGroup);
             QProcess chown;
             chown.start(QStringLiteral("chown"),
-                        QStringList{QStringLiteral("-R"), QString::number(uid) + ':' + QString::number(gid),
-                         path("mail"), path("passwd")});
+                        QStringList{QStringLiteral("-R"),
+                                    QString::number(uid) + ':' + QString::number(gid), path("mail"),
+                                    path("passwd")});
             if (!chown.waitForFinished(10000) || chown.exitCode() != 0)
                 return QStringLiteral("cannot give the fixtures to the dovecot user");
         }
 
         m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(dovecot, QStringList{QStringLiteral("-F"), QStringLiteral("-c"),
-                                             path("dovecot.conf")});
+        m_process.start(
+            dovecot, QStringList{QStringLiteral("-F"), QStringLiteral("-c"), path("dovecot.conf")});
         if (!m_process.waitForStarted(5000))
             return QStringLiteral("dovecot does not start: %1").arg(m_process.errorString());
         for (int i = 0; i < 100; ++i) {
@@ -220,7 +223,8 @@ private:
     static bool write(const QString& name, const QByteArray& content)
     {
         QFile f(name);
-        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
+        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               f.write(content) == content.size();
     }
 
     bool openssl(const QStringList& arguments, QString& error)
@@ -241,11 +245,11 @@ private:
         if (!write(path("ext.cnf"), "subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n"))
             return false;
         const auto ec = [](const char* key) {
-            return QStringList{QStringLiteral("-newkey"), QStringLiteral("ec"),
-                               QStringLiteral("-pkeyopt"),
-                               QStringLiteral("ec_paramgen_curve:prime256v1"),
-                               QStringLiteral("-nodes"), QStringLiteral("-keyout"),
-                               QString::fromLatin1(key)};
+            return QStringList{
+                QStringLiteral("-newkey"),  QStringLiteral("ec"),
+                QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"),
+                QStringLiteral("-nodes"),   QStringLiteral("-keyout"),
+                QString::fromLatin1(key)};
         };
         for (const char* ca : {"ca", "other"}) {
             const QString name = QString::fromLatin1(ca);
@@ -267,8 +271,8 @@ private:
                         QStringLiteral("ca.crt"), QStringLiteral("-CAkey"),
                         QStringLiteral("ca.key"), QStringLiteral("-CAcreateserial"),
                         QStringLiteral("-out"), QStringLiteral("server.crt"),
-                        QStringLiteral("-days"), QStringLiteral("2"),
-                        QStringLiteral("-extfile"), QStringLiteral("ext.cnf")},
+                        QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"),
+                        QStringLiteral("ext.cnf")},
                        error);
     }
 

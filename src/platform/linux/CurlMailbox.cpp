@@ -163,7 +163,6 @@ struct CurlMailbox::Worker
     }
 };
 
-
 CurlMailbox::CurlMailbox(int timeoutMs) : m_worker(std::make_unique<Worker>(timeoutMs))
 {
     // Counted by libcurl: each mailbox holds one reference.
@@ -390,7 +389,8 @@ bool CurlMailbox::Worker::password(const MailAccount& account, QByteArray& secre
         error = QStringLiteral("the PasswordCommand %1 failed (exit code %2)%3")
                     .arg(program)
                     .arg(process.exitCode())
-                    .arg(why.isEmpty() ? QString() : QStringLiteral(": ") + QString::fromLocal8Bit(why));
+                    .arg(why.isEmpty() ? QString()
+                                       : QStringLiteral(": ") + QString::fromLocal8Bit(why));
         return false;
     }
     qsizetype end = out.indexOf('\n');
@@ -460,7 +460,10 @@ MailboxResult CurlMailbox::Worker::doCheck()
         return result;
     }
 
-    if (!perform("UID SEARCH UNSEEN", false, deadline, exchange, result.error))
+    // On a connection kept from an earlier visit the server reports new
+    // mail when asked; a search alone still sees the mailbox as it was.
+    if (!perform("NOOP", false, deadline, exchange, result.error) ||
+        !perform("UID SEARCH UNSEEN", false, deadline, exchange, result.error))
         return result;
     const QList<quint64> uids = searchResult(exchange.body);
     result.count = uids.size();

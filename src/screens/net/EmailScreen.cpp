@@ -98,9 +98,9 @@ void EmailScreen::runCheck(FetchDone done)
             m_subject = ModuleCodec::fromUnicode(headers.subject);
             // The date in the local zone; as written when it cannot be read.
             m_date = ModuleCodec::fromUnicode(
-                headers.date.isValid()
-                    ? QLocale().toString(headers.date.toLocalTime(), QStringLiteral("ddd d MMM h:mm"))
-                    : headers.rawDate);
+                headers.date.isValid() ? QLocale().toString(headers.date.toLocalTime(),
+                                                            QStringLiteral("ddd d MMM h:mm"))
+                                       : headers.rawDate);
         }
         if (result.ok)
             m_failure.succeeded();

@@ -68,8 +68,7 @@ struct Piece
 
 QString MailHeaders::decodeText(const QByteArray& value)
 {
-    const QRegularExpression word(
-        QStringLiteral("=\\?([^?\\s]+)\\?([BbQq])\\?([^?\\s]*)\\?="));
+    const QRegularExpression word(QStringLiteral("=\\?([^?\\s]+)\\?([BbQq])\\?([^?\\s]*)\\?="));
     // Work on Latin-1 so that offsets are byte offsets.
     const QString latin = QString::fromLatin1(value);
     QList<Piece> pieces;
@@ -123,9 +122,9 @@ QString MailHeaders::decodeText(const QByteArray& value)
 QString MailHeaders::displayName(const QByteArray& value)
 {
     // The first mailbox: up to a comma outside quotes, comments and <>.
-    QByteArray phrase;   // before "<", quotes removed
-    QByteArray address;  // inside "<>", or the bare address
-    QByteArray comment;  // "(...)" text: the old way of naming the sender
+    QByteArray phrase;  // before "<", quotes removed
+    QByteArray address; // inside "<>", or the bare address
+    QByteArray comment; // "(...)" text: the old way of naming the sender
     bool quoted = false;
     bool inAngle = false;
     bool sawAngle = false;
@@ -244,7 +243,7 @@ MailHeaders MailHeaders::parse(const QByteArray& block)
     QByteArray dateValue;
     bool haveFrom = false, haveSubject = false, haveDate = false;
 
-    QByteArray *current = nullptr;
+    QByteArray* current = nullptr;
     for (QByteArray line : block.split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);

@@ -14,8 +14,9 @@ namespace {
 QByteArray message(const QByteArray& from, const QByteArray& subject,
                    const QByteArray& date = "Sat, 5 Dec 2026 14:05:07 +0100")
 {
-    return "Return-Path: <x@example.org>\r\nFrom: " + from + "\r\nTo: you@example.org\r\nSubject: " +
-           subject + "\r\nDate: " + date + "\r\nMessage-ID: <" + QByteArray::number(qHash(subject)) +
+    return "Return-Path: <x@example.org>\r\nFrom: " + from +
+           "\r\nTo: you@example.org\r\nSubject: " + subject + "\r\nDate: " + date +
+           "\r\nMessage-ID: <" + QByteArray::number(qHash(subject)) +
            "@example.org>\r\n\r\nHello.\r\n";
 }
 
@@ -80,12 +81,14 @@ private Q_SLOTS:
         }
         many.messages.append({message("Eve <eve@example.org>", "Read last"), true});
         users.append(many);
-        users.append({"bare",
-                      "secret-bare",
-                      {{message("bob@example.org",
-                                "=?windows-1252?Q?=93Quoted=94_costs?=\r\n =?windows-1252?Q?_=8020?=",
-                                "5 Dec 2026 08:05 EST (Eastern)")}}});
-        users.append({"long", "secret-long", {{message("Long <l@example.org>", LongSubject.toLatin1())}}});
+        users.append(
+            {"bare",
+             "secret-bare",
+             {{message("bob@example.org",
+                       "=?windows-1252?Q?=93Quoted=94_costs?=\r\n =?windows-1252?Q?_=8020?=",
+                       "5 Dec 2026 08:05 EST (Eastern)")}}});
+        users.append(
+            {"long", "secret-long", {{message("Long <l@example.org>", LongSubject.toLatin1())}}});
         const QString why = m_server.start(users);
         if (!why.isEmpty())
             QSKIP(qPrintable(why));
@@ -101,22 +104,27 @@ private Q_SLOTS:
         const QString juergen = QStringLiteral("J\u00fcrgen M\u00fcller");
         const QString gruesse = QStringLiteral("Gr\u00fc\u00dfe aus K\u00f6ln");
         QTest::newRow("imaps") << "imaps" << QByteArray("one") << qint64(1) << juergen << gruesse;
-        QTest::newRow("imap with STARTTLS") << "imap" << QByteArray("one") << qint64(1) << juergen << gruesse;
+        QTest::newRow("imap with STARTTLS")
+            << "imap" << QByteArray("one") << qint64(1) << juergen << gruesse;
         QTest::newRow("pop3s") << "pop3s" << QByteArray("one") << qint64(1) << juergen << gruesse;
-        QTest::newRow("pop3 with STARTTLS") << "pop3" << QByteArray("one") << qint64(1) << juergen << gruesse;
+        QTest::newRow("pop3 with STARTTLS")
+            << "pop3" << QByteArray("one") << qint64(1) << juergen << gruesse;
         // The oldest unread message, not the oldest message.
-        QTest::newRow("imap: 12 unread of 15") << "imaps" << QByteArray("many") << qint64(12)
-                                               << "Ann Example" << "Unread 1";
+        QTest::newRow("imap: 12 unread of 15")
+            << "imaps" << QByteArray("many") << qint64(12) << "Ann Example"
+            << "Unread 1";
         // POP3 has no unread flag: every message counts, message 1 first.
         QTest::newRow("pop3: all 15") << "pop3s" << QByteArray("many") << qint64(15) << "Carl"
                                       << "Old news";
-        QTest::newRow("imap: empty") << "imaps" << QByteArray("empty") << qint64(0) << QString() << QString();
-        QTest::newRow("pop3: empty") << "pop3s" << QByteArray("empty") << qint64(0) << QString() << QString();
+        QTest::newRow("imap: empty")
+            << "imaps" << QByteArray("empty") << qint64(0) << QString() << QString();
+        QTest::newRow("pop3: empty")
+            << "pop3s" << QByteArray("empty") << qint64(0) << QString() << QString();
         QTest::newRow("no display name, folded Windows-1252 subject")
             << "imaps" << QByteArray("bare") << qint64(1) << "bob@example.org"
             << QStringLiteral("\u201cQuoted\u201d costs \u20ac20");
-        QTest::newRow("200-character subject") << "imaps" << QByteArray("long") << qint64(1) << "Long"
-                                               << LongSubject;
+        QTest::newRow("200-character subject")
+            << "imaps" << QByteArray("long") << qint64(1) << "Long" << LongSubject;
     }
 
     void check()
@@ -157,21 +165,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("failure"); // empty: signs on
         const QByteArray netrc = "machine other.example login x password y\n"
                                  "machine localhost login one password secret-one\n";
-        QTest::newRow("command") << QStringList{"echo", "secret-one"} << QByteArray() << 0 << QString();
+        QTest::newRow("command") << QStringList{"echo", "secret-one"} << QByteArray() << 0
+                                 << QString();
         QTest::newRow("command: the first line only")
-            << QStringList{"printf", "secret-one\\nsecond line\\n"} << QByteArray() << 0 << QString();
-        QTest::newRow("command fails")
-            << QStringList{"sh", "-c", "echo locked >&2; exit 3"} << QByteArray() << 0
-            << "exit code 3): locked";
+            << QStringList{"printf", "secret-one\\nsecond line\\n"} << QByteArray() << 0
+            << QString();
+        QTest::newRow("command fails") << QStringList{"sh", "-c", "echo locked >&2; exit 3"}
+                                       << QByteArray() << 0 << "exit code 3): locked";
         QTest::newRow("command missing") << QStringList{"/nonexistent/brellix-password"}
                                          << QByteArray() << 0 << "cannot be started";
-        QTest::newRow("command prints nothing") << QStringList{"true"} << QByteArray() << 0
-                                                << "gave no password";
-        QTest::newRow("command beats netrc") << QStringList{"echo", "wrong"} << netrc << 0600
-                                             << "Login denied";
+        QTest::newRow("command prints nothing")
+            << QStringList{"true"} << QByteArray() << 0 << "gave no password";
+        QTest::newRow("command beats netrc")
+            << QStringList{"echo", "wrong"} << netrc << 0600 << "Login denied";
         QTest::newRow("netrc") << QStringList() << netrc << 0600 << QString();
-        QTest::newRow("netrc readable by others")
-            << QStringList() << netrc << 0644 << "chmod 600";
+        QTest::newRow("netrc readable by others") << QStringList() << netrc << 0644 << "chmod 600";
         QTest::newRow("no netrc") << QStringList() << QByteArray() << 0 << "no password";
     }
 
@@ -213,16 +221,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("caFile"); // "ca", "other" or none
         QTest::addColumn<QString>("failure");
-        QTest::newRow("imaps: certificate from another CA")
-            << "imaps" << "localhost" << "other" << "certificate";
-        QTest::newRow("pop3 STARTTLS: certificate from another CA")
-            << "pop3" << "localhost" << "other" << "certificate";
-        QTest::newRow("no CaFile: the system's store does not know the test CA")
-            << "imaps" << "localhost" << "" << "certificate";
-        QTest::newRow("imaps: certificate for another host name")
-            << "imaps" << "127.0.0.1" << "ca" << "127.0.0.1";
-        QTest::newRow("imap STARTTLS: certificate for another host name")
-            << "imap" << "127.0.0.1" << "ca" << "127.0.0.1";
+        QTest::newRow("imaps: certificate from another CA") << "imaps"
+                                                            << "localhost"
+                                                            << "other"
+                                                            << "certificate";
+        QTest::newRow("pop3 STARTTLS: certificate from another CA") << "pop3"
+                                                                    << "localhost"
+                                                                    << "other"
+                                                                    << "certificate";
+        QTest::newRow("no CaFile: the system's store does not know the test CA") << "imaps"
+                                                                                 << "localhost"
+                                                                                 << ""
+                                                                                 << "certificate";
+        QTest::newRow("imaps: certificate for another host name") << "imaps"
+                                                                  << "127.0.0.1"
+                                                                  << "ca"
+                                                                  << "127.0.0.1";
+        QTest::newRow("imap STARTTLS: certificate for another host name") << "imap"
+                                                                          << "127.0.0.1"
+                                                                          << "ca"
+                                                                          << "127.0.0.1";
     }
 
     void refused()
@@ -233,7 +251,7 @@ private Q_SLOTS:
         QFETCH(QString, failure);
         MailAccount a = account(kind, "one");
         a.url = url(kind, host);
-        a.caFile = caFile.isEmpty() ? QString()
+        a.caFile = caFile.isEmpty()                ? QString()
                    : caFile == QLatin1String("ca") ? m_server.caFile()
                                                    : m_server.otherCaFile();
         CurlMailbox mailbox;
@@ -278,7 +296,8 @@ private Q_SLOTS:
         QVERIFY(!r.ok);
         QVERIFY2(r.error.contains(QLatin1String("STARTTLS")), qPrintable(r.error));
         QVERIFY2(!received.contains("secret-one"), received.constData());
-        QVERIFY2(!received.toUpper().contains("LOGIN") && !received.toUpper().contains("AUTHENTICATE"),
+        QVERIFY2(!received.toUpper().contains("LOGIN") &&
+                     !received.toUpper().contains("AUTHENTICATE"),
                  received.constData());
     }
 
@@ -300,8 +319,10 @@ private Q_SLOTS:
         MailboxResult r;
         await([&](Mailbox::Done d) { mailbox.signOn(a, d); }, r);
         QVERIFY(!r.ok);
-        QVERIFY2(r.error.contains(QLatin1String("Timeout"), Qt::CaseInsensitive), qPrintable(r.error));
-        QVERIFY2(clock.elapsed() >= 1400 && clock.elapsed() < 6000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(r.error.contains(QLatin1String("Timeout"), Qt::CaseInsensitive),
+                 qPrintable(r.error));
+        QVERIFY2(clock.elapsed() >= 1400 && clock.elapsed() < 6000,
+                 qPrintable(QString::number(clock.elapsed())));
         QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks))); // the loop kept running
     }
 

@@ -87,7 +87,8 @@ class TestEmailScreen : public QObject
     std::unique_ptr<EmailScreen> m_screen;
     std::unique_ptr<modINI> m_ini;
 
-    void makeScreen(const QByteArray& ini = "[Mail]\nUrl=imaps://mail.example.org/INBOX\nUser=ann\n")
+    void
+    makeScreen(const QByteArray& ini = "[Mail]\nUrl=imaps://mail.example.org/INBOX\nUser=ann\n")
     {
         const QString path = m_dir.filePath(QStringLiteral("brellix.ini"));
         QFile f(path);
@@ -136,8 +137,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("notice");
         const QByteArray ann = "From: Ann Example <ann@example.org>\r\nSubject: Lunch on Friday\r\n"
                                "Date: Sat, 5 Dec 2026 14:05:07 +0100\r\n\r\n";
-        QTest::newRow("empty mailbox") << found(0) << true
-                                       << QList<QByteArray>{"No New Messages", "", "", ""} << false;
+        QTest::newRow("empty mailbox")
+            << found(0) << true << QList<QByteArray>{"No New Messages", "", "", ""} << false;
         QTest::newRow("12 unread") << found(12, ann) << true
                                    << QList<QByteArray>{"12 Unread Messages", "F:Ann Example",
                                                         "S:Lunch on Friday", "Sat 5 Dec 8:05"}
@@ -146,26 +147,29 @@ private Q_SLOTS:
             << found(1, "From: Bartholomew Featherstonehaugh <b@example.org>\r\n"
                         "Subject: A subject far longer than the module\r\n")
             << true
-            << QList<QByteArray>{"1 Unread Messages", "F:Bartholomew Feathe", "S:A subject far long", ""}
+            << QList<QByteArray>{"1 Unread Messages", "F:Bartholomew Feathe",
+                                 "S:A subject far long", ""}
             << false;
         QTest::newRow("accents through the module codec")
             << found(2, "From: =?UTF-8?B?SsO8cmdlbiBNw7xsbGVy?= <jm@example.org>\r\n"
                         "Subject: =?ISO-8859-1?Q?Gr=FC=DFe_=B0C?=\r\n")
-            << true << QList<QByteArray>{"2 Unread Messages", "F:Jurgen Muller", "S:Gru?e \xdf" "C", ""}
+            << true
+            << QList<QByteArray>{"2 Unread Messages", "F:Jurgen Muller",
+                                 "S:Gru?e \xdf"
+                                 "C",
+                                 ""}
             << false;
         QTest::newRow("control characters never reach the module")
-            << found(1, "From: a\x01\x1b[2J <a@example.org>\r\nSubject: \xfe\x01x\r\n")
-            << true << QList<QByteArray>{"1 Unread Messages", "F:a??[2J", "S:??x", ""} << false;
+            << found(1, "From: a\x01\x1b[2J <a@example.org>\r\nSubject: \xfe\x01x\r\n") << true
+            << QList<QByteArray>{"1 Unread Messages", "F:a??[2J", "S:??x", ""} << false;
         QTest::newRow("unreadable date shown as written")
             << found(1, "From: a@example.org\r\nSubject: s\r\nDate: sometime soon\r\n") << true
             << QList<QByteArray>{"1 Unread Messages", "F:a@example.org", "S:s", "sometime soon"}
             << false;
         // Failing partway: the count is new, the other lines keep their text.
-        QTest::newRow("count read, message 0 not") << failure("message UID 7 could not be read", 3)
-                                                   << true
-                                                   << QList<QByteArray>{"3 Unread Messages", "old2",
-                                                                        "old3", "old4"}
-                                                   << true;
+        QTest::newRow("count read, message 0 not")
+            << failure("message UID 7 could not be read", 3) << true
+            << QList<QByteArray>{"3 Unread Messages", "old2", "old3", "old4"} << true;
         QTest::newRow("nothing read") << failure("Timeout was reached") << false
                                       << QList<QByteArray>{"old1", "old2", "old3", "old4"} << true;
     }
@@ -202,7 +206,8 @@ private Q_SLOTS:
     {
         m_screen->enter();
         QCOMPARE(m_box->calls.size(), 1);
-        QCOMPARE(m_box->calls.first().account.url, QStringLiteral("imaps://mail.example.org/INBOX"));
+        QCOMPARE(m_box->calls.first().account.url,
+                 QStringLiteral("imaps://mail.example.org/INBOX"));
         QCOMPARE(m_box->calls.first().account.user, QStringLiteral("ann"));
         // The switch's refresh waits for the sign-on, then checks.
         std::optional<bool> done;
@@ -230,8 +235,9 @@ private Q_SLOTS:
         m_screen->enter();
         std::optional<bool> done;
         m_screen->fetch([&done](bool ok) { done = ok; });
-        m_box->answer(QStringLiteral("signOn"),
-                      failure("Login denied (server: [AUTHENTICATIONFAILED] Authentication failed.)"));
+        m_box->answer(
+            QStringLiteral("signOn"),
+            failure("Login denied (server: [AUTHENTICATIONFAILED] Authentication failed.)"));
         QCOMPARE(done, std::optional<bool>(false));
         QCOMPARE(m_messages.shown.size(), 1);
         QCOMPARE(m_messages.shown.first().text,
@@ -256,7 +262,8 @@ private Q_SLOTS:
         m_box->answer(QStringLiteral("check"), failure("Timeout was reached"));
         QCOMPARE(done, std::optional<bool>(false));
         QCOMPARE(m_messages.shown.size(), 2);
-        QVERIFY(m_messages.shown.last().text.startsWith(QLatin1String("Mail check at mail.example.org failed")));
+        QVERIFY(m_messages.shown.last().text.startsWith(
+            QLatin1String("Mail check at mail.example.org failed")));
     }
 
     // Another mode chosen while the mailbox is busy: its answer is dropped,

@@ -14,16 +14,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("plain") << QByteArray(" Lunch on Friday ") << "Lunch on Friday";
         QTest::newRow("B, UTF-8") << QByteArray("=?UTF-8?B?R3LDvMOfZQ==?=") << "Gr\u00fc\u00dfe";
-        QTest::newRow("B, lower-case b and charset") << QByteArray("=?utf-8?b?R3LDvMOfZQ==?=")
-                                                     << "Gr\u00fc\u00dfe";
+        QTest::newRow("B, lower-case b and charset")
+            << QByteArray("=?utf-8?b?R3LDvMOfZQ==?=") << "Gr\u00fc\u00dfe";
         QTest::newRow("Q, ISO-8859-1, underscore is a space")
-            << QByteArray("=?ISO-8859-1?Q?Gr=FC=DFe_aus_K=F6ln?=") << "Gr\u00fc\u00dfe aus K\u00f6ln";
-        QTest::newRow("Q, ISO-8859-2") << QByteArray("=?iso-8859-2?q?=A3=F3d=BC?=") << "\u0141\u00f3d\u017a";
+            << QByteArray("=?ISO-8859-1?Q?Gr=FC=DFe_aus_K=F6ln?=")
+            << "Gr\u00fc\u00dfe aus K\u00f6ln";
+        QTest::newRow("Q, ISO-8859-2")
+            << QByteArray("=?iso-8859-2?q?=A3=F3d=BC?=") << "\u0141\u00f3d\u017a";
         QTest::newRow("Q, ISO-8859-15 euro") << QByteArray("=?ISO-8859-15?Q?=A4_5?=") << "\u20ac 5";
         QTest::newRow("Windows-1252 quotes and euro")
             << QByteArray("=?windows-1252?Q?=93hi=94_=80?=") << "\u201chi\u201d \u20ac";
-        QTest::newRow("Latin-1 label read as Windows-1252") << QByteArray("=?ISO-8859-1?Q?=80?=")
-                                                            << "\u20ac";
+        QTest::newRow("Latin-1 label read as Windows-1252")
+            << QByteArray("=?ISO-8859-1?Q?=80?=") << "\u20ac";
         QTest::newRow("language suffix") << QByteArray("=?UTF-8*de?Q?=C3=A4?=") << "\u00e4";
         QTest::newRow("space between words dropped")
             << QByteArray("=?UTF-8?Q?a?= =?UTF-8?Q?b?=") << "ab";
@@ -35,12 +37,12 @@ private Q_SLOTS:
             << QByteArray("=?UTF-8?B?w6k=?= =?UTF-8?B?4oKs?=") << "\u00e9\u20ac";
         QTest::newRow("a UTF-8 character split across B words")
             << QByteArray("=?UTF-8?B?SsM=?= =?UTF-8?B?vHJnZW4=?=") << "J\u00fcrgen";
-        QTest::newRow("encoded question mark and equals") << QByteArray("=?UTF-8?Q?=3F=3D?=")
-                                                          << "?=";
-        QTest::newRow("broken base64 stays as written") << QByteArray("=?UTF-8?B?@@@?=")
-                                                        << "=?UTF-8?B?@@@?=";
-        QTest::newRow("broken Q escape stays as written") << QByteArray("=?UTF-8?Q?a=G1?=")
-                                                          << "=?UTF-8?Q?a=G1?=";
+        QTest::newRow("encoded question mark and equals")
+            << QByteArray("=?UTF-8?Q?=3F=3D?=") << "?=";
+        QTest::newRow("broken base64 stays as written")
+            << QByteArray("=?UTF-8?B?@@@?=") << "=?UTF-8?B?@@@?=";
+        QTest::newRow("broken Q escape stays as written")
+            << QByteArray("=?UTF-8?Q?a=G1?=") << "=?UTF-8?Q?a=G1?=";
         QTest::newRow("unknown charset: the bytes as UTF-8")
             << QByteArray("=?x-unknown?Q?caf=C3=A9?=") << "caf\u00e9";
         QTest::newRow("raw UTF-8") << QByteArray("caf\xc3\xa9") << "caf\u00e9";
@@ -59,19 +61,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QString>("name");
-        QTest::newRow("name and address") << QByteArray("Ann Example <ann@example.org>") << "Ann Example";
+        QTest::newRow("name and address")
+            << QByteArray("Ann Example <ann@example.org>") << "Ann Example";
         QTest::newRow("quoted name with comma")
             << QByteArray("\"Example, Ann\" <ann@example.org>") << "Example, Ann";
         QTest::newRow("quoted name with escapes")
-            << QByteArray("\"Ann \\\"The Boss\\\" Example\" <a@example.org>") << "Ann \"The Boss\" Example";
-        QTest::newRow("encoded name") << QByteArray("=?UTF-8?B?SsO8cmdlbiBNw7xsbGVy?= <jm@example.org>")
-                                      << "J\u00fcrgen M\u00fcller";
+            << QByteArray("\"Ann \\\"The Boss\\\" Example\" <a@example.org>")
+            << "Ann \"The Boss\" Example";
+        QTest::newRow("encoded name")
+            << QByteArray("=?UTF-8?B?SsO8cmdlbiBNw7xsbGVy?= <jm@example.org>")
+            << "J\u00fcrgen M\u00fcller";
         QTest::newRow("encoded word inside quotes, as clients accept it")
             << QByteArray("\"=?UTF-8?Q?J=C3=BCrgen?=\" <jm@example.org>") << "J\u00fcrgen";
         QTest::newRow("address only") << QByteArray("bob@example.org") << "bob@example.org";
-        QTest::newRow("address in brackets only") << QByteArray("<bob@example.org>") << "bob@example.org";
-        QTest::newRow("empty quoted name") << QByteArray("\"\" <bob@example.org>") << "bob@example.org";
-        QTest::newRow("old style comment name") << QByteArray("bob@example.org (Bob Smith)") << "Bob Smith";
+        QTest::newRow("address in brackets only")
+            << QByteArray("<bob@example.org>") << "bob@example.org";
+        QTest::newRow("empty quoted name")
+            << QByteArray("\"\" <bob@example.org>") << "bob@example.org";
+        QTest::newRow("old style comment name")
+            << QByteArray("bob@example.org (Bob Smith)") << "Bob Smith";
         QTest::newRow("first of two mailboxes")
             << QByteArray("Ann <ann@example.org>, Bob <bob@example.org>") << "Ann";
         QTest::newRow("angle bracket in the decoded name is just text")
@@ -122,10 +130,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("subject");
         QTest::addColumn<QString>("rawDate");
         QTest::newRow("CRLF, folded subject, other fields skipped")
-            << QByteArray("Received: from x\r\n\tby y\r\nFROM: Ann <a@example.org>\r\n"
-                          "Subject: a long\r\n subject\r\nDate: Sat, 5 Dec 2026 14:05:07 +0100\r\n\r\n"
-                          "Subject: not a header\r\n")
-            << "Ann" << "a long subject" << "Sat, 5 Dec 2026 14:05:07 +0100";
+            << QByteArray(
+                   "Received: from x\r\n\tby y\r\nFROM: Ann <a@example.org>\r\n"
+                   "Subject: a long\r\n subject\r\nDate: Sat, 5 Dec 2026 14:05:07 +0100\r\n\r\n"
+                   "Subject: not a header\r\n")
+            << "Ann"
+            << "a long subject"
+            << "Sat, 5 Dec 2026 14:05:07 +0100";
         QTest::newRow("LF only, first of repeated fields")
             << QByteArray("Subject: one\nSubject: two\nfrom: b@example.org\n") << "b@example.org"
             << "one" << QString();
