@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -383,7 +384,8 @@ bool CurlMailbox::Worker::password(const MailAccount& account, QByteArray& secre
             return false;
         }
     }
-    const QByteArray out = process.readAllStandardOutput();
+    QByteArray out = process.readAllStandardOutput();
+    const auto wipe = qScopeGuard([&out] { out.fill('\0'); });
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         const QByteArray why = process.readAllStandardError().split('\n').first().trimmed();
         error = QStringLiteral("the PasswordCommand %1 failed (exit code %2)%3")
