@@ -154,8 +154,11 @@ struct CurlMailbox::Worker
     MailboxResult doSignOn(const MailAccount& account);
     MailboxResult doCheck();
     bool password(const MailAccount& account, QByteArray& password, QString& error);
+    // Keep: reuse the connection and keep it; Fresh: a new one; Close:
+    // ended (QUIT) after this command.
+    enum class Connection { Keep, Fresh, Close };
     bool perform(const QByteArray& command, bool noBody, QDeadlineTimer deadline,
-                 Exchange& exchange, QString& error);
+                 Exchange& exchange, QString& error, Connection connection = Connection::Keep);
     bool aborted() const { return jobGeneration != generation.load(); }
     // libcurl asks about once a second, also while a server keeps silent.
     static int progress(void* clientp, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
@@ -340,8 +343,11 @@ MailboxResult CurlMailbox::Worker::doSignOn(const MailAccount& account)
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, appendTo);
 
     Exchange exchange;
-    // IMAP: log in and open the mailbox; POP3: log in.
-    if (!perform("NOOP", pop3, deadline, exchange, result.error))
+    // IMAP: log in and open the mailbox, and keep the connection; POP3: log
+    // in (a POP3 session sees the maildrop as it was at its login, so each
+    // check has a session of its own).
+    if (!perform("NOOP", pop3, deadline, exchange, result.error,
+                 pop3 ? Connection::Close : Connection::Keep))
         return result;
     signedOn = true;
     result.ok = true;
@@ -407,8 +413,10 @@ bool CurlMailbox::Worker::password(const MailAccount& account, QByteArray& secre
 }
 
 bool CurlMailbox::Worker::perform(const QByteArray& command, bool noBody, QDeadlineTimer deadline,
-                                  Exchange& exchange, QString& error)
+                                  Exchange& exchange, QString& error, Connection connection)
 {
+    curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, connection == Connection::Fresh ? 1L : 0L);
+    curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, connection == Connection::Close ? 1L : 0L);
     exchange = {};
     errorText[0] = '\0';
     curl_easy_setopt(easy, CURLOPT_URL, url.constData());
@@ -443,7 +451,7 @@ MailboxResult CurlMailbox::Worker::doCheck()
     const QDeadlineTimer deadline(timeoutMs);
     Exchange exchange;
     if (pop3) {
-        if (!perform("STAT", true, deadline, exchange, result.error))
+        if (!perform("STAT", true, deadline, exchange, result.error, Connection::Fresh))
             return result;
         result.count = statCount(exchange.lines);
         if (result.count < 0) {
@@ -453,10 +461,14 @@ MailboxResult CurlMailbox::Worker::doCheck()
         if (result.count > 0) {
             // The header lines of message 1, no body: reading does not
             // change the maildrop.
-            if (!perform("TOP 1 0", false, deadline, exchange, result.error))
+            if (!perform("TOP 1 0", false, deadline, exchange, result.error, Connection::Close))
                 return result;
             result.headers = exchange.body;
             result.headersRead = true;
+        } else {
+            // Ends the session, so the maildrop is not held until the next check.
+            QString ignored;
+            perform("NOOP", true, deadline, exchange, ignored, Connection::Close);
         }
         result.ok = true;
         return result;

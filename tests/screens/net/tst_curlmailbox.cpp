@@ -66,6 +66,8 @@ private Q_SLOTS:
     {
         QList<DovecotServer::User> users;
         users.append({"empty", "secret-empty", {}});
+        users.append({"fresh1", "secret-fresh1", {}});
+        users.append({"fresh2", "secret-fresh2", {}});
         users.append({"one",
                       "secret-one",
                       {{message("=?UTF-8?B?SsO8cmdlbiBNw7xsbGVy?= <jm@example.org>",
@@ -344,6 +346,36 @@ private Q_SLOTS:
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
         QCoreApplication::processEvents();
         QVERIFY(!called);
+    }
+
+    // Mail that comes after the sign-on is seen by the next check.
+    void newMailSeen_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("user");
+        QTest::newRow("imaps") << "imaps" << QByteArray("fresh1");
+        QTest::newRow("pop3s") << "pop3s" << QByteArray("fresh2");
+    }
+
+    void newMailSeen()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, user);
+        CurlMailbox mailbox;
+        MailboxResult r;
+        await([&](Mailbox::Done d) { mailbox.signOn(account(kind, user), d); }, r);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        await([&](Mailbox::Done d) { mailbox.check(d); }, r);
+        QCOMPARE(r.count, qint64(0));
+        QFile f(m_server.maildir(user) + QStringLiteral("/new/1800000000.M1P1.brellix"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        const QByteArray m = message("New <n@example.org>", "Just in");
+        QCOMPARE(f.write(m), m.size());
+        f.close();
+        await([&](Mailbox::Done d) { mailbox.check(d); }, r);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(r.count, qint64(1));
+        QCOMPARE(MailHeaders::parse(r.headers).subject, QStringLiteral("Just in"));
     }
 
     // Showing mail never marks it read.
