@@ -307,6 +307,7 @@ MailboxResult CurlMailbox::Worker::doSignOn(const MailAccount& account)
     url = parsed.toEncoded();
 
     QByteArray secret;
+    const auto wipe = qScopeGuard([&secret] { secret.fill('\0'); });
     if (!password(account, secret, result.error))
         return result;
 
@@ -317,16 +318,23 @@ MailboxResult CurlMailbox::Worker::doSignOn(const MailAccount& account)
         result.error = QStringLiteral("libcurl cannot start a request");
         return result;
     }
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "imap,imaps,pop3,pop3s");
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     // Verified TLS only: implicit, or STARTTLS before anything else is said.
-    curl_easy_setopt(easy, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!account.caFile.isEmpty()) {
-        // Added to the system's folder of trusted certificates, which stays.
-        curl_easy_setopt(easy, CURLOPT_CAINFO, QFile::encodeName(account.caFile).constData());
+    // A libcurl that takes any of these badly is not used at all.
+    bool taken =
+        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "imap,imaps,pop3,pop3s") == CURLE_OK &&
+        curl_easy_setopt(easy, CURLOPT_USE_SSL, long(CURLUSESSL_ALL)) == CURLE_OK &&
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
+    // The extra CA joins the system's folder of trusted certificates, which
+    // stays in use.
+    if (taken && !account.caFile.isEmpty())
+        taken = curl_easy_setopt(easy, CURLOPT_CAINFO,
+                                 QFile::encodeName(account.caFile).constData()) == CURLE_OK;
+    if (!taken) {
+        result.error = QStringLiteral("this libcurl cannot make verified TLS connections");
+        return result;
     }
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     if (!account.passwordCommand.isEmpty()) {
         curl_easy_setopt(easy, CURLOPT_PASSWORD, secret.constData());
     } else {
@@ -334,7 +342,6 @@ MailboxResult CurlMailbox::Worker::doSignOn(const MailAccount& account)
         curl_easy_setopt(easy, CURLOPT_NETRC, long(CURL_NETRC_OPTIONAL));
         curl_easy_setopt(easy, CURLOPT_NETRC_FILE, QFile::encodeName(netrc).constData());
     }
-    secret.fill('\0');
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, progress);
