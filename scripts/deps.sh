@@ -8,11 +8,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-  libgl-dev libsensors-dev
+  libgl-dev libsensors-dev libcurl4-openssl-dev
 )
 test_packages=(
   xvfb xauth trayer xdotool
   dbus-daemon mpv mpv-mpris
+  dovecot-imapd dovecot-pop3d openssl
 )
 [ "${1:-}" = "--test" ] && packages+=("${test_packages[@]}")
 missing=()

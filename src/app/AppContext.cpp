@@ -15,7 +15,6 @@ ModeScreen::Traits counted(bool needsInternet)
     return t;
 }
 
-constexpr int MailRefreshTicks = 60;
 } // namespace
 
 AppContext::AppContext(const QString& iniPath, Platform& platform)
@@ -29,7 +28,7 @@ AppContext::AppContext(const QString& iniPath, Platform& platform)
       m_player(m_lines, m_link, m_ini, platform.mediaPlayer()),
       m_weather(counted(true), [this] { return m_settings.WeatherUpdateSeconds; }),
       m_stock(counted(true), [this] { return m_settings.StockUpdateSeconds; }),
-      m_mail(counted(false), [] { return MailRefreshTicks; })
+      m_mail(m_lines, m_messages, m_ini, platform.openMailbox())
 {
     std::vector<DisplayScheduler::Mode> modes{
         {QStringLiteral("Large Characters Clock"), &m_largeClock},

@@ -9,6 +9,7 @@
 #include "lcd/LinkController.h"
 #include "platform/modINI.h"
 #include "screens/net/WinAmpScreen.h"
+#include "screens/net/EmailScreen.h"
 #include "screens/system/CIpHelper.h"
 #include "screens/system/CpuInfoScreen.h"
 #include "screens/system/NetworkInfoScreen.h"
@@ -76,7 +77,7 @@ private:
     WinAmpScreen m_player;
     PendingScreen m_weather;
     PendingScreen m_stock;
-    PendingScreen m_mail;
+    EmailScreen m_mail;
 
     std::unique_ptr<DisplayScheduler> m_scheduler;
     Lifecycle m_lifecycle{*this};

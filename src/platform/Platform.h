@@ -12,6 +12,7 @@ class HostLookup;
 class InterfaceTable;
 class InternetState;
 class MediaPlayerLink;
+class Mailbox;
 class MemoryStatus;
 class ResumeWatch;
 class ShutdownSignals;
@@ -37,6 +38,8 @@ public:
     // The media player link of the "WinAmp Plugin" mode; it reaches the
     // players only once started.
     virtual MediaPlayerLink& mediaPlayer() = 0;
+    // The mail screen's mailbox; it signs on when asked to.
+    virtual std::unique_ptr<Mailbox> openMailbox() = 0;
     // handler(signalNumber) runs on the event loop for SIGTERM, SIGINT,
     // SIGHUP and SIGQUIT (end the program), and SIGUSR1 (initialise the
     // module again), until the returned object goes.

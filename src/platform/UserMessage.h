@@ -16,6 +16,9 @@ struct UserMessage
     QString text;
     MessageSeverity severity = MessageSeverity::Information;
     MessageCategory category = MessageCategory::General;
+    // A passing notice: the window shows it in its status bar rather than in
+    // a box the user must close; brellixd writes it like any message.
+    bool notice = false;
     bool operator==(const UserMessage&) const = default;
 };
 Q_DECLARE_METATYPE(UserMessage)

@@ -7,10 +7,12 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
+#include <QStatusBar>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -104,6 +106,23 @@ private Q_SLOTS:
         QTimer::singleShot(3000, &w, [] { QCoreApplication::exit(1); }); // stuck
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(QFile::exists(h.iniPath()));
+    }
+
+    // A notice passes in the status bar; a message is a box.
+    void notices()
+    {
+        LinkHarness h;
+        AppContext c(h.iniPath(), m_platform);
+        c.lifecycle().setTimersEnabled(false);
+        frmMain w(c);
+        w.show();
+        c.messages().showMessage({QStringLiteral("Mail sign-on at h failed: x"),
+                                  MessageSeverity::Warning, MessageCategory::Mail, true});
+        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("Mail sign-on at h failed: x"));
+        QVERIFY(w.findChildren<QMessageBox*>().isEmpty());
+        c.messages().showMessage({QStringLiteral("Internet Not Available"),
+                                  MessageSeverity::Information, MessageCategory::Web});
+        QCOMPARE(w.findChildren<QMessageBox*>().size(), 1);
     }
 
     // A module on COM1: found at start-up, saved mode and brightness shown;

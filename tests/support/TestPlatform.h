@@ -2,6 +2,7 @@
 
 #include "platform/InternetState.h"
 #include "platform/Platform.h"
+#include "platform/linux/CurlMailbox.h"
 #include "platform/linux/LinuxHostLookup.h"
 #include "platform/linux/LinuxInterfaceTable.h"
 #include "platform/linux/LinuxSensors.h"
@@ -36,6 +37,10 @@ public:
     // On the session bus: a test that shows the player mode points
     // DBUS_SESSION_BUS_ADDRESS at a private bus before it starts.
     MediaPlayerLink& mediaPlayer() override { return player; }
+    std::unique_ptr<Mailbox> openMailbox() override
+    {
+        return std::make_unique<CurlMailbox>(mailTimeoutMs);
+    }
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
         return std::make_unique<LinuxShutdownSignals>(std::move(handler));
@@ -47,6 +52,7 @@ public:
 
     FixedClock fixedClock;
     bool connected = true;
+    int mailTimeoutMs = CurlMailbox::DefaultTimeoutMs;
     std::shared_ptr<const HostLookup> host = std::make_shared<LinuxHostLookup>();
     ProcStatReader cpu;
     ProcMemInfoReader memory;

@@ -41,6 +41,8 @@ const DialogInfo Dialogs[4] = {{"frmWorldTime", "World Time"},
                                {"frmWeather", "Weather"},
                                {"frmStock", "Stock"},
                                {"frmAbout", "About BRELLIXV2"}};
+// How long a notice stays in the status bar.
+constexpr int NoticeMs = 30000;
 } // namespace
 
 frmMain::frmMain(AppContext& context, QWidget* parent)
@@ -85,7 +87,11 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
     connect(&context.lifecycle(), &Lifecycle::trayIconRemovalRequested, m_tray,
             &QSystemTrayIcon::hide);
     connect(&context.messages(), &Messages::shown, this, [this](const UserMessage& message) {
-        showMessage(message.text, int(message.severity));
+        // A notice passes in the status bar; nothing waits for the user.
+        if (message.notice)
+            statusBar()->showMessage(message.text, NoticeMs);
+        else
+            showMessage(message.text, int(message.severity));
     });
     connect(&context.lines(), &ScreenLines::lineChanged, this,
             [this](int index, const QByteArray& text) {

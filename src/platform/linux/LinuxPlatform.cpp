@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include "platform/linux/CurlMailbox.h"
 #include "platform/linux/LinuxHostLookup.h"
 #include "platform/linux/LinuxInterfaceTable.h"
 #include "platform/linux/LinuxInternetState.h"
@@ -27,6 +28,7 @@ public:
         return std::make_unique<LinuxSensors>(configFile);
     }
     MediaPlayerLink& mediaPlayer() override { return m_player; }
+    std::unique_ptr<Mailbox> openMailbox() override { return std::make_unique<CurlMailbox>(); }
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
         return std::make_unique<LinuxShutdownSignals>(std::move(handler));

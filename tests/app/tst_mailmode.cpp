@@ -1,0 +1,133 @@
+#include "app/AppContext.h"
+#include "support/DovecotServer.h"
+#include "support/LinkHarness.h"
+#include "support/TestPlatform.h"
+
+#include <QtTest>
+
+#include <ctime>
+
+// The "POP Email" mode end to end: the settings file, the sign-on at the
+// switch, a real Dovecot over verified TLS, the scheduler's 60-tick refresh,
+// the line writer, the wire and the simulated module.
+class TestMailMode : public QObject
+{
+    Q_OBJECT
+    TestPlatform m_platform;
+    DovecotServer m_server;
+
+    static QByteArray message(const QByteArray& from, const QByteArray& subject)
+    {
+        return "From: " + from + "\r\nSubject: " + subject +
+               "\r\nDate: Sat, 5 Dec 2026 14:05:07 +0100\r\n\r\nHello.\r\n";
+    }
+
+    int logins(const QByteArray& user) const
+    {
+        return int(
+            m_server.log().count(QStringLiteral("Login: user=<%1>").arg(QString::fromUtf8(user))));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        qputenv("TZ", "UTC0");
+        ::tzset();
+        QLocale::setDefault(QLocale::c());
+        DovecotServer::User many{"many", "secret-many", {}};
+        many.messages.append({message("Carl <carl@example.org>", "Read already"), true});
+        many.messages.append({message("=?UTF-8?Q?Ren=C3=A9e_Fran=C3=A7ois?= <rf@example.org>",
+                                      "=?UTF-8?B?TcO8bmNoZW4gdHJpcA==?="),
+                              false});
+        for (int i = 2; i <= 12; ++i)
+            many.messages.append(
+                {message("Ann <ann@example.org>", "Unread " + QByteArray::number(i)), false});
+        const QString why = m_server.start({many});
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+    }
+
+    void mailMode()
+    {
+        LinkHarness h;
+        PtyLcdModule* module = h.addModule();
+        h.writeIni("[Mode]\nmode=7\n[Ports]\nCOM1=" + module->slavePath().toUtf8() +
+                   "\n[Mail]\nUrl=imaps://localhost:" + QByteArray::number(m_server.imapsPort()) +
+                   "/INBOX\nUser=many\nPasswordCommand=echo secret-many\nCaFile=" +
+                   m_server.caFile().toUtf8() + "\n");
+        AppContext c(h.iniPath(), m_platform);
+        c.lifecycle().setTimersEnabled(false);
+        QSignalSpy finished(&c.lifecycle(), &Lifecycle::startupFinished);
+        c.lifecycle().start();
+        QVERIFY(finished.wait(3000));
+        QCOMPARE(c.scheduler().selectedMode(), 7);
+
+        // The switch signs on and refreshes at once, without a tick.
+        QTRY_COMPARE_WITH_TIMEOUT(module->module().line(0), QByteArray("12 Unread Messages  "),
+                                  15000);
+        QCOMPARE(module->module().line(1), QByteArray("F:Renee Francois    "));
+        QCOMPARE(module->module().line(2), QByteArray("S:Munchen trip      "));
+        QCOMPARE(module->module().line(3), QByteArray("Sat 5 Dec 13:05     "));
+        QCOMPARE(c.lines().line(0), QByteArray("12 Unread Messages"));
+
+        // New mail is seen on the 60th tick, not before.
+        QFile mail(m_server.maildir("many") + QStringLiteral("/new/1800000000.M99P1.brellix"));
+        QVERIFY(mail.open(QIODevice::WriteOnly));
+        const QByteArray fresh = message("Zoe <z@example.org>", "Newest");
+        QCOMPARE(mail.write(fresh), fresh.size());
+        mail.close();
+        for (int i = 0; i < 59; ++i)
+            c.scheduler().tick();
+        QTest::qWait(300);
+        QCOMPARE(module->module().line(0), QByteArray("12 Unread Messages  "));
+        c.scheduler().tick();
+        QTRY_COMPARE_WITH_TIMEOUT(module->module().line(0), QByteArray("13 Unread Messages  "),
+                                  15000);
+        // Message 0 is still the oldest unread one.
+        QCOMPARE(module->module().line(1), QByteArray("F:Renee Francois    "));
+
+        // Choosing the mode again refreshes over the same sign-on.
+        c.scheduler().selectMode(1);
+        c.scheduler().tick();
+        QTRY_VERIFY(module->module().line(0) != QByteArray("13 Unread Messages  "));
+        c.scheduler().selectMode(7);
+        QTRY_COMPARE_WITH_TIMEOUT(module->module().line(0), QByteArray("13 Unread Messages  "),
+                                  15000);
+        QCOMPARE(logins("many"), 1);
+
+        // Nothing shown was marked read.
+        QCOMPARE(m_server.unreadFiles("many"), 13);
+    }
+
+    // A wrong password: no lines, one notice, and the program goes on.
+    void wrongPassword()
+    {
+        LinkHarness h;
+        PtyLcdModule* module = h.addModule();
+        h.writeIni("[Mode]\nmode=7\n[Ports]\nCOM1=" + module->slavePath().toUtf8() +
+                   "\n[Mail]\nUrl=imaps://localhost:" + QByteArray::number(m_server.imapsPort()) +
+                   "/INBOX\nUser=many\nPasswordCommand=echo wrong\nCaFile=" +
+                   m_server.caFile().toUtf8() + "\n");
+        AppContext c(h.iniPath(), m_platform);
+        c.lifecycle().setTimersEnabled(false);
+        QSignalSpy shown(&c.messages(), &Messages::shown);
+        c.lifecycle().start();
+        QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 15000);
+        const auto m = shown.first().first().value<UserMessage>();
+        QVERIFY2(m.notice && m.category == MessageCategory::Mail &&
+                     m.text.contains(QLatin1String("Authentication failed")),
+                 qPrintable(m.text));
+        QCOMPARE(module->module().line(0), QByteArray(20, ' '));
+        // Tried again at the next refresh, without a second notice.
+        const int before = int(m_server.log().count(QLatin1String("auth failed")));
+        for (int i = 0; i < 60; ++i)
+            c.scheduler().tick();
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.log().count(QLatin1String("auth failed")) > before,
+                                 15000);
+        QTest::qWait(200);
+        QCOMPARE(shown.size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMailMode)
+#include "tst_mailmode.moc"
