@@ -34,8 +34,8 @@ AppContext::AppContext(const QString& iniPath, Platform& platform)
       m_ipHelper(m_messages, platform.interfaceTable()),
       m_networkInfo(m_lines, m_messages, platform.internet(), m_ipHelper, platform.hostLookup()),
       m_player(playerTraits()),
-      m_weather(counted(true), [this] { return m_settings.WeatherUpdateSeconds; }),
-      m_stock(counted(true), [this] { return m_settings.StockUpdateSeconds; }),
+      m_weather(m_lines, m_messages, m_weatherSettings, m_webSettings, m_web),
+      m_stock(m_lines, m_stockSettings, m_webSettings, m_web),
       m_mail(counted(false), [] { return MailRefreshTicks; })
 {
     std::vector<DisplayScheduler::Mode> modes{
@@ -62,6 +62,10 @@ AppContext::~AppContext()
 const AppSettings& AppContext::loadSettings()
 {
     m_settings = AppSettings::load(m_ini);
+    m_weatherSettings = {m_settings.WeatherCity, m_settings.WeatherCountry,
+                         m_settings.WeatherUpdateSeconds};
+    m_stockSettings = {m_settings.StockSymbol, m_settings.StockUpdateSeconds};
+    m_webSettings = WebSettings::load(m_ini);
     return m_settings;
 }
 

@@ -2,6 +2,8 @@
 
 #include "app/AppContext.h"
 #include "app/WorldTimeModel.h"
+#include "app/views/frmStock.h"
+#include "app/views/frmWeather.h"
 #include "app/views/frmWorldTime.h"
 #include "codec/ModuleCodec.h"
 
@@ -213,6 +215,12 @@ QDialog* frmMain::dialog(const QString& name)
         if (!m_dialogs[i] && name == QLatin1String("frmWorldTime")) {
             m_dialogs[i] = new frmWorldTime(
                 WorldTimeModel(m_context.ini(), m_context.clock(), m_context.worldTime()), this);
+        } else if (!m_dialogs[i] && name == QLatin1String("frmWeather")) {
+            m_dialogs[i] = new frmWeather(
+                WeatherModel(m_context.ini(), m_context.weather(), m_context.messages()), this);
+        } else if (!m_dialogs[i] && name == QLatin1String("frmStock")) {
+            m_dialogs[i] = new frmStock(
+                StockModel(m_context.ini(), m_context.stock(), m_context.messages()), this);
         } else if (!m_dialogs[i]) {
             auto* d = new QDialog(this);
             d->setObjectName(name);
@@ -237,6 +245,12 @@ void frmMain::showDialog(const QString& name)
 
 void frmMain::showMessage(const QString& text, int severity)
 {
+    // A message whose box is still open is not opened a second time (a
+    // weather refresh every minute while the user is away).
+    for (const QMessageBox* open : findChildren<QMessageBox*>(Qt::FindDirectChildrenOnly)) {
+        if (open->isVisible() && open->text() == text)
+            return;
+    }
     // Modal for the user, but no nested event loop: ticks keep running.
     auto* box = new QMessageBox(this);
     box->setWindowTitle(Lifecycle::ApplicationTitle);
