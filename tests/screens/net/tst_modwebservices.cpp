@@ -61,7 +61,8 @@ private Q_SLOTS:
                                      "<body>Server Error</body></html>";
         QTest::newRow("2500 bytes")
             << QList<R>{HttpFixture::answer(200, pattern(2500))} << true << 200 << pattern(2500);
-        QTest::newRow("empty body") << QList<R>{HttpFixture::answer(200, {)}} << true << 200 << QByteArray();
+        QTest::newRow("empty body")
+            << QList<R>{HttpFixture::answer(200, {})} << true << 200 << QByteArray();
         QTest::newRow("HTML error page unchanged")
             << QList<R>{HttpFixture::answer(500, errorPage)} << true << 500 << errorPage;
         QTest::newRow("404 page") << QList<R>{HttpFixture::answer(404, "gone")} << true << 404
