@@ -60,17 +60,12 @@ void WebRequest::cancel()
 }
 
 namespace {
-// An HTTP error status (404, 500...) is still an answer with a body; a
-// connection, proxy, TLS or protocol failure (a cut-off body too) is not.
+// An HTTP error status (400, 404, 500...) is still an answer with a body; a
+// connection, TLS or time-out failure (a body cut off too) is not.
 bool isAnswer(QNetworkReply::NetworkError error, int status)
 {
-    if (error == QNetworkReply::NoError)
-        return true;
-    const bool contentError =
-        error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError;
-    const bool serverError =
-        error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError;
-    return status != 0 && (contentError || serverError);
+    return error == QNetworkReply::NoError ||
+           (status != 0 && error > QNetworkReply::UnknownNetworkError);
 }
 } // namespace
 

@@ -65,6 +65,10 @@ private Q_SLOTS:
             << QList<R>{HttpFixture::answer(200, {})} << true << 200 << QByteArray();
         QTest::newRow("HTML error page unchanged")
             << QList<R>{HttpFixture::answer(500, errorPage)} << true << 500 << errorPage;
+        QTest::newRow("400 with a reason") << QList<R>{HttpFixture::answer(400, "{\"error\":true}")}
+                                           << true << 400 << QByteArray("{\"error\":true}");
+        QTest::newRow("429 refusal") << QList<R>{HttpFixture::answer(429, "Too Many Requests")}
+                                     << true << 429 << QByteArray("Too Many Requests");
         QTest::newRow("404 page") << QList<R>{HttpFixture::answer(404, "gone")} << true << 404
                                   << QByteArray("gone");
         QTest::newRow("body ended by the connection")
