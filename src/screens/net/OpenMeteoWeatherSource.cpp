@@ -166,46 +166,46 @@ void OpenMeteoWeatherSource::fetch(const QString& city, const QString& country, 
         done(std::nullopt);
         return;
     }
-    m_request = m_client.FetchUrl(
-        GeocodingUrl(m_web.openMeteoGeocoding, city.trimmed()),
-        [this, done, country, key](const modWebservices::Answer& answer) {
-            bool readable = false;
-            const std::optional<Place> place = ParseGeocoding(answer.body, country, &readable);
-            if (!answer.ok || answer.status != 200 || !readable) {
-                // Asked again at the next refresh.
-                if (m_report.failed())
-                    qCWarning(lcWeb).noquote() << "Open-Meteo geocoding gave no usable answer (HTTP"
-                                               << answer.status << answer.error << ")";
-                done(std::nullopt);
-                return;
-            }
-            m_placeKey = key;
-            m_placeKnown = true;
-            m_place = place;
-            if (!place) {
-                done(std::nullopt);
-                return;
-            }
-            askForecast(done);
-        });
+    m_request = m_client.FetchUrl(GeocodingUrl(m_web.openMeteoGeocoding, city.trimmed()),
+                                  [this, done, country, key](const modWebservices::Answer& answer) {
+                                      bool readable = false;
+                                      const std::optional<Place> place =
+                                          ParseGeocoding(answer.body, country, &readable);
+                                      if (!answer.ok || answer.status != 200 || !readable) {
+                                          // Asked again at the next refresh.
+                                          if (m_report.failed())
+                                              qCWarning(lcWeb).noquote()
+                                                  << "Open-Meteo geocoding gave no usable answer:"
+                                                  << answer.describe();
+                                          done(std::nullopt);
+                                          return;
+                                      }
+                                      m_placeKey = key;
+                                      m_placeKnown = true;
+                                      m_place = place;
+                                      if (!place) {
+                                          done(std::nullopt);
+                                          return;
+                                      }
+                                      askForecast(done);
+                                  });
 }
 
 void OpenMeteoWeatherSource::askForecast(const Done& done)
 {
-    m_request =
-        m_client.FetchUrl(ForecastUrl(m_web.openMeteoForecast, *m_place),
-                          [this, done](const modWebservices::Answer& answer) {
-                              std::optional<WeatherReport> report;
-                              if (answer.ok && answer.status == 200)
-                                  report = ParseForecast(answer.body);
-                              if (!report) {
-                                  if (m_report.failed())
-                                      qCWarning(lcWeb).noquote()
-                                          << "Open-Meteo forecast gave no usable answer (HTTP"
-                                          << answer.status << answer.error << ")";
-                              } else {
-                                  m_report.succeeded();
-                              }
-                              done(report);
-                          });
+    m_request = m_client.FetchUrl(ForecastUrl(m_web.openMeteoForecast, *m_place),
+                                  [this, done](const modWebservices::Answer& answer) {
+                                      std::optional<WeatherReport> report;
+                                      if (answer.ok && answer.status == 200)
+                                          report = ParseForecast(answer.body);
+                                      if (!report) {
+                                          if (m_report.failed())
+                                              qCWarning(lcWeb).noquote()
+                                                  << "Open-Meteo forecast gave no usable answer:"
+                                                  << answer.describe();
+                                      } else {
+                                          m_report.succeeded();
+                                      }
+                                      done(report);
+                                  });
 }

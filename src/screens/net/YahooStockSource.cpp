@@ -121,10 +121,7 @@ void YahooStockSource::ask(const QUrl& url, const QString& symbol, const QByteAr
             if (quote)
                 m_report.succeeded();
             else
-                failed(answer.ok ? QStringLiteral("HTTP %1, %2 bytes not a quote")
-                                       .arg(answer.status)
-                                       .arg(answer.body.size())
-                                 : answer.error);
+                failed(answer.describe());
             done(quote);
         },
         agent);

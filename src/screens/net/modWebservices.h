@@ -54,6 +54,12 @@ public:
         int status = 0;  // HTTP status code; 0 without an answer
         bool ok = false; // the whole body came (whatever its status)
         QString error;   // why not, for the log
+
+        // For the log: the failure, or the status and size of the body.
+        QString describe() const
+        {
+            return ok ? QStringLiteral("HTTP %1, %2 bytes").arg(status).arg(body.size()) : error;
+        }
     };
     using Done = std::function<void(const Answer&)>;
 
