@@ -5,6 +5,8 @@
 #include "support/LinkHarness.h"
 
 #include <QNetworkAccessManager>
+#include <QSslKey>
+#include <QSslServer>
 #include <QtTest>
 
 #include <optional>
@@ -141,6 +143,28 @@ private Q_SLOTS:
         QVERIFY(!answer->ok);
         QCOMPARE(answer->status, 0);
         QVERIFY(answer->body.isEmpty());
+    }
+
+    // A server whose certificate no authority vouches for gets no request
+    // (tests/data/net holds a throw-away self-signed certificate for 127.0.0.1).
+    void untrustedCertificate()
+    {
+        const QString dir = QStringLiteral(BRELLIX_TEST_DATA "/net/");
+        QFile certFile(dir + QStringLiteral("selfsigned.crt"));
+        QFile keyFile(dir + QStringLiteral("selfsigned.key"));
+        QVERIFY(certFile.open(QIODevice::ReadOnly) && keyFile.open(QIODevice::ReadOnly));
+        QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+        config.setLocalCertificate(QSslCertificate(&certFile, QSsl::Pem));
+        config.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa, QSsl::Pem));
+        QVERIFY(!config.localCertificate().isNull() && !config.privateKey().isNull());
+        QSslServer server;
+        server.setSslConfiguration(config);
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const auto answer =
+            get(QUrl(QStringLiteral("https://127.0.0.1:%1/x").arg(server.serverPort())));
+        QVERIFY(answer);
+        QVERIFY(!answer->ok);
+        QVERIFY2(answer->error.contains(QLatin1String("self-signed")), qPrintable(answer->error));
     }
 
     // The request carries the agent and the address as given, and never
