@@ -6,17 +6,6 @@
 
 #include <QNetworkAccessManager>
 
-namespace {
-ModeScreen::Traits counted(bool needsInternet)
-{
-    ModeScreen::Traits t;
-    t.cadence = ModeScreen::Cadence::CountedTicks;
-    t.needsInternet = needsInternet;
-    return t;
-}
-
-} // namespace
-
 AppContext::AppContext(const QString& iniPath, Platform& platform)
     : m_platform(platform), m_ini(iniPath), m_largeClock(m_link, platform.clock()),
       m_timeDate(m_lines, platform.clock(), m_worldTime),
@@ -26,8 +15,8 @@ AppContext::AppContext(const QString& iniPath, Platform& platform)
       m_ipHelper(m_messages, platform.interfaceTable()),
       m_networkInfo(m_lines, m_messages, platform.internet(), m_ipHelper, platform.hostLookup()),
       m_player(m_lines, m_link, m_ini, platform.mediaPlayer()),
-      m_weather(counted(true), [this] { return m_settings.WeatherUpdateSeconds; }),
-      m_stock(counted(true), [this] { return m_settings.StockUpdateSeconds; }),
+      m_weather(m_lines, m_messages, m_weatherSettings, m_webSettings, m_web),
+      m_stock(m_lines, m_stockSettings, m_webSettings, m_web),
       m_mail(m_lines, m_messages, m_ini, platform.openMailbox())
 {
     std::vector<DisplayScheduler::Mode> modes{
@@ -54,6 +43,10 @@ AppContext::~AppContext()
 const AppSettings& AppContext::loadSettings()
 {
     m_settings = AppSettings::load(m_ini);
+    m_weatherSettings = {m_settings.WeatherCity, m_settings.WeatherCountry,
+                         m_settings.WeatherUpdateSeconds};
+    m_stockSettings = {m_settings.StockSymbol, m_settings.StockUpdateSeconds};
+    m_webSettings = WebSettings::load(m_ini);
     return m_settings;
 }
 

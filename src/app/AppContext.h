@@ -4,12 +4,17 @@
 #include "app/DisplayScheduler.h"
 #include "app/Lifecycle.h"
 #include "app/Messages.h"
-#include "app/PendingScreen.h"
 #include "lcd/LcdLink.h"
 #include "lcd/LinkController.h"
 #include "platform/modINI.h"
 #include "screens/net/WinAmpScreen.h"
 #include "screens/net/EmailScreen.h"
+#include "screens/net/StockScreen.h"
+#include "screens/net/StockSettings.h"
+#include "screens/net/WeatherScreen.h"
+#include "screens/net/WeatherSettings.h"
+#include "screens/net/WebSettings.h"
+#include "screens/net/modWebservices.h"
 #include "screens/system/CIpHelper.h"
 #include "screens/system/CpuInfoScreen.h"
 #include "screens/system/NetworkInfoScreen.h"
@@ -48,6 +53,10 @@ public:
     LinkController& linkController() { return m_linkController; }
     ScreenLines& lines() { return m_lines; }
     WorldTimeSettings& worldTime() { return m_worldTime; }
+    // The place and symbol in use; the dialogs replace them.
+    WeatherSettings& weather() { return m_weatherSettings; }
+    StockSettings& stock() { return m_stockSettings; }
+    const WebSettings& web() const { return m_webSettings; }
     DisplayScheduler& scheduler() { return *m_scheduler; }
     Lifecycle& lifecycle() { return m_lifecycle; }
     const Clock& clock() const;
@@ -65,6 +74,10 @@ private:
     LineWriter m_writer{m_lines, m_link};
     WorldTimeSettings m_worldTime;
     std::unique_ptr<QNetworkAccessManager> m_network;
+    WeatherSettings m_weatherSettings;
+    StockSettings m_stockSettings;
+    WebSettings m_webSettings;
+    modWebservices m_web{[this]() -> QNetworkAccessManager& { return network(); }};
 
     // The screens, in the order of the display modes.
     LargeClock m_largeClock;
@@ -75,8 +88,8 @@ private:
     CIpHelper m_ipHelper;
     NetworkInfoScreen m_networkInfo;
     WinAmpScreen m_player;
-    PendingScreen m_weather;
-    PendingScreen m_stock;
+    WeatherScreen m_weather;
+    StockScreen m_stock;
     EmailScreen m_mail;
 
     std::unique_ptr<DisplayScheduler> m_scheduler;

@@ -59,6 +59,8 @@ private Q_SLOTS:
                                                 "pixel", "--width", "100", "--height", "32"});
         QVERIFY(m_tray.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(!search({"search", "--class", "trayer"}).isEmpty(), 10000);
+        // Its window comes a moment before it takes the tray's selection.
+        QTest::qWait(500);
     }
 
     void cleanupTestCase()

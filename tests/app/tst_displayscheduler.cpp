@@ -1,5 +1,4 @@
 #include "app/DisplayScheduler.h"
-#include "app/PendingScreen.h"
 #include "platform/InternetState.h"
 #include "platform/UserMessage.h"
 #include "screens/time/LargeClock.h"
@@ -52,12 +51,19 @@ struct CountingScreen : ModeScreen
     void cancelFetch() override { ++cancelled; }
 };
 
-ModeScreen::Traits glyphs(int uploads)
+// A screen that shows nothing and uploads the custom characters so often.
+struct GlyphScreen : ModeScreen
 {
-    ModeScreen::Traits t;
-    t.glyphUploads = uploads;
-    return t;
-}
+    explicit GlyphScreen(int uploads) : uploads(uploads) {}
+    int uploads;
+    Traits traits() const override
+    {
+        Traits t;
+        t.glyphUploads = uploads;
+        return t;
+    }
+    void show() override {}
+};
 
 using Steps = QList<QList<int>>;
 
@@ -83,9 +89,9 @@ class TestDisplayScheduler : public QObject
         LargeClock large{pty.link, clock};
         WorldTimeSettings world{13, QStringLiteral("London"), false};
         TimeDateScreen timeDate{lines, clock, world};
-        PendingScreen cpu{glyphs(0)};
-        PendingScreen network{glyphs(1)};
-        PendingScreen player{glyphs(2)};
+        GlyphScreen cpu{0};
+        GlyphScreen network{1};
+        GlyphScreen player{2};
         CountingScreen weather{lines, true};
         CountingScreen stock{lines, true};
         CountingScreen mail{lines, false};

@@ -6,6 +6,8 @@
 #include "app/views/ModulePanel.h"
 #include "app/views/frmAbout.h"
 #include "app/views/frmPorts.h"
+#include "app/views/frmStock.h"
+#include "app/views/frmWeather.h"
 #include "app/views/frmWorldTime.h"
 #include "codec/ModuleCodec.h"
 
@@ -333,6 +335,12 @@ QDialog* frmMain::dialog(const QString& name)
                 WorldTimeModel(m_context.ini(), m_context.clock(), m_context.worldTime()), this);
         } else if (!m_dialogs[i] && name == QLatin1String("frmAbout")) {
             m_dialogs[i] = new frmAbout(m_context.ini().path(), this);
+        } else if (!m_dialogs[i] && name == QLatin1String("frmWeather")) {
+            m_dialogs[i] = new frmWeather(
+                WeatherModel(m_context.ini(), m_context.weather(), m_context.messages()), this);
+        } else if (!m_dialogs[i] && name == QLatin1String("frmStock")) {
+            m_dialogs[i] = new frmStock(
+                StockModel(m_context.ini(), m_context.stock(), m_context.messages()), this);
         } else if (!m_dialogs[i]) {
             auto* d = new QDialog(this);
             d->setObjectName(name);
@@ -357,6 +365,12 @@ void frmMain::showDialog(const QString& name)
 
 void frmMain::showMessage(const QString& text, int severity)
 {
+    // A message whose box is still open is not opened a second time (a
+    // weather refresh every minute while the user is away).
+    for (const QMessageBox* open : findChildren<QMessageBox*>(Qt::FindDirectChildrenOnly)) {
+        if (open->isVisible() && open->text() == text)
+            return;
+    }
     // Modal for the user, but no nested event loop: ticks keep running.
     auto* box = new QMessageBox(this);
     box->setWindowTitle(Lifecycle::ApplicationTitle);

@@ -1,0 +1,178 @@
+#include "app/AppContext.h"
+#include "app/views/frmMain.h"
+#include "support/LinkHarness.h"
+#include "support/TestPlatform.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+// The Weather and Stock dialogs as the user sees them, and message boxes
+// that are not stacked twice.
+class TestWebDialogs : public QObject
+{
+    Q_OBJECT
+    TestPlatform m_platform;
+
+    template <typename T> static T* child(QObject* o, const char* name)
+    {
+        T* found = o->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qWarning("no %s", name);
+        return found;
+    }
+    static QList<QMessageBox*> boxes(QWidget& w)
+    {
+        QList<QMessageBox*> open;
+        for (QMessageBox* b : w.findChildren<QMessageBox*>()) {
+            if (b->isVisible())
+                open.append(b);
+        }
+        return open;
+    }
+    static QStringList labels(QWidget* d)
+    {
+        QStringList texts;
+        for (const QLabel* l : d->findChildren<QLabel*>())
+            texts.append(l->text());
+        return texts;
+    }
+
+private Q_SLOTS:
+    // Opened from the menu on what the screens use; warnings keep the
+    // dialog open; "OK" stores, closes and hands the place to the screen.
+    void weather()
+    {
+        LinkHarness h;
+        h.writeIni("[Weather]\nCity=Oslo\nCountry=Norway\nUpdate=5\n");
+        AppContext c(h.iniPath(), m_platform);
+        c.loadSettings();
+        frmMain w(c);
+        w.show();
+        child<QAction>(&w, "mnuWeather")->trigger();
+        auto* d = child<QDialog>(&w, "frmWeather");
+        QVERIFY(d && d->isVisible() && !d->isModal());
+        QCOMPARE(d->windowTitle(), QStringLiteral("Configure Weather Tracking"));
+        QCOMPARE(child<QGroupBox>(d, "Frame1")->title(),
+                 QStringLiteral("International Major Cities"));
+        QCOMPARE(labels(d), (QStringList{"CITY", "COUNTRY", "Update Frequency (Minutes)"}));
+        auto* city = child<QLineEdit>(d, "txtCity");
+        auto* country = child<QLineEdit>(d, "txtCountry");
+        auto* update = child<QComboBox>(d, "cboUpdateW");
+        auto* ok = child<QPushButton>(d, "cmdUpdateW");
+        QCOMPARE(city->text(), QStringLiteral("Oslo"));
+        QCOMPARE(country->text(), QStringLiteral("Norway"));
+        QCOMPARE(city->maxLength(), 30);
+        QCOMPARE(country->maxLength(), 30);
+        QVERIFY(update->isEditable());
+        QCOMPARE(update->count(), 30);
+        QCOMPARE(update->itemText(0), QStringLiteral("1"));
+        QCOMPARE(update->itemText(29), QStringLiteral("30"));
+        QCOMPARE(update->currentText(), QStringLiteral("5"));
+        QCOMPARE(ok->text(), QStringLiteral("OK"));
+
+        city->clear();
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(boxes(w).size(), 1);
+        QCOMPARE(boxes(w)[0]->text(), QStringLiteral("City Not Entered"));
+        QCOMPARE(boxes(w)[0]->icon(), QMessageBox::Warning);
+        QVERIFY(d->isVisible());
+        boxes(w)[0]->accept();
+        QTRY_VERIFY(boxes(w).isEmpty());
+
+        city->setText(QStringLiteral("Berlin"));
+        country->setText(QStringLiteral("Germany"));
+        update->setEditText(QStringLiteral("12"));
+        const QPointer<QDialog> closing = d;
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QTRY_VERIFY(!closing);
+        QVERIFY(boxes(w).isEmpty());
+        QCOMPARE(c.weather().WeatherCity, QStringLiteral("Berlin"));
+        QCOMPARE(c.weather().WeatherUpdateSeconds, 720);
+        QCOMPARE(c.ini().ReadIni(QStringLiteral("Weather"), QStringLiteral("Update")),
+                 QStringLiteral("12"));
+
+        // Opened again: on the new values.
+        child<QAction>(&w, "mnuWeather")->trigger();
+        QCOMPARE(child<QLineEdit>(child<QDialog>(&w, "frmWeather"), "txtCity")->text(),
+                 QStringLiteral("Berlin"));
+    }
+
+    void stock()
+    {
+        LinkHarness h;
+        AppContext c(h.iniPath(), m_platform);
+        c.loadSettings();
+        frmMain w(c);
+        w.show();
+        child<QAction>(&w, "mnuStock")->trigger();
+        auto* d = child<QDialog>(&w, "frmStock");
+        QVERIFY(d && d->isVisible() && !d->isModal());
+        QCOMPARE(d->windowTitle(), QStringLiteral("Configure Stock Symbol"));
+        QCOMPARE(labels(d),
+                 (QStringList{"Enter Stock Symbol to Monitor", "Update Frequency (Minutes)"}));
+        auto* symbol = child<QLineEdit>(d, "txtStock");
+        auto* update = child<QComboBox>(d, "cboUpdateStock");
+        auto* ok = child<QPushButton>(d, "cmdDone");
+        QCOMPARE(symbol->maxLength(), 20);
+        QCOMPARE(update->count(), 30);
+        QCOMPARE(update->currentText(), QStringLiteral("5"));
+        QCOMPARE(ok->text(), QStringLiteral("OK"));
+
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(boxes(w).size(), 1);
+        QCOMPARE(boxes(w)[0]->text(), QStringLiteral("Stock Symbol Not Entered"));
+        boxes(w)[0]->accept();
+        QTRY_VERIFY(boxes(w).isEmpty());
+
+        symbol->setText(QStringLiteral("MSFT"));
+        update->setEditText(QStringLiteral("1000"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(boxes(w).size(), 1);
+        QVERIFY(boxes(w)[0]->text().contains(QStringLiteral("1 to 546")));
+        boxes(w)[0]->accept();
+        QTRY_VERIFY(boxes(w).isEmpty());
+        QVERIFY(d->isVisible());
+        QVERIFY(!QFile::exists(h.iniPath()));
+
+        update->setEditText(QStringLiteral("10"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QTRY_VERIFY(!w.findChild<QDialog*>(QStringLiteral("frmStock")));
+        QCOMPARE(c.stock().StockSymbol, QStringLiteral("MSFT"));
+        QCOMPARE(c.stock().StockUpdateSeconds, 600);
+    }
+
+    // A message whose box is still open is not opened again; another text
+    // is, and so is the same text once its box has been closed.
+    void messageNotStacked()
+    {
+        LinkHarness h;
+        AppContext c(h.iniPath(), m_platform);
+        frmMain w(c);
+        w.show();
+        const UserMessage notFound{QStringLiteral(" City Not Found "), MessageSeverity::Information,
+                                   MessageCategory::Web};
+        c.messages().showMessage(notFound);
+        c.messages().showMessage(notFound);
+        QCOMPARE(boxes(w).size(), 1);
+        QCOMPARE(boxes(w)[0]->windowTitle(), QStringLiteral("brellixv2"));
+        c.messages().showMessage({QStringLiteral("Internet Not Available"),
+                                  MessageSeverity::Information, MessageCategory::Web});
+        QCOMPARE(boxes(w).size(), 2);
+        for (QMessageBox* b : boxes(w)) {
+            if (b->text() == notFound.text)
+                b->accept();
+        }
+        QTRY_COMPARE(boxes(w).size(), 1);
+        c.messages().showMessage(notFound);
+        QCOMPARE(boxes(w).size(), 2);
+    }
+};
+
+QTEST_MAIN(TestWebDialogs)
+#include "tst_webdialogs.moc"
