@@ -200,11 +200,15 @@ CONF
   printf '%-30s %10s %9s %12s %9s\n' "ratio brellixd / pair" "$rc" "$(ratio "$bmem" "$mem")" \
     "$(ratio "$bwake" "$wake")" "$(ratio "$bwire" "$wire")"
   printf '%-30s %s ms\n' "brellixd LCD Connected after" "$connected"
+  missed=()
+  awk -v r="$rc" 'BEGIN {exit !(r != "-" && r <= 0.25)}' || missed+=("cpu ratio")
+  [ "$bmem" -le $((12 * 1024)) ] || missed+=(rss)
+  [ "$connected" != never ] && [ "$connected" -le 200 ] || missed+=("LCD Connected")
   verdict=ok
-  awk -v r="$rc" 'BEGIN {exit !(r != "-" && r <= 0.25)}' || verdict="FAIL (cpu ratio)"
-  [ "$bmem" -le $((12 * 1024)) ] || verdict="FAIL (rss)"
-  [ "$connected" != never ] && [ "$connected" -le 200 ] || verdict="FAIL (LCD Connected)"
-  [ "$verdict" = ok ] || fail=1
+  if [ ${#missed[@]} -gt 0 ]; then
+    verdict="FAIL ($(IFS=,; echo "${missed[*]}"))"
+    fail=1
+  fi
   results+=("mode $mode: cpu ratio $rc, rss $bmem KiB, LCD Connected $connected ms: $verdict")
 done
 echo

@@ -53,6 +53,8 @@ for t in "${targets[@]}"; do
     >"$log" 2>&1 || rc=$?
   execs=$(awk '/stat::number_of_executed_units/ {print $2}' "$log")
   rate=$(awk '/stat::average_exec_per_sec/ {print $2}' "$log")
+  # A run cut short may end before the final statistics: its last status line.
+  [ -n "$execs" ] || execs=$(sed -n 's/^#\([0-9]*\).*/\1/p' "$log" | tail -n1)
   crashes=0
   if [ $rc -ne 0 ]; then
     crashes=1

@@ -18,5 +18,4 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:dete
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$supp:print_suppressions=0"
 cd build-asan
-# Sanitized code runs a few times slower: give every test more time.
-ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@"
+ctest --output-on-failure -j"$(nproc)" "$@"
