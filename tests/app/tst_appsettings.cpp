@@ -5,7 +5,8 @@
 
 namespace {
 
-enum Field { Port, Setting, Dest, Symbol, City, Country, Light, Zone, Dst, Stock, Wx, Mode, Com1 };
+// A fixed underlying type: rows name the ports after Com1 as Com1 + n.
+enum Field : int { Port, Setting, Dest, Symbol, City, Country, Light, Zone, Dst, Stock, Wx, Mode, Com1 };
 
 // Every field as text, in Field order.
 QStringList fields(const AppSettings& s)

@@ -30,7 +30,8 @@ QString LinuxInternetState::defaultRouteInterface(const QByteArray& table)
     // Iface Destination Gateway Flags RefCnt Use Metric Mask ...
     const QList<QByteArray> lines = table.split('\n');
     QString best;
-    long bestMetric = -1;
+    bool found = false;
+    quint32 bestMetric = 0;
     for (int i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> f = lines[i].simplified().split(' ');
         if (f.size() < 8)
@@ -38,14 +39,17 @@ QString LinuxInternetState::defaultRouteInterface(const QByteArray& table)
         bool ok1 = false, ok2 = false, ok3 = false, ok4 = false;
         const unsigned dest = f[1].toUInt(&ok1, 16);
         const unsigned flags = f[3].toUInt(&ok2, 16);
-        const long metric = f[6].toLong(&ok3);
+        // The kernel prints the unsigned metric with %d: above 2^31 it reads
+        // as negative, and is then one of the worst, not the best.
+        const auto metric = quint32(f[6].toLong(&ok3));
         const unsigned mask = f[7].toUInt(&ok4, 16);
         if (!ok1 || !ok2 || !ok3 || !ok4 || dest != 0 || mask != 0 || !(flags & RouteUp) ||
             (flags & RouteReject))
             continue;
         if (f[0] == "lo")
             continue;
-        if (bestMetric < 0 || metric < bestMetric) {
+        if (!found || metric < bestMetric) {
+            found = true;
             bestMetric = metric;
             best = QString::fromLatin1(f[0]);
         }

@@ -176,6 +176,11 @@ private Q_SLOTS:
             << head4 + "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t600\t00000000\t0\t0\t0\n"
                        "eth0\t00000000\t0101A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
             << QByteArray() << u"eth0"_s << true;
+        // 4294967295, the worst metric, as the kernel prints it.
+        QTest::newRow("metric above 2^31")
+            << head4 + "eth0\t00000000\t0101A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
+                       "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t-1\t00000000\t0\t0\t0\n"
+            << QByteArray() << u"eth0"_s << true;
         QTest::newRow("down, rejected, loopback")
             << head4 + "eth0\t00000000\t0101A8C0\t0002\t0\t0\t100\t00000000\t0\t0\t0\n"
                        "eth1\t00000000\t00000000\t0201\t0\t0\t100\t00000000\t0\t0\t0\n"

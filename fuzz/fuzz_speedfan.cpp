@@ -1,0 +1,40 @@
+// A SpeedFan log of arbitrary bytes in the watched folder, and the field
+// splitter on its own.
+#include "FuzzSupport.h"
+
+#include "platform/Clock.h"
+#include "screens/system/SensorTable.h"
+#include "screens/system/modSpeedFan.h"
+
+namespace {
+class DayClock final : public Clock
+{
+public:
+    QDateTime now() const override { return QDateTime(QDate(2007, 3, 3), QTime(14, 30)); }
+};
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    static const DayClock clock;
+    static modSpeedFan log(fuzz::scratchFolder(), clock);
+    fuzz::writeFile(log.logPath(), bytes);
+
+    SensorTable table;
+    log.ReadSpeedFanLog(table);
+    FUZZ_CHECK(table.SensorNames[0].isEmpty() && table.SensorValues[0].isEmpty());
+    for (int i = SensorTable::First; i <= SensorTable::Last; ++i)
+        FUZZ_CHECK(table.SensorValues[i].size() <= modSpeedFan::LastLineBytes);
+
+    for (const bool dropCrLf : {false, true}) {
+        std::array<QString, 6> fields;
+        modSpeedFan::splitFields(bytes, fields, dropCrLf);
+        FUZZ_CHECK(fields[0].isEmpty());
+        qsizetype total = 0;
+        for (const QString& f : fields)
+            total += f.size();
+        FUZZ_CHECK(total <= bytes.size());
+    }
+    return 0;
+}

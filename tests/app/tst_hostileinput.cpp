@@ -1,0 +1,154 @@
+#include "app/AppContext.h"
+#include "support/LinkHarness.h"
+#include "support/TestPlatform.h"
+
+#include <QtTest>
+#include <netdb.h>
+
+// Outside text end to end: a destination name from the settings file, sensor
+// titles and values from a SpeedFan log and the machine's host name, each
+// full of control codes and 0xFE, must reach the module only as text. The
+// wire is read with the module's command table: every 0B is followed by 80
+// codes the module shows (custom characters 0-7, ASCII 32-126, 223, 255),
+// and no other byte outside a command is anything but text or one of the
+// program's own single-byte commands.
+namespace {
+
+class HostileHost final : public HostLookup
+{
+public:
+    bool hostName(QByteArray& name, int&) const override
+    {
+        name = QByteArray("ev\xFEil\x0B\x0Dho\x01st", 12);
+        return true;
+    }
+    int resolveIPv4(const QByteArray&, QList<QByteArray>&) const override { return EAI_NONAME; }
+    QByteArray interfaceIPv4(const QString&) const override { return {}; }
+    QString defaultRouteInterface() const override
+    {
+        return QStringLiteral("\x0B"
+                              "eth\x7F");
+    }
+};
+
+// Bytes after FE and a command, from the module's command table.
+int argumentBytes(quint8 command)
+{
+    switch (command) {
+    case 0x28: // brightness
+    case 0x29:
+    case 0x2D: // line
+    case 0x2E: // clear column
+        return 1;
+    case 0x32: // cursor
+    case 0x34: // large digit
+        return 2;
+    case 0x64: // eight glyphs
+        return 64;
+    default:
+        return 0;
+    }
+}
+
+bool shown(quint8 code)
+{
+    return code <= 7 || (code >= 32 && code <= 126) || code == 223 || code == 255;
+}
+
+// Empty when the wire keeps the rule, else where it breaks. frames counts
+// the 0B frames seen.
+QString checkWire(const QByteArray& wire, int& frames)
+{
+    frames = 0;
+    qsizetype i = 0;
+    while (i < wire.size()) {
+        const auto b = quint8(wire[i]);
+        if (b == 0xFE) {
+            if (i + 1 >= wire.size())
+                return QStringLiteral("FE at the end");
+            i += 2 + argumentBytes(quint8(wire[i + 1]));
+        } else if (b == 0x0B) {
+            if (i + 81 > wire.size())
+                return QStringLiteral("0B at %1 with fewer than 80 codes after it").arg(i);
+            for (qsizetype k = i + 1; k < i + 81; ++k) {
+                if (!shown(quint8(wire[k])))
+                    return QStringLiteral("code %1 at %2 in the frame from %3")
+                        .arg(quint8(wire[k]))
+                        .arg(k)
+                        .arg(i);
+            }
+            ++frames;
+            i += 81;
+        } else if (b == 0x0D || b == 0x0C || b == 0x08 || b == 0x0E || b == 0x0F || shown(b)) {
+            ++i;
+        } else {
+            return QStringLiteral("stray byte %1 at %2").arg(b).arg(i);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+class tst_HostileInput : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void noCommandFromOutsideText_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QByteArray>("expected"); // the row, written out by hand
+        // "To" 0B "ky" FE(þ) 01 "o" 7F 1B "[2J": each control and the þ become '?'.
+        QTest::newRow("destination name") << 1 << 2 << QByteArray("To?ky??o??[2J Time  ");
+        // Title T FE 0B 1 and value 4 FE . 5: controls dropped, þ is '?'.
+        QTest::newRow("sensor title and value") << 2 << 1
+                                                << QByteArray("T?1:4?\xDF"
+                                                              "C            ");
+        // A fan value of 0B 1B FE 10: only the þ is left.
+        QTest::newRow("fan value") << 2 << 3 << QByteArray("F:? rpm             ");
+        // ev FE il 0B 0D ho 01 st: the invalid byte and the controls are '?'.
+        QTest::newRow("host name") << 3 << 0 << QByteArray("ev?il??ho?st        ");
+    }
+    void noCommandFromOutsideText()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, row);
+        QFETCH(QByteArray, expected);
+
+        TestPlatform platform;
+        platform.host = std::make_shared<HostileHost>();
+        LinkHarness h;
+        PtyLcdModule* module = h.addModule();
+        QVERIFY(QDir().mkpath(h.dirPath(QStringLiteral("speedfan"))));
+        QFile log(h.dirPath(QStringLiteral("speedfan/SFLog20261205.csv")));
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        const QByteArray logText("Seconds\tT\xFE\x0B"
+                                 "1\tF\x01\x7F\r\n"
+                                 "7\t4\xFE.5\t\x0B\x1B\xFE\x10\r\n");
+        QCOMPARE(log.write(logText), logText.size());
+        log.close();
+        h.writeIni("[Mode]\nmode=" + QByteArray::number(mode) +
+                   "\n[TimeZone]\nDestination=To\x0Bky\xFE\x01o\x7F\x1B[2J\n[SpeedFan]\nFolder=" +
+                   h.dirPath(QStringLiteral("speedfan")).toUtf8() +
+                   "\n[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n");
+
+        AppContext c(h.iniPath(), platform);
+        c.lifecycle().setTimersEnabled(false);
+        QSignalSpy finished(&c.lifecycle(), &Lifecycle::startupFinished);
+        c.lifecycle().start();
+        QVERIFY(finished.wait(3000));
+        QCOMPARE(c.scheduler().selectedMode(), mode);
+        QTRY_COMPARE_WITH_TIMEOUT((c.scheduler().tick(), module->module().line(row)), expected,
+                                  5000);
+
+        int frames = 0;
+        const QString broken = checkWire(module->received(), frames);
+        QVERIFY2(broken.isEmpty(), qPrintable(broken));
+        QVERIFY(frames > 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_HostileInput)
+#include "tst_hostileinput.moc"
