@@ -112,8 +112,10 @@ void LcdLink::onReadyRead()
     const QByteArray data = m_port.readAll();
     if (data.isEmpty())
         return; // a notification without bytes means nothing
-    if (static_cast<unsigned char>(data.at(0)) == 0x65)
+    if (static_cast<unsigned char>(data.at(0)) == 0x65) {
         m_lcdFound = true;
+        Q_EMIT answered();
+    }
 }
 
 void LcdLink::onError(QSerialPort::SerialPortError error)

@@ -62,6 +62,8 @@ public:
     static QString lossReason(QSerialPort::SerialPortError error, bool deviceStillThere);
 
 Q_SIGNALS:
+    // The module answered the detection query (lcdFound() is now true).
+    void answered();
     // Every write that reached the port, one signal per write.
     void sent(const QByteArray& bytes);
     // The device went away or a write failed: the port has been closed.

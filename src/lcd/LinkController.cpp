@@ -7,6 +7,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 LinkController::LinkController(LcdLink& link, QObject* parent) : QObject(parent), m_link(link)
 {
@@ -97,7 +99,13 @@ void LinkController::detect(std::function<void(bool)> done, bool again)
         return;
     }
     m_detectionWaiting = true;
-    m_link.WaitTicks(10, [this, id, portNumber, again, done = std::move(done)] {
+    // The wait ends with the module's answer, or after 10 ticks without one.
+    auto finished = std::make_shared<bool>(false);
+    auto answer = std::make_shared<QMetaObject::Connection>();
+    auto report = [this, id, portNumber, again, finished, answer, done = std::move(done)] {
+        if (std::exchange(*finished, true))
+            return;
+        QObject::disconnect(*answer);
         if (id != m_detection) {
             // Overtaken: what follows it (the rest of start-up) waits for the
             // newer detection, so its sends never fall in the middle of it.
@@ -129,7 +137,9 @@ void LinkController::detect(std::function<void(bool)> done, bool again)
         if (done)
             done(found);
         runOvertaken();
-    });
+    };
+    *answer = connect(&m_link, &LcdLink::answered, this, report);
+    m_link.WaitTicks(10, report);
 }
 
 void LinkController::runOvertaken()
