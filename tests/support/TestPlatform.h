@@ -2,7 +2,6 @@
 
 #include "platform/InternetState.h"
 #include "platform/Platform.h"
-#include "platform/linux/CurlMailbox.h"
 #include "platform/linux/LinuxHostLookup.h"
 #include "platform/linux/LinuxInterfaceTable.h"
 #include "platform/linux/LinuxSensors.h"
@@ -11,6 +10,7 @@
 #include "platform/linux/MprisPlayerLink.h"
 #include "platform/linux/ProcMemInfoReader.h"
 #include "platform/linux/ProcStatReader.h"
+#include "platform/linux/mail/CurlMailbox.h"
 #include "support/FixedClock.h"
 
 // The machine's own readers behind a clock that stays where the test puts it

@@ -1,11 +1,11 @@
 #include "platform/linux/LinuxPlatform.h"
 
-#include "platform/linux/CurlMailbox.h"
 #include "platform/linux/LinuxHostLookup.h"
 #include "platform/linux/LinuxInterfaceTable.h"
 #include "platform/linux/LinuxInternetState.h"
 #include "platform/linux/LinuxSensors.h"
 #include "platform/linux/LinuxShutdownSignals.h"
+#include "platform/linux/LoadedMailbox.h"
 #include "platform/linux/LogindResumeWatch.h"
 #include "platform/linux/MprisPlayerLink.h"
 #include "platform/linux/ProcMemInfoReader.h"
@@ -28,7 +28,7 @@ public:
         return std::make_unique<LinuxSensors>(configFile);
     }
     MediaPlayerLink& mediaPlayer() override { return m_player; }
-    std::unique_ptr<Mailbox> openMailbox() override { return std::make_unique<CurlMailbox>(); }
+    std::unique_ptr<Mailbox> openMailbox() override { return deferredMailbox(); }
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
         return std::make_unique<LinuxShutdownSignals>(std::move(handler));

@@ -1,4 +1,4 @@
-#include "platform/linux/CurlMailbox.h"
+#include "platform/linux/mail/CurlMailbox.h"
 #include "screens/net/MailHeaders.h"
 #include "support/DovecotServer.h"
 

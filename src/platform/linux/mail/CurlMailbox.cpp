@@ -1,4 +1,4 @@
-#include "platform/linux/CurlMailbox.h"
+#include "platform/linux/mail/CurlMailbox.h"
 
 #include "platform/Logging.h"
 
