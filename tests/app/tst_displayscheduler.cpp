@@ -135,11 +135,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("ownTimer");
         QTest::newRow("0 large clock") << 0 << QByteArray::fromHex("0d fe09") << true;
         QTest::newRow("1 time and date") << 1 << QByteArray::fromHex("0d") << false;
-        QTest::newRow("2 cpu") << 2 << QByteArray::fromHex("0d") << false;
         QTest::newRow("3 network") << 3 << QByteArray::fromHex("0d") + Glyphs << false;
         QTest::newRow("4 player") << 4 << QByteArray::fromHex("0d") + Glyphs + Glyphs << false;
         QTest::newRow("5 weather, offline") << 5 << QByteArray::fromHex("0d") << false;
-        QTest::newRow("6 stock, offline") << 6 << QByteArray::fromHex("0d") << false;
     }
     void switchWire()
     {

@@ -4,19 +4,12 @@
 #include "platform/modINI.h"
 #include "screens/net/StockSettings.h"
 #include "screens/net/WeatherSettings.h"
+#include "screens/net/NetTestSupport.h"
 #include "support/LinkHarness.h"
 
 #include <QtTest>
 
 namespace {
-class Recorded : public MessageSink
-{
-public:
-    void showMessage(const UserMessage& message) override { shown.append(message); }
-    void requestFatalEnd() override {}
-    QList<UserMessage> shown;
-};
-
 const QString Refused =
     QStringLiteral("Update Frequency must be a whole number of minutes from 1 to 546");
 } // namespace
@@ -42,7 +35,7 @@ private Q_SLOTS:
         QFETCH(int, seconds);
         LinkHarness h;
         modINI ini(h.iniPath());
-        Recorded messages;
+        RecordedMessages messages;
         WeatherSettings inUse{QStringLiteral("Llanfairpwllgwyngyllgogerychwyrndrobwll"),
                               QStringLiteral("Wales"), seconds};
         const WeatherModel::Choice c = WeatherModel(ini, inUse, messages).load();
@@ -85,7 +78,7 @@ private Q_SLOTS:
         LinkHarness h;
         h.writeIni("[Weather]\nCity=Oslo\nCountry=Norway\nUpdate=30\n");
         modINI ini(h.iniPath());
-        Recorded messages;
+        RecordedMessages messages;
         WeatherSettings inUse{QStringLiteral("Oslo"), QStringLiteral("Norway"), 1800};
         WeatherModel model(ini, inUse, messages);
         const bool closes = model.confirm({typed[0], typed[1], typed[2]});
@@ -131,7 +124,7 @@ private Q_SLOTS:
         QFETCH(QStringList, stored);
         LinkHarness h;
         modINI ini(h.iniPath());
-        Recorded messages;
+        RecordedMessages messages;
         StockSettings inUse{QStringLiteral("AAPL"), 300};
         StockModel model(ini, inUse, messages);
         QCOMPARE(model.load().update, QStringLiteral("5"));

@@ -193,8 +193,6 @@ public:
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    QString path(const char* name) const { return path(QString::fromUtf8(name)); }
-    QString path(const QByteArray& name) const { return path(QString::fromUtf8(name)); }
 
     // The messages of a mailbox not marked read, from the flags in the names.
     int unreadFiles(const QByteArray& user) const
@@ -227,16 +225,17 @@ private:
                f.write(content) == content.size();
     }
 
-    bool openssl(const QStringList& arguments, QString& error)
+    // One openssl command, its arguments split at blanks.
+    bool openssl(const QString& arguments, QString& error)
     {
         QProcess p;
         p.setWorkingDirectory(m_dir.path());
         p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(QStringLiteral("openssl"), arguments);
+        p.start(QStringLiteral("openssl"), arguments.split(QLatin1Char(' ')));
         if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
             return true;
         error = QStringLiteral("openssl %1 failed: %2")
-                    .arg(arguments.join(QLatin1Char(' ')), QString::fromLocal8Bit(p.readAll()));
+                    .arg(arguments, QString::fromLocal8Bit(p.readAll()));
         return false;
     }
 
@@ -244,35 +243,19 @@ private:
     {
         if (!write(path("ext.cnf"), "subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n"))
             return false;
-        const auto ec = [](const char* key) {
-            return QStringList{
-                QStringLiteral("-newkey"),  QStringLiteral("ec"),
-                QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"),
-                QStringLiteral("-nodes"),   QStringLiteral("-keyout"),
-                QString::fromLatin1(key)};
-        };
-        for (const char* ca : {"ca", "other"}) {
-            const QString name = QString::fromLatin1(ca);
-            if (!openssl(QStringList{QStringLiteral("req"), QStringLiteral("-x509")} +
-                             ec(QByteArray(ca).append(".key")) +
-                             QStringList{QStringLiteral("-out"), name + QStringLiteral(".crt"),
-                                         QStringLiteral("-days"), QStringLiteral("2"),
-                                         QStringLiteral("-subj"),
-                                         QStringLiteral("/CN=Brellix test CA ") + name},
+        const QString ec = QStringLiteral(
+            "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ");
+        for (const QString& ca : {QStringLiteral("ca"), QStringLiteral("other")}) {
+            if (!openssl(QStringLiteral("req -x509 -days 2 ") + ec + ca + QStringLiteral(".key -out ") +
+                             ca + QStringLiteral(".crt -subj /CN=Brellix_test_CA_") + ca,
                          error))
                 return false;
         }
-        return openssl(QStringList{QStringLiteral("req")} + ec("server.key") +
-                           QStringList{QStringLiteral("-out"), QStringLiteral("server.csr"),
-                                       QStringLiteral("-subj"), QStringLiteral("/CN=localhost")},
+        return openssl(QStringLiteral("req ") + ec +
+                           QStringLiteral("server.key -out server.csr -subj /CN=localhost"),
                        error) &&
-               openssl({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
-                        QStringLiteral("server.csr"), QStringLiteral("-CA"),
-                        QStringLiteral("ca.crt"), QStringLiteral("-CAkey"),
-                        QStringLiteral("ca.key"), QStringLiteral("-CAcreateserial"),
-                        QStringLiteral("-out"), QStringLiteral("server.crt"),
-                        QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"),
-                        QStringLiteral("ext.cnf")},
+               openssl(QStringLiteral("x509 -req -in server.csr -CA ca.crt -CAkey ca.key "
+                                      "-CAcreateserial -out server.crt -days 2 -extfile ext.cnf"),
                        error);
     }
 

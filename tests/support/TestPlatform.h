@@ -39,7 +39,7 @@ public:
     MediaPlayerLink& mediaPlayer() override { return player; }
     std::unique_ptr<Mailbox> openMailbox() override
     {
-        return std::make_unique<CurlMailbox>(mailTimeoutMs);
+        return std::make_unique<CurlMailbox>();
     }
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
@@ -52,7 +52,6 @@ public:
 
     FixedClock fixedClock;
     bool connected = true;
-    int mailTimeoutMs = CurlMailbox::DefaultTimeoutMs;
     std::shared_ptr<const HostLookup> host = std::make_shared<LinuxHostLookup>();
     ProcStatReader cpu;
     ProcMemInfoReader memory;

@@ -1,6 +1,7 @@
 #include "platform/UserMessage.h"
 #include "platform/modINI.h"
 #include "screens/net/EmailScreen.h"
+#include "screens/net/NetTestSupport.h"
 #include "screens/time/ScreenLines.h"
 
 #include <QTemporaryDir>
@@ -37,14 +38,6 @@ public:
 
     QList<Call> calls;
     int cancels = 0;
-};
-
-class RecordedMessages final : public MessageSink
-{
-public:
-    void showMessage(const UserMessage& m) override { shown.append(m); }
-    void requestFatalEnd() override {}
-    QList<UserMessage> shown;
 };
 
 MailboxResult signedOn()

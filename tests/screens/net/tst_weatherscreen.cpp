@@ -85,11 +85,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::newRow("temperature") << "Temperature#### 57 F (14 C)####/Temperature"
                                      << "Temperature" << 16 << 4 << true << "57 F (14 C)";
-        QTest::newRow("visibility drops two more")
-            << "Visibility#### 10 mile(s):0####/Visibility"
-            << "Visibility" << 15 << 6 << true << "10 mile(s)";
-        QTest::newRow("stock price") << "Last####35.50####/Last"
-                                     << "Last" << 8 << 4 << true << "35.50";
         QTest::newRow("first occurrences") << "xLast####1.00####/Last Last####2.00####/Last"
                                            << "Last" << 8 << 4 << true << "1.00";
         QTest::newRow("case-sensitive name") << "last####35.50####/last"
@@ -134,9 +129,6 @@ private Q_SLOTS:
             << QList<QByteArray>{"Mostly  Cloudy", "57 F (14 C)", "Humidity:93%", "Vis:10 mile(s)"};
         QTest::newRow("marker only in lower case")
             << QByteArray(ServiceAnswerBerlin).replace("Success", "success") << QList<QByteArray>{};
-        QTest::newRow("HTML error page")
-            << QByteArray("<html><body><h1>500 Internal Server Error</h1></body></html>")
-            << QList<QByteArray>{};
         QTest::newRow("empty answer") << QByteArray() << QList<QByteArray>{};
         QTest::newRow("missing closing names leave lines empty")
             << QByteArray(ServiceAnswerBerlin)
@@ -177,12 +169,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("city");
         QTest::addColumn<QString>("country");
         QTest::addColumn<QByteArray>("query");
-        QTest::newRow("plain") << "Berlin"
-                               << "Germany" << QByteArray("CityName=Berlin&CountryName=Germany");
-        QTest::newRow("blanks") << "Port of Spain"
-                                << "Trinidad and Tobago"
-                                << QByteArray("CityName=Port%20of%20Spain"
-                                              "&CountryName=Trinidad%20and%20Tobago");
+        // Blanks: in the end-to-end test of the mode (tst_webmodes).
         QTest::newRow("delimiters")
             << "A&B"
             << "C=D#E?+" << QByteArray("CityName=A%26B&CountryName=C%3DD%23E%3F%2B");
@@ -376,25 +363,6 @@ private Q_SLOTS:
         QCOMPARE(server.requests.size(), 3);
         QCOMPARE(rig.messages.shown.size(), 2);
         QVERIFY(rig.lines.line(0).isEmpty());
-    }
-
-    void properCase_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("proper");
-        QTest::newRow("upper") << "PARTLY CLOUDY"
-                               << "Partly Cloudy";
-        QTest::newRow("lower, two blanks") << "mostly  sunny"
-                                           << "Mostly  Sunny";
-        QTest::newRow("mixed") << "lIGHT rAIN sHOWERS"
-                               << "Light Rain Showers";
-        QTest::newRow("empty") << ""
-                               << "";
-    }
-    void properCase()
-    {
-        QFETCH(QString, text);
-        QTEST(WeatherScreen::ProperCase(text), "proper");
     }
 };
 

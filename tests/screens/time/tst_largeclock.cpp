@@ -16,9 +16,6 @@ private Q_SLOTS:
         QTest::newRow("9:30") << QTime(9, 30, 15) << "en_US"
                               << QByteArray("FE2E00 FE2E01 FE2E02 FE2E03 FE343139FE343330FE343233 "
                                             "FE32021361 FE3203136D");
-        QTest::newRow("11:45") << QTime(11, 45) << "en_US"
-                               << QByteArray("FE343335FE343031FE343131FE343234 FE32021361 "
-                                             "FE3203136D");
         QTest::newRow("0:05") << QTime(0, 5, 59) << "en_US"
                               << QByteArray("FE343335FE343031FE343132FE343230 FE32021361 "
                                             "FE3203136D");
