@@ -4,7 +4,7 @@
 #include "screens/net/NetTestSupport.h"
 #include "screens/time/ScreenLines.h"
 
-#include <QTemporaryDir>
+#include "support/LinkHarness.h"
 #include <QtTest>
 
 #include <ctime>
@@ -73,7 +73,7 @@ Q_DECLARE_METATYPE(MailboxResult)
 class TestEmailScreen : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
+    std::optional<LinkHarness> m_h;
     ScreenLines m_lines;
     RecordedMessages m_messages;
     ScriptedMailbox* m_box = nullptr;
@@ -83,12 +83,9 @@ class TestEmailScreen : public QObject
     void
     makeScreen(const QByteArray& ini = "[Mail]\nUrl=imaps://mail.example.org/INBOX\nUser=ann\n")
     {
-        const QString path = m_dir.filePath(QStringLiteral("brellix.ini"));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(f.write(ini), ini.size());
-        f.close();
-        m_ini = std::make_unique<modINI>(path);
+        m_screen.reset();
+        m_h.emplace().writeIni(ini);
+        m_ini = std::make_unique<modINI>(m_h->iniPath());
         auto box = std::make_unique<ScriptedMailbox>();
         m_box = box.get();
         m_screen = std::make_unique<EmailScreen>(m_lines, m_messages, *m_ini, std::move(box));

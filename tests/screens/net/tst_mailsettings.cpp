@@ -1,7 +1,7 @@
 #include "platform/modINI.h"
 #include "screens/net/MailSettings.h"
 
-#include <QTemporaryDir>
+#include "support/LinkHarness.h"
 #include <QtTest>
 
 // The [Mail] section: what is taken, what is refused, and the password that
@@ -9,16 +9,12 @@
 class TestMailSettings : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
+    std::optional<LinkHarness> m_h;
 
     QString writeIni(const QByteArray& content)
     {
-        const QString path = m_dir.filePath(QStringLiteral("brellix.ini"));
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            f.write(content) != content.size())
-            qFatal("cannot write the settings file");
-        return path;
+        m_h.emplace().writeIni(content);
+        return m_h->iniPath();
     }
 
 private Q_SLOTS:
