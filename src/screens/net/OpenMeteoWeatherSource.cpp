@@ -7,7 +7,18 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+
+namespace {
+// The nearest int, a value beyond int's range at its end: an answer may
+// hold any number, and a cast of one beyond the range is undefined.
+int roundedInt(double value)
+{
+    return qRound(std::clamp(value, double(INT_MIN), double(INT_MAX)));
+}
+} // namespace
 
 QUrl OpenMeteoWeatherSource::GeocodingUrl(const QString& endpoint, const QString& city)
 {
@@ -65,7 +76,7 @@ std::optional<WeatherReport> OpenMeteoWeatherSource::ParseForecast(const QByteAr
     r.temperature = TemperatureText(temperature.toDouble());
     const QJsonValue humidity = current.value(QLatin1String("relative_humidity_2m"));
     if (humidity.isDouble())
-        r.humidity = QStringLiteral("%1%").arg(qRound(humidity.toDouble()));
+        r.humidity = QStringLiteral("%1%").arg(roundedInt(humidity.toDouble()));
     const QJsonValue visibility = current.value(QLatin1String("visibility"));
     if (visibility.isDouble())
         r.visibility = VisibilityText(visibility.toDouble());
@@ -136,8 +147,8 @@ QString OpenMeteoWeatherSource::SkyText(int wmoCode)
 QString OpenMeteoWeatherSource::TemperatureText(double celsius)
 {
     return QStringLiteral("%1 F (%2 C)")
-        .arg(qRound(celsius * 9.0 / 5.0 + 32.0))
-        .arg(qRound(celsius));
+        .arg(roundedInt(celsius * 9.0 / 5.0 + 32.0))
+        .arg(roundedInt(celsius));
 }
 
 QString OpenMeteoWeatherSource::VisibilityText(double metres)
@@ -145,7 +156,7 @@ QString OpenMeteoWeatherSource::VisibilityText(double metres)
     const double miles = metres / 1609.344;
     if (miles < 0.95)
         return QStringLiteral("%1 mile(s)").arg(QString::number(std::max(0.0, miles), 'f', 1));
-    return QStringLiteral("%1 mile(s)").arg(qRound(miles));
+    return QStringLiteral("%1 mile(s)").arg(roundedInt(miles));
 }
 
 void OpenMeteoWeatherSource::fetch(const QString& city, const QString& country, Done done)

@@ -20,6 +20,15 @@ QJsonValue firstNumber(const QJsonValue& array)
     return {};
 }
 
+// The whole part of a number of an answer; nothing beyond qint64's range,
+// where a cast is undefined.
+std::optional<qint64> wholePart(double value)
+{
+    if (!(value >= -9223372036854775808.0 && value < 9223372036854775808.0))
+        return std::nullopt;
+    return qint64(value);
+}
+
 QString twoDecimals(double value)
 {
     return QString::number(value, 'f', 2);
@@ -45,7 +54,8 @@ std::optional<StockQuote> YahooStockSource::Parse(const QByteArray& json, const 
     const QJsonObject meta = result.value(QLatin1String("meta")).toObject();
     const QJsonValue price = meta.value(QLatin1String("regularMarketPrice"));
     const QJsonValue time = meta.value(QLatin1String("regularMarketTime"));
-    if (!price.isDouble() || !time.isDouble())
+    const std::optional<qint64> seconds = wholePart(time.toDouble());
+    if (!price.isDouble() || !time.isDouble() || !seconds)
         return std::nullopt;
 
     StockQuote q;
@@ -60,8 +70,7 @@ std::optional<StockQuote> YahooStockSource::Parse(const QByteArray& json, const 
     QTimeZone zone(meta.value(QLatin1String("exchangeTimezoneName")).toString().toUtf8());
     if (!zone.isValid())
         zone = QTimeZone(meta.value(QLatin1String("gmtoffset")).toInt());
-    q.time = QDateTime::fromSecsSinceEpoch(qint64(time.toDouble()), zone)
-                 .toString(QStringLiteral("h:mm"));
+    q.time = QDateTime::fromSecsSinceEpoch(*seconds, zone).toString(QStringLiteral("h:mm"));
     q.last = twoDecimals(price.toDouble());
 
     const QJsonObject quote = result.value(QLatin1String("indicators"))
@@ -78,8 +87,9 @@ std::optional<StockQuote> YahooStockSource::Parse(const QByteArray& json, const 
     QJsonValue volume = meta.value(QLatin1String("regularMarketVolume"));
     if (!volume.isDouble())
         volume = firstNumber(quote.value(QLatin1String("volume")));
-    if (volume.isDouble())
-        q.volume = QString::number(qint64(volume.toDouble()));
+    if (const std::optional<qint64> whole = wholePart(volume.toDouble());
+        volume.isDouble() && whole)
+        q.volume = QString::number(*whole);
 
     QJsonValue previous = meta.value(QLatin1String("previousClose"));
     if (!previous.isDouble())

@@ -49,6 +49,9 @@ QString modWinAmp::Caption(const MediaPlayerLink::Track& track)
     }
     QString artist = captionPart(track.artists.join(QStringLiteral(", ")));
     artist.replace(Joint, QStringLiteral("\u00A0- "));
+    // An artist ending in " -" would make the first joint with the " " after it.
+    if (artist.endsWith(QLatin1String(" -")))
+        artist[artist.size() - 2] = QChar(0xA0);
     return artist + Joint + captionPart(title) + CaptionEnd;
 }
 

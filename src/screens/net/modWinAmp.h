@@ -45,8 +45,8 @@ public:
 
     // The caption of a track: "artist - title - Winamp". A track without a
     // title is named after its file; a " - " inside the artist is written
-    // with a no-break space (shown as a space) so the first " - " stays the
-    // one between artist and title.
+    // with a no-break space (shown as a space), as is the space of a " -" it
+    // ends with, so the first " - " stays the one between artist and title.
     static QString Caption(const MediaPlayerLink::Track& track);
     static QString ArtistOf(const QString& caption);
     static QString SongOf(const QString& caption);

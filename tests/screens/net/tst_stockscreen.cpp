@@ -154,6 +154,14 @@ private Q_SLOTS:
                      R"("regularMarketPrice":1.5,"longName":"X")",
                      "{}")
             << QStringList{"X", "", "16:00", "1.50", "", ""};
+        QTest::newRow("volume beyond qint64: none")
+            << chart(R"("exchangeTimezoneName":"America/New_York","regularMarketTime":1796418000,)"
+                     R"("regularMarketPrice":1.5,"regularMarketVolume":3.7e28,"longName":"X")",
+                     "{}")
+            << QStringList{"X", "", "16:00", "1.50", "", ""};
+        QTest::newRow("time beyond qint64")
+            << chart(R"("regularMarketTime":1e300,"regularMarketPrice":1.5,"longName":"X")")
+            << QStringList{};
         QTest::newRow("no price") << chart(R"("regularMarketTime":1796418000,"longName":"X")")
                                   << QStringList{};
         QTest::newRow("symbol not found")

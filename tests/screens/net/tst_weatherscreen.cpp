@@ -282,6 +282,12 @@ private Q_SLOTS:
         QTest::newRow("unknown code, values missing")
             << QByteArray(R"({"temperature_2m":21,"weather_code":42})") << true
             << QStringList{"Unknown", "70 F (21 C)", "", ""};
+        QTest::newRow("numbers beyond int: at its end")
+            << QByteArray(R"({"temperature_2m":-1e40,"relative_humidity_2m":1e12,)"
+                          R"("weather_code":1e30,"visibility":1e30})")
+            << true
+            << QStringList{"Unknown", "-2147483648 F (-2147483648 C)", "2147483647%",
+                           "2147483647 mile(s)"};
         QTest::newRow("no temperature")
             << QByteArray(R"({"weather_code":1,"relative_humidity_2m":50})") << false
             << QStringList{};

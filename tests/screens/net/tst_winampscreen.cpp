@@ -134,6 +134,8 @@ private Q_SLOTS:
         row("artists joined, joints inside", State::Playing, u"Song - Live"_s,
             {u"Simon - Garfunkel"_s, u"Guest"_s}, 0, 0, 1.0,
             "Playing Now: \x05|Song - Live|Simon - Garfunkel, G|0:00 0:00 \x04 100%");
+        row("artist ending in a dash", State::Playing, u"- Song"_s, {u"Band"_s, u"-"_s}, 0, 0, 1.0,
+            "Playing Now: \x05|- Song|Band, -|0:00 0:00 \x04 100%");
         row("no title: the file name", State::Playing, QString(), {}, 0, 0, 1.0,
             "Playing Now: \x05|Track 01.ogg||0:00 0:00 \x04 100%",
             u"file:///music/Track%2001.ogg"_s);
