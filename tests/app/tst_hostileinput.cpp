@@ -1,4 +1,5 @@
 #include "app/AppContext.h"
+#include "support/HttpFixture.h"
 #include "support/LinkHarness.h"
 #include "support/TestPlatform.h"
 
@@ -6,8 +7,10 @@
 #include <netdb.h>
 
 // Outside text end to end: a destination name from the settings file, sensor
-// titles and values from a SpeedFan log and the machine's host name, each
-// full of control codes and 0xFE, must reach the module only as text. The
+// titles and values from a SpeedFan log, the machine's host name and the
+// answers of the weather service and of Yahoo's chart (from a loopback web
+// server), each full of control codes and 0xFE, must reach the module only
+// as text. The
 // wire is read with the module's command table: every 0B is followed by 80
 // codes the module shows (custom characters 0-7, ASCII 32-126, 223, 255),
 // and no other byte outside a command is anything but text or one of the
@@ -30,6 +33,20 @@ public:
                               "eth\x7F");
     }
 };
+
+// The weather service's answer: sky and temperature with controls, 0xFE and
+// an escape sequence inside the escaped XML.
+const QByteArray WeatherAnswer =
+    "<string>&lt;CurrentWeather&gt;&lt;Visibility&gt; 1\xFE\x0B mile(s):0&lt;/Visibility&gt;"
+    "&lt;SkyConditions&gt; \x0B\xFE\x1B[2Jrain\x7F&lt;/SkyConditions&gt;&lt;Temperature&gt; "
+    "5\xFE F\x0D\x01&lt;/Temperature&gt;&lt;RelativeHumidity&gt; 6\x08%&lt;/RelativeHumidity&gt;"
+    "&lt;Status&gt;Success&lt;/Status&gt;&lt;/CurrentWeather&gt;</string>";
+
+// Yahoo's chart answer: a company name with escaped controls and a thorn.
+const QByteArray ChartAnswer =
+    R"({"chart":{"result":[{"meta":{"exchangeTimezoneName":"America/New_York",)"
+    R"("regularMarketTime":1796418000,"regularMarketPrice":1.5,)"
+    R"("longName":"Ev\u000bil\u00fe\u001b[2J\u0000Inc"}}]}})";
 
 // Bytes after FE and a command, from the module's command table.
 int argumentBytes(quint8 command)
@@ -110,6 +127,12 @@ private Q_SLOTS:
         QTest::newRow("fan value") << 2 << 3 << QByteArray("F:? rpm             ");
         // ev FE il 0B 0D ho 01 st: the invalid byte and the controls are '?'.
         QTest::newRow("host name") << 3 << 0 << QByteArray("ev?il??ho?st        ");
+        // Sky 0B FE 1B "[2Jrain" 7F, in words: each control and the FE are '?'.
+        QTest::newRow("weather sky") << 5 << 0 << QByteArray("???[2jrain?         ");
+        // Temperature "5" FE " F" 0D 01.
+        QTest::newRow("weather temperature") << 5 << 1 << QByteArray("5? F??              ");
+        // Company "Ev" 0B "il" þ 1B "[2J" 00 "Inc".
+        QTest::newRow("stock company") << 6 << 0 << QByteArray("Ev?il??[2J?Inc      ");
     }
     void noCommandFromOutsideText()
     {
@@ -117,6 +140,9 @@ private Q_SLOTS:
         QFETCH(int, row);
         QFETCH(QByteArray, expected);
 
+        HttpFixture server;
+        server.on("/ws/globalweather.asmx/GetWeather", WeatherAnswer);
+        server.on("/chart/AAPL", ChartAnswer);
         TestPlatform platform;
         platform.host = std::make_shared<HostileHost>();
         LinkHarness h;
@@ -132,7 +158,9 @@ private Q_SLOTS:
         h.writeIni("[Mode]\nmode=" + QByteArray::number(mode) +
                    "\n[TimeZone]\nDestination=To\x0Bky\xFE\x01o\x7F\x1B[2J\n[SpeedFan]\nFolder=" +
                    h.dirPath(QStringLiteral("speedfan")).toUtf8() +
-                   "\n[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n");
+                   "\n[Weather]\nCity=Berlin\nSource=service\n[Stock]\nSymbol=AAPL\n[Web]\nBase=" +
+                   server.base().toUtf8() + "/ws/\nYahooChart=" + server.base().toUtf8() +
+                   "/chart/\n[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n");
 
         AppContext c(h.iniPath(), platform);
         c.lifecycle().setTimersEnabled(false);
