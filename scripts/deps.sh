@@ -3,7 +3,9 @@
 # --test also what the tests start (servers, players, tools). Only real
 # packages are listed (a virtual one is never "installed" and would send
 # every run to apt-get), and apt-get runs only when one of them is missing.
-#   scripts/deps.sh [--test]
+#   scripts/deps.sh [--test] [PACKAGE...]
+# Named packages are checked and installed the same way (the tools in
+# tools/ use that for what only they need).
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -15,7 +17,11 @@ test_packages=(
   dbus-daemon mpv mpv-mpris
   dovecot-imapd dovecot-pop3d openssl
 )
-[ "${1:-}" = "--test" ] && packages+=("${test_packages[@]}")
+if [ "${1:-}" = "--test" ]; then
+  packages+=("${test_packages[@]}")
+  shift
+fi
+[ $# -gt 0 ] && packages=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -26,17 +26,7 @@ bin=$PWD/build/src/brellixd
 sim=$PWD/build/src/brellix-lcdsim
 [ -x "$bin" ] && [ -x "$sim" ] || { echo "build first: scripts/build.sh" >&2; exit 1; }
 
-missing=()
-for p in lcdproc socat; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -q
-  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+scripts/deps.sh lcdproc socat
 driverpath=$(dirname "$(dpkg -L lcdproc | grep '/MtxOrb.so$' | head -n1)")
 
 nsec=1000000000

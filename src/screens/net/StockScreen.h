@@ -29,7 +29,6 @@ public:
                 .timerMs = 0};
     }
     int refreshTicks() const override;
-    void leave() override { cancelFetch(); }
     // Always reports true: the lines are written after every refresh, a
     // quote that did not come leaves them as they were.
     void fetch(FetchDone done) override;

@@ -34,7 +34,6 @@ public:
                 .timerMs = 0};
     }
     int refreshTicks() const override;
-    void leave() override { cancelFetch(); }
     // Always reports true: a city not found is said in show().
     void fetch(FetchDone done) override;
     void cancelFetch() override;
