@@ -2,7 +2,7 @@
 #include "FuzzSupport.h"
 #include "ModuleCodes.h"
 
-#include "screens/net/OpenMeteoWeatherSource.h"
+#include "screens/web/OpenMeteoWeatherSource.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

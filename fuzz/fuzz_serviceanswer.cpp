@@ -3,9 +3,9 @@
 #include "FuzzSupport.h"
 #include "ModuleCodes.h"
 
-#include "screens/net/ServiceAnswer.h"
-#include "screens/net/ServiceStockSource.h"
-#include "screens/net/ServiceWeatherSource.h"
+#include "screens/web/ServiceAnswer.h"
+#include "screens/web/ServiceStockSource.h"
+#include "screens/web/ServiceWeatherSource.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

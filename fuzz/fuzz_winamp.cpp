@@ -4,8 +4,8 @@
 #include "FuzzSupport.h"
 #include "ModuleCodes.h"
 
-#include "screens/net/WinAmpScreen.h"
-#include "screens/net/modWinAmp.h"
+#include "screens/player/WinAmpScreen.h"
+#include "screens/player/modWinAmp.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

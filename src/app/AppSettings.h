@@ -2,7 +2,7 @@
 
 #include "lcd/LcdLink.h"
 #include "platform/modINI.h"
-#include "screens/time/WorldTimeSettings.h"
+#include "screens/clock/WorldTimeSettings.h"
 
 #include <QString>
 #include <QtGlobal>

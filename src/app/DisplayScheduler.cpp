@@ -5,11 +5,11 @@
 #include "platform/Clock.h"
 #include "platform/InternetState.h"
 #include "platform/UserMessage.h"
-#include "screens/time/LineWriter.h"
-#include "screens/time/ModeScreen.h"
-#include "screens/time/ScreenLines.h"
-#include "screens/time/TimeText.h"
-#include "screens/time/modCustomChar.h"
+#include "screens/base/LineWriter.h"
+#include "screens/base/ModeScreen.h"
+#include "screens/base/ScreenLines.h"
+#include "screens/clock/TimeText.h"
+#include "screens/base/modCustomChar.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "screens/time/SecondTimer.h"
+#include "screens/base/SecondTimer.h"
 
 #include <QObject>
 #include <QString>

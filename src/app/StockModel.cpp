@@ -3,7 +3,7 @@
 #include "app/UpdateMinutes.h"
 #include "platform/UserMessage.h"
 #include "platform/modINI.h"
-#include "screens/net/StockSettings.h"
+#include "screens/web/StockSettings.h"
 
 StockModel::Choice StockModel::load() const
 {

@@ -3,7 +3,7 @@
 #include "app/UpdateMinutes.h"
 #include "platform/UserMessage.h"
 #include "platform/modINI.h"
-#include "screens/net/WeatherSettings.h"
+#include "screens/web/WeatherSettings.h"
 
 WeatherModel::Choice WeatherModel::load() const
 {

@@ -2,9 +2,9 @@
 
 #include "platform/Clock.h"
 #include "platform/modINI.h"
-#include "screens/time/TimeText.h"
-#include "screens/time/WorldTimeSettings.h"
-#include "screens/time/modTimeZone.h"
+#include "screens/clock/TimeText.h"
+#include "screens/clock/WorldTimeSettings.h"
+#include "screens/clock/modTimeZone.h"
 
 namespace {
 const QString Section = QStringLiteral("TimeZone");

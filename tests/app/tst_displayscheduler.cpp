@@ -1,12 +1,12 @@
 #include "app/DisplayScheduler.h"
 #include "platform/InternetState.h"
 #include "platform/UserMessage.h"
-#include "screens/time/LargeClock.h"
-#include "screens/time/LineWriter.h"
-#include "screens/time/ScreenLines.h"
-#include "screens/time/TimeDateScreen.h"
-#include "screens/time/TimeTestSupport.h"
-#include "screens/time/WorldTimeSettings.h"
+#include "screens/clock/LargeClock.h"
+#include "screens/base/LineWriter.h"
+#include "screens/base/ScreenLines.h"
+#include "screens/clock/TimeDateScreen.h"
+#include "support/TimeTestSupport.h"
+#include "screens/clock/WorldTimeSettings.h"
 #include "support/FixedClock.h"
 
 namespace {

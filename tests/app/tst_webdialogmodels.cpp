@@ -2,9 +2,9 @@
 #include "app/WeatherModel.h"
 #include "platform/UserMessage.h"
 #include "platform/modINI.h"
-#include "screens/net/StockSettings.h"
-#include "screens/net/WeatherSettings.h"
-#include "screens/net/NetTestSupport.h"
+#include "screens/web/StockSettings.h"
+#include "screens/web/WeatherSettings.h"
+#include "support/NetTestSupport.h"
 #include "support/LinkHarness.h"
 
 #include <QtTest>

@@ -2,7 +2,7 @@
 #include "app/WorldTimeModel.h"
 #include "app/views/frmMain.h"
 #include "app/views/frmWorldTime.h"
-#include "screens/time/TimeTestSupport.h"
+#include "support/TimeTestSupport.h"
 #include "support/TestPlatform.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "app/views/frmWorldTime.h"
 
-#include "screens/time/modTimeZone.h"
+#include "screens/clock/modTimeZone.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

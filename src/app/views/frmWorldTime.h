@@ -2,7 +2,7 @@
 
 #include "app/WorldTimeModel.h"
 
-#include "screens/time/SecondTimer.h"
+#include "screens/base/SecondTimer.h"
 
 #include <QDialog>
 

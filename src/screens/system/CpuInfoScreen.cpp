@@ -8,7 +8,7 @@
 #include "screens/system/LmSensorsSource.h"
 #include "screens/system/SensorSettings.h"
 #include "screens/system/modSpeedFan.h"
-#include "screens/time/ScreenLines.h"
+#include "screens/base/ScreenLines.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "screens/system/CPUStat.h"
 #include "screens/system/MemMod.h"
 #include "screens/system/SensorTable.h"
-#include "screens/time/ModeScreen.h"
+#include "screens/base/ModeScreen.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "codec/ModuleCodec.h"
 #include "platform/InternetState.h"
 #include "screens/system/CIpHelper.h"
-#include "screens/time/ScreenLines.h"
+#include "screens/base/ScreenLines.h"
 
 #include <QLocale>
 

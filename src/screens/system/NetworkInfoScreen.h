@@ -1,7 +1,7 @@
 #pragma once
 
 #include "screens/system/IPMod.h"
-#include "screens/time/ModeScreen.h"
+#include "screens/base/ModeScreen.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,7 +4,7 @@
 #include "platform/linux/ProcStatReader.h"
 #include "platform/modINI.h"
 #include "screens/system/CpuInfoScreen.h"
-#include "screens/time/ScreenLines.h"
+#include "screens/base/ScreenLines.h"
 #include "support/FixedClock.h"
 
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "screens/system/CIpHelper.h"
 #include "screens/system/IPMod.h"
 #include "screens/system/NetworkInfoScreen.h"
-#include "screens/time/ScreenLines.h"
+#include "screens/base/ScreenLines.h"
 
 #include <QSemaphore>
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 #include "screens/system/CpuInfoScreen.h"
 #include "screens/system/LmSensorsSource.h"
 #include "screens/system/SensorSettings.h"
-#include "screens/time/ScreenLines.h"
+#include "screens/base/ScreenLines.h"
 #include "support/FixedClock.h"
 
 #include <QDir>

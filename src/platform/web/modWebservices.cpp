@@ -1,0 +1,165 @@
+#include "platform/web/modWebservices.h"
+
+#include "platform/Logging.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringDecoder>
+#include <QTimer>
+
+#include <array>
+
+struct WebRequest::State
+{
+    modWebservices::Done done;
+    QPointer<QNetworkReply> reply;
+    QByteArray body;
+    qint64 cap = 0;
+    QString failure; // set when Brellix itself aborted the download
+    std::array<QMetaObject::Connection, 3> connections;
+
+    // Stops listening and lets the reply go; the continuation is dropped.
+    void release()
+    {
+        done = nullptr;
+        for (QMetaObject::Connection& c : connections)
+            QObject::disconnect(c);
+        if (QNetworkReply* r = reply.data()) {
+            reply.clear();
+            r->abort();
+            r->deleteLater(); // it may be emitting right now
+        }
+    }
+
+    void readAvailable()
+    {
+        QNetworkReply* r = reply.data();
+        if (!r || !failure.isEmpty())
+            return;
+        const QByteArray chunk = r->read(qMax<qint64>(0, cap - body.size() + 1));
+        body.append(chunk);
+        if (body.size() > cap)
+            abortWith(QStringLiteral("answer larger than %1 bytes").arg(cap));
+    }
+
+    void abortWith(const QString& why)
+    {
+        failure = why;
+        if (QNetworkReply* r = reply.data())
+            r->abort(); // finished follows, and reports the failure
+    }
+};
+
+void WebRequest::cancel()
+{
+    if (m_state)
+        m_state->release();
+    m_state.reset();
+}
+
+namespace {
+// An HTTP error status (400, 404, 500...) is still an answer with a body; a
+// connection, TLS or time-out failure (a body cut off too) is not.
+bool isAnswer(QNetworkReply::NetworkError error, int status)
+{
+    return error == QNetworkReply::NoError ||
+           (status != 0 && error > QNetworkReply::UnknownNetworkError);
+}
+} // namespace
+
+std::unique_ptr<WebRequest> modWebservices::FetchUrl(const QUrl& url, Done done,
+                                                     const QByteArray& agent)
+{
+    QNetworkAccessManager& manager = m_network();
+    // The manager serves only these downloads, so no proxy for all of it.
+    if (manager.proxy().type() != QNetworkProxy::NoProxy)
+        manager.setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, agent);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(5);
+    request.setTransferTimeout(m_limits.timeoutMs);
+
+    auto state = std::make_shared<WebRequest::State>();
+    state->done = std::move(done);
+    state->cap = m_limits.maxBodyBytes;
+    QNetworkReply* reply = manager.get(request);
+    state->reply = reply;
+    const std::weak_ptr<WebRequest::State> weak = state;
+
+    state->connections[0] = QObject::connect(reply, &QNetworkReply::readyRead, reply, [weak] {
+        if (const auto s = weak.lock())
+            s->readAvailable();
+    });
+    state->connections[1] = QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [weak] {
+        const auto s = weak.lock();
+        if (!s || !s->reply)
+            return;
+        // Refuse a body announced too large before reading any of it.
+        const QVariant length = s->reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > s->cap)
+            s->abortWith(QStringLiteral("answer of %1 bytes is larger than %2")
+                             .arg(length.toLongLong())
+                             .arg(s->cap));
+    });
+    state->connections[2] = QObject::connect(reply, &QNetworkReply::finished, reply, [weak, url] {
+        const auto s = weak.lock();
+        if (!s || !s->reply)
+            return;
+        s->readAvailable();
+        Answer answer;
+        answer.status = s->reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (!s->failure.isEmpty()) {
+            answer.error = s->failure;
+        } else if (!isAnswer(s->reply->error(), answer.status)) {
+            answer.error = s->reply->errorString();
+        } else {
+            answer.ok = true;
+            answer.body = std::move(s->body);
+        }
+        if (!answer.ok)
+            qCDebug(lcWeb).noquote() << url.toDisplayString(QUrl::RemoveQuery) << answer.error;
+        Done continuation = std::move(s->done);
+        s->release();
+        if (continuation)
+            continuation(answer); // may drop the WebRequest: nothing after this
+    });
+    // Transfer timeout only counts silence; this bounds the whole download.
+    QTimer::singleShot(m_limits.timeoutMs, reply, [weak, ms = m_limits.timeoutMs] {
+        if (const auto s = weak.lock())
+            s->abortWith(QStringLiteral("no complete answer within %1 ms").arg(ms));
+    });
+    return std::make_unique<WebRequest>(std::move(state));
+}
+
+QUrl modWebservices::WithQuery(const QString& endpoint, const QByteArray& encodedQuery)
+{
+    const QByteArray base = QUrl(endpoint).toEncoded();
+    return QUrl::fromEncoded(base + (base.contains('?') ? "&" : "?") + encodedQuery);
+}
+
+QString modWebservices::decodeText(const QByteArray& body)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(body);
+    if (!utf8.hasError())
+        return text;
+    // Bytes 0x80..0x9F of Windows-1252; the rest is Latin-1.
+    static constexpr std::array<char16_t, 32> High = {
+        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    text.resize(body.size());
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        const uchar b = uchar(body[i]);
+        text[i] = (b >= 0x80 && b <= 0x9F) ? QChar(High[b - 0x80]) : QChar(b);
+    }
+    return text;
+}

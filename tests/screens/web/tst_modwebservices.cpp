@@ -1,0 +1,265 @@
+#include "platform/modINI.h"
+#include "screens/web/WebSettings.h"
+#include "platform/web/modWebservices.h"
+#include "support/HttpFixture.h"
+#include "support/LinkHarness.h"
+
+#include <QNetworkAccessManager>
+#include <QSslKey>
+#include <QSslServer>
+#include <QtTest>
+
+#include <optional>
+
+// The web client against a loopback server: whole bodies, failures that
+// give nothing, the limits, what the request carries, and cancelling.
+class TestModWebservices : public QObject
+{
+    Q_OBJECT
+
+    QNetworkAccessManager m_manager;
+    modWebservices m_client{[this]() -> QNetworkAccessManager& { return m_manager; },
+                            modWebservices::Limits{.timeoutMs = 1000, .maxBodyBytes = 4096}};
+
+    // Fetches and waits for the continuation.
+    std::optional<modWebservices::Answer> get(const QUrl& url,
+                                              const QByteArray& agent = modWebservices::Agent)
+    {
+        std::optional<modWebservices::Answer> result;
+        int calls = 0;
+        const auto request = m_client.FetchUrl(
+            url,
+            [&](const modWebservices::Answer& a) {
+                result = a;
+                ++calls;
+            },
+            agent);
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(calls > 0, 5000); }();
+        if (calls != 1)
+            return std::nullopt;
+        return result;
+    }
+
+    static QByteArray pattern(int size)
+    {
+        QByteArray b;
+        for (int i = 0; i < size; ++i)
+            b.append(char('a' + i % 26));
+        return b;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(HttpFixture().isListening()); }
+
+    // Whatever the server sends as a whole body is the answer, error pages too.
+    void answers_data()
+    {
+        QTest::addColumn<QList<HttpFixture::Reply>>("replies");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        using R = HttpFixture::Reply;
+        const QByteArray errorPage = "<html><head><title>500 Internal Server Error</title></head>"
+                                     "<body>Server Error</body></html>";
+        QTest::newRow("2500 bytes")
+            << QList<R>{HttpFixture::answer(200, pattern(2500))} << true << 200 << pattern(2500);
+        QTest::newRow("empty body")
+            << QList<R>{HttpFixture::answer(200, {})} << true << 200 << QByteArray();
+        QTest::newRow("HTML error page unchanged")
+            << QList<R>{HttpFixture::answer(500, errorPage)} << true << 500 << errorPage;
+        QTest::newRow("429 refusal") << QList<R>{HttpFixture::answer(429, "Too Many Requests")}
+                                     << true << 429 << QByteArray("Too Many Requests");
+        QTest::newRow("body ended by the connection")
+            << QList<R>{HttpFixture::unsized(pattern(3000))} << true << 200 << pattern(3000);
+        QTest::newRow("exactly the cap")
+            << QList<R>{HttpFixture::answer(200, pattern(4096))} << true << 200 << pattern(4096);
+        QTest::newRow("over the cap, announced")
+            << QList<R>{HttpFixture::answer(200, pattern(4097))} << false << 200 << QByteArray();
+        QTest::newRow("over the cap, not announced")
+            << QList<R>{HttpFixture::unsized(pattern(9000))} << false << 200 << QByteArray();
+        QTest::newRow("never answers: timeout")
+            << QList<R>{HttpFixture::silent()} << false << 0 << QByteArray();
+    }
+    void answers()
+    {
+        QFETCH(QList<HttpFixture::Reply>, replies);
+        QFETCH(bool, ok);
+        HttpFixture server;
+        server.on("/data", replies);
+        QElapsedTimer clock;
+        clock.start();
+        const auto answer = get(server.url(QStringLiteral("/data")));
+        QVERIFY(answer);
+        QCOMPARE(answer->ok, ok);
+        QTEST(answer->status, "status");
+        QTEST(answer->body, "body");
+        QCOMPARE(answer->error.isEmpty(), ok);
+        QVERIFY2(clock.elapsed() < 3000, "the timeout bounds the whole download");
+    }
+
+    // Redirects are followed, five at most.
+    void redirects_data()
+    {
+        QTest::addColumn<int>("hops");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("five") << 5 << true;
+        QTest::newRow("six") << 6 << false;
+    }
+    void redirects()
+    {
+        QFETCH(int, hops);
+        HttpFixture server;
+        for (int i = 0; i < hops; ++i)
+            server.on("/hop" + QByteArray::number(i),
+                      {HttpFixture::redirect("/hop" + QByteArray::number(i + 1))});
+        server.on("/hop" + QByteArray::number(hops), "arrived");
+        const auto answer = get(server.url(QStringLiteral("/hop0")));
+        QVERIFY(answer);
+        QTEST(answer->ok, "ok");
+        QCOMPARE(answer->body, answer->ok ? QByteArray("arrived") : QByteArray());
+    }
+
+    // A refused connection and an unknown host give nothing, and no message
+    // (the client has no way to show one).
+    void unreachable_data()
+    {
+        QTest::addColumn<QUrl>("url");
+        QTest::newRow("refused") << QUrl(
+            QStringLiteral("http://127.0.0.1:%1/x").arg(HttpFixture::refusedPort()));
+        QTest::newRow("unknown host") << QUrl(QStringLiteral("http://brellix.invalid/x"));
+    }
+    void unreachable()
+    {
+        QFETCH(QUrl, url);
+        const auto answer = get(url);
+        QVERIFY(answer);
+        QVERIFY(!answer->ok);
+        QCOMPARE(answer->status, 0);
+        QVERIFY(answer->body.isEmpty());
+    }
+
+    // A server whose certificate no authority vouches for gets no request
+    // (tests/data/net holds a throw-away self-signed certificate for 127.0.0.1).
+    void untrustedCertificate()
+    {
+        const QString dir = QStringLiteral(BRELLIX_TEST_DATA "/net/");
+        QFile certFile(dir + QStringLiteral("selfsigned.crt"));
+        QFile keyFile(dir + QStringLiteral("selfsigned.key"));
+        QVERIFY(certFile.open(QIODevice::ReadOnly) && keyFile.open(QIODevice::ReadOnly));
+        QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+        config.setLocalCertificate(QSslCertificate(&certFile, QSsl::Pem));
+        config.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa, QSsl::Pem));
+        QVERIFY(!config.localCertificate().isNull() && !config.privateKey().isNull());
+        QSslServer server;
+        server.setSslConfiguration(config);
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const auto answer =
+            get(QUrl(QStringLiteral("https://127.0.0.1:%1/x").arg(server.serverPort())));
+        QVERIFY(answer);
+        QVERIFY(!answer->ok);
+        QVERIFY2(answer->error.contains(QLatin1String("self-signed")), qPrintable(answer->error));
+    }
+
+    // The request carries the agent and the address as given, and never
+    // comes from a cache.
+    void request()
+    {
+        HttpFixture server;
+        server.on("/GetWeather", "fresh");
+        const QUrl url =
+            QUrl::fromEncoded("http://127.0.0.1:" + QByteArray::number(server.url({}).port()) +
+                              "/GetWeather?CityName=Port%20of%20Spain&Country=A%26B");
+        QVERIFY(get(url));
+        server.on("/GetWeather", "fresher");
+        const auto second = get(url, "Other/1.0");
+        QVERIFY(second);
+        QCOMPARE(second->body, QByteArray("fresher"));
+        QCOMPARE(server.requests.size(), 2);
+        QCOMPARE(server.requests[0].target,
+                 QByteArray("/GetWeather?CityName=Port%20of%20Spain&Country=A%26B"));
+        QCOMPARE(server.requests[0].agent(), QByteArray("Project"));
+        QCOMPARE(server.requests[1].agent(), QByteArray("Other/1.0"));
+    }
+
+    // A dropped request never calls back, and lets the connection go.
+    void cancel()
+    {
+        HttpFixture server;
+        server.on("/slow", {HttpFixture::silent()});
+        bool called = false;
+        auto request =
+            m_client.FetchUrl(server.url(QStringLiteral("/slow")),
+                              [&called](const modWebservices::Answer&) { called = true; });
+        QTRY_COMPARE(server.requests.size(), 1);
+        request.reset();
+        QTRY_COMPARE(server.closedByClient, 1);
+        // Past the time limit: the timer went with the request.
+        server.on("/marker", {HttpFixture::late(1200, "marker")});
+        QVERIFY(get(server.url(QStringLiteral("/marker"))));
+        QVERIFY(!called);
+    }
+
+    void decodeText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ASCII") << QByteArray("Clear") << "Clear";
+        QTest::newRow("UTF-8") << QByteArray("Z\xc3\xbcrich \xe2\x82\xac") << "Zürich €";
+        QTest::newRow("Windows-1252") << QByteArray("Z\xfcrich \x80 \x9a") << "Zürich € š";
+        QTest::newRow("cut UTF-8 is 1252") << QByteArray("caf\xc3") << "caf\u00c3";
+    }
+    void decodeText()
+    {
+        QFETCH(QByteArray, bytes);
+        QTEST(modWebservices::decodeText(bytes), "text");
+    }
+
+    // [Weather] Source, [Stock] Source and [Web]: defaults, choices, and
+    // values that cannot be used.
+    void settings_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("weatherService");
+        QTest::addColumn<bool>("stockService");
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("geocoding");
+        QTest::addColumn<QString>("chart");
+        const QString geo = WebSettings::DefaultGeocoding;
+        const QString chart = WebSettings::DefaultYahooChart;
+        QTest::newRow("defaults") << QByteArray() << false << false << "" << geo << chart;
+        QTest::newRow("service, any case")
+            << QByteArray("[Weather]\nSource=Service\n[Stock]\nSource=SERVICE\n[Web]\n"
+                          "Base=http://127.0.0.1:8080/ws/\n")
+            << true << true << "http://127.0.0.1:8080/ws/" << geo << chart;
+        QTest::newRow("unknown sources")
+            << QByteArray("[Weather]\nSource=wttr\n[Stock]\nSource=google\n") << false << false
+            << "" << geo << chart;
+        QTest::newRow("base without the slash") << QByteArray("[Web]\nBase=http://example.org/ws\n")
+                                                << false << false << "" << geo << chart;
+        QTest::newRow("base not http") << QByteArray("[Web]\nBase=ftp://example.org/\n") << false
+                                       << false << "" << geo << chart;
+        QTest::newRow("endpoints") << QByteArray("[Web]\nOpenMeteoGeocoding=http://127.0.0.1:1/g\n"
+                                                 "YahooChart=https://mirror.example/chart/\n")
+                                   << false << false << ""
+                                   << "http://127.0.0.1:1/g"
+                                   << "https://mirror.example/chart/";
+        QTest::newRow("endpoint not an address")
+            << QByteArray("[Web]\nOpenMeteoGeocoding=geocoding\nYahooChart=/chart/\n") << false
+            << false << "" << geo << chart;
+    }
+    void settings()
+    {
+        QFETCH(QByteArray, ini);
+        LinkHarness h;
+        h.writeIni(ini);
+        const WebSettings s = WebSettings::load(modINI(h.iniPath()));
+        QTEST(s.weatherSource == WebSettings::WeatherSource::Service, "weatherService");
+        QTEST(s.stockSource == WebSettings::StockSource::Service, "stockService");
+        QTEST(s.base, "base");
+        QTEST(s.openMeteoGeocoding, "geocoding");
+        QTEST(s.yahooChart, "chart");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestModWebservices)
+#include "tst_modwebservices.moc"

@@ -1,0 +1,241 @@
+#include "support/NetTestSupport.h"
+#include "screens/web/ServiceStockSource.h"
+#include "screens/web/StockScreen.h"
+#include "screens/web/StockSettings.h"
+#include "screens/web/WebSettings.h"
+#include "screens/web/YahooStockSource.h"
+#include "screens/base/ScreenLines.h"
+#include "support/HttpFixture.h"
+
+#include <QtTest>
+
+namespace {
+// An answer of the stock quote web service: escaped XML inside XML.
+const QByteArray ServiceAnswerMsft =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<string xmlns=\"http://www.webserviceX.NET/\">"
+    "&lt;StockQuotes&gt;&lt;Stock&gt;&lt;Symbol&gt;MSFT&lt;/Symbol&gt;&lt;Last&gt;35.50&lt;/"
+    "Last&gt;"
+    "&lt;Date&gt;12/4/2026&lt;/Date&gt;&lt;Time&gt;4:00pm&lt;/Time&gt;&lt;Change&gt;+0.27&lt;/"
+    "Change&gt;&lt;Open&gt;35.33&lt;/Open&gt;&lt;High&gt;35.60&lt;/High&gt;&lt;Low&gt;35.17&lt;/"
+    "Low&gt;&lt;Volume&gt;31234567&lt;/Volume&gt;&lt;MktCap&gt;296.5B&lt;/MktCap&gt;"
+    "&lt;PreviousClose&gt;35.23&lt;/PreviousClose&gt;&lt;PercentageChange&gt;+0.77%&lt;/"
+    "PercentageChange&gt;&lt;AnnRange&gt;26.28 - 36.43&lt;/AnnRange&gt;&lt;Earns&gt;2.671&lt;/"
+    "Earns&gt;&lt;P-E&gt;13.19&lt;/P-E&gt;&lt;Name&gt;Microsoft Corporation&lt;/Name&gt;"
+    "&lt;/Stock&gt;&lt;/StockQuotes&gt;</string>";
+
+// A chart answer; 1796418000 is Friday 4 December 2026 21:00 UTC, 16:00 in New York.
+QByteArray chart(const QByteArray& meta, const QByteArray& quote = R"({"open":[242.91]})")
+{
+    return R"({"chart":{"result":[{"meta":{"currency":"USD","symbol":"AAPL",)" + meta +
+           R"(},"timestamp":[1796394600],"indicators":{"quote":[)" + quote +
+           R"(]}}],"error":null}})";
+}
+const QByteArray AaplMeta =
+    R"("exchangeTimezoneName":"America/New_York","gmtoffset":-18000,"regularMarketTime":1796418000,)"
+    R"("regularMarketPrice":242.84,"regularMarketVolume":36870619,"longName":"Apple Inc.",)"
+    R"("shortName":"Apple","chartPreviousClose":243.04)";
+} // namespace
+
+// The stock screen: the cut of the service's answer, the Yahoo chart
+// source with its second try, the requests and the four lines.
+class TestStockScreen : public QObject
+{
+    Q_OBJECT
+
+    struct Rig
+    {
+        ScreenLines lines;
+        StockSettings symbol{QStringLiteral("AAPL"), 300};
+        WebSettings web;
+        TestWebClient client;
+        StockScreen screen{lines, symbol, web, client.client};
+
+        Rig(const HttpFixture& server, WebSettings::StockSource source)
+        {
+            web.stockSource = source;
+            web.base = server.base() + QStringLiteral("/ws/");
+            web.yahooChart = server.base() + QStringLiteral("/v8/finance/chart/");
+            for (int i = 0; i < 4; ++i)
+                lines.setLine(i, "kept " + QByteArray::number(i + 1));
+        }
+        QList<QByteArray> shownLines() const
+        {
+            return {lines.line(0), lines.line(1), lines.line(2), lines.line(3)};
+        }
+    };
+    static inline const QList<QByteArray> Kept{"kept 1", "kept 2", "kept 3", "kept 4"};
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(HttpFixture().isListening()); }
+
+    // What the screen makes of an answer of the stock quote service.
+    void serviceLines_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::newRow("full answer, name cut at 20")
+            << ServiceAnswerMsft
+            << QList<QByteArray>{"Microsoft Corporatio", "Open:35.33", "4:00pm:35.50",
+                                 "31234567:+0.77%"};
+        QTest::newRow("worked example")
+            << QByteArray("Name####Widgets####/Name Last####35.50####/Last")
+            << QList<QByteArray>{"Widgets", "Open:", ":35.50", ":"};
+        QTest::newRow("marker only in lower case: ignored")
+            << QByteArray(ServiceAnswerMsft).replace("Name", "name") << Kept;
+        QTest::newRow("empty answer: ignored") << QByteArray() << Kept;
+        QTest::newRow("closing names missing or too close")
+            << QByteArray("Name####Widgets####/Nam Open####1/Open Time####9:30####/Time")
+            << QList<QByteArray>{"", "Open:", "9:30:", ":"};
+    }
+    void serviceLines()
+    {
+        QFETCH(QByteArray, answer);
+        HttpFixture server;
+        server.on("/ws/stockquote.asmx/GetQuote", answer);
+        Rig rig(server, WebSettings::StockSource::Service);
+        QVERIFY(refresh(rig.screen));
+        QTEST(rig.shownLines(), "lines");
+    }
+
+    // The symbol is percent-encoded into either source's address.
+    void requests_data()
+    {
+        QTest::addColumn<bool>("service");
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QByteArray>("target");
+        QTest::newRow("service") << true << "MSFT"
+                                 << QByteArray("/ws/stockquote.asmx/GetQuote?symbol=MSFT");
+        QTest::newRow("service, delimiters")
+            << true << "A&B C" << QByteArray("/ws/stockquote.asmx/GetQuote?symbol=A%26B%20C");
+        QTest::newRow("yahoo") << false << "AAPL"
+                               << QByteArray("/v8/finance/chart/AAPL?range=1d&interval=1d");
+        QTest::newRow("yahoo, index and class")
+            << false << "^GSPC/BRK.B"
+            << QByteArray("/v8/finance/chart/%5EGSPC%2FBRK.B?range=1d&interval=1d");
+    }
+    void requests()
+    {
+        QFETCH(bool, service);
+        QFETCH(QString, symbol);
+        HttpFixture server;
+        Rig rig(server,
+                service ? WebSettings::StockSource::Service : WebSettings::StockSource::Yahoo);
+        rig.symbol.StockSymbol = symbol;
+        if (!service)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Yahoo chart gave no quote"));
+        QVERIFY(refresh(rig.screen));
+        QCOMPARE(server.requests.size(), 1);
+        QTEST(server.requests[0].target, "target");
+        QCOMPARE(server.requests[0].agent(), QByteArray("Project"));
+    }
+
+    // The chart answer in the screen's six values.
+    void chartQuote_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QStringList>("values"); // name, open, time, last, volume, change
+        QTest::newRow("falling") << chart(AaplMeta)
+                                 << QStringList{"Apple Inc.", "242.91",   "16:00",
+                                                "242.84",     "36870619", "-0.08%"};
+        QTest::newRow("rising, open from the meta, short name")
+            << chart(R"("exchangeTimezoneName":"Europe/Berlin","regularMarketTime":1796418000,)"
+                     R"("regularMarketPrice":101.234,"regularMarketOpen":99.5,)"
+                     R"("shortName":"SIEMENS AG","previousClose":100)",
+                     R"({"open":[1.0],"volume":[1200]})")
+            << QStringList{"SIEMENS AG", "99.50", "22:00", "101.23", "1200", "+1.23%"};
+        QTest::newRow("unknown zone: the offset; no name: the symbol; nulls skipped")
+            << chart(R"("exchangeTimezoneName":"Nowhere/Else","gmtoffset":3600,)"
+                     R"("regularMarketTime":1796418000,"regularMarketPrice":5,)"
+                     R"("chartPreviousClose":5.00001)",
+                     R"({"open":[null,4.5],"volume":[null]})")
+            << QStringList{"AAPL", "4.50", "22:00", "5.00", "", "+0.00%"};
+        QTest::newRow("no previous close, no open")
+            << chart(R"("exchangeTimezoneName":"America/New_York","regularMarketTime":1796418000,)"
+                     R"("regularMarketPrice":1.5,"longName":"X")",
+                     "{}")
+            << QStringList{"X", "", "16:00", "1.50", "", ""};
+        QTest::newRow("volume beyond qint64: none")
+            << chart(R"("exchangeTimezoneName":"America/New_York","regularMarketTime":1796418000,)"
+                     R"("regularMarketPrice":1.5,"regularMarketVolume":3.7e28,"longName":"X")",
+                     "{}")
+            << QStringList{"X", "", "16:00", "1.50", "", ""};
+        QTest::newRow("time beyond qint64")
+            << chart(R"("regularMarketTime":1e300,"regularMarketPrice":1.5,"longName":"X")")
+            << QStringList{};
+        QTest::newRow("no price") << chart(R"("regularMarketTime":1796418000,"longName":"X")")
+                                  << QStringList{};
+        QTest::newRow("symbol not found")
+            << QByteArray(R"({"chart":{"result":null,"error":{"code":"Not Found",)"
+                          R"("description":"No data found, symbol may be delisted"}}})")
+            << QStringList{};
+        QTest::newRow("not JSON") << QByteArray("Too Many Requests") << QStringList{};
+    }
+    void chartQuote()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QStringList, values);
+        const auto quote = YahooStockSource::Parse(json, QStringLiteral("AAPL"));
+        QCOMPARE(quote.has_value(), !values.isEmpty());
+        if (quote)
+            QCOMPARE((QStringList{quote->name, quote->open, quote->time, quote->last, quote->volume,
+                                  quote->change}),
+                     values);
+    }
+
+    // Refused with 429 or 403: once more with a browser's agent.
+    void yahooRefused()
+    {
+        HttpFixture server;
+        server.on("/v8/finance/chart/AAPL", {HttpFixture::answer(429, "Too Many Requests"),
+                                             HttpFixture::answer(200, chart(AaplMeta))});
+        Rig rig(server, WebSettings::StockSource::Yahoo);
+        QVERIFY(refresh(rig.screen));
+        QCOMPARE(rig.shownLines(), (QList<QByteArray>{"Apple Inc.", "Open:242.91", "16:00:242.84",
+                                                      "36870619:-0.08%"}));
+        QCOMPARE(server.requests.size(), 2);
+        QCOMPARE(server.requests[0].agent(), QByteArray("Project"));
+        QCOMPARE(server.requests[1].agent(), YahooStockSource::BrowserAgent);
+        QCOMPARE(server.requests[1].target, server.requests[0].target);
+
+        // The next refresh starts again with Brellix's own agent.
+        QVERIFY(refresh(rig.screen));
+        QCOMPARE(server.requests.size(), 3);
+        QCOMPARE(server.requests[2].agent(), QByteArray("Project"));
+    }
+
+    // Refused twice: no second retry, the lines stay, one log line for the
+    // whole run of failures, and a quote again once it answers.
+    void yahooRefusedTwice()
+    {
+        HttpFixture server;
+        server.on("/v8/finance/chart/AAPL",
+                  {HttpFixture::answer(403, "Forbidden"), HttpFixture::answer(403, "Forbidden"),
+                   HttpFixture::answer(429, ""), HttpFixture::answer(429, ""),
+                   HttpFixture::answer(200, chart(AaplMeta))});
+        Rig rig(server, WebSettings::StockSource::Yahoo);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Yahoo chart gave no quote"));
+        QTest::failOnWarning(QRegularExpression("Yahoo chart"));
+        QVERIFY(refresh(rig.screen));
+        QCOMPARE(server.requests.size(), 2);
+        QCOMPARE(rig.shownLines(), Kept);
+        QVERIFY(refresh(rig.screen));
+        QCOMPARE(server.requests.size(), 4);
+        QCOMPARE(rig.shownLines(), Kept);
+        QVERIFY(refresh(rig.screen));
+        QCOMPARE(rig.lines.line(0), QByteArray("Apple Inc."));
+    }
+
+    // No symbol: nothing to ask.
+    void yahooWithoutSymbol()
+    {
+        HttpFixture server;
+        Rig rig(server, WebSettings::StockSource::Yahoo);
+        rig.symbol.StockSymbol = QStringLiteral("  ");
+        QVERIFY(refresh(rig.screen));
+        QVERIFY(server.requests.isEmpty());
+        QCOMPARE(rig.shownLines(), Kept);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStockScreen)
+#include "tst_stockscreen.moc"
