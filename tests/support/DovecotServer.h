@@ -34,6 +34,8 @@ public:
         QByteArray name;
         QByteArray password;
         QList<Message> messages; // oldest first
+        // Extra fields of the user's passwd line ("userdb_imap_capability=...").
+        QByteArray extra = {};
     };
 
     ~DovecotServer()
@@ -87,7 +89,7 @@ public:
 
         QByteArray passwd;
         for (const User& user : users) {
-            passwd += user.name + ":{PLAIN}" + user.password + "\n";
+            passwd += user.name + ":{PLAIN}" + user.password + "::::::" + user.extra + "\n";
             const QString box = path("mail/" + user.name);
             for (const char* sub : {"cur", "new", "tmp"})
                 QDir().mkpath(box + QLatin1Char('/') + QLatin1String(sub));

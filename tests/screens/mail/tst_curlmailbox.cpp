@@ -88,6 +88,18 @@ private Q_SLOTS:
              {{message("bob@example.org",
                        "=?windows-1252?Q?=93Quoted=94_costs?=\r\n =?windows-1252?Q?_=8020?=",
                        "5 Dec 2026 08:05 EST (Eastern)")}}});
+        // More unread UIDs than one answer line of a search would carry;
+        // the same mailbox for a server that offers no ESEARCH.
+        DovecotServer::User huge{"huge", "secret-huge", {}};
+        huge.messages.append({message("Carl <carl@example.org>", "Old news"), true});
+        for (int i = 1; i <= 5000; ++i)
+            huge.messages.append({message("Ann <ann@example.org>", "Unread " + QByteArray::number(i)),
+                                  false});
+        users.append(huge);
+        huge.name = "plain";
+        huge.password = "secret-plain";
+        huge.extra = "userdb_imap_capability=IMAP4rev1 LITERAL+ IDLE";
+        users.append(huge);
         users.append(
             {"long", "secret-long", {{message("Long <l@example.org>", LongSubject.toLatin1())}}});
         const QString why = m_server.start(users);
@@ -124,6 +136,11 @@ private Q_SLOTS:
         QTest::newRow("no display name, folded Windows-1252 subject")
             << "imaps" << QByteArray("bare") << qint64(1) << "bob@example.org"
             << QStringLiteral("\u201cQuoted\u201d costs \u20ac20");
+        QTest::newRow("imap: 5000 unread") << "imaps" << QByteArray("huge") << qint64(5000) << "Ann"
+                                           << "Unread 1";
+        QTest::newRow("imap without ESEARCH: 5000 unread")
+            << "imaps" << QByteArray("plain") << qint64(5000) << "Ann"
+            << "Unread 1";
         QTest::newRow("200-character subject")
             << "imaps" << QByteArray("long") << qint64(1) << "Long" << LongSubject;
     }

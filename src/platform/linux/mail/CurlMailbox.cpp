@@ -79,6 +79,55 @@ QList<quint64> searchResult(const QByteArray& body)
     return uids;
 }
 
+// "* ESEARCH (TAG "A5") UID MIN 7 COUNT 5000": the lowest unread UID (0
+// when none is unread) and the count; false without such an answer.
+bool esearchResult(const QByteArray& body, quint64& min, qint64& count)
+{
+    const QRegularExpression minRe(QStringLiteral("\\bMIN (\\d+)"),
+                                   QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression countRe(QStringLiteral("\\bCOUNT (\\d+)"),
+                                     QRegularExpression::CaseInsensitiveOption);
+    for (const QByteArray& raw : body.split('\n')) {
+        const QString line = QString::fromLatin1(raw.trimmed());
+        if (!line.startsWith(QLatin1String("* ESEARCH"), Qt::CaseInsensitive))
+            continue;
+        const QRegularExpressionMatch c = countRe.match(line);
+        if (!c.hasMatch())
+            return false;
+        count = c.captured(1).toLongLong();
+        const QRegularExpressionMatch m = minRe.match(line);
+        min = m.hasMatch() ? m.captured(1).toULongLong() : 0;
+        return true;
+    }
+    return false;
+}
+
+// "* STATUS INBOX (MESSAGES 5012 UNSEEN 5000)": one of the counts, or -1.
+qint64 statusItem(const QByteArray& body, const char* item)
+{
+    const QRegularExpression re(QStringLiteral("\\b%1 (\\d+)").arg(QLatin1String(item)),
+                                QRegularExpression::CaseInsensitiveOption);
+    for (const QByteArray& raw : body.split('\n')) {
+        const QString line = QString::fromLatin1(raw.trimmed());
+        if (!line.startsWith(QLatin1String("* STATUS"), Qt::CaseInsensitive))
+            continue;
+        const QRegularExpressionMatch m = re.match(line);
+        if (m.hasMatch())
+            return m.captured(1).toLongLong();
+    }
+    return -1;
+}
+
+// The mailbox of an imap:// address as an IMAP quoted string.
+QByteArray quotedMailbox(const QByteArray& url)
+{
+    QByteArray name = QUrl::fromEncoded(url).path(QUrl::FullyDecoded).toUtf8().mid(1);
+    if (name.isEmpty())
+        name = "INBOX";
+    name.replace('\\', "\\\\").replace('"', "\\\"");
+    return '"' + name + '"';
+}
+
 // The literal of "* 1 FETCH (UID 7 BODY[HEADER.FIELDS (...)] {94}" and the
 // 94 bytes after it; false when the answer holds no such message.
 bool fetchedHeaders(const QByteArray& lines, QByteArray& headers)
@@ -143,6 +192,9 @@ struct CurlMailbox::Worker
     CURL* easy = nullptr;
     bool signedOn = false;
     bool pop3 = false;
+    // What the IMAP server offers, asked once a sign-on.
+    bool capabilitiesRead = false;
+    bool esearch = false;
     QByteArray url;
     quint64 jobGeneration = 0;
     char errorText[CURL_ERROR_SIZE] = {};
@@ -153,6 +205,9 @@ struct CurlMailbox::Worker
 
     MailboxResult doSignOn(const MailAccount& account);
     MailboxResult doCheck();
+    // IMAP: the unread count and the lowest unread UID (0 when none).
+    bool unreadCount(QDeadlineTimer deadline, Exchange& exchange, qint64& count, quint64& oldest,
+                     QString& error);
     bool password(const MailAccount& account, QByteArray& password, QString& error);
     // Keep: reuse the connection and keep it; Fresh: a new one; Close:
     // ended (QUIT) after this command.
@@ -305,6 +360,7 @@ MailboxResult CurlMailbox::Worker::doSignOn(const MailAccount& account)
     // netrc only for a user named there.
     parsed.setUserName(account.user);
     url = parsed.toEncoded();
+    capabilitiesRead = false;
 
     QByteArray secret;
     const auto wipe = qScopeGuard([&secret] { secret.fill('\0'); });
@@ -448,6 +504,52 @@ bool CurlMailbox::Worker::perform(const QByteArray& command, bool noBody, QDeadl
     return false;
 }
 
+bool CurlMailbox::Worker::unreadCount(QDeadlineTimer deadline, Exchange& exchange, qint64& count,
+                                      quint64& oldest, QString& error)
+{
+    if (esearch) {
+        if (!perform("UID SEARCH RETURN (MIN COUNT) UNSEEN", false, deadline, exchange, error))
+            return false;
+        if (!esearchResult(exchange.body, oldest, count)) {
+            error = QStringLiteral("the server did not say how many messages are unread");
+            return false;
+        }
+        if (count > 0 && oldest == 0) {
+            error = QStringLiteral("the server did not name the oldest unread message");
+            return false;
+        }
+        return true;
+    }
+    // Without ESEARCH: the count from STATUS, and the oldest unread message
+    // from searches over a window of messages at a time, each answer short.
+    if (!perform("STATUS " + quotedMailbox(url) + " (MESSAGES UNSEEN)", false, deadline, exchange,
+                 error))
+        return false;
+    count = statusItem(exchange.body, "UNSEEN");
+    const qint64 messages = statusItem(exchange.body, "MESSAGES");
+    if (count < 0 || messages < 0) {
+        error = QStringLiteral("the server did not say how many messages are unread");
+        return false;
+    }
+    constexpr qint64 Window = 1000;
+    for (qint64 first = 1; count > 0 && oldest == 0 && first <= messages; first += Window) {
+        const QByteArray search = "UID SEARCH UNSEEN " + QByteArray::number(first) + ':' +
+                                  QByteArray::number(first + Window - 1);
+        if (!perform(search, false, deadline, exchange, error))
+            return false;
+        // UIDs grow with the message numbers: the first window with unread
+        // mail holds the oldest.
+        const QList<quint64> uids = searchResult(exchange.body);
+        if (!uids.isEmpty())
+            oldest = *std::min_element(uids.begin(), uids.end());
+    }
+    if (count > 0 && oldest == 0) {
+        error = QStringLiteral("the server did not name the oldest unread message");
+        return false;
+    }
+    return true;
+}
+
 MailboxResult CurlMailbox::Worker::doCheck()
 {
     MailboxResult result;
@@ -483,14 +585,23 @@ MailboxResult CurlMailbox::Worker::doCheck()
 
     // On a connection kept from an earlier visit the server reports new
     // mail when asked; a search alone still sees the mailbox as it was.
-    if (!perform("NOOP", false, deadline, exchange, result.error) ||
-        !perform("UID SEARCH UNSEEN", false, deadline, exchange, result.error))
+    if (!perform("NOOP", false, deadline, exchange, result.error))
         return result;
-    const QList<quint64> uids = searchResult(exchange.body);
-    result.count = uids.size();
-    if (!uids.isEmpty()) {
-        // The oldest unread message: the lowest UID. PEEK leaves it unread.
-        const quint64 oldest = *std::min_element(uids.begin(), uids.end());
+    if (!capabilitiesRead) {
+        if (!perform("CAPABILITY", false, deadline, exchange, result.error))
+            return result;
+        esearch = QString::fromLatin1(exchange.body)
+                      .split(QRegularExpression(QStringLiteral("\\s+")))
+                      .contains(QStringLiteral("ESEARCH"), Qt::CaseInsensitive);
+        capabilitiesRead = true;
+    }
+    // The count and the oldest unread message (the lowest UID) without a
+    // list of every unread UID, which has no bound in a large mailbox.
+    quint64 oldest = 0;
+    if (!unreadCount(deadline, exchange, result.count, oldest, result.error))
+        return result;
+    if (result.count > 0) {
+        // PEEK leaves it unread.
         const QByteArray fetch = "UID FETCH " + QByteArray::number(oldest) +
                                  " (BODY.PEEK[HEADER.FIELDS (FROM SUBJECT DATE)])";
         if (!perform(fetch, false, deadline, exchange, result.error))
