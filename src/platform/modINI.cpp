@@ -117,17 +117,53 @@ QList<Line> parse(const QByteArray& bytes)
     return lines;
 }
 
-// What is at path: nothing, a regular file, or something that is no
-// settings file (a folder, a FIFO whose open() would block, a device such as
-// /dev/zero that never ends, a socket). Decided without opening it.
-enum class Kind { Missing, File, Other };
+// What is at path: nothing, a regular file, something that is no settings
+// file (a folder, a FIFO whose open() would block, a device such as
+// /dev/zero that never ends, a socket), or a link Brellix must not follow.
+// Decided without opening it.
+enum class Kind { Missing, File, Other, ForeignLink };
 
 Kind kindOf(const QString& path)
 {
+    const QByteArray name = QFile::encodeName(path);
     struct stat st = {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? Kind::Missing : Kind::Other;
+    const bool exists = ::stat(name.constData(), &st) == 0;
+    const int statError = errno;
+    // A link (users keep dotfiles in a repository) is followed only to a
+    // file of the link's owner or of the user running Brellix: root must not
+    // write keys into a file someone else's link points at.
+    struct stat link = {};
+    if (::lstat(name.constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        const uid_t me = ::geteuid();
+        if (exists ? st.st_uid != link.st_uid && st.st_uid != me : link.st_uid != me)
+            return Kind::ForeignLink;
+    }
+    if (!exists)
+        return statError == ENOENT || statError == ENOTDIR ? Kind::Missing : Kind::Other;
     return S_ISREG(st.st_mode) ? Kind::File : Kind::Other;
+}
+
+bool isAsciiSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+QByteArrayView trimmedAscii(QByteArrayView v)
+{
+    while (!v.isEmpty() && isAsciiSpace(v.front()))
+        v = v.sliced(1);
+    while (!v.isEmpty() && isAsciiSpace(v.back()))
+        v.chop(1);
+    return v;
+}
+
+bool isAscii(QByteArrayView v)
+{
+    for (char c : v) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -140,6 +176,10 @@ modINI::Loaded modINI::load(QByteArray& bytes) const
         return Loaded::Missing;
     case Kind::Other:
         report(QStringLiteral("is not a regular file (a folder, a pipe or a device); "
+                              "using the defaults and saving nothing"));
+        return Loaded::Failed;
+    case Kind::ForeignLink:
+        report(QStringLiteral("is a link to a file of another user; "
                               "using the defaults and saving nothing"));
         return Loaded::Failed;
     case Kind::File:
@@ -268,8 +308,36 @@ QString modINI::ReadIni(const QString& section, const QString& key) const
     if (load(bytes) != Loaded::Ok)
         return {};
 
+    // One pass over the bytes, decoding only the lines that may matter, so
+    // a file of the largest size allowed is read in milliseconds and
+    // nothing of it stays behind.
+    const QByteArray asciiKey = isAscii(key.toUtf8()) ? key.toUtf8() : QByteArray();
     bool inSection = false;
-    for (const Line& line : parse(bytes)) {
+    qsizetype pos = 0;
+    while (pos < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', pos);
+        if (end < 0)
+            end = bytes.size();
+        QByteArrayView content = QByteArrayView(bytes).sliced(pos, end - pos);
+        if (pos == 0 && content.startsWith("\xEF\xBB\xBF"))
+            content = content.sliced(3);
+        pos = end + 1;
+        const QByteArrayView t = trimmedAscii(content);
+        // Lines that cannot be a section or the key are passed over undecoded.
+        const bool plain = !t.isEmpty() && static_cast<unsigned char>(t.front()) < 0x80;
+        if (plain && t.front() != '[') {
+            if (!inSection || t.front() == ';' || t.front() == '#')
+                continue;
+            const qsizetype eq = t.indexOf('=');
+            if (eq <= 0)
+                continue;
+            const QByteArrayView name = trimmedAscii(t.first(eq));
+            if (!asciiKey.isEmpty() && isAscii(name) &&
+                !sameName(QString::fromLatin1(name), key))
+                continue;
+        }
+        Line line;
+        classify(line, content);
         if (line.kind == Line::Section) {
             if (inSection)
                 break; // only the first section of that name counts

@@ -185,23 +185,46 @@ private Q_SLOTS:
     void notAFile_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("folder") << u"folder"_s;
-        QTest::newRow("FIFO") << u"fifo"_s;
-        QTest::newRow("device") << u"/dev/zero"_s;
+        QTest::addColumn<QString>("warning");
+        const QString notRegular = u"is not a regular file"_s;
+        QTest::newRow("folder") << u"folder"_s << notRegular;
+        QTest::newRow("FIFO") << u"fifo"_s << notRegular;
+        QTest::newRow("device") << u"/dev/zero"_s << notRegular;
+        // Root's link to a file of someone else: neither read nor written.
+        QTest::newRow("link to another user's file")
+            << u"foreign"_s << u"is a link to a file of another user"_s;
+        QTest::newRow("dangling link of another user")
+            << u"dangling"_s << u"is a link to a file of another user"_s;
     }
     void notAFile()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, warning);
         LinkHarness h;
         QString path = h.dirPath(u"settings"_s);
-        if (kind == u"folder")
+        const QByteArray target = QFile::encodeName(h.dirPath(u"target"_s));
+        const QByteArray link = QFile::encodeName(path);
+        if (kind == u"folder") {
             QVERIFY(QDir().mkdir(path));
-        else if (kind == u"fifo")
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        else
+        } else if (kind == u"fifo") {
+            QCOMPARE(::mkfifo(link.constData(), 0600), 0);
+        } else if (kind == u"foreign" || kind == u"dangling") {
+            if (::geteuid() != 0)
+                QSKIP("only root can give files to another user");
+            if (kind == u"foreign") {
+                QFile f(h.dirPath(u"target"_s));
+                QVERIFY(f.open(QIODevice::WriteOnly) && f.write("[Mode]\nmode=3\n") == 14);
+                f.close();
+                QCOMPARE(::chown(target.constData(), 65534, 65534), 0);
+            }
+            QCOMPARE(::symlink(target.constData(), link.constData()), 0);
+            if (kind == u"dangling")
+                QCOMPARE(::lchown(link.constData(), 65534, 65534), 0);
+        } else {
             path = kind;
+        }
         modINI ini(path);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"is not a regular file"_s));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
         for (int i = 0; i < 3; ++i)
             QCOMPARE(ini.ReadIni(u"Mode"_s, u"mode"_s), QString());
         QVERIFY(!ini.WriteIniKeys({{u"Mode"_s, u"mode"_s, u"1"_s}}));
