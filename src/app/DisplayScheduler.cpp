@@ -70,7 +70,7 @@ void DisplayScheduler::selectMode(int mode)
 
     ModeScreen& screen = *m_modes[std::size_t(mode)].screen;
     const ModeScreen::Traits traits = screen.traits();
-    m_link.SendLcd(modLcdFunc::LcdCommand(12));
+    m_link.SendLcd(modLcdFunc::ClearScreen());
     m_lines.ClearLines();
     if (traits.glyphUploads >= 1)
         modCustomChar::LoadCustomChars(m_link);

@@ -60,8 +60,6 @@ public:
     void restoreCurrentMode(int mode) { m_currentMode = mode; }
     // Ticks counted towards the next refresh of a counted mode.
     int updateCounter() const { return m_updateCounter; }
-    // The answer of the last connection check made at a refresh.
-    bool internetConnected() const { return m_internetConnected; }
     bool screenTimerActive() const { return m_screenTimer.isActive(); }
     QString statusClock() const { return m_statusClock; }
 

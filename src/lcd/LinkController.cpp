@@ -124,7 +124,7 @@ void LinkController::detect(std::function<void(bool)> done, bool again)
         } else {
             setStatus(ConnectedStatus);
             m_link.SendLcd(modLcdFunc::LcdCode41(0));
-            m_link.SendLcd(modLcdFunc::LcdCommand(12));
+            m_link.SendLcd(modLcdFunc::ClearScreen());
             backlightOnClicked();
             // The module keeps its own brightness over a power cycle or
             // another program's use: give it the one the slider shows.
@@ -196,13 +196,13 @@ void LinkController::comMenuClicked(int index)
 
 void LinkController::backlightOnClicked()
 {
-    m_link.SendLcd(modLcdFunc::LcdCommand(20));
+    m_link.SendLcd(modLcdFunc::BacklightOn());
     setBacklight(true);
 }
 
 void LinkController::backlightOffClicked()
 {
-    m_link.SendLcd(modLcdFunc::LcdCommand(21));
+    m_link.SendLcd(modLcdFunc::BacklightOff());
     setBacklight(false);
 }
 

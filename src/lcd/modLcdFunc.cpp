@@ -54,6 +54,27 @@ QByteArray LcdCommand(int code)
     }
 }
 
+QByteArray CursorHome()
+{
+    return LcdCommand(11);
+}
+QByteArray ClearScreen()
+{
+    return LcdCommand(12);
+}
+QByteArray BacklightOn()
+{
+    return LcdCommand(20);
+}
+QByteArray BacklightOff()
+{
+    return LcdCommand(21);
+}
+QByteArray InitLargeDigits()
+{
+    return LcdCommand(25);
+}
+
 QByteArray LcdBrightness(quint8 level)
 {
     return bytes({Prefix, 0x28, level});

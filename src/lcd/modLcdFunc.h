@@ -9,8 +9,17 @@ namespace modLcdFunc {
 inline constexpr unsigned char Prefix = 0xFE;
 
 // Fixed sequences by Brellix's own code numbers 11..25; nothing for any
-// other code.
+// other code. Call sites use the named builders below: the numbers do not
+// follow the module's order.
 QByteArray LcdCommand(int code);
+// Cursor to the first cell; the text stays (0B).
+QByteArray CursorHome();
+// Blanks every cell and homes the cursor (0D).
+QByteArray ClearScreen();
+QByteArray BacklightOn();  // FE 06
+QByteArray BacklightOff(); // FE 07
+// Loads the module's large-digit glyphs, needed before LcdBigDigits (FE 09).
+QByteArray InitLargeDigits();
 QByteArray LcdBrightness(quint8 level);
 QByteArray LcdCode41(quint8 value);
 QByteArray LcdCursorAt(quint8 row, quint8 column);

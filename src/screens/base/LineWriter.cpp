@@ -6,7 +6,7 @@
 
 void LineWriter::WriteLines()
 {
-    m_link.SendLcd(modLcdFunc::LcdCommand(11));
+    m_link.SendLcd(modLcdFunc::CursorHome());
     for (int i = 0; i < ScreenLines::Count; ++i) {
         // Module codes go out as they are; the lines are already cut to 20.
         m_link.SendLcd(m_lines.line(i));

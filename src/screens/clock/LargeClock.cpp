@@ -13,7 +13,7 @@ constexpr char ColonDot = char(223);
 
 void LargeClock::enter()
 {
-    m_link.SendLcd(modLcdFunc::LcdCommand(25));
+    m_link.SendLcd(modLcdFunc::InitLargeDigits());
 }
 
 void LargeClock::ShowLargeClock()

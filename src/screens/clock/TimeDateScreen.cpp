@@ -11,15 +11,15 @@ void TimeDateScreen::ShowTimeDate()
 {
     // One reading for the whole screen, so date and time agree at midnight.
     const QDateTime now = m_clock.now().toLocalTime();
-    m_lines.setLine(0, Centred(ModuleCodec::fromUnicode(TimeText::StatusClockText(now))));
-    m_lines.setLine(1, Centred(ModuleCodec::fromUnicode(TimeText::LongDateText(now.date()))));
+    m_lines.setLine(0, centred(ModuleCodec::fromUnicode(TimeText::StatusClockText(now))));
+    m_lines.setLine(1, centred(ModuleCodec::fromUnicode(TimeText::LongDateText(now.date()))));
     m_lines.setLine(
         2, ModuleCodec::fromUnicode(m_settings.DestinationName() + QStringLiteral(" Time")));
-    const QDateTime dest = DestinationTime(modTimeZone::LocalToGMT(now), m_settings);
+    const QDateTime dest = destinationTime(modTimeZone::LocalToGMT(now), m_settings);
     m_lines.setLine(3, ModuleCodec::fromUnicode(TimeText::ShortDateTimeText(dest)));
 }
 
-QDateTime TimeDateScreen::DestinationTime(const QDateTime& gmt, const WorldTimeSettings& settings)
+QDateTime TimeDateScreen::destinationTime(const QDateTime& gmt, const WorldTimeSettings& settings)
 {
     const int offset = modTimeZone::ZoneOffsetMinutes(settings.ZoneIndex());
     const QDateTime standard = gmt.addSecs(qint64(offset) * 60);
@@ -29,7 +29,7 @@ QDateTime TimeDateScreen::DestinationTime(const QDateTime& gmt, const WorldTimeS
     return standard;
 }
 
-QByteArray TimeDateScreen::Centred(const QByteArray& text)
+QByteArray TimeDateScreen::centred(const QByteArray& text)
 {
     const QByteArray cut = text.left(ScreenLines::Width);
     const int pad = ScreenLines::Width - int(cut.size());

@@ -31,9 +31,9 @@ public:
 
     // Destination wall clock for the given GMT: the zone's offset, plus an
     // hour when daylight saving is observed and the rule holds there.
-    static QDateTime DestinationTime(const QDateTime& gmt, const WorldTimeSettings& settings);
+    static QDateTime destinationTime(const QDateTime& gmt, const WorldTimeSettings& settings);
     // text cut to 20 and moved right by half the free room, halves to even.
-    static QByteArray Centred(const QByteArray& text);
+    static QByteArray centred(const QByteArray& text);
 
 private:
     ScreenLines& m_lines;

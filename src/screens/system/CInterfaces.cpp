@@ -1,23 +1,21 @@
 #include "screens/system/CInterfaces.h"
 
-CInterface& CInterfaces::Add(std::unique_ptr<CInterface> objInterface)
+CInterface& CInterfaces::Add(std::unique_ptr<CInterface> item)
 {
-    if (!objInterface)
-        objInterface = std::make_unique<CInterface>();
-    m_items.push_back(std::move(objInterface));
+    m_items.push_back(std::move(item));
     return *m_items.back();
 }
 
-CInterface* CInterfaces::Item(int vntIndexKey) const
+CInterface* CInterfaces::Item(int index) const
 {
-    if (vntIndexKey < 1 || vntIndexKey > Count())
+    if (index < 1 || index > Count())
         return nullptr;
-    return m_items[size_t(vntIndexKey - 1)].get();
+    return m_items[size_t(index - 1)].get();
 }
 
-void CInterfaces::Remove(int vntIndexKey)
+void CInterfaces::Remove(int index)
 {
-    if (vntIndexKey < 1 || vntIndexKey > Count())
+    if (index < 1 || index > Count())
         return;
-    m_items.erase(m_items.begin() + (vntIndexKey - 1));
+    m_items.erase(m_items.begin() + (index - 1));
 }

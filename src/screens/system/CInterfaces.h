@@ -11,13 +11,12 @@ class CInterfaces
 public:
     using Items = std::vector<std::unique_ptr<CInterface>>;
 
-    // Takes the object over; the caller's pointer is empty afterwards.
-    CInterface& Add(std::unique_ptr<CInterface> objInterface);
-    // The item at position vntIndexKey (1 = first added), or null outside 1..Count.
-    CInterface* Item(int vntIndexKey) const;
+    CInterface& Add(std::unique_ptr<CInterface> item);
+    // The item at position index (1 = first added), or null outside 1..Count.
+    CInterface* Item(int index) const;
     int Count() const { return int(m_items.size()); }
     // Positions after the removed one move down by one; outside 1..Count nothing happens.
-    void Remove(int vntIndexKey);
+    void Remove(int index);
 
     // Iteration in order of adding (for (const auto& item : interfaces)).
     Items::const_iterator begin() const { return m_items.begin(); }

@@ -21,23 +21,11 @@ quint64 addCapped(quint64 sum, quint64 value)
 } // namespace
 
 CIpHelper::CIpHelper(MessageSink& messages, const InterfaceTable& table)
-    : m_messages(messages), m_table(table), m_interfaces(std::make_shared<CInterfaces>())
+    : m_messages(messages), m_table(table)
 {
 }
 
-std::shared_ptr<CInterfaces> CIpHelper::Interfaces()
-{
-    m_interfaces = std::make_shared<CInterfaces>();
-    GetIfTableRows(*m_interfaces);
-    return m_interfaces;
-}
-
-void CIpHelper::setInterfaces(std::shared_ptr<CInterfaces> vData)
-{
-    m_interfaces = std::move(vData);
-}
-
-int CIpHelper::ReadTotals()
+int CIpHelper::readTotals()
 {
     const auto rows = readTable(InterfaceTable::Detail::Counters);
     return rows ? int(rows->size()) : -1;
@@ -54,8 +42,9 @@ std::optional<QList<InterfaceRow>> CIpHelper::readTable(InterfaceTable::Detail d
         // Once per run of failures: the screen asks every second.
         if (m_failure.failed()) {
             qCWarning(lcScreens) << "interface table:" << error;
-            m_messages.showMessage({QStringLiteral("IP Helper is not supported by this system."),
-                                    MessageSeverity::Warning, MessageCategory::Network});
+            m_messages.showMessage(
+                {QStringLiteral("Cannot read the network interface statistics: %1.").arg(error),
+                 MessageSeverity::Warning, MessageCategory::Network});
         }
         return rows;
     }
@@ -73,11 +62,12 @@ std::optional<QList<InterfaceRow>> CIpHelper::readTable(InterfaceTable::Detail d
     return rows;
 }
 
-void CIpHelper::GetIfTableRows(CInterfaces& interfaces)
+std::shared_ptr<CInterfaces> CIpHelper::Interfaces()
 {
+    auto interfaces = std::make_shared<CInterfaces>();
     const auto rows = readTable(InterfaceTable::Detail::Attributes);
     if (!rows)
-        return;
+        return interfaces;
     for (const InterfaceRow& row : *rows) {
         auto item = std::make_unique<CInterface>();
         item->setInterfaceName(row.name);
@@ -105,6 +95,7 @@ void CIpHelper::GetIfTableRows(CInterfaces& interfaces)
         item->setInterfaceType(a.type);
         item->setAdapterAddress(a.adapterAddress);
         item->setInterfaceDescription(a.description);
-        interfaces.Add(std::move(item));
+        interfaces->Add(std::move(item));
     }
+    return interfaces;
 }

@@ -19,7 +19,6 @@ public:
     // Every get reads the table afresh: a new collection with one item per
     // row, and new totals. Objects a caller still holds keep the old values.
     std::shared_ptr<CInterfaces> Interfaces();
-    void setInterfaces(std::shared_ptr<CInterfaces> vData);
 
     // Octets of all rows added up, as of the last read; no new read.
     qint64 BytesReceived() const { return m_bytesReceived; }
@@ -28,17 +27,15 @@ public:
     // The totals alone, from one read of the counters (the network screen's
     // refresh needs nothing else). Number of rows, or -1 when the table
     // cannot be read; the totals are 0 then.
-    int ReadTotals();
+    int readTotals();
 
 private:
-    // Reads the table and recomputes both totals; shows the "not supported"
-    // message on the first failure of a run of failures.
+    // Reads the table and recomputes both totals; tells the user on the
+    // first failure of a run of failures.
     std::optional<QList<InterfaceRow>> readTable(InterfaceTable::Detail detail);
-    void GetIfTableRows(CInterfaces& interfaces);
 
     MessageSink& m_messages;
     const InterfaceTable& m_table;
-    std::shared_ptr<CInterfaces> m_interfaces;
     qint64 m_bytesReceived = 0;
     qint64 m_bytesSent = 0;
     ReportOnce m_failure;

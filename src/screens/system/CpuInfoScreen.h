@@ -47,8 +47,6 @@ public:
 
     void ShowCpuInfo();
 
-    const SensorTable& sensorTable() const { return m_table; }
-
     // Lines 2 to 4 from the sensor table.
     static std::array<QByteArray, 3> sensorLines(const SensorTable& table);
 

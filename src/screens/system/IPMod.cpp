@@ -95,9 +95,10 @@ void IPMod::collect()
         m_resolveFailure.succeeded();
     } else if (m_resolveFailure.failed()) {
         qCWarning(lcScreens) << "cannot resolve host name" << answer->name << "code" << answer->rc;
-        m_messages.showMessage({QStringLiteral("Windows Sockets are not responding. "
-                                               "Unable to successfully get Host Name."),
-                                MessageSeverity::Warning, MessageCategory::Network});
+        m_messages.showMessage(
+            {QStringLiteral("Cannot look up the address of this computer's name %1.")
+                 .arg(QString::fromLocal8Bit(answer->name)),
+             MessageSeverity::Warning, MessageCategory::Network});
     }
     m_answer = std::move(answer);
     m_answeredAt.start();
@@ -143,10 +144,9 @@ bool IPMod::hostName(QByteArray& name)
         // GetHostName and GetIPAddress run on the same refresh: one message.
         if (m_hostNameFailure.failed()) {
             qCWarning(lcScreens) << "gethostname failed, errno" << error;
-            m_messages.showMessage({QStringLiteral("Windows Sockets error %1 has occurred. "
-                                                   "Unable to successfully get Host Name.")
-                                        .arg(error),
-                                    MessageSeverity::Warning, MessageCategory::Network});
+            m_messages.showMessage(
+                {QStringLiteral("Cannot read this computer's name (system error %1).").arg(error),
+                 MessageSeverity::Warning, MessageCategory::Network});
         }
         return false;
     }

@@ -25,7 +25,7 @@ QByteArray rateLine(const char* caption, qint64 octets)
 {
     const QString point = displayableDecimalPoint(QLocale());
     return QByteArray(caption) +
-           ModuleCodec::fromUnicode(NetworkInfoScreen::RateText(octets, point)) +
+           ModuleCodec::fromUnicode(NetworkInfoScreen::rateText(octets, point)) +
            QByteArray(" kbps");
 }
 } // namespace
@@ -48,33 +48,32 @@ NetworkInfoScreen::~NetworkInfoScreen() = default;
 // +--------------------+
 void NetworkInfoScreen::ShowNetworkInfo()
 {
-    m_internetConnected = m_internet.isConnected();
+    const bool connected = m_internet.isConnected();
     m_lines.setLine(0, ModuleCodec::fromUnicode(m_ipMod.GetHostName()));
-    const char glyph = m_internetConnected ? ConnectedGlyph : NotConnectedGlyph;
+    const char glyph = connected ? ConnectedGlyph : NotConnectedGlyph;
     m_lines.setLine(1,
                     QByteArray(1, glyph) + ' ' + ModuleCodec::fromUnicode(m_ipMod.GetIPAddress()));
     // Offline: lines 3 and 4 keep the last rates, the totals are not read.
-    if (!m_internetConnected)
+    if (!connected)
         return;
 
-    if (m_ipHelper.ReadTotals() <= 0) {
-        // No table, or no rows: nothing moved that we can see. The previous
-        // totals stay, so the next good read covers the whole gap.
-        m_inRate = 0;
-        m_outRate = 0;
-    } else {
+    qint64 inRate = 0;
+    qint64 outRate = 0;
+    // No table, or no rows: nothing moved that we can see. The previous
+    // totals stay, so the next good read covers the whole gap.
+    if (m_ipHelper.readTotals() > 0) {
         const qint64 received = m_ipHelper.BytesReceived();
         const qint64 sent = m_ipHelper.BytesSent();
-        m_inRate = received - m_prevBytesReceived;
-        m_outRate = sent - m_prevBytesSent;
+        inRate = received - m_prevBytesReceived;
+        outRate = sent - m_prevBytesSent;
         m_prevBytesReceived = received;
         m_prevBytesSent = sent;
     }
-    m_lines.setLine(2, rateLine("In :", m_inRate));
-    m_lines.setLine(3, rateLine("Out:", m_outRate));
+    m_lines.setLine(2, rateLine("In :", inRate));
+    m_lines.setLine(3, rateLine("Out:", outRate));
 }
 
-QString NetworkInfoScreen::RateText(qint64 octets, const QString& decimalPoint)
+QString NetworkInfoScreen::rateText(qint64 octets, const QString& decimalPoint)
 {
     // Integer arithmetic: exact, and no overflow for the most negative value.
     const bool negative = octets < 0;

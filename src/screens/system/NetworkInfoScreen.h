@@ -45,23 +45,13 @@ public:
 
     // Octets as thousands, written exactly: 12345 -> "12.345", 1000 -> "1",
     // -1500 -> "-1.5", 0 -> "0".
-    static QString RateText(qint64 octets, const QString& decimalPoint);
-
-    // State kept across refreshes, mode changes and disconnections.
-    bool InternetConnected() const { return m_internetConnected; }
-    qint64 PrevBytesReceived() const { return m_prevBytesReceived; }
-    qint64 PrevBytesSent() const { return m_prevBytesSent; }
-    qint64 InRate() const { return m_inRate; }
-    qint64 OutRate() const { return m_outRate; }
+    static QString rateText(qint64 octets, const QString& decimalPoint);
 
 private:
     ScreenLines& m_lines;
     InternetState& m_internet;
     CIpHelper& m_ipHelper;
     IPMod m_ipMod;
-    bool m_internetConnected = false;
     qint64 m_prevBytesReceived = 0;
     qint64 m_prevBytesSent = 0;
-    qint64 m_inRate = 0;
-    qint64 m_outRate = 0;
 };

@@ -11,7 +11,10 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QStringList Told{QStringLiteral("IP Helper is not supported by this system.")};
+QString told(const QString& reason)
+{
+    return u"Cannot read the network interface statistics: "_s + reason + u"."_s;
+}
 
 // Name, address, then index type speed mtu oper admin queue, received octets unicast
 // nonunicast discarded errors unknown, sent octets unicast nonunicast discarded errors, and
@@ -79,7 +82,7 @@ private Q_SLOTS:
         const LinuxInterfaceTable table(dataPath("net/" + fixture + "/proc_net_dev"),
                                         dataPath("net/" + fixture + "/sys_class_net"));
         CIpHelper helper(messages, table);
-        const int rows = helper.ReadTotals();
+        const int rows = helper.readTotals();
         QCOMPARE(QStringLiteral("%1 %2 %3")
                      .arg(rows)
                      .arg(helper.BytesReceived())
@@ -101,8 +104,10 @@ private Q_SLOTS:
         CIpHelper helper(messages, table);
         // No table: told once, not once a second.
         QCOMPARE(helper.Interfaces()->Count(), 0);
-        QCOMPARE(helper.ReadTotals(), -1);
-        QCOMPARE(messages.texts, Told);
+        QCOMPARE(helper.readTotals(), -1);
+        // The message names the file that failed.
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts[0].startsWith(told("cannot open " + dev).chopped(1)));
 
         QVERIFY(writeFile(dev, NetDevHeader + " eth0: 100 1 0 0 0 0 0 0 10 1 0 0 0 0 0 0\n"));
         const auto first = helper.Interfaces();
@@ -118,10 +123,11 @@ private Q_SLOTS:
 
         // Garbage after a good read: told again, totals 0.
         QVERIFY(writeFile(dev, "garbage\n"));
-        QCOMPARE(helper.ReadTotals(), -1);
-        QCOMPARE(helper.ReadTotals(), -1);
+        QCOMPARE(helper.readTotals(), -1);
+        QCOMPARE(helper.readTotals(), -1);
         QCOMPARE(helper.BytesReceived(), 0);
-        QCOMPARE(messages.texts, Told + Told);
+        QCOMPARE(messages.texts.mid(1),
+                 QStringList{told(dev + " is not an interface statistics table")});
     }
 
     // Counters the kernel keeps as unsigned 64-bit values never turn negative, and
@@ -178,13 +184,14 @@ private Q_SLOTS:
         GivenTable table;
         RecordingMessages messages;
         CIpHelper helper(messages, table);
-        QCOMPARE(helper.ReadTotals(), -1);
+        QCOMPARE(helper.readTotals(), -1);
         QCOMPARE(helper.Interfaces()->Count(), 0);
-        QCOMPARE(messages.messages, QList<UserMessage>({{Told.first(), MessageSeverity::Warning,
-                                                         MessageCategory::Network}}));
+        QCOMPARE(messages.messages,
+                 QList<UserMessage>({{told(u"no table here"_s), MessageSeverity::Warning,
+                                      MessageCategory::Network}}));
         table.rows = QList<InterfaceRow>(1);
-        QCOMPARE(helper.ReadTotals(), 1);
-        QCOMPARE(helper.ReadTotals(), 1);
+        QCOMPARE(helper.readTotals(), 1);
+        QCOMPARE(helper.readTotals(), 1);
         QCOMPARE(table.counterReads, 3);
         QCOMPARE(table.attributeReads, 1);
     }

@@ -87,7 +87,7 @@ private Q_SLOTS:
         QFETCH(qint64, octets);
         QFETCH(QString, point);
         QFETCH(QString, expected);
-        QCOMPARE(NetworkInfoScreen::RateText(octets, point), expected);
+        QCOMPARE(NetworkInfoScreen::rateText(octets, point), expected);
     }
 
     // Rates from the octets since the last connected refresh; offline, the last rates stay
@@ -258,10 +258,8 @@ private Q_SLOTS:
         host->hostNameError = 36;
         for (int refresh = 0; refresh < 3; ++refresh) // one refresh asks for both
             QCOMPARE(ip.GetHostName() + ip.GetIPAddress(), QString());
-        const QString resolve =
-            u"Windows Sockets are not responding. Unable to successfully get Host Name."_s;
-        const QString told =
-            u"Windows Sockets error 36 has occurred. Unable to successfully get Host Name."_s;
+        const QString resolve = u"Cannot look up the address of this computer's name brellixbox."_s;
+        const QString told = u"Cannot read this computer's name (system error 36)."_s;
         QCOMPARE(messages.texts, QStringList({resolve, resolve, told}));
     }
 
