@@ -13,7 +13,7 @@ namespace UpdateMinutes {
 // Longest interval whose seconds still fit in 16 bits.
 constexpr int Max = 546;
 inline const QString Refused =
-    QStringLiteral("Update Frequency must be a whole number of minutes from 1 to 546");
+    QStringLiteral("Update Frequency must be a whole number of minutes from 1 to %1").arg(Max);
 
 // An Update key in seconds; fallbackSeconds when missing or unusable.
 inline int ReadSeconds(const SettingsReader& r, const char* key, int fallbackSeconds)
