@@ -9,15 +9,18 @@
 AppContext::AppContext(const QString& iniPath, Platform& platform)
     : m_platform(platform), m_ini(iniPath), m_largeClock(m_link, platform.clock()),
       m_timeDate(m_lines, platform.clock(), m_worldTime),
-      m_cpuInfo(m_lines, m_messages, m_ini, platform.clock(), platform.cpuTimes(),
+      m_cpuInfo(m_lines, m_messages, [this] { return SensorSettings::load(m_ini); },
+                platform.clock(), platform.cpuTimes(),
                 platform.memoryStatus(),
                 [&platform](const QString& config) { return platform.openSensors(config); }),
       m_ipHelper(m_messages, platform.interfaceTable()),
       m_networkInfo(m_lines, m_messages, platform.internet(), m_ipHelper, platform.hostLookup()),
-      m_player(m_lines, m_link, m_ini, platform.mediaPlayer()),
+      m_player(m_lines, m_link, [this] { return WinAmpSettings::load(m_ini); },
+               platform.mediaPlayer()),
       m_weather(m_lines, m_messages, m_weatherSettings, m_webSettings, m_web),
       m_stock(m_lines, m_stockSettings, m_webSettings, m_web),
-      m_mail(m_lines, m_messages, m_ini, platform.openMailbox())
+      m_mail(m_lines, m_messages, [this] { return MailSettings::load(m_ini); },
+             platform.openMailbox())
 {
     std::vector<DisplayScheduler::Mode> modes{
         {QStringLiteral("Large Characters Clock"), &m_largeClock},
@@ -43,9 +46,9 @@ AppContext::~AppContext()
 const AppSettings& AppContext::loadSettings()
 {
     m_settings = AppSettings::load(m_ini);
-    m_weatherSettings = {m_settings.WeatherCity, m_settings.WeatherCountry,
-                         m_settings.WeatherUpdateSeconds};
-    m_stockSettings = {m_settings.StockSymbol, m_settings.StockUpdateSeconds};
+    m_worldTime = WorldTimeSettings::load(m_ini);
+    m_stockSettings = StockSettings::load(m_ini);
+    m_weatherSettings = WeatherSettings::load(m_ini);
     m_webSettings = WebSettings::load(m_ini);
     return m_settings;
 }

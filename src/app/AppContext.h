@@ -44,9 +44,12 @@ public:
 
     Platform& platform() { return m_platform; }
     modINI& ini() { return m_ini; }
-    // The settings as read at start-up (defaults before that).
-    const AppSettings& settings() const { return m_settings; }
-    // Reads every key of the settings file (start-up).
+    // [Settings], [Mode] and [Ports] as read at start-up (defaults before
+    // that); the lifecycle saves through it at exit.
+    AppSettings& settings() { return m_settings; }
+    // Reads every section taken at start-up through its owner: [Settings],
+    // [Mode], [Ports], [TimeZone], [Stock], [Weather] and [Web]. The mail,
+    // player and sensor screens have theirs read by its owner at each switch.
     const AppSettings& loadSettings();
     Messages& messages() { return m_messages; }
     LcdLink& link() { return m_link; }

@@ -1,44 +1,42 @@
 #pragma once
 
 #include "lcd/LcdLink.h"
-#include "platform/modINI.h"
-#include "screens/clock/WorldTimeSettings.h"
 
 #include <QString>
-#include <QtGlobal>
 
 #include <array>
 
-// Everything Brellix reads from brellix.ini at start-up. A missing or empty
-// key takes the default quietly; an unusable value takes it with a warning.
+class modINI;
+
+// Sections [Settings], [Mode] and [Ports] of brellix.ini: the link, the
+// brightness and the mode. Read at start-up; the mode, the port and the
+// brightness are saved at exit, a port's device and the line settings by the
+// Ports dialog.
 struct AppSettings
 {
-    // [Settings]
-    QString CommPortText = QStringLiteral("1");        // "CommPort": decimal port number
-    QString SerialSettings = LcdLink::DefaultSettings; // "Setting"
-    int Backlight = 0; // "Backlight": slider position 0..254, 0 = brightest
+    static constexpr const char* Section = "Settings";
+    static constexpr const char* CommPortKey = "CommPort"; // decimal port number
+    static constexpr const char* SettingKey = "Setting";
+    static constexpr const char* BacklightKey = "Backlight"; // slider 0..254, 0 = brightest
+    static constexpr const char* ModeSection = "Mode";
+    static constexpr const char* ModeKey = "mode"; // 0..7; others select no mode
+    static constexpr const char* PortsSection = "Ports"; // COM1..COM6
 
-    // [TimeZone]
-    qint16 ZoneIndex = WorldTimeSettings::DefaultZone;               // "Zone" 0..31
-    QString DestinationName = WorldTimeSettings::DefaultDestination; // "Destination"
-    bool ObserveDaylight = false; // "Daylight": 0 = no, other = yes
-
-    // [Stock]
-    QString StockSymbol;          // "Symbol"
-    int StockUpdateSeconds = 300; // "Update" is in minutes
-
-    // [Weather]
-    QString WeatherCity, WeatherCountry; // "City", "Country"
-    int WeatherUpdateSeconds = 1800;     // "Update" is in minutes
-
-    // [Mode]
-    int CurrentMode = 0; // "mode" 0..7; others select no mode
-
-    // [Ports] COM1..COM6: the device behind each COM number.
+    QString CommPortText = QStringLiteral("1");
+    QString SerialSettings = LcdLink::DefaultSettings;
+    int Backlight = 0;
+    int CurrentMode = 0;
+    // The device behind each COM number.
     std::array<QString, LcdLink::PortCount> Ports = defaultPorts();
 
     static AppSettings load(const modINI& ini);
+    // The mode, CommPort and Backlight, in one save.
+    bool save(modINI& ini) const;
+    // COMn's device and the line settings, in one save.
+    static bool savePort(modINI& ini, int comNumber, const QString& device,
+                         const QString& serialSettings);
 
 private:
     static std::array<QString, LcdLink::PortCount> defaultPorts();
+    static QString portKey(int comNumber);
 };

@@ -34,7 +34,6 @@ void Lifecycle::start()
     m_context.ini().removeStaleTemporaries();
     const AppSettings& s = m_context.loadSettings();
     m_settingsLoaded = true;
-    m_context.worldTime().set(s.ZoneIndex, s.DestinationName, s.ObserveDaylight);
     m_context.scheduler().restoreCurrentMode(s.CurrentMode);
 
     LinkController::Configuration link;
@@ -83,12 +82,11 @@ void Lifecycle::requestQuit()
 void Lifecycle::save()
 {
     const LinkController& link = m_context.linkController();
-    m_context.ini().WriteIniKeys(
-        {{QStringLiteral("Mode"), QStringLiteral("mode"),
-          QString::number(m_context.scheduler().currentMode())},
-         {QStringLiteral("Settings"), QStringLiteral("CommPort"), link.commPortText()},
-         {QStringLiteral("Settings"), QStringLiteral("Backlight"),
-          QString::number(link.sliderPosition())}});
+    AppSettings& s = m_context.settings();
+    s.CurrentMode = m_context.scheduler().currentMode();
+    s.CommPortText = link.commPortText();
+    s.Backlight = link.sliderPosition();
+    s.save(m_context.ini());
 }
 
 void Lifecycle::fatalEnd()

@@ -1,5 +1,7 @@
 #include "app/PortChooser.h"
 
+#include "app/AppSettings.h"
+
 #include "lcd/LinkController.h"
 #include "lcd/SerialLineSettings.h"
 #include "platform/PathCheck.h"
@@ -77,9 +79,7 @@ bool PortChooser::apply(int comNumber, const QString& devicePath, const QString&
                                    "Write them as speed, parity, data bits, stop bits, "
                                    "e.g. 9600,n,8,1.")
                         .arg(settings, why));
-    if (!m_ini.WriteIniKeys({{QStringLiteral("Ports"), QStringLiteral("COM%1").arg(comNumber),
-                              devicePath.trimmed()},
-                             {QStringLiteral("Settings"), QStringLiteral("Setting"), settings}}))
+    if (!AppSettings::savePort(m_ini, comNumber, devicePath.trimmed(), settings))
         return fail(QStringLiteral("The settings file %1 cannot be written.").arg(m_ini.path()));
     m_link.setPortPath(comNumber, devicePath.trimmed());
     m_link.link().setSettings(settings);

@@ -1,14 +1,9 @@
 #include "app/WorldTimeModel.h"
 
 #include "platform/Clock.h"
-#include "platform/modINI.h"
 #include "screens/clock/TimeText.h"
 #include "screens/clock/WorldTimeSettings.h"
 #include "screens/clock/modTimeZone.h"
-
-namespace {
-const QString Section = QStringLiteral("TimeZone");
-} // namespace
 
 WorldTimeModel::Choice WorldTimeModel::load()
 {
@@ -41,11 +36,8 @@ QString WorldTimeModel::destinationTimeText(int zoneIndex, bool daylight) const
 
 void WorldTimeModel::unload(const Choice& choice)
 {
-    m_ini.WriteIniKeys({{Section, QStringLiteral("Zone"), QString::number(choice.zoneIndex)},
-                        {Section, QStringLiteral("Destination"), choice.destination},
-                        {Section, QStringLiteral("Daylight"),
-                         choice.daylight ? QStringLiteral("1") : QStringLiteral("0")}});
     m_inUse.set(qint16(choice.zoneIndex), choice.destination, choice.daylight);
+    m_inUse.save(m_ini);
 }
 
 QString WorldTimeModel::GeneralDateTime(const QDateTime& t)

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "screens/clock/WorldTimeSettings.h"
+
 #include <QDateTime>
 #include <QString>
 
 class Clock;
-class WorldTimeSettings;
 class modINI;
 
 // The logic of the World Time dialog: what it shows when it opens, every
@@ -14,7 +15,7 @@ class WorldTimeModel
 public:
     struct Choice
     {
-        int zoneIndex = 13; // -1: no zone selected
+        int zoneIndex = WorldTimeSettings::DefaultZone; // -1: no zone selected
         QString destination;
         bool daylight = false;
     };

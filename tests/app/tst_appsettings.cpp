@@ -1,4 +1,8 @@
 #include "app/AppSettings.h"
+#include "platform/modINI.h"
+#include "screens/clock/WorldTimeSettings.h"
+#include "screens/web/StockSettings.h"
+#include "screens/web/WeatherSettings.h"
 #include "support/LinkHarness.h"
 
 #include <QRegularExpression>
@@ -8,13 +12,17 @@ namespace {
 // A fixed underlying type: rows name the ports after Com1 as Com1 + n.
 enum Field : int { Port, Setting, Dest, Symbol, City, Country, Light, Zone, Dst, Stock, Wx, Mode, Com1 };
 
-// Every field as text, in Field order.
-QStringList fields(const AppSettings& s)
+// Every field of the sections read at start-up as text, in Field order.
+QStringList fields(const modINI& ini)
 {
-    QStringList f{s.CommPortText, s.SerialSettings, s.DestinationName,
-                  s.StockSymbol,  s.WeatherCity,    s.WeatherCountry};
-    for (int n : {s.Backlight, int(s.ZoneIndex), int(s.ObserveDaylight), s.StockUpdateSeconds,
-                  s.WeatherUpdateSeconds, s.CurrentMode})
+    const AppSettings s = AppSettings::load(ini);
+    const WorldTimeSettings t = WorldTimeSettings::load(ini);
+    const StockSettings st = StockSettings::load(ini);
+    const WeatherSettings w = WeatherSettings::load(ini);
+    QStringList f{s.CommPortText, s.SerialSettings, t.DestinationName(),
+                  st.StockSymbol, w.WeatherCity,    w.WeatherCountry};
+    for (int n : {s.Backlight, int(t.ZoneIndex()), int(t.ObserveDaylight()), st.StockUpdateSeconds,
+                  w.WeatherUpdateSeconds, s.CurrentMode})
         f << QString::number(n);
     return f << QStringList(s.Ports.begin(), s.Ports.end());
 }
@@ -85,7 +93,7 @@ private Q_SLOTS:
             QTest::ignoreMessage(
                 QtWarningMsg, QRegularExpression(QStringLiteral("= \"%1\".*default %2$")
                                                      .arg(QRegularExpression::escape(value), bad)));
-        QTEST(fields(AppSettings::load(modINI(h.iniPath()))), "expected");
+        QTEST(fields(modINI(h.iniPath())), "expected");
     }
 };
 

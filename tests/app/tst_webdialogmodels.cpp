@@ -1,17 +1,56 @@
-#include "app/StockModel.h"
-#include "app/WeatherModel.h"
+#include "app/IntervalModel.h"
 #include "platform/UserMessage.h"
 #include "platform/modINI.h"
 #include "screens/web/StockSettings.h"
 #include "screens/web/WeatherSettings.h"
-#include "support/NetTestSupport.h"
 #include "support/LinkHarness.h"
+#include "support/NetTestSupport.h"
 
 #include <QtTest>
 
 namespace {
 const QString Refused =
     QStringLiteral("Update Frequency must be a whole number of minutes from 1 to 546");
+const QByteArray Saved = "[Weather]\nCity=Oslo\nCountry=Norway\nUpdate=30\n"
+                         "[Stock]\nSymbol=AAPL\nUpdate=5\n";
+
+// One dialog's model over settings in use that match Saved.
+struct Dialog
+{
+    explicit Dialog(bool isWeather) : weather(isWeather)
+    {
+        h.writeIni(Saved);
+    }
+    IntervalModel model()
+    {
+        return weather ? IntervalModel::weather(ini, weatherInUse, messages)
+                       : IntervalModel::stock(ini, stockInUse, messages);
+    }
+    // The section's keys in the file, then the values in use.
+    QStringList keys() const
+    {
+        const auto key = [this](const char* section, const char* k) {
+            return ini.ReadIni(QLatin1String(section), QLatin1String(k));
+        };
+        return weather ? QStringList{key("Weather", "City"), key("Weather", "Country"),
+                                     key("Weather", "Update")}
+                       : QStringList{key("Stock", "Symbol"), key("Stock", "Update")};
+    }
+    QStringList inUse() const
+    {
+        return weather ? QStringList{weatherInUse.WeatherCity, weatherInUse.WeatherCountry,
+                                     QString::number(weatherInUse.WeatherUpdateSeconds)}
+                       : QStringList{stockInUse.StockSymbol,
+                                     QString::number(stockInUse.StockUpdateSeconds)};
+    }
+
+    bool weather;
+    LinkHarness h;
+    modINI ini{h.iniPath()};
+    RecordedMessages messages;
+    WeatherSettings weatherInUse{QStringLiteral("Oslo"), QStringLiteral("Norway"), 1800};
+    StockSettings stockInUse{QStringLiteral("AAPL"), 300};
+};
 } // namespace
 
 // The logic of the Weather and Stock dialogs: what they open on, the
@@ -21,128 +60,77 @@ class TestWebDialogModels : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void weatherLoad_data()
+    void load_data()
     {
         QTest::addColumn<int>("seconds");
         QTest::addColumn<QString>("update");
         QTest::newRow("default half hour") << 1800 << "30";
-        QTest::newRow("five minutes") << 300 << "5";
         QTest::newRow("a fraction shows its decimals") << 150 << "2.5";
         QTest::newRow("longest") << 32760 << "546";
     }
-    void weatherLoad()
+    void load()
     {
         QFETCH(int, seconds);
-        LinkHarness h;
-        modINI ini(h.iniPath());
-        RecordedMessages messages;
-        WeatherSettings inUse{QStringLiteral("Llanfairpwllgwyngyllgogerychwyrndrobwll"),
-                              QStringLiteral("Wales"), seconds};
-        const WeatherModel::Choice c = WeatherModel(ini, inUse, messages).load();
-        QCOMPARE(c.city, QStringLiteral("Llanfairpwllgwyngyllgogerychwy")); // 30
-        QCOMPARE(c.country, QStringLiteral("Wales"));
+        Dialog d(true);
+        d.weatherInUse = {QStringLiteral("Llanfairpwllgwyngyllgogerychwyrndrobwll"),
+                          QStringLiteral("Wales"), seconds};
+        const IntervalModel::Choice c = d.model().load();
+        QCOMPARE(c.texts, (QStringList{"Llanfairpwllgwyngyllgogerychwy", "Wales"})); // 30
         QTEST(c.update, "update");
     }
 
-    // Rows with a warning store nothing; the others store the three keys.
-    void weatherConfirm_data()
+    // Rows with a warning store nothing and change nothing in use.
+    void confirm_data()
     {
-        QTest::addColumn<QStringList>("typed"); // city, country, interval
+        QTest::addColumn<bool>("weather");
+        QTest::addColumn<QStringList>("typed"); // the fields, then the interval
         QTest::addColumn<QString>("warning");
-        QTest::addColumn<QStringList>("stored"); // City, Country, Update
+        QTest::addColumn<QStringList>("stored"); // the keys, and the values in use
         QTest::addColumn<int>("seconds");
-        QTest::newRow("no city") << QStringList{"", "Germany", "5"} << "City Not Entered"
-                                 << QStringList{} << 0;
-        QTest::newRow("blank city")
-            << QStringList{"   ", "Germany", "5"} << "City Not Entered" << QStringList{} << 0;
-        QTest::newRow("neither: city first")
-            << QStringList{"", "", "5"} << "City Not Entered" << QStringList{} << 0;
+        const QStringList none;
+        QTest::newRow("no city") << true << QStringList{"", "Germany", "5"} << "City Not Entered"
+                                 << none << 0;
+        QTest::newRow("blank city, bad interval")
+            << true << QStringList{"   ", "Germany", "0"} << "City Not Entered" << none << 0;
         QTest::newRow("no country")
-            << QStringList{"Berlin", "", "5"} << "Country Not Entered" << QStringList{} << 0;
+            << true << QStringList{"Berlin", "", "5"} << "Country Not Entered" << none << 0;
         for (const char* bad : {"0", "547", "-5", "5.5", "abc", "", "1e3", "0x10", "99999999999"})
             QTest::addRow("interval \"%s\"", bad)
-                << QStringList{"Berlin", "Germany", bad} << Refused << QStringList{} << 0;
-        QTest::newRow("five minutes") << QStringList{"Berlin", "Germany", "5"} << ""
-                                      << QStringList{"Berlin", "Germany", "5"} << 300;
-        QTest::newRow("longest") << QStringList{"Berlin", "Germany", "546"} << ""
+                << true << QStringList{"Berlin", "Germany", bad} << Refused << none << 0;
+        QTest::newRow("longest") << true << QStringList{"Berlin", "Germany", "546"} << ""
                                  << QStringList{"Berlin", "Germany", "546"} << 32760;
         QTest::newRow("blanks around")
-            << QStringList{" Port of Spain ", " Trinidad and Tobago", " 07 "} << ""
+            << true << QStringList{" Port of Spain ", " Trinidad and Tobago", " 07 "} << ""
             << QStringList{"Port of Spain", "Trinidad and Tobago", "7"} << 420;
-    }
-    void weatherConfirm()
-    {
-        QFETCH(QStringList, typed);
-        QFETCH(QString, warning);
-        QFETCH(QStringList, stored);
-        LinkHarness h;
-        h.writeIni("[Weather]\nCity=Oslo\nCountry=Norway\nUpdate=30\n");
-        modINI ini(h.iniPath());
-        RecordedMessages messages;
-        WeatherSettings inUse{QStringLiteral("Oslo"), QStringLiteral("Norway"), 1800};
-        WeatherModel model(ini, inUse, messages);
-        const bool closes = model.confirm({typed[0], typed[1], typed[2]});
-        QCOMPARE(closes, warning.isEmpty());
-        const auto key = [&ini](const char* k) {
-            return ini.ReadIni(QStringLiteral("Weather"), QLatin1String(k));
-        };
-        if (!warning.isEmpty()) {
-            QCOMPARE(messages.shown, (QList<UserMessage>{{warning, MessageSeverity::Warning,
-                                                          MessageCategory::Settings}}));
-            stored = QStringList{"Oslo", "Norway", "30"};
-            QCOMPARE(inUse.WeatherUpdateSeconds, 1800);
-        } else {
-            QVERIFY(messages.shown.isEmpty());
-            QTEST(inUse.WeatherUpdateSeconds, "seconds");
-        }
-        QCOMPARE((QStringList{key("City"), key("Country"), key("Update")}), stored);
-        QCOMPARE((QStringList{inUse.WeatherCity, inUse.WeatherCountry}), stored.mid(0, 2));
-    }
-
-    void stockConfirm_data()
-    {
-        QTest::addColumn<QStringList>("typed"); // symbol, interval
-        QTest::addColumn<QString>("warning");
-        QTest::addColumn<QStringList>("stored"); // Symbol, Update
-        QTest::addColumn<int>("seconds");
-        QTest::newRow("no symbol")
-            << QStringList{"", "10"} << "Stock Symbol Not Entered" << QStringList{} << 0;
         QTest::newRow("no symbol, bad interval")
-            << QStringList{" ", "0"} << "Stock Symbol Not Entered" << QStringList{} << 0;
-        QTest::newRow("interval 0") << QStringList{"MSFT", "0"} << Refused << QStringList{} << 0;
-        QTest::newRow("interval 600")
-            << QStringList{"MSFT", "600"} << Refused << QStringList{} << 0;
-        QTest::newRow("ten minutes")
-            << QStringList{"MSFT", "10"} << "" << QStringList{"MSFT", "10"} << 600;
+            << false << QStringList{" ", "0"} << "Stock Symbol Not Entered" << none << 0;
+        QTest::newRow("stock interval 600")
+            << false << QStringList{"MSFT", "600"} << Refused << none << 0;
         QTest::newRow("index symbol")
-            << QStringList{"^GSPC", "1"} << "" << QStringList{"^GSPC", "1"} << 60;
+            << false << QStringList{" ^GSPC", "1"} << "" << QStringList{"^GSPC", "1"} << 60;
     }
-    void stockConfirm()
+    void confirm()
     {
+        QFETCH(bool, weather);
         QFETCH(QStringList, typed);
         QFETCH(QString, warning);
         QFETCH(QStringList, stored);
-        LinkHarness h;
-        modINI ini(h.iniPath());
-        RecordedMessages messages;
-        StockSettings inUse{QStringLiteral("AAPL"), 300};
-        StockModel model(ini, inUse, messages);
-        QCOMPARE(model.load().update, QStringLiteral("5"));
-        QCOMPARE(model.confirm({typed[0], typed[1]}), warning.isEmpty());
-        const QStringList keys{ini.ReadIni(QStringLiteral("Stock"), QStringLiteral("Symbol")),
-                               ini.ReadIni(QStringLiteral("Stock"), QStringLiteral("Update"))};
+        QFETCH(int, seconds);
+        Dialog d(weather);
+        const QStringList before = d.inUse();
+        const QString update = typed.takeLast();
+        QCOMPARE(d.model().confirm({typed, update}), warning.isEmpty());
         if (!warning.isEmpty()) {
-            QCOMPARE(messages.shown, (QList<UserMessage>{{warning, MessageSeverity::Warning,
-                                                          MessageCategory::Settings}}));
-            QCOMPARE(keys, (QStringList{"", ""}));
-            QCOMPARE(inUse.StockSymbol, QStringLiteral("AAPL"));
-            QCOMPARE(inUse.StockUpdateSeconds, 300);
-            QVERIFY(!QFile::exists(h.iniPath()));
-        } else {
-            QCOMPARE(keys, stored);
-            QCOMPARE(inUse.StockSymbol, stored[0]);
-            QTEST(inUse.StockUpdateSeconds, "seconds");
+            QCOMPARE(d.messages.shown, (QList<UserMessage>{{warning, MessageSeverity::Warning,
+                                                            MessageCategory::Settings}}));
+            QCOMPARE(d.inUse(), before);
+            QCOMPARE(d.h.readIni(), Saved);
+            return;
         }
+        QVERIFY(d.messages.shown.isEmpty());
+        QCOMPARE(d.keys(), stored);
+        stored.last() = QString::number(seconds);
+        QCOMPARE(d.inUse(), stored);
     }
 };
 

@@ -1,5 +1,5 @@
 #include "app/AppContext.h"
-#include "app/WeatherModel.h"
+#include "app/IntervalModel.h"
 #include "support/HttpFixture.h"
 #include "support/LinkHarness.h"
 #include "support/TestPlatform.h"
@@ -99,8 +99,8 @@ private Q_SLOTS:
                  QByteArray("/ws/globalweather.asmx/GetWeather?CityName=Port%20of%20Spain"
                             "&CountryName=Trinidad%20and%20Tobago"));
 
-        QVERIFY(WeatherModel(p.c->ini(), p.c->weather(), p.c->messages())
-                    .confirm({QStringLiteral("St. John's"), QStringLiteral("Antigua & Barbuda"),
+        QVERIFY(IntervalModel::weather(p.c->ini(), p.c->weather(), p.c->messages())
+                    .confirm({{QStringLiteral("St. John's"), QStringLiteral("Antigua & Barbuda")},
                               QStringLiteral("1")}));
         p.module->clearRecord();
         p.ticks(59);

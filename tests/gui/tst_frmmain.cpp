@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QSlider>
@@ -80,6 +82,23 @@ private Q_SLOTS:
         QVERIFY(o);
         const QVariant title = o->property("title"); // frames and menus
         QCOMPARE((title.isValid() ? title : o->property("text")).toString(), caption);
+    }
+
+    // The menu bar and the Configuration menu, item by item in order.
+    void menus()
+    {
+        LinkHarness h;
+        AppContext c(h.iniPath(), m_platform);
+        frmMain w(c);
+        const auto names = [](const QList<QAction*>& actions) {
+            QStringList n;
+            for (const QAction* a : actions)
+                n << (a->menu() ? a->menu()->objectName() : a->objectName());
+            return n;
+        };
+        QCOMPARE(names(w.menuBar()->actions()), (QStringList{"mnuConfig", "mnuComm", "mnuAbout"}));
+        QCOMPARE(names(w.findChild<QMenu*>(QStringLiteral("mnuConfig"))->actions()),
+                 (QStringList{"mnuWorldTime", "mnuWeather", "mnuStock"}));
     }
 
     // One modeless instance each; closing the window still ends the program

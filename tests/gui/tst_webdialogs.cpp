@@ -125,15 +125,6 @@ private Q_SLOTS:
         QCOMPARE(ok->text(), QStringLiteral("OK"));
 
         symbol->setText(QStringLiteral("MSFT"));
-        update->setEditText(QStringLiteral("1000"));
-        QTest::mouseClick(ok, Qt::LeftButton);
-        QCOMPARE(boxes(w).size(), 1);
-        QVERIFY(boxes(w)[0]->text().contains(QStringLiteral("1 to 546")));
-        boxes(w)[0]->accept();
-        QTRY_VERIFY(boxes(w).isEmpty());
-        QVERIFY(d->isVisible());
-        QVERIFY(!QFile::exists(h.iniPath()));
-
         update->setEditText(QStringLiteral("10"));
         QTest::mouseClick(ok, Qt::LeftButton);
         QTRY_VERIFY(!w.findChild<QDialog*>(QStringLiteral("frmStock")));

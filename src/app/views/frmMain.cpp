@@ -1,13 +1,13 @@
 #include "app/views/frmMain.h"
 
 #include "app/AppContext.h"
+#include "app/IntervalModel.h"
 #include "app/WorldTimeModel.h"
 #include "app/views/AppIcon.h"
 #include "app/views/ModulePanel.h"
 #include "app/views/frmAbout.h"
 #include "app/views/frmPorts.h"
-#include "app/views/frmStock.h"
-#include "app/views/frmWeather.h"
+#include "app/views/frmInterval.h"
 #include "app/views/frmWorldTime.h"
 #include "codec/ModuleCodec.h"
 
@@ -34,15 +34,34 @@
 #include <QVBoxLayout>
 
 namespace {
-struct DialogInfo
+// The window's dialogs, in menu order: each opened by its menu item, made
+// from what it needs on first use and then shown again while it lives.
+struct DialogRow
 {
-    const char* name;
+    const char* name;       // the dialog's objectName
+    const char* menu;       // the menu holding the item; null: the menu bar
+    const char* actionName; // the item's objectName
     const char* caption;
+    QDialog* (*make)(AppContext& context, QWidget* parent);
 };
-const DialogInfo Dialogs[4] = {{"frmWorldTime", "World Time"},
-                               {"frmWeather", "Weather"},
-                               {"frmStock", "Stock"},
-                               {"frmAbout", "About BRELLIXV2"}};
+const DialogRow Dialogs[] = {
+    {"frmWorldTime", "mnuConfig", "mnuWorldTime", "World &Time",
+     [](AppContext& c, QWidget* parent) -> QDialog* {
+         return new frmWorldTime(WorldTimeModel(c.ini(), c.clock(), c.worldTime()), parent);
+     }},
+    {"frmWeather", "mnuConfig", "mnuWeather", "&Weather",
+     [](AppContext& c, QWidget* parent) -> QDialog* {
+         return new frmInterval(IntervalModel::weather(c.ini(), c.weather(), c.messages()),
+                                frmInterval::weatherLook(), parent);
+     }},
+    {"frmStock", "mnuConfig", "mnuStock", "&Stock",
+     [](AppContext& c, QWidget* parent) -> QDialog* {
+         return new frmInterval(IntervalModel::stock(c.ini(), c.stock(), c.messages()),
+                                frmInterval::stockLook(), parent);
+     }},
+    {"frmAbout", nullptr, "mnuAbout", "&About",
+     [](AppContext& c, QWidget* parent) -> QDialog* { return new frmAbout(c.ini().path(), parent); }},
+};
 // How long a notice stays in the status bar.
 constexpr int NoticeMs = 30000;
 } // namespace
@@ -213,14 +232,7 @@ void frmMain::buildUi()
 
     QMenu* config = menuBar()->addMenu(QStringLiteral("&Configuration"));
     config->setObjectName(QStringLiteral("mnuConfig"));
-    const char* const configItems[3][2] = {
-        {"mnuWorldTime", "World &Time"}, {"mnuWeather", "&Weather"}, {"mnuStock", "&Stock"}};
-    for (int i = 0; i < 3; ++i) {
-        QAction* a = config->addAction(QString::fromLatin1(configItems[i][1]));
-        a->setObjectName(QString::fromLatin1(configItems[i][0]));
-        const QString dialogName = QString::fromLatin1(Dialogs[i].name);
-        connect(a, &QAction::triggered, this, [this, dialogName] { showDialog(dialogName); });
-    }
+    addDialogItems(config);
     QMenu* comm = menuBar()->addMenu(QStringLiteral("C&ommunition"));
     comm->setObjectName(QStringLiteral("mnuComm"));
     for (int i = 1; i <= 6; ++i) {
@@ -241,9 +253,7 @@ void frmMain::buildUi()
     // The items say which device each number stands for, as things are now.
     connect(comm, &QMenu::aboutToShow, this, &frmMain::refreshComCaptions);
     refreshComCaptions();
-    QAction* about = menuBar()->addAction(QStringLiteral("&About"));
-    about->setObjectName(QStringLiteral("mnuAbout"));
-    connect(about, &QAction::triggered, this, [this] { showDialog(QStringLiteral("frmAbout")); });
+    addDialogItems(nullptr);
 
     LinkController& link = m_context.linkController();
     m_optBLOn->setChecked(link.backlightOn());
@@ -325,31 +335,29 @@ void frmMain::restoreFromTray()
     activateWindow();
 }
 
+void frmMain::addDialogItems(QMenu* menu)
+{
+    for (const DialogRow& row : Dialogs) {
+        if ((row.menu == nullptr) != (menu == nullptr) ||
+            (menu && menu->objectName() != QLatin1String(row.menu)))
+            continue;
+        const QString caption = QString::fromLatin1(row.caption);
+        QAction* a = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+        a->setObjectName(QString::fromLatin1(row.actionName));
+        const QString name = QString::fromLatin1(row.name);
+        connect(a, &QAction::triggered, this, [this, name] { showDialog(name); });
+    }
+}
+
 QDialog* frmMain::dialog(const QString& name)
 {
-    for (int i = 0; i < 4; ++i) {
-        if (name != QLatin1String(Dialogs[i].name))
+    for (const DialogRow& row : Dialogs) {
+        if (name != QLatin1String(row.name))
             continue;
-        if (!m_dialogs[i] && name == QLatin1String("frmWorldTime")) {
-            m_dialogs[i] = new frmWorldTime(
-                WorldTimeModel(m_context.ini(), m_context.clock(), m_context.worldTime()), this);
-        } else if (!m_dialogs[i] && name == QLatin1String("frmAbout")) {
-            m_dialogs[i] = new frmAbout(m_context.ini().path(), this);
-        } else if (!m_dialogs[i] && name == QLatin1String("frmWeather")) {
-            m_dialogs[i] = new frmWeather(
-                WeatherModel(m_context.ini(), m_context.weather(), m_context.messages()), this);
-        } else if (!m_dialogs[i] && name == QLatin1String("frmStock")) {
-            m_dialogs[i] = new frmStock(
-                StockModel(m_context.ini(), m_context.stock(), m_context.messages()), this);
-        } else if (!m_dialogs[i]) {
-            auto* d = new QDialog(this);
-            d->setObjectName(name);
-            d->setWindowTitle(QString::fromLatin1(Dialogs[i].caption));
-            auto* l = new QVBoxLayout(d);
-            l->addWidget(new QLabel(QStringLiteral("This dialog is not available yet."), d));
-            m_dialogs[i] = d;
-        }
-        return m_dialogs[i];
+        QPointer<QDialog>& open = m_dialogs[name];
+        if (!open)
+            open = row.make(m_context, this);
+        return open;
     }
     return nullptr;
 }

@@ -4,6 +4,7 @@
 #include "sim/LcdModule.h"
 
 #include <QMainWindow>
+#include <QHash>
 #include <QPointer>
 #include <array>
 #include <vector>
@@ -58,6 +59,8 @@ private:
     void showPortsDialog();
     void refreshComCaptions();
     void showDialog(const QString& name);
+    // The table's items for menu (null: the menu bar), in table order.
+    void addDialogItems(QMenu* menu);
     void showMessage(const QString& text, int severity);
 
     AppContext& m_context;
@@ -76,5 +79,5 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_mPopupSys = nullptr;
     RunOnWSU m_runOnWSU;
-    std::array<QPointer<QDialog>, 4> m_dialogs{};
+    QHash<QString, QPointer<QDialog>> m_dialogs; // by objectName, while open
 };

@@ -9,9 +9,10 @@
 #include <QLocale>
 #include <QUrl>
 
-EmailScreen::EmailScreen(ScreenLines& lines, MessageSink& messages, const modINI& ini,
+EmailScreen::EmailScreen(ScreenLines& lines, MessageSink& messages, LoadSettings loadSettings,
                          std::unique_ptr<Mailbox> mailbox)
-    : m_lines(lines), m_messages(messages), m_ini(ini), m_mailbox(std::move(mailbox))
+    : m_lines(lines), m_messages(messages), m_loadSettings(std::move(loadSettings)),
+      m_mailbox(std::move(mailbox))
 {
 }
 
@@ -24,7 +25,7 @@ EmailScreen::~EmailScreen()
 void EmailScreen::enter()
 {
     if (!m_settings) {
-        m_settings = MailSettings::load(m_ini);
+        m_settings = m_loadSettings();
         if (m_settings->account.url.isEmpty())
             qCInfo(lcScreens) << "No mailbox is set ([Mail] Url): the mail mode shows no messages";
     }

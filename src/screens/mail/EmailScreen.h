@@ -7,12 +7,13 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 #include <memory>
 #include <optional>
 
 class MessageSink;
 class ScreenLines;
-class modINI;
 
 // The "POP Email" mode: how many unread messages wait in the mailbox of
 // [Mail], and the sender, subject and date of the oldest of them. The mode
@@ -24,7 +25,10 @@ class EmailScreen final : public ModeScreen
 public:
     static constexpr int RefreshTicks = 60;
 
-    EmailScreen(ScreenLines& lines, MessageSink& messages, const modINI& ini,
+    // Reads [Mail] afresh.
+    using LoadSettings = std::function<MailSettings()>;
+
+    EmailScreen(ScreenLines& lines, MessageSink& messages, LoadSettings loadSettings,
                 std::unique_ptr<Mailbox> mailbox);
     ~EmailScreen() override;
 
@@ -63,7 +67,7 @@ private:
 
     ScreenLines& m_lines;
     MessageSink& m_messages;
-    const modINI& m_ini;
+    LoadSettings m_loadSettings;
     std::unique_ptr<Mailbox> m_mailbox;
 
     std::optional<MailSettings> m_settings; // read at the first switch

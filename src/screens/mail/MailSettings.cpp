@@ -1,13 +1,13 @@
 #include "screens/mail/MailSettings.h"
 
 #include "platform/Logging.h"
+#include "platform/SettingsReader.h"
 #include "platform/modINI.h"
 
 #include <QDir>
 #include <QUrl>
 
 namespace {
-const QString Section = QStringLiteral("Mail");
 
 void warnPassword(const modINI& ini, const QString& where)
 {
@@ -23,13 +23,14 @@ void warnPassword(const modINI& ini, const QString& where)
 
 MailSettings MailSettings::load(const modINI& ini)
 {
+    const SettingsReader r(ini, Section);
     MailSettings s;
     MailAccount& a = s.account;
-    a.user = ini.ReadIni(Section, QStringLiteral("User"));
-    if (!ini.ReadIni(Section, QStringLiteral("Password")).isEmpty())
-        warnPassword(ini, QStringLiteral("Password"));
+    a.user = r.raw(UserKey);
+    if (!r.raw(PasswordKey).isEmpty())
+        warnPassword(ini, QLatin1String(PasswordKey));
 
-    const QString url = ini.ReadIni(Section, QStringLiteral("Url"));
+    const QString url = r.raw(UrlKey);
     if (!url.isEmpty()) {
         QUrl parsed(url, QUrl::StrictMode);
         const QString scheme = parsed.scheme().toLower();
@@ -37,10 +38,9 @@ MailSettings MailSettings::load(const modINI& ini)
             !QStringList{QStringLiteral("imaps"), QStringLiteral("imap"), QStringLiteral("pop3s"),
                          QStringLiteral("pop3")}
                  .contains(scheme)) {
-            qCWarning(lcSettings).noquote()
-                << QStringLiteral("%1: [Mail] Url = \"%2\" is not an imaps://, imap://, pop3s:// "
-                                  "or pop3:// address; using the default (no mailbox)")
-                       .arg(ini.path(), url);
+            r.reject(QLatin1String(UrlKey), url,
+                     QStringLiteral("is not an imaps://, imap://, pop3s:// or pop3:// address"),
+                     QStringLiteral("(no mailbox)"));
         } else {
             if (!parsed.password().isEmpty())
                 warnPassword(ini, QStringLiteral("Url's password"));
@@ -51,16 +51,14 @@ MailSettings MailSettings::load(const modINI& ini)
         }
     }
 
-    const QString command = ini.ReadIni(Section, QStringLiteral("PasswordCommand"));
+    const QString command = r.raw(PasswordCommandKey);
     if (!command.isEmpty() && !splitCommand(command, a.passwordCommand)) {
         a.passwordCommand.clear();
-        qCWarning(lcSettings).noquote()
-            << QStringLiteral("%1: [Mail] PasswordCommand = \"%2\" has an unclosed quote; using "
-                              "the default (~/.netrc)")
-                   .arg(ini.path(), command);
+        r.reject(QLatin1String(PasswordCommandKey), command,
+                 QStringLiteral("has an unclosed quote"), QStringLiteral("(~/.netrc)"));
     }
 
-    a.caFile = ini.ReadIni(Section, QStringLiteral("CaFile"));
+    a.caFile = r.raw(CaFileKey);
     if (a.caFile.startsWith(QLatin1String("~/")))
         a.caFile = QDir::homePath() + a.caFile.mid(1);
     return s;

@@ -23,6 +23,13 @@ class modINI;
 // Url, is ignored with a warning that says where it belongs.
 struct MailSettings
 {
+    static constexpr const char* Section = "Mail";
+    static constexpr const char* UrlKey = "Url";
+    static constexpr const char* UserKey = "User";
+    static constexpr const char* PasswordCommandKey = "PasswordCommand";
+    static constexpr const char* CaFileKey = "CaFile";
+    static constexpr const char* PasswordKey = "Password"; // refused, see above
+
     MailAccount account; // url empty: no mailbox
 
     static MailSettings load(const modINI& ini);

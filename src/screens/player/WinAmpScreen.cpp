@@ -14,9 +14,10 @@ namespace {
 constexpr int Width = 20;
 } // namespace
 
-WinAmpScreen::WinAmpScreen(ScreenLines& lines, LcdLink& link, const modINI& ini,
+WinAmpScreen::WinAmpScreen(ScreenLines& lines, LcdLink& link, LoadSettings loadSettings,
                            MediaPlayerLink& player, StartProgram start)
-    : m_lines(lines), m_link(link), m_ini(ini), m_player(player), m_start(std::move(start)),
+    : m_lines(lines), m_link(link), m_loadSettings(std::move(loadSettings)), m_player(player),
+      m_start(std::move(start)),
       m_winAmp(player)
 {
     if (!m_start) {
@@ -38,7 +39,7 @@ WinAmpScreen::~WinAmpScreen() = default;
 
 void WinAmpScreen::enter()
 {
-    const WinAmpSettings settings = WinAmpSettings::load(m_ini);
+    const WinAmpSettings settings = m_loadSettings();
     m_player.setPreferredPlayer(settings.player);
     m_playing = false;
     if (settings.command.trimmed().isEmpty()) {

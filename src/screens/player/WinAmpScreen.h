@@ -1,5 +1,6 @@
 #pragma once
 
+#include "screens/player/WinAmpSettings.h"
 #include "screens/player/modWinAmp.h"
 #include "screens/base/ModeScreen.h"
 
@@ -13,7 +14,6 @@
 class LcdLink;
 class MediaPlayerLink;
 class ScreenLines;
-class modINI;
 
 // The "WinAmp Plugin" mode: the state, title, artist, times and volume of
 // the media player, and a title longer than the line scrolling on line 2
@@ -32,10 +32,13 @@ public:
     // Starts a program detached, without a shell; false when it cannot.
     using StartProgram = std::function<bool(const QString& program, const QStringList& arguments)>;
 
+    // Reads [WinAmp] afresh: the choice is taken at each switch.
+    using LoadSettings = std::function<WinAmpSettings()>;
+
     // The references are not owned and must outlive the screen. start:
     // empty for QProcess::startDetached.
-    WinAmpScreen(ScreenLines& lines, LcdLink& link, const modINI& ini, MediaPlayerLink& player,
-                 StartProgram start = {});
+    WinAmpScreen(ScreenLines& lines, LcdLink& link, LoadSettings loadSettings,
+                 MediaPlayerLink& player, StartProgram start = {});
     ~WinAmpScreen() override;
 
     // Shown every tick; the switch uploads the symbols before and after
@@ -76,7 +79,7 @@ private:
 
     ScreenLines& m_lines;
     LcdLink& m_link;
-    const modINI& m_ini;
+    LoadSettings m_loadSettings;
     MediaPlayerLink& m_player;
     StartProgram m_start;
     modWinAmp m_winAmp;

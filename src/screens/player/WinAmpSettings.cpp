@@ -1,7 +1,6 @@
 #include "screens/player/WinAmpSettings.h"
 
-#include "platform/Logging.h"
-#include "platform/modINI.h"
+#include "platform/SettingsReader.h"
 
 #include <QRegularExpression>
 
@@ -13,21 +12,19 @@ bool WinAmpSettings::isPlayerName(const QString& suffix)
 
 WinAmpSettings WinAmpSettings::load(const modINI& ini)
 {
-    const QString section = QStringLiteral("WinAmp");
+    const SettingsReader r(ini, Section);
     WinAmpSettings s;
-    QString player = ini.ReadIni(section, QStringLiteral("Player"));
+    QString player = r.raw(PlayerKey);
     // The whole bus name works too.
     const QString prefix = QStringLiteral("org.mpris.MediaPlayer2.");
     if (player.startsWith(prefix))
         player = player.mid(prefix.size());
     if (!player.isEmpty() && !isPlayerName(player)) {
-        qCWarning(lcSettings).noquote()
-            << QStringLiteral("%1: [WinAmp] Player = \"%2\" is not a bus name; using the "
-                              "default (the playing player)")
-                   .arg(ini.path(), player);
+        r.reject(QLatin1String(PlayerKey), player, QStringLiteral("is not a bus name"),
+                 QStringLiteral("(the playing player)"));
         player.clear();
     }
     s.player = player;
-    s.command = ini.ReadIni(section, QStringLiteral("Command"));
+    s.command = r.raw(CommandKey);
     return s;
 }

@@ -15,6 +15,10 @@ class modINI;
 //             Exec line, run without a shell); default empty: start nothing
 struct WinAmpSettings
 {
+    static constexpr const char* Section = "WinAmp";
+    static constexpr const char* PlayerKey = "Player";
+    static constexpr const char* CommandKey = "Command";
+
     QString player;
     QString command;
 

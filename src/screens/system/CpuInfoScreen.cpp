@@ -4,7 +4,6 @@
 #include "platform/HardwareSensors.h"
 #include "platform/Logging.h"
 #include "platform/UserMessage.h"
-#include "platform/modINI.h"
 #include "screens/system/LmSensorsSource.h"
 #include "screens/system/SensorSettings.h"
 #include "screens/system/modSpeedFan.h"
@@ -34,10 +33,10 @@ QByteArray moduleText(const QString& text)
 
 } // namespace
 
-CpuInfoScreen::CpuInfoScreen(ScreenLines& lines, MessageSink& messages, const modINI& ini,
+CpuInfoScreen::CpuInfoScreen(ScreenLines& lines, MessageSink& messages, LoadSettings loadSettings,
                              const Clock& clock, const CpuTimesSource& cpuTimes,
                              const MemoryStatus& memory, OpenSensors openSensors)
-    : m_lines(lines), m_messages(messages), m_ini(ini), m_clock(clock),
+    : m_lines(lines), m_messages(messages), m_loadSettings(std::move(loadSettings)), m_clock(clock),
       m_openSensors(std::move(openSensors)), m_cpu(cpuTimes), m_mem(memory)
 {
 }
@@ -53,7 +52,7 @@ void CpuInfoScreen::enter()
         return;
     }
 
-    const SensorSettings settings = SensorSettings::load(m_ini);
+    const SensorSettings settings = m_loadSettings();
     if (modSpeedFan::hasLogs(settings.speedFanFolder)) {
         m_speedFan = std::make_unique<modSpeedFan>(settings.speedFanFolder, m_clock);
         useSource(m_speedFan.get(), QStringLiteral("SpeedFan ") + settings.speedFanFolder);

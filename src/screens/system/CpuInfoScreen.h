@@ -2,6 +2,7 @@
 
 #include "screens/system/CPUStat.h"
 #include "screens/system/MemMod.h"
+#include "screens/system/SensorSettings.h"
 #include "screens/system/SensorTable.h"
 #include "screens/base/ModeScreen.h"
 
@@ -18,7 +19,6 @@ class LmSensorsSource;
 class MessageSink;
 class ScreenLines;
 class SensorSource;
-class modINI;
 
 // The "CPU Info" mode: processor and memory load on line 1, up to four
 // temperatures on lines 2 and 3, a fan (or the fifth reading) on line 4.
@@ -28,12 +28,14 @@ public:
     // Starts the temperature and fan sensors with a libsensors configuration
     // (empty: the system's); null when there are none.
     using OpenSensors = std::function<std::unique_ptr<HardwareSensors>(const QString& configFile)>;
+    // Reads [Sensors] and [SpeedFan] afresh: the choice is taken at each switch.
+    using LoadSettings = std::function<SensorSettings()>;
 
     // The references are not owned and must outlive the screen. openSensors
     // runs once, the first time lm-sensors is read (when the mode is first
     // chosen without SpeedFan logs), since starting them can be slow.
     CpuInfoScreen(
-        ScreenLines& lines, MessageSink& messages, const modINI& ini, const Clock& clock,
+        ScreenLines& lines, MessageSink& messages, LoadSettings loadSettings, const Clock& clock,
         const CpuTimesSource& cpuTimes, const MemoryStatus& memory,
         std::function<std::unique_ptr<HardwareSensors>(const QString& configFile)> openSensors);
     ~CpuInfoScreen() override;
@@ -56,7 +58,7 @@ private:
 
     ScreenLines& m_lines;
     MessageSink& m_messages;
-    const modINI& m_ini;
+    LoadSettings m_loadSettings;
     const Clock& m_clock;
     OpenSensors m_openSensors;
 

@@ -23,6 +23,13 @@ class modINI;
 // slot 5 the first fan. Once any SensorN is set, exactly those slots are used.
 struct SensorSettings
 {
+    static constexpr const char* Section = "Sensors";
+    static constexpr const char* SensorKey = "Sensor"; // and the slot's number
+    static constexpr const char* NameKey = "Name";     // and the slot's number
+    static constexpr const char* ConfigKey = "Config";
+    static constexpr const char* SpeedFanSection = "SpeedFan";
+    static constexpr const char* FolderKey = "Folder";
+
     struct Slot
     {
         QString chip; // empty: no reading chosen for the slot

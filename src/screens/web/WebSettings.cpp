@@ -1,45 +1,38 @@
 #include "screens/web/WebSettings.h"
 
-#include "platform/Logging.h"
-#include "platform/modINI.h"
+#include "platform/SettingsReader.h"
+#include "screens/web/StockSettings.h"
+#include "screens/web/WeatherSettings.h"
 
 #include <QUrl>
 
 namespace {
 
-void reject(const modINI& ini, const char* section, const char* key, const QString& value,
-            const QString& why, const QString& fallback)
+QString address(const SettingsReader& web, const char* key, const QString& fallback)
 {
-    qCWarning(lcSettings).noquote()
-        << QStringLiteral("%1: [%2] %3 = \"%4\" %5; using the default %6")
-               .arg(ini.path(), QLatin1String(section), QLatin1String(key), value, why,
-                    fallback.isEmpty() ? QStringLiteral("(none)") : fallback);
-}
-
-QString address(const modINI& ini, const char* key, const QString& fallback)
-{
-    const QString value = ini.ReadIni(QStringLiteral("Web"), QLatin1String(key));
+    const QString value = web.raw(key);
     if (value.isEmpty())
         return fallback;
     if (!WebSettings::isWebAddress(value)) {
-        reject(ini, "Web", key, value, QStringLiteral("is not an http or https address"), fallback);
+        web.reject(QLatin1String(key), value, QStringLiteral("is not an http or https address"),
+                   fallback);
         return fallback;
     }
     return value;
 }
 
 // One of the names, any case; else the first.
-int choice(const modINI& ini, const char* section, const QStringList& names)
+int choice(const SettingsReader& r, const QStringList& names)
 {
-    const QString value = ini.ReadIni(QLatin1String(section), QStringLiteral("Source"));
+    const QString value = r.raw(WebSettings::SourceKey);
     if (value.isEmpty())
         return 0;
     for (int i = 0; i < names.size(); ++i) {
         if (value.compare(names[i], Qt::CaseInsensitive) == 0)
             return i;
     }
-    reject(ini, section, "Source", value,
-           QStringLiteral("is not one of %1").arg(names.join(QStringLiteral(", "))), names[0]);
+    r.reject(QLatin1String(WebSettings::SourceKey), value,
+             QStringLiteral("is not one of %1").arg(names.join(QStringLiteral(", "))), names[0]);
     return 0;
 }
 
@@ -55,24 +48,27 @@ bool WebSettings::isWebAddress(const QString& address)
 WebSettings WebSettings::load(const modINI& ini)
 {
     WebSettings s;
-    s.weatherSource =
-        choice(ini, "Weather", {QStringLiteral("open-meteo"), QStringLiteral("service")}) == 1
-            ? WeatherSource::Service
-            : WeatherSource::OpenMeteo;
-    s.stockSource = choice(ini, "Stock", {QStringLiteral("yahoo"), QStringLiteral("service")}) == 1
+    s.weatherSource = choice(SettingsReader(ini, WeatherSettings::Section),
+                             {QStringLiteral("open-meteo"), QStringLiteral("service")}) == 1
+                          ? WeatherSource::Service
+                          : WeatherSource::OpenMeteo;
+    s.stockSource = choice(SettingsReader(ini, StockSettings::Section),
+                           {QStringLiteral("yahoo"), QStringLiteral("service")}) == 1
                         ? StockSource::Service
                         : StockSource::Yahoo;
 
-    const QString base = ini.ReadIni(QStringLiteral("Web"), QStringLiteral("Base"));
+    const SettingsReader web(ini, Section);
+    const QString base = web.raw(BaseKey);
     if (!base.isEmpty()) {
         if (isWebAddress(base) && base.endsWith(u'/'))
             s.base = base;
         else
-            reject(ini, "Web", "Base", base,
-                   QStringLiteral("is not an http or https address ending in \"/\""), QString());
+            web.reject(QLatin1String(BaseKey), base,
+                       QStringLiteral("is not an http or https address ending in \"/\""),
+                       QString());
     }
-    s.openMeteoGeocoding = address(ini, "OpenMeteoGeocoding", s.openMeteoGeocoding);
-    s.openMeteoForecast = address(ini, "OpenMeteoForecast", s.openMeteoForecast);
-    s.yahooChart = address(ini, "YahooChart", s.yahooChart);
+    s.openMeteoGeocoding = address(web, GeocodingKey, s.openMeteoGeocoding);
+    s.openMeteoForecast = address(web, ForecastKey, s.openMeteoForecast);
+    s.yahooChart = address(web, YahooChartKey, s.yahooChart);
     return s;
 }

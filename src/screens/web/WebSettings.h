@@ -19,6 +19,13 @@ class modINI;
 // server. A value that cannot be used is logged and the default taken.
 struct WebSettings
 {
+    static constexpr const char* Section = "Web";
+    static constexpr const char* SourceKey = "Source"; // in [Weather] and [Stock]
+    static constexpr const char* BaseKey = "Base";
+    static constexpr const char* GeocodingKey = "OpenMeteoGeocoding";
+    static constexpr const char* ForecastKey = "OpenMeteoForecast";
+    static constexpr const char* YahooChartKey = "YahooChart";
+
     enum class WeatherSource { OpenMeteo, Service };
     enum class StockSource { Yahoo, Service };
 

@@ -88,7 +88,8 @@ class TestEmailScreen : public QObject
         m_ini = std::make_unique<modINI>(m_h->iniPath());
         auto box = std::make_unique<ScriptedMailbox>();
         m_box = box.get();
-        m_screen = std::make_unique<EmailScreen>(m_lines, m_messages, *m_ini, std::move(box));
+        m_screen = std::make_unique<EmailScreen>(
+            m_lines, m_messages, [this] { return MailSettings::load(*m_ini); }, std::move(box));
     }
 
     void fill()

@@ -56,7 +56,7 @@ struct Rig
     ScriptedPlayer player;
     QList<QStringList> started;
     bool startWorks = true;
-    WinAmpScreen screen{lines, link, ini, player,
+    WinAmpScreen screen{lines, link, [this] { return WinAmpSettings::load(ini); }, player,
                         [this](const QString& program, const QStringList& arguments) {
                             started.append(QStringList{program} + arguments);
                             return startWorks;
@@ -331,7 +331,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString target = dir.filePath(u"a b;touch x"_s);
         ScreenLines lines;
-        WinAmpScreen screen(lines, r.link, r.ini, r.player);
+        WinAmpScreen screen(lines, r.link, [&r] { return WinAmpSettings::load(r.ini); }, r.player);
         r.harness.writeIni("[WinAmp]\nCommand=touch \"" + target.toUtf8() + "\"\n");
         screen.enter();
         r.player.list();

@@ -68,7 +68,7 @@ private Q_SLOTS:
         FixedClock clock(LogDay);
         const ProcStatReader cpuTimes(stat);
         const ProcMemInfoReader memory(dataPath("cpu/meminfo"));
-        CpuInfoScreen screen(lines, sink, ini, clock, cpuTimes, memory, nullptr);
+        CpuInfoScreen screen(lines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes, memory, nullptr);
         screen.enter();
         screen.show();
         QCOMPARE(lines.line(0), QByteArray(" MEM:4%")); // no processor value yet
@@ -135,7 +135,7 @@ private Q_SLOTS:
         const ProcStatReader cpuTimes(dataPath("cpu/stat-before"));
         const ProcMemInfoReader memory(dataPath("cpu/meminfo"));
         QStringList started;
-        CpuInfoScreen screen(screenLines, sink, ini, clock, cpuTimes, memory,
+        CpuInfoScreen screen(screenLines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes, memory,
                              [&](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
                                  started.append(configFile);
                                  if (noSensors)

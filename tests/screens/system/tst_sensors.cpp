@@ -173,7 +173,7 @@ private Q_SLOTS:
         FixedClock clock(QDateTime(QDate(2007, 3, 3), QTime(14, 30)));
         const ProcStatReader cpuTimes;
         const ProcMemInfoReader memory;
-        CpuInfoScreen screen(lines, sink, ini, clock, cpuTimes, memory,
+        CpuInfoScreen screen(lines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes, memory,
                              [](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
                                  return std::make_unique<LinuxSensors>(configFile);
                              });

@@ -1,16 +1,25 @@
 #pragma once
 
+#include "platform/SettingsReader.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
-// The "Update Frequency (Minutes)" field of the Weather and Stock dialogs.
+// The update interval of the weather and stock modes, in whole minutes: the
+// "Update Frequency (Minutes)" field of their dialogs and their Update keys.
 namespace UpdateMinutes {
 // Longest interval whose seconds still fit in 16 bits.
 constexpr int Max = 546;
 inline const QString Refused =
-    QStringLiteral("Update Frequency must be a whole number of minutes from 1 to 546");
+    QStringLiteral("Update Frequency must be a whole number of minutes from 1 to %1").arg(Max);
+
+// An Update key in seconds; fallbackSeconds when missing or unusable.
+inline int ReadSeconds(const SettingsReader& r, const char* key, int fallbackSeconds)
+{
+    return int(r.number(key, fallbackSeconds / 60, 1, Max) * 60);
+}
 
 // The list's entries "1" to "30".
 inline QStringList Choices()
