@@ -193,28 +193,6 @@ private Q_SLOTS:
         QCOMPARE(server.requests[0].agent(), QByteArray("Project"));
     }
 
-    // Each failed refresh says so again; a good one after it replaces the lines.
-    void cityNotFoundAtEachRefresh()
-    {
-        HttpFixture server;
-        server.on("/ws/globalweather.asmx/GetWeather",
-                  {HttpFixture::answer(200, ServiceAnswerBerlin),
-                   HttpFixture::answer(200, "Data Not Found"),
-                   HttpFixture::answer(500, "<html>Error</html>"),
-                   HttpFixture::answer(
-                       200, QByteArray(ServiceAnswerBerlin).replace("PARTLY CLOUDY", "clear"))});
-        Rig rig(server, WebSettings::WeatherSource::Service);
-        QVERIFY(refresh(rig.screen));
-        QCOMPARE(rig.lines.line(0), QByteArray("Partly Cloudy"));
-        QVERIFY(refresh(rig.screen));
-        QVERIFY(refresh(rig.screen));
-        QCOMPARE(rig.messages.shown.size(), 2);
-        QCOMPARE(rig.lines.line(0), QByteArray("Partly Cloudy"));
-        QVERIFY(refresh(rig.screen));
-        QCOMPARE(rig.lines.line(0), QByteArray("Clear"));
-        QCOMPARE(rig.messages.shown.size(), 2);
-    }
-
     // Without [Web] Base the service source has nowhere to ask.
     void serviceWithoutBase()
     {
