@@ -28,8 +28,8 @@ private Q_SLOTS:
             << QByteArray("caf\xc3\xa9 caf\xe9") << u"cafÃ© café"_s;
         QTest::newRow("cut UTF-8 sequence") << QByteArray("caf\xc3") << u"cafÃ"_s;
         QTest::newRow("overlong UTF-8 is not UTF-8") << QByteArray("\xc0\xaf") << u"À¯"_s;
-        QTest::newRow("NUL and controls kept") << QByteArray("a\0\x01\xfe", 4)
-                                               << QString::fromLatin1("a\0\x01\xfe", 4);
+        QTest::newRow("NUL and controls kept")
+            << QByteArray("a\0\x01\xfe", 4) << QString::fromLatin1("a\0\x01\xfe", 4);
     }
     void utf8OrWindows1252()
     {

@@ -15,6 +15,9 @@ public:
     StockScreen(ScreenLines& lines, const StockSettings& settings, const WebSettings& web,
                 modWebservices& client);
 
+    // The mode's routine by its given name: show().
+    void ShowStock() { show(); }
+
 private:
     void ask(StockSource& source, StockSource::Done done) override;
     void compose(const StockQuote& quote) override;
