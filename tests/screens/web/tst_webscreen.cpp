@@ -8,17 +8,6 @@
 
 #include <QtTest>
 
-namespace {
-const QByteArray WeatherAnswer =
-    "Success SkyConditions&gt; clear&lt;/SkyConditions Temperature&gt; 57 F (14 C)&lt;/Temperature";
-const QByteArray StockAnswer = "Name####Widgets####/Name";
-const QByteArray ForecastAnswer =
-    R"({"current":{"temperature_2m":13.9,"relative_humidity_2m":68,"weather_code":0}})";
-const QByteArray ChartAnswer =
-    R"({"chart":{"result":[{"meta":{"exchangeTimezoneName":"America/New_York",)"
-    R"("regularMarketTime":1796418000,"regularMarketPrice":1.5,"longName":"Widgets"}}]}})";
-} // namespace
-
 // What the weather and stock screens share, with each of their sources: a
 // failed refresh keeps the lines (the weather screen says " City Not Found "
 // each time), a run of failures is logged once, and a good refresh after it
@@ -28,8 +17,6 @@ class TestWebScreen : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(HttpFixture().isListening()); }
-
     void failuresAndRecovery_data()
     {
         QTest::addColumn<bool>("weather");
@@ -39,17 +26,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("warning");
         QTest::newRow("weather service")
             << true << int(WebSettings::WeatherSource::Service)
-            << QByteArray("/ws/globalweather.asmx/GetWeather") << WeatherAnswer
+            << QByteArray("/ws/globalweather.asmx/GetWeather")
+            << QByteArray("Success SkyConditions#### clear####/SkyConditions")
             << "Weather service gave no answer: HTTP 500";
         QTest::newRow("Open-Meteo")
             << true << int(WebSettings::WeatherSource::OpenMeteo) << QByteArray("/v1/forecast")
-            << ForecastAnswer << "Open-Meteo forecast gave no usable answer: HTTP 500";
-        QTest::newRow("stock service") << false << int(WebSettings::StockSource::Service)
-                                       << QByteArray("/ws/stockquote.asmx/GetQuote") << StockAnswer
-                                       << "Stock quote service gave no quote: HTTP 500";
-        QTest::newRow("Yahoo") << false << int(WebSettings::StockSource::Yahoo)
-                               << QByteArray("/v8/finance/chart/AAPL") << ChartAnswer
-                               << "Yahoo chart gave no quote: HTTP 500";
+            << QByteArray(R"({"current":{"temperature_2m":13.9,"weather_code":0}})")
+            << "Open-Meteo forecast gave no usable answer: HTTP 500";
+        QTest::newRow("stock service")
+            << false << int(WebSettings::StockSource::Service)
+            << QByteArray("/ws/stockquote.asmx/GetQuote") << QByteArray("Name####Widgets####/Name")
+            << "Stock quote service gave no quote: HTTP 500";
+        QTest::newRow("Yahoo")
+            << false << int(WebSettings::StockSource::Yahoo) << QByteArray("/v8/finance/chart/AAPL")
+            << QByteArray(R"({"chart":{"result":[{"meta":{"regularMarketTime":1796418000,)"
+                          R"("regularMarketPrice":1.5,"longName":"Widgets"}}]}})")
+            << "Yahoo chart gave no quote: HTTP 500";
     }
     void failuresAndRecovery()
     {
@@ -57,7 +49,6 @@ private Q_SLOTS:
         QFETCH(int, source);
         QFETCH(QByteArray, path);
         QFETCH(QByteArray, good);
-        QFETCH(QString, warning);
         HttpFixture server;
         const auto bad = HttpFixture::answer(500, "<html>Error</html>");
         server.on(path,
@@ -82,6 +73,7 @@ private Q_SLOTS:
         else
             screen = std::make_unique<StockScreen>(lines, symbol, web, client.client);
 
+        QFETCH(QString, warning);
         const QRegularExpression logged('^' + QRegularExpression::escape(warning));
         QTest::ignoreMessage(QtWarningMsg, logged); // the first run of failures
         QTest::ignoreMessage(QtWarningMsg, logged); // the second
