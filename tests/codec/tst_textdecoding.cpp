@@ -15,7 +15,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << QByteArray() << "";
         QTest::newRow("UTF-8") << QByteArray("Z\xc3\xbcrich \xe2\x82\xac \xf0\x9f\x98\x80")
                                << u"Zürich € \U0001F600"_s;
         QTest::newRow("byte order mark dropped") << QByteArray("\xef\xbb\xbfk=v") << "k=v";

@@ -105,12 +105,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("service");
         QTest::addColumn<QString>("symbol");
         QTest::addColumn<QByteArray>("target");
-        QTest::newRow("service") << true << "MSFT"
-                                 << QByteArray("/ws/stockquote.asmx/GetQuote?symbol=MSFT");
         QTest::newRow("service, delimiters")
             << true << "A&B C" << QByteArray("/ws/stockquote.asmx/GetQuote?symbol=A%26B%20C");
-        QTest::newRow("yahoo") << false << "AAPL"
-                               << QByteArray("/v8/finance/chart/AAPL?range=1d&interval=1d");
         QTest::newRow("yahoo, index and class")
             << false << "^GSPC/BRK.B"
             << QByteArray("/v8/finance/chart/%5EGSPC%2FBRK.B?range=1d&interval=1d");
