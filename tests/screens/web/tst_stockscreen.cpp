@@ -82,9 +82,6 @@ private Q_SLOTS:
             << QList<QByteArray>{"Widgets", "Open:", ":35.50", ":"};
         QTest::newRow("marker only in lower case: ignored")
             << QByteArray(ServiceAnswerMsft).replace("Name", "name") << Kept;
-        QTest::newRow("closing names missing or too close")
-            << QByteArray("Name####Widgets####/Nam Open####1/Open Time####9:30####/Time")
-            << QList<QByteArray>{"", "Open:", "9:30:", ":"};
     }
     void serviceLines()
     {

@@ -129,14 +129,6 @@ private Q_SLOTS:
             << QList<QByteArray>{"Mostly  Cloudy", "57 F (14 C)", "Humidity:93%", "Vis:10 mile(s)"};
         QTest::newRow("marker only in lower case")
             << QByteArray(ServiceAnswerBerlin).replace("Success", "success") << QList<QByteArray>{};
-        QTest::newRow("missing closing names leave lines empty")
-            << QByteArray(ServiceAnswerBerlin)
-                   .replace("/Temperature", "/Temp")
-                   .replace("RelativeHumidity", "Humidity")
-            << QList<QByteArray>{"Partly Cloudy", "", "Humidity:", "Vis:greater than 7 m"};
-        QTest::newRow("closing name too close")
-            << QByteArray("Success SkyConditions&gt; x/SkyConditions")
-            << QList<QByteArray>{"", "", "Humidity:", "Vis:"};
         QTest::newRow("Windows-1252 and UTF-8 letters through the codec")
             << QByteArray("Success SkyConditions&gt; l\xe9g\xe8re pluie&lt;/SkyConditions")
             << QList<QByteArray>{"Legere Pluie", "", "Humidity:", "Vis:"};
