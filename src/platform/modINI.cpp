@@ -1,5 +1,6 @@
 #include "platform/modINI.h"
 
+#include "codec/TextDecoding.h"
 #include "platform/FileReading.h"
 #include "platform/Logging.h"
 
@@ -13,31 +14,11 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include <array>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// Bytes 0x80..0x9F of Windows-1252; older installs wrote the file in that
-// code page, and plain Latin-1 would turn e.g. "Š" into a control character.
-constexpr std::array<char16_t, 32> Cp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString decodeLine(QByteArrayView bytes)
-{
-    if (bytes.isValidUtf8())
-        return QString::fromUtf8(bytes);
-    QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        text[i] = (b >= 0x80 && b <= 0x9F) ? QChar(Cp1252High[b - 0x80]) : QChar(b);
-    }
-    return text;
-}
 
 // The profile calls compare names without regard to case, but only for
 // ASCII letters; QString's own case folding would go further than that.
@@ -71,7 +52,7 @@ struct Line
 
 void classify(Line& line, QByteArrayView content)
 {
-    const QString text = decodeLine(content).trimmed();
+    const QString text = TextDecoding::utf8OrWindows1252(content).trimmed();
     if (text.isEmpty()) {
         line.kind = Line::Blank;
     } else if (text.startsWith(u';') || text.startsWith(u'#')) {

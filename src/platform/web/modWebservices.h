@@ -80,10 +80,6 @@ public:
     // endpoint has a query of its own); kept as encoded.
     static QUrl WithQuery(const QString& endpoint, const QByteArray& encodedQuery);
 
-    // Text of an answer: UTF-8 when the bytes are valid UTF-8, else
-    // Windows-1252 (what older services sent without saying so).
-    static QString decodeText(const QByteArray& body);
-
 private:
     std::function<QNetworkAccessManager&()> m_network;
     Limits m_limits;

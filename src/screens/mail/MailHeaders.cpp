@@ -1,5 +1,7 @@
 #include "screens/mail/MailHeaders.h"
 
+#include "codec/TextDecoding.h"
+
 #include <QList>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -7,18 +9,6 @@
 #include <cctype>
 
 namespace {
-
-// Unencoded bytes: UTF-8 when they are valid UTF-8, else Windows-1252, the
-// usual charset of mail that forgot to say.
-QString fromRawBytes(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder cp1252("windows-1252");
-    return cp1252(bytes);
-}
 
 QString fromCharset(const QByteArray& charsetLabel, const QByteArray& bytes)
 {
@@ -32,7 +22,7 @@ QString fromCharset(const QByteArray& charsetLabel, const QByteArray& bytes)
         charset = "windows-1252";
     QStringDecoder decoder(charset.constData());
     if (!decoder.isValid())
-        return fromRawBytes(bytes);
+        return TextDecoding::utf8OrWindows1252(bytes);
     return decoder(bytes);
 }
 
@@ -110,7 +100,7 @@ QString MailHeaders::decodeText(const QByteArray& value)
 
     QString text;
     for (const Piece& p : pieces)
-        text += p.encoded ? fromCharset(p.charset, p.bytes) : fromRawBytes(p.bytes);
+        text += p.encoded ? fromCharset(p.charset, p.bytes) : TextDecoding::utf8OrWindows1252(p.bytes);
     // Folding left tabs and line ends; a field is shown on one line.
     for (QChar& c : text) {
         if (c == u'\t' || c == u'\r' || c == u'\n')

@@ -1,6 +1,5 @@
 #include "screens/web/OpenMeteoWeatherSource.h"
 
-#include "platform/Logging.h"
 #include "screens/web/WebSettings.h"
 
 #include <QJsonArray>
@@ -168,13 +167,13 @@ void OpenMeteoWeatherSource::fetch(const QString& city, const QString& country, 
     }
     if (m_placeKnown) {
         if (!m_place)
-            done(std::nullopt); // the geocoder said it has no such city
+            done({}); // the geocoder said it has no such city
         else
             askForecast(done);
         return;
     }
     if (city.trimmed().isEmpty()) {
-        done(std::nullopt);
+        done({});
         return;
     }
     m_request = m_client.FetchUrl(GeocodingUrl(m_web.openMeteoGeocoding, city.trimmed()),
@@ -184,18 +183,16 @@ void OpenMeteoWeatherSource::fetch(const QString& city, const QString& country, 
                                           ParseGeocoding(answer.body, country, &readable);
                                       if (!answer.ok || answer.status != 200 || !readable) {
                                           // Asked again at the next refresh.
-                                          if (m_report.failed())
-                                              qCWarning(lcWeb).noquote()
-                                                  << "Open-Meteo geocoding gave no usable answer:"
-                                                  << answer.describe();
-                                          done(std::nullopt);
+                                          done({std::nullopt,
+                                                "Open-Meteo geocoding gave no usable answer: " +
+                                                    answer.describe()});
                                           return;
                                       }
                                       m_placeKey = key;
                                       m_placeKnown = true;
                                       m_place = place;
                                       if (!place) {
-                                          done(std::nullopt);
+                                          done({});
                                           return;
                                       }
                                       askForecast(done);
@@ -209,14 +206,10 @@ void OpenMeteoWeatherSource::askForecast(const Done& done)
                                       std::optional<WeatherReport> report;
                                       if (answer.ok && answer.status == 200)
                                           report = ParseForecast(answer.body);
-                                      if (!report) {
-                                          if (m_report.failed())
-                                              qCWarning(lcWeb).noquote()
-                                                  << "Open-Meteo forecast gave no usable answer:"
-                                                  << answer.describe();
-                                      } else {
-                                          m_report.succeeded();
-                                      }
-                                      done(report);
+                                      const QString failure =
+                                          report ? QString()
+                                                 : "Open-Meteo forecast gave no usable answer: " +
+                                                       answer.describe();
+                                      done({std::move(report), failure});
                                   });
 }

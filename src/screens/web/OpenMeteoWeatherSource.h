@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/ReportOnce.h"
 #include "screens/web/WeatherSource.h"
 #include "platform/web/modWebservices.h"
 
@@ -55,5 +54,4 @@ private:
     QString m_placeKey;
     bool m_placeKnown = false;
     std::optional<Place> m_place; // nothing: the geocoder has no such city
-    ReportOnce m_report;
 };

@@ -1,6 +1,6 @@
 #include "screens/web/ServiceStockSource.h"
 
-#include "platform/Logging.h"
+#include "codec/TextDecoding.h"
 #include "screens/web/ServiceAnswer.h"
 #include "screens/web/WebSettings.h"
 
@@ -33,12 +33,14 @@ void ServiceStockSource::fetch(const QString& symbol, Done done)
 {
     const QUrl url = RequestUrl(m_web.base, symbol);
     if (!url.isValid()) {
-        qCWarning(lcWeb) << "[Stock] Source=service needs [Web] Base, an http or https "
-                            "address ending in \"/\"";
-        done(std::nullopt);
+        done({std::nullopt, QStringLiteral("[Stock] Source=service needs [Web] Base, an http or "
+                                           "https address ending in \"/\"")});
         return;
     }
     m_request = m_client.FetchUrl(url, [done](const modWebservices::Answer& answer) {
-        done(Parse(modWebservices::decodeText(answer.body)));
+        std::optional<StockQuote> quote = Parse(TextDecoding::utf8OrWindows1252(answer.body));
+        const QString failure =
+            quote ? QString() : "Stock quote service gave no quote: " + answer.describe();
+        done({std::move(quote), failure});
     });
 }

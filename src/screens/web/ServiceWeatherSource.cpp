@@ -1,6 +1,6 @@
 #include "screens/web/ServiceWeatherSource.h"
 
-#include "platform/Logging.h"
+#include "codec/TextDecoding.h"
 #include "screens/web/ServiceAnswer.h"
 #include "screens/web/WebSettings.h"
 
@@ -33,13 +33,15 @@ void ServiceWeatherSource::fetch(const QString& city, const QString& country, Do
 {
     const QUrl url = RequestUrl(m_web.base, city, country);
     if (!url.isValid()) {
-        qCWarning(lcWeb) << "[Weather] Source=service needs [Web] Base, an http or https "
-                            "address ending in \"/\"";
-        done(std::nullopt);
+        done({std::nullopt, QStringLiteral("[Weather] Source=service needs [Web] Base, an http or "
+                                           "https address ending in \"/\"")});
         return;
     }
-    m_request = m_client.FetchUrl(url, [this, done](const modWebservices::Answer& answer) {
-        // A failed download is an empty answer: no "Success" in it.
-        done(Parse(modWebservices::decodeText(answer.body)));
+    m_request = m_client.FetchUrl(url, [done](const modWebservices::Answer& answer) {
+        // Without "Success" the city was not found; a failed download says so too.
+        QString failure;
+        if (!answer.ok || answer.status != 200)
+            failure = "Weather service gave no answer: " + answer.describe();
+        done({Parse(TextDecoding::utf8OrWindows1252(answer.body)), failure});
     });
 }

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "screens/web/WebSettings.h"
+#include "screens/web/WebSource.h"
+
 #include <QString>
 
-#include <functional>
 #include <memory>
-#include <optional>
 
 class modWebservices;
-struct WebSettings;
 
 // The six values of the stock screen, as text: company name, time of the
 // last trade, last price, percentage change, volume, opening price. A value
@@ -23,19 +23,18 @@ struct StockQuote
     bool operator==(const StockQuote&) const = default;
 };
 
-// Where the quote comes from: builds the request for a symbol and turns the
-// answer into a quote. One class per source.
-class StockSource
+// Where the quote comes from. No quote: none could be read (the screen then
+// keeps its lines).
+class StockSource : public WebSource<StockQuote>
 {
 public:
-    // Nothing: no quote could be read (the screen then keeps its lines).
-    using Done = std::function<void(std::optional<StockQuote>)>;
+    using Result = StockQuote;
+    using Kind = WebSettings::StockSource;
 
-    virtual ~StockSource() = default;
     // Asks for the quote of a symbol; done runs once unless cancel() comes first.
     virtual void fetch(const QString& symbol, Done done) = 0;
-    virtual void cancel() = 0;
 
+    static Kind kindIn(const WebSettings& web) { return web.stockSource; }
     // The source [Stock] Source names, reading its addresses from web.
     static std::unique_ptr<StockSource> create(const WebSettings& web, modWebservices& client);
 };

@@ -2,44 +2,21 @@
 
 #include "codec/ModuleCodec.h"
 #include "platform/UserMessage.h"
-#include "screens/web/WeatherSettings.h"
 #include "screens/base/ScreenLines.h"
+#include "screens/web/WeatherSettings.h"
 
 WeatherScreen::WeatherScreen(ScreenLines& lines, MessageSink& messages,
                              const WeatherSettings& settings, const WebSettings& web,
                              modWebservices& client)
-    : m_lines(lines), m_messages(messages), m_settings(settings), m_web(web), m_client(client)
+    : WebScreen(settings.WeatherUpdateSeconds, web, client), m_lines(lines), m_messages(messages),
+      m_settings(settings)
 {
 }
 
-WeatherScreen::~WeatherScreen() = default;
-
-int WeatherScreen::refreshTicks() const
+void WeatherScreen::ask(WeatherSource& source, WeatherSource::Done done)
 {
-    return m_settings.WeatherUpdateSeconds;
-}
-
-void WeatherScreen::fetch(FetchDone done)
-{
-    // The source in use now: the settings are read at start-up.
-    if (!m_source || m_sourceKind != m_web.weatherSource) {
-        m_source = WeatherSource::create(m_web, m_client);
-        m_sourceKind = m_web.weatherSource;
-    }
-    m_answered = false;
     // The place as the dialog left it, from this refresh on.
-    m_source->fetch(m_settings.WeatherCity, m_settings.WeatherCountry,
-                    [this, done](std::optional<WeatherReport> report) {
-                        m_answered = true;
-                        m_report = std::move(report);
-                        done(true);
-                    });
-}
-
-void WeatherScreen::cancelFetch()
-{
-    if (m_source)
-        m_source->cancel();
+    source.fetch(m_settings.WeatherCity, m_settings.WeatherCountry, std::move(done));
 }
 
 // +--------------------+
@@ -48,19 +25,18 @@ void WeatherScreen::cancelFetch()
 // |Humidity:68%        |
 // |Vis:10 mile(s)      |
 // +--------------------+
-void WeatherScreen::ShowWeather()
+void WeatherScreen::compose(const WeatherReport& report)
 {
-    if (!m_answered)
-        return;
-    if (!m_report) {
-        // Shown at each failed refresh; the lines keep the last report.
-        m_messages.showMessage({NotFound, MessageSeverity::Information, MessageCategory::Web});
-        return;
-    }
-    m_lines.setLine(0, ModuleCodec::fromUnicode(ProperCase(m_report->sky)));
-    m_lines.setLine(1, ModuleCodec::fromUnicode(m_report->temperature));
-    m_lines.setLine(2, "Humidity:" + ModuleCodec::fromUnicode(m_report->humidity));
-    m_lines.setLine(3, "Vis:" + ModuleCodec::fromUnicode(m_report->visibility));
+    m_lines.setLine(0, ModuleCodec::fromUnicode(ProperCase(report.sky)));
+    m_lines.setLine(1, ModuleCodec::fromUnicode(report.temperature));
+    m_lines.setLine(2, "Humidity:" + ModuleCodec::fromUnicode(report.humidity));
+    m_lines.setLine(3, "Vis:" + ModuleCodec::fromUnicode(report.visibility));
+}
+
+void WeatherScreen::nothingCame()
+{
+    // Shown at each failed refresh; the lines keep the last report.
+    m_messages.showMessage({NotFound, MessageSeverity::Information, MessageCategory::Web});
 }
 
 QString WeatherScreen::ProperCase(const QString& text)

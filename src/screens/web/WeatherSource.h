@@ -1,13 +1,13 @@
 #pragma once
 
+#include "screens/web/WebSettings.h"
+#include "screens/web/WebSource.h"
+
 #include <QString>
 
-#include <functional>
 #include <memory>
-#include <optional>
 
 class modWebservices;
-struct WebSettings;
 
 // The four values of the weather screen, as the web service wrote them
 // after the cut: "partly cloudy", "57 F (14 C)", "68%", "10 mile(s)". A
@@ -21,19 +21,18 @@ struct WeatherReport
     bool operator==(const WeatherReport&) const = default;
 };
 
-// Where the weather comes from: builds the request or requests for a place
-// and turns the answer into a report. One class per source.
-class WeatherSource
+// Where the weather comes from. No report: the city was not found, or no
+// answer could be read.
+class WeatherSource : public WebSource<WeatherReport>
 {
 public:
-    // Nothing: the city was not found, or no answer could be read.
-    using Done = std::function<void(std::optional<WeatherReport>)>;
+    using Result = WeatherReport;
+    using Kind = WebSettings::WeatherSource;
 
-    virtual ~WeatherSource() = default;
     // Asks for the weather at a place; done runs once unless cancel() comes first.
     virtual void fetch(const QString& city, const QString& country, Done done) = 0;
-    virtual void cancel() = 0;
 
+    static Kind kindIn(const WebSettings& web) { return web.weatherSource; }
     // The source [Weather] Source names, reading its addresses from web.
     static std::unique_ptr<WeatherSource> create(const WebSettings& web, modWebservices& client);
 };

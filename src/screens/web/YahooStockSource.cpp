@@ -1,6 +1,5 @@
 #include "screens/web/YahooStockSource.h"
 
-#include "platform/Logging.h"
 #include "screens/web/WebSettings.h"
 
 #include <QDateTime>
@@ -107,7 +106,7 @@ std::optional<StockQuote> YahooStockSource::Parse(const QByteArray& json, const 
 void YahooStockSource::fetch(const QString& symbol, Done done)
 {
     if (symbol.trimmed().isEmpty()) {
-        done(std::nullopt);
+        done({});
         return;
     }
     ask(RequestUrl(m_web.yahooChart, symbol.trimmed()), symbol.trimmed(), modWebservices::Agent,
@@ -128,17 +127,9 @@ void YahooStockSource::ask(const QUrl& url, const QString& symbol, const QByteAr
             std::optional<StockQuote> quote;
             if (answer.ok && answer.status == 200)
                 quote = Parse(answer.body, symbol);
-            if (quote)
-                m_report.succeeded();
-            else
-                failed(answer.describe());
-            done(quote);
+            const QString failure =
+                quote ? QString() : "Yahoo chart gave no quote: " + answer.describe();
+            done({std::move(quote), failure});
         },
         agent);
-}
-
-void YahooStockSource::failed(const QString& why)
-{
-    if (m_report.failed())
-        qCWarning(lcWeb).noquote() << "Yahoo chart gave no quote:" << why;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/ReportOnce.h"
 #include "screens/web/StockSource.h"
 #include "platform/web/modWebservices.h"
 
@@ -9,8 +8,7 @@
 // The Yahoo Finance chart endpoint (unofficial, no account):
 // GET YahooChart + symbol + "?range=1d&interval=1d". It refuses some agents
 // with 429 or 403, so a refusal is tried once more with a browser's agent.
-// A refused or unreadable answer is ignored, and logged once per run of
-// failures.
+// A refused or unreadable answer gives no quote.
 class YahooStockSource final : public StockSource
 {
 public:
@@ -33,10 +31,8 @@ public:
 
 private:
     void ask(const QUrl& url, const QString& symbol, const QByteArray& agent, Done done);
-    void failed(const QString& why);
 
     const WebSettings& m_web;
     modWebservices& m_client;
     std::unique_ptr<WebRequest> m_request;
-    ReportOnce m_report;
 };

@@ -199,21 +199,6 @@ private Q_SLOTS:
         QVERIFY(!called);
     }
 
-    void decodeText_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("ASCII") << QByteArray("Clear") << "Clear";
-        QTest::newRow("UTF-8") << QByteArray("Z\xc3\xbcrich \xe2\x82\xac") << "Zürich €";
-        QTest::newRow("Windows-1252") << QByteArray("Z\xfcrich \x80 \x9a") << "Zürich € š";
-        QTest::newRow("cut UTF-8 is 1252") << QByteArray("caf\xc3") << "caf\u00c3";
-    }
-    void decodeText()
-    {
-        QFETCH(QByteArray, bytes);
-        QTEST(modWebservices::decodeText(bytes), "text");
-    }
-
     // [Weather] Source, [Stock] Source and [Web]: defaults, choices, and
     // values that cannot be used.
     void settings_data()
