@@ -2,45 +2,38 @@
 
 #include "platform/linux/ModuleLoader.h"
 
-LoadedPlayerLink::LoadedPlayerLink() = default;
+namespace {
+// Stands in where the module cannot be loaded: no player, as without a bus.
+class NoPlayerLink final : public MediaPlayerLink
+{
+public:
+    void start(std::function<void()> listed) override
+    {
+        if (listed)
+            listed();
+    }
+    void setPreferredPlayer(const QString&) override {}
+    bool hasPlayer() const override { return false; }
+    PlaybackState state() const override { return PlaybackState::Stopped; }
+    Track track() const override { return {}; }
+    double volume() const override { return 0.0; }
+    qint64 positionUs() const override { return 0; }
+    void refresh() override {}
+};
+} // namespace
+
+LoadedPlayerLink::LoadedPlayerLink() : m_link(std::make_unique<NoPlayerLink>()) {}
 LoadedPlayerLink::~LoadedPlayerLink() = default;
 
-void LoadedPlayerLink::start(std::function<void()> listed)
+MediaPlayerLink& LoadedPlayerLink::loaded()
 {
     if (!m_loaded) {
         m_loaded = true;
         QString why;
-        m_real = createFromModule<MediaPlayerLink>(QStringLiteral("player"),
-                                                   "brellix_create_player_link",
-                                                   QStringLiteral("player link"), &why);
-        if (m_real)
-            m_real->setPreferredPlayer(m_preferred);
+        if (auto link = createFromModule<MediaPlayerLink>(QStringLiteral("player"),
+                                                          "brellix_create_player_link",
+                                                          QStringLiteral("player link"), &why))
+            m_link = std::move(link);
     }
-    if (m_real)
-        m_real->start(std::move(listed));
-    else if (listed)
-        listed(); // nothing to list, as without a bus
-}
-
-void LoadedPlayerLink::setPreferredPlayer(const QString& suffix)
-{
-    m_preferred = suffix;
-    if (m_real)
-        m_real->setPreferredPlayer(suffix);
-}
-
-MediaPlayerLink::PlaybackState LoadedPlayerLink::state() const
-{
-    return m_real ? m_real->state() : PlaybackState::Stopped;
-}
-
-MediaPlayerLink::Track LoadedPlayerLink::track() const
-{
-    return m_real ? m_real->track() : Track{};
-}
-
-void LoadedPlayerLink::refresh()
-{
-    if (m_real)
-        m_real->refresh();
+    return *m_link;
 }

@@ -4,26 +4,28 @@
 
 #include <memory>
 
-// The MPRIS link from libbrellix-player.so, loaded at the first start():
-// until then, and for good where the module cannot be loaded, there is no
-// player (stopped, nothing playing), as with no session bus.
+// The MPRIS link from libbrellix-player.so, loaded when the player mode is
+// first entered (its first call that asks something of the players). Until
+// then, and for good where the module cannot be loaded, there is no player
+// (stopped, nothing playing), as with no session bus.
 class LoadedPlayerLink final : public MediaPlayerLink
 {
 public:
     LoadedPlayerLink();
     ~LoadedPlayerLink() override;
 
-    void start(std::function<void()> listed) override;
-    void setPreferredPlayer(const QString& suffix) override;
-    bool hasPlayer() const override { return m_real && m_real->hasPlayer(); }
-    PlaybackState state() const override;
-    Track track() const override;
-    double volume() const override { return m_real ? m_real->volume() : 0.0; }
-    qint64 positionUs() const override { return m_real ? m_real->positionUs() : 0; }
-    void refresh() override;
+    void start(std::function<void()> listed) override { loaded().start(std::move(listed)); }
+    void setPreferredPlayer(const QString& suffix) override { loaded().setPreferredPlayer(suffix); }
+    void refresh() override { loaded().refresh(); }
+    bool hasPlayer() const override { return m_link->hasPlayer(); }
+    PlaybackState state() const override { return m_link->state(); }
+    Track track() const override { return m_link->track(); }
+    double volume() const override { return m_link->volume(); }
+    qint64 positionUs() const override { return m_link->positionUs(); }
 
 private:
+    MediaPlayerLink& loaded();
+
     bool m_loaded = false;
-    QString m_preferred;
-    std::unique_ptr<MediaPlayerLink> m_real;
+    std::unique_ptr<MediaPlayerLink> m_link; // no player until loaded
 };
