@@ -32,9 +32,9 @@ SUDO=""
 
 step() { printf '\n== %s\n' "$*"; }
 
-step "build with the prefix /usr"
+step "build"
 scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
 rm -f build/brellix_*.deb
 (cd build && cpack -G DEB >/dev/null)

@@ -4,10 +4,9 @@
 #include "platform/HardwareSensors.h"
 #include "platform/Platform.h"
 
-#include <QNetworkAccessManager>
-
 AppContext::AppContext(const QString& iniPath, Platform& platform)
-    : m_platform(platform), m_ini(iniPath), m_largeClock(m_link, platform.clock()),
+    : m_platform(platform), m_ini(iniPath), m_web(platform.webTransport()),
+      m_largeClock(m_link, platform.clock()),
       m_timeDate(m_lines, platform.clock(), m_worldTime),
       m_cpuInfo(m_lines, m_messages, [this] { return SensorSettings::load(m_ini); },
                 platform.clock(), platform.cpuTimes(),
@@ -56,11 +55,4 @@ const AppSettings& AppContext::loadSettings()
 const Clock& AppContext::clock() const
 {
     return m_platform.clock();
-}
-
-QNetworkAccessManager& AppContext::network()
-{
-    if (!m_network)
-        m_network = std::make_unique<QNetworkAccessManager>();
-    return *m_network;
 }

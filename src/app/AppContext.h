@@ -27,7 +27,6 @@
 #include <memory>
 
 class Platform;
-class QNetworkAccessManager;
 
 // The whole program without its views, built once by each program's main:
 // the settings file, the link and its controller, the screen lines and their
@@ -63,8 +62,6 @@ public:
     DisplayScheduler& scheduler() { return *m_scheduler; }
     Lifecycle& lifecycle() { return m_lifecycle; }
     const Clock& clock() const;
-    // One network access manager for every download, made on first use.
-    QNetworkAccessManager& network();
 
 private:
     Platform& m_platform;
@@ -76,11 +73,10 @@ private:
     ScreenLines m_lines;
     LineWriter m_writer{m_lines, m_link};
     WorldTimeSettings m_worldTime;
-    std::unique_ptr<QNetworkAccessManager> m_network;
     WeatherSettings m_weatherSettings;
     StockSettings m_stockSettings;
     WebSettings m_webSettings;
-    modWebservices m_web{[this]() -> QNetworkAccessManager& { return network(); }};
+    modWebservices m_web;
 
     // The screens, in the order of the display modes.
     LargeClock m_largeClock;

@@ -16,6 +16,7 @@ class Mailbox;
 class MemoryStatus;
 class ResumeWatch;
 class ShutdownSignals;
+class WebTransport;
 
 // Everything Brellix reaches outside itself. One object per program, made by
 // the platform factory (platform/linux/LinuxPlatform.h) and handed round by
@@ -40,6 +41,8 @@ public:
     virtual MediaPlayerLink& mediaPlayer() = 0;
     // The mail screen's mailbox; it signs on when asked to.
     virtual std::unique_ptr<Mailbox> openMailbox() = 0;
+    // What carries the weather and stock screens' downloads.
+    virtual WebTransport& webTransport() = 0;
     // handler(signalNumber) runs on the event loop for SIGTERM, SIGINT,
     // SIGHUP and SIGQUIT (end the program), and SIGUSR1 (initialise the
     // module again), until the returned object goes.

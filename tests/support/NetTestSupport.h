@@ -2,8 +2,8 @@
 
 #include "platform/UserMessage.h"
 #include "platform/web/modWebservices.h"
+#include "platform/web/qt/QtWebTransport.h"
 
-#include <QNetworkAccessManager>
 #include <QStringList>
 #include <QtTest>
 
@@ -15,11 +15,11 @@ public:
     QList<UserMessage> shown;
 };
 
-// A web client on a manager of its own, with a short time limit.
+// A web client on a transport of its own, with a short time limit.
 struct TestWebClient
 {
-    QNetworkAccessManager manager;
-    modWebservices client{[this]() -> QNetworkAccessManager& { return manager; },
+    QtWebTransport transport;
+    modWebservices client{transport,
                           modWebservices::Limits{.timeoutMs = 2000, .maxBodyBytes = 1024 * 1024}};
 };
 

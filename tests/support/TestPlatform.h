@@ -6,11 +6,12 @@
 #include "platform/linux/LinuxInterfaceTable.h"
 #include "platform/linux/LinuxSensors.h"
 #include "platform/linux/LinuxShutdownSignals.h"
-#include "platform/linux/LogindResumeWatch.h"
-#include "platform/linux/MprisPlayerLink.h"
+#include "platform/linux/LinuxResumeWatch.h"
 #include "platform/linux/ProcMemInfoReader.h"
 #include "platform/linux/ProcStatReader.h"
 #include "platform/linux/mail/CurlMailbox.h"
+#include "platform/linux/mpris/MprisPlayerLink.h"
+#include "platform/web/qt/QtWebTransport.h"
 #include "support/FixedClock.h"
 
 // The machine's own readers behind a clock that stays where the test puts it
@@ -41,13 +42,14 @@ public:
     {
         return std::make_unique<CurlMailbox>();
     }
+    WebTransport& webTransport() override { return web; }
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
         return std::make_unique<LinuxShutdownSignals>(std::move(handler));
     }
     std::unique_ptr<ResumeWatch> watchResume(std::function<void()> resumed) override
     {
-        return std::make_unique<LogindResumeWatch>(std::move(resumed));
+        return std::make_unique<LinuxResumeWatch>(std::move(resumed));
     }
 
     FixedClock fixedClock;
@@ -57,4 +59,5 @@ public:
     ProcMemInfoReader memory;
     LinuxInterfaceTable interfaces;
     MprisPlayerLink player;
+    QtWebTransport web;
 };

@@ -5,9 +5,10 @@
 #include "platform/linux/LinuxInternetState.h"
 #include "platform/linux/LinuxSensors.h"
 #include "platform/linux/LinuxShutdownSignals.h"
+#include "platform/linux/LinuxResumeWatch.h"
 #include "platform/linux/LoadedMailbox.h"
-#include "platform/linux/LogindResumeWatch.h"
-#include "platform/linux/MprisPlayerLink.h"
+#include "platform/linux/LoadedPlayerLink.h"
+#include "platform/linux/LoadedWebTransport.h"
 #include "platform/linux/ProcMemInfoReader.h"
 #include "platform/linux/ProcStatReader.h"
 #include "platform/linux/SystemClock.h"
@@ -29,13 +30,14 @@ public:
     }
     MediaPlayerLink& mediaPlayer() override { return m_player; }
     std::unique_ptr<Mailbox> openMailbox() override { return deferredMailbox(); }
+    WebTransport& webTransport() override { return m_web; }
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
         return std::make_unique<LinuxShutdownSignals>(std::move(handler));
     }
     std::unique_ptr<ResumeWatch> watchResume(std::function<void()> resumed) override
     {
-        return std::make_unique<LogindResumeWatch>(std::move(resumed));
+        return std::make_unique<LinuxResumeWatch>(std::move(resumed));
     }
 
 private:
@@ -45,7 +47,10 @@ private:
     ProcStatReader m_cpuTimes;
     ProcMemInfoReader m_memory;
     LinuxInterfaceTable m_interfaces;
-    MprisPlayerLink m_player; // on the session bus
+    // Loaded from modules when first used: Qt D-Bus and Qt Network cost
+    // megabytes that the modes without a player or the web need not carry.
+    LoadedPlayerLink m_player;
+    LoadedWebTransport m_web;
 };
 
 } // namespace

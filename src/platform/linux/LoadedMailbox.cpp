@@ -1,17 +1,10 @@
 #include "platform/linux/LoadedMailbox.h"
 
-#include "platform/Logging.h"
+#include "platform/linux/ModuleLoader.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QTimer>
 
-#include <dlfcn.h>
-
 namespace {
-
-const char* const ModuleName = "libbrellix-mail.so";
 
 // Answers every request with the reason there is no mailbox, later, on the
 // caller's event loop, as a real mailbox would.
@@ -68,45 +61,17 @@ private:
     std::unique_ptr<Mailbox> m_real;
 };
 
-QStringList candidates()
-{
-    QStringList paths;
-    const QString fromEnvironment = qEnvironmentVariable("BRELLIX_MAIL_MODULE");
-    if (!fromEnvironment.isEmpty())
-        paths << fromEnvironment;
-    // Beside the program in the build tree, then where it is installed.
-    paths << QCoreApplication::applicationDirPath() + u'/' + QLatin1String(ModuleName);
-    paths << QStringLiteral(BRELLIX_MODULE_DIR "/") + QLatin1String(ModuleName);
-    return paths;
-}
-
 } // namespace
 
 std::unique_ptr<Mailbox> loadMailbox()
 {
-    using Create = Mailbox* (*)();
-    QString why = QStringLiteral("not found");
-    for (const QString& path : candidates()) {
-        if (!QFile::exists(path))
-            continue;
-        // Kept loaded for the rest of the run: the mailbox's code lives there.
-        void* module = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-        if (!module) {
-            why = QString::fromLocal8Bit(::dlerror());
-            continue;
-        }
-        auto create = reinterpret_cast<Create>(::dlsym(module, "brellix_create_mailbox"));
-        if (!create) {
-            why = QStringLiteral("%1 has no mailbox").arg(path);
-            continue;
-        }
-        qCDebug(lcPlatform).noquote() << "mail support from" << path;
-        return std::unique_ptr<Mailbox>(create());
-    }
-    qCWarning(lcPlatform).noquote() << "no mail support:" << ModuleName << why;
+    QString why;
+    if (auto box = createFromModule<Mailbox>(QStringLiteral("mail"), "brellix_create_mailbox",
+                                             QStringLiteral("mailbox"), &why))
+        return box;
     return std::make_unique<UnavailableMailbox>(
         QStringLiteral("Mail support (%1) is not installed: %2")
-            .arg(QLatin1String(ModuleName), why));
+            .arg(moduleFileName(QStringLiteral("mail")), why));
 }
 
 std::unique_ptr<Mailbox> deferredMailbox()

@@ -1,10 +1,10 @@
 #include "platform/modINI.h"
 #include "screens/web/WebSettings.h"
 #include "platform/web/modWebservices.h"
+#include "platform/web/qt/QtWebTransport.h"
 #include "support/HttpFixture.h"
 #include "support/LinkHarness.h"
 
-#include <QNetworkAccessManager>
 #include <QSslKey>
 #include <QSslServer>
 #include <QtTest>
@@ -17,9 +17,8 @@ class TestModWebservices : public QObject
 {
     Q_OBJECT
 
-    QNetworkAccessManager m_manager;
-    modWebservices m_client{[this]() -> QNetworkAccessManager& { return m_manager; },
-                            modWebservices::Limits{.timeoutMs = 1000, .maxBodyBytes = 4096}};
+    QtWebTransport m_transport;
+    modWebservices m_client{m_transport, modWebservices::Limits{.timeoutMs = 1000, .maxBodyBytes = 4096}};
 
     // Fetches and waits for the continuation.
     std::optional<modWebservices::Answer> get(const QUrl& url,

@@ -1,4 +1,4 @@
-#include "platform/linux/MprisPlayerLink.h"
+#include "platform/linux/mpris/MprisPlayerLink.h"
 
 #include "platform/Logging.h"
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/web/WebTransport.h"
+
+#include <QObject>
+
+// The web transport from libbrellix-web.so, loaded at the first download.
+// Where the module cannot be loaded, every download fails, later, with the
+// reason, and the rest of Brellix runs on.
+class LoadedWebTransport final : public WebTransport
+{
+public:
+    LoadedWebTransport();
+    ~LoadedWebTransport() override;
+
+    std::unique_ptr<WebRequest> get(const QUrl& url, const QByteArray& agent,
+                                    const WebLimits& limits, Done done) override;
+
+private:
+    bool m_loaded = false;
+    QString m_why;
+    std::unique_ptr<WebTransport> m_real;
+    QObject m_context; // the failures' timers go with this transport
+};
