@@ -1,5 +1,7 @@
 #include "platform/PrintableText.h"
 
+#include <QRegularExpression>
+
 QString printableText(QStringView text, qsizetype maxLength)
 {
     QString out;
@@ -20,4 +22,10 @@ QString printableText(QStringView text, qsizetype maxLength)
             out += text[++i];
     }
     return out;
+}
+
+QString addressForLog(const QString& url)
+{
+    const QRegularExpression userInfo(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*://)[^/?#]*@"));
+    return printableText(QString(url).replace(userInfo, QStringLiteral("\\1")));
 }

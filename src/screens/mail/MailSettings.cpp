@@ -1,6 +1,7 @@
 #include "screens/mail/MailSettings.h"
 
 #include "platform/Logging.h"
+#include "platform/PrintableText.h"
 #include "platform/SettingsReader.h"
 #include "platform/modINI.h"
 
@@ -38,7 +39,7 @@ MailSettings MailSettings::load(const modINI& ini)
             !QStringList{QStringLiteral("imaps"), QStringLiteral("imap"), QStringLiteral("pop3s"),
                          QStringLiteral("pop3")}
                  .contains(scheme)) {
-            r.reject(QLatin1String(UrlKey), url,
+            r.reject(QLatin1String(UrlKey), addressForLog(url),
                      QStringLiteral("is not an imaps://, imap://, pop3s:// or pop3:// address"),
                      QStringLiteral("(no mailbox)"));
         } else {
