@@ -211,6 +211,23 @@ private Q_SLOTS:
         QCOMPARE(track.lengthUs, lengthUs);
     }
 
+    // A player's megabytes are cut where they come in: only a caption is shown.
+    void hugeMetadata()
+    {
+        QStringList many;
+        for (int i = 0; i < 100000; ++i)
+            many << u"Artist %1"_s.arg(i);
+        const QString huge(10 * 1024 * 1024, u'x');
+        const MediaPlayerLink::Track track = MprisPlayerLink::readMetadata(
+            QVariantMap{{"xesam:title", huge},
+                        {"xesam:artist", many},
+                        {"xesam:url", u"file:///music/"_s + huge + u"/song.ogg"_s}});
+        QCOMPARE(track.title.size(), 120);
+        QCOMPARE(track.artists.first(), u"Artist 0"_s);
+        QVERIFY(track.artists.join(u", "_s).size() < 300);
+        QCOMPARE(track.url, u"song.ogg"_s);
+    }
+
     // Without a bus the mode still runs: no player, stopped, and the
     // listing counts as done.
     void noBus()

@@ -13,6 +13,8 @@
 #include "platform/linux/ProcStatReader.h"
 #include "platform/linux/SystemClock.h"
 
+#include <malloc.h>
+
 namespace {
 
 class LinuxPlatform final : public Platform
@@ -57,5 +59,10 @@ private:
 
 std::unique_ptr<Platform> createLinuxPlatform()
 {
+    // Large blocks (a peer's oversized answer while it is refused) go back
+    // to the system when freed: glibc would otherwise raise this threshold
+    // after the first such block and keep the next ones in the heap for the
+    // rest of the run.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     return std::make_unique<LinuxPlatform>();
 }

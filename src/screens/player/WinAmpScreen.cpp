@@ -101,7 +101,7 @@ void WinAmpScreen::ShowWinAmp()
     m_winAmp.ReadWinAmpTitle();
     // The song is everything after the artist; the caption's end goes.
     QByteArray text = ModuleCodec::fromUnicode(m_winAmp.GetWinAmpSong());
-    if (text.size() > modWinAmp::CaptionEnd.size())
+    if (text.endsWith(modWinAmp::CaptionEnd.toLatin1()))
         text.chop(modWinAmp::CaptionEnd.size());
     if (text != m_scrollText)
         m_window.clear();

@@ -139,6 +139,8 @@ private Q_SLOTS:
         row("no title: the file name", State::Playing, QString(), {}, 0, 0, 1.0,
             "Playing Now: \x05|Track 01.ogg||0:00 0:00 \x04 100%",
             u"file:///music/Track%2001.ogg"_s);
+        row("no title, no address: an empty line", State::Playing, QString(), {}, 0, 0, 1.0,
+            "Playing Now: \x05|||0:00 0:00 \x04 100%");
         row("foreign text and controls", State::Playing,
             u"Caf\u00e9 \u2615\U0001F600\n\x1b\u00fe"_s, {u"M\u00f6tley Cr\u00fce\t\u0000x"_s}, 0,
             0, 1.0, "Playing Now: \x05|Cafe ?????|Motley Crue?|0:00 0:00 \x04 100%");

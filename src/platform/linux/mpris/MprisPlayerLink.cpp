@@ -1,6 +1,9 @@
 #include "platform/linux/mpris/MprisPlayerLink.h"
 
 #include "platform/Logging.h"
+#include "platform/PrintableText.h"
+
+#include <QUrl>
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -217,9 +220,23 @@ void MprisPlayerLink::choiceMayHaveChanged()
     if (now == m_lastChosen)
         return;
     m_lastChosen = now;
-    qCInfo(lcPlayer).noquote() << (now.isEmpty()
-                                       ? QStringLiteral("No media player")
-                                       : QStringLiteral("Showing the media player ") + now);
+    logPlayerEvent(now.isEmpty() ? QStringLiteral("No media player")
+                                 : QStringLiteral("Showing the media player ") + now);
+}
+
+void MprisPlayerLink::logPlayerEvent(const QString& text)
+{
+    // A run ends after ten quiet seconds; its first lines are logged, then
+    // one line says that more follow.
+    constexpr int LoggedInRun = 10;
+    if (!m_sinceLastEvent.isValid() || m_sinceLastEvent.elapsed() > 10000)
+        m_eventsInRun = 0;
+    m_sinceLastEvent.start();
+    ++m_eventsInRun;
+    if (m_eventsInRun <= LoggedInRun)
+        qCInfo(lcPlayer).noquote() << printableText(text, 200);
+    else if (m_eventsInRun == LoggedInRun + 1)
+        qCInfo(lcPlayer).noquote() << "Media players come and go quickly; not logging each";
 }
 
 MediaPlayerLink::PlaybackState MprisPlayerLink::state() const
@@ -299,7 +316,7 @@ void MprisPlayerLink::readOwner(const QString& name)
                     return;
                 }
                 it->second.owner = reply.arguments().at(0).toString();
-                qCInfo(lcPlayer).noquote() << "Media player on the bus:" << name;
+                logPlayerEvent(QStringLiteral("Media player on the bus: ") + name);
                 readAll(name);
             });
 }
@@ -388,11 +405,24 @@ void MprisPlayerLink::apply(Player& player, const QVariantMap& properties)
 MediaPlayerLink::Track MprisPlayerLink::readMetadata(const QVariant& metadata)
 {
     const QVariantMap map = toMap(unwrap(metadata));
+    // Only a short caption is ever shown: texts are cut where they come in,
+    // so a player's megabytes are not kept, nor parsed again every second.
+    constexpr qsizetype Shown = 120;
     Track track;
-    track.title = unwrap(map.value(QStringLiteral("xesam:title"))).toString();
-    track.artists = toStringList(unwrap(map.value(QStringLiteral("xesam:artist"))));
-    track.artists.removeAll(QString());
+    track.title = unwrap(map.value(QStringLiteral("xesam:title"))).toString().left(Shown);
+    qsizetype artistsLength = 0;
+    for (const QString& artist :
+         toStringList(unwrap(map.value(QStringLiteral("xesam:artist"))))) {
+        if (artist.isEmpty())
+            continue;
+        if (artistsLength > Shown)
+            break;
+        track.artists.append(artist.left(Shown));
+        artistsLength += track.artists.last().size() + 2;
+    }
     track.url = unwrap(map.value(QStringLiteral("xesam:url"))).toString();
+    if (track.url.size() > 4 * Shown) // only its file name can be shown
+        track.url = QUrl(track.url).fileName().right(Shown);
     const std::optional<qint64> length =
         toInteger(unwrap(map.value(QStringLiteral("mpris:length"))));
     track.lengthUs = length && *length >= 0 ? *length : -1;
@@ -439,13 +469,13 @@ void MprisPlayerLink::onOwnerChanged(const QString& name, const QString&, const 
         return;
     if (newOwner.isEmpty()) {
         if (m_players.erase(name))
-            qCInfo(lcPlayer).noquote() << "Media player left the bus:" << name;
+            logPlayerEvent(QStringLiteral("Media player left the bus: ") + name);
     } else {
         Player& player = m_players[name];
         if (player.owner != newOwner) {
             player = Player{};
             player.owner = newOwner;
-            qCInfo(lcPlayer).noquote() << "Media player on the bus:" << name;
+            logPlayerEvent(QStringLiteral("Media player on the bus: ") + name);
             readAll(name);
         }
     }

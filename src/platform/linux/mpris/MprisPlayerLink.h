@@ -4,6 +4,7 @@
 #include "platform/ReportOnce.h"
 
 #include <QDBusConnection>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QVariantMap>
 
@@ -93,6 +94,9 @@ private:
                     const QVariantList& arguments, Reply ok, Reply failed = {});
     void apply(Player& player, const QVariantMap& properties);
     void choiceMayHaveChanged();
+    // Logs a player coming, going or being chosen; a run of them faster
+    // than anyone reads (players started in a loop) is said once.
+    void logPlayerEvent(const QString& text);
 
     std::function<QDBusConnection()> m_busFactory;
     std::optional<QDBusConnection> m_bus;
@@ -103,4 +107,6 @@ private:
     std::map<QString, Player> m_players; // by bus name, so in name order
     QString m_lastChosen;
     ReportOnce m_busReport;
+    QElapsedTimer m_sinceLastEvent;
+    int m_eventsInRun = 0;
 };
