@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QTimeZone>
 
+#include <cmath>
+
 namespace {
 // The first number of an array of numbers and nulls.
 QJsonValue firstNumber(const QJsonValue& array)
@@ -26,6 +28,13 @@ std::optional<qint64> wholePart(double value)
     if (!(value >= -9223372036854775808.0 && value < 9223372036854775808.0))
         return std::nullopt;
     return qint64(value);
+}
+
+// A price, an opening or a change the screen can show in its few columns;
+// anything larger (1.7e308, an infinite change) is no real quote.
+bool showable(double value)
+{
+    return std::isfinite(value) && std::abs(value) < 1e10;
 }
 
 QString twoDecimals(double value)
@@ -54,7 +63,7 @@ std::optional<StockQuote> YahooStockSource::Parse(const QByteArray& json, const 
     const QJsonValue price = meta.value(QLatin1String("regularMarketPrice"));
     const QJsonValue time = meta.value(QLatin1String("regularMarketTime"));
     const std::optional<qint64> seconds = wholePart(time.toDouble());
-    if (!price.isDouble() || !time.isDouble() || !seconds)
+    if (!price.isDouble() || !time.isDouble() || !seconds || !showable(price.toDouble()))
         return std::nullopt;
 
     StockQuote q;
@@ -81,6 +90,8 @@ std::optional<StockQuote> YahooStockSource::Parse(const QByteArray& json, const 
     QJsonValue open = meta.value(QLatin1String("regularMarketOpen"));
     if (!open.isDouble())
         open = firstNumber(quote.value(QLatin1String("open")));
+    if (open.isDouble() && !showable(open.toDouble()))
+        return std::nullopt;
     if (open.isDouble())
         q.open = twoDecimals(open.toDouble());
     QJsonValue volume = meta.value(QLatin1String("regularMarketVolume"));
@@ -95,6 +106,8 @@ std::optional<StockQuote> YahooStockSource::Parse(const QByteArray& json, const 
         previous = meta.value(QLatin1String("chartPreviousClose"));
     if (previous.isDouble() && previous.toDouble() > 0) {
         const double change = (price.toDouble() - previous.toDouble()) / previous.toDouble() * 100;
+        if (!showable(change))
+            return std::nullopt;
         QString text = twoDecimals(change);
         if (text == QLatin1String("-0.00"))
             text = QStringLiteral("0.00");

@@ -156,6 +156,14 @@ private Q_SLOTS:
         QTest::newRow("time beyond qint64")
             << chart(R"("regularMarketTime":1e300,"regularMarketPrice":1.5,"longName":"X")")
             << QStringList{};
+        // Numbers no price can be are no answer (the lines stay as they were).
+        QTest::newRow("price beyond the screen")
+            << chart(R"("regularMarketTime":1796418000,"regularMarketPrice":1.7e308,"longName":"X")")
+            << QStringList{};
+        QTest::newRow("change beyond the screen")
+            << chart(R"("regularMarketTime":1796418000,"regularMarketPrice":5,)"
+                     R"("previousClose":1e-300,"longName":"X")")
+            << QStringList{};
         QTest::newRow("no price") << chart(R"("regularMarketTime":1796418000,"longName":"X")")
                                   << QStringList{};
         QTest::newRow("symbol not found")
