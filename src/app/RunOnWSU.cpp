@@ -12,8 +12,9 @@ namespace {
 const QString Group = QStringLiteral("Desktop Entry");
 } // namespace
 
-RunOnWSU::RunOnWSU(QString entryPath, QString program)
-    : m_entryPath(std::move(entryPath)), m_program(std::move(program))
+RunOnWSU::RunOnWSU(QString entryPath, QString program, QString configFile)
+    : m_entryPath(std::move(entryPath)), m_program(std::move(program)),
+      m_configFile(configFile.isEmpty() ? QString() : QFileInfo(configFile).absoluteFilePath())
 {
 }
 
@@ -48,7 +49,10 @@ QString RunOnWSU::quoteExecArgument(const QString& argument)
 
 QString RunOnWSU::StartupCommand() const
 {
-    return quoteExecArgument(m_program) + QStringLiteral(" -systray");
+    QString command = quoteExecArgument(m_program);
+    if (!m_configFile.isEmpty())
+        command += QStringLiteral(" --config ") + quoteExecArgument(m_configFile);
+    return command + QStringLiteral(" -systray");
 }
 
 bool RunOnWSU::EnableRunAtStartup() const
@@ -57,6 +61,7 @@ bool RunOnWSU::EnableRunAtStartup() const
                                             "Type=Application\n"
                                             "Name=Brellix\n"
                                             "Comment=Keeps the LCD module filled\n"
+                                            "Icon=brellix\n"
                                             "Exec=%1\n"
                                             "X-GNOME-Autostart-enabled=true\n")
                                  .arg(StartupCommand())

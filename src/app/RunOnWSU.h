@@ -10,14 +10,16 @@ class RunOnWSU
 {
 public:
     // entryPath: the autostart entry; program: the absolute path of the
-    // running brellix.
-    RunOnWSU(QString entryPath, QString program);
+    // running brellix; configFile: the settings file named by --config, or
+    // empty when none was (the program then finds its own at login too).
+    RunOnWSU(QString entryPath, QString program, QString configFile = {});
 
     // $XDG_CONFIG_HOME/autostart/brellixv2.desktop.
     static QString defaultEntryPath();
 
     // The Exec value: the program, quoted as desktop entries require when
-    // its path holds a space or a reserved character, then " -systray".
+    // its path holds a space or a reserved character, then --config and the
+    // settings file when one was named, then " -systray".
     QString StartupCommand() const;
 
     bool EnableRunAtStartup() const;
@@ -33,4 +35,5 @@ public:
 private:
     QString m_entryPath;
     QString m_program;
+    QString m_configFile;
 };

@@ -14,23 +14,28 @@ private Q_SLOTS:
     // once more for the string value.
     void startupCommand_data()
     {
+        QTest::addColumn<QString>("config");
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("plain") << "/usr/bin/brellix"
+        QTest::newRow("plain") << QString() << "/usr/bin/brellix"
                                << "/usr/bin/brellix -systray";
-        QTest::newRow("space") << "/opt/My Apps/brellix"
+        QTest::newRow("space") << QString() << "/opt/My Apps/brellix"
                                << "\"/opt/My Apps/brellix\" -systray";
-        QTest::newRow("dollar and quote") << "/home/a$b/\"x\"/brellix"
+        QTest::newRow("dollar and quote") << QString() << "/home/a$b/\"x\"/brellix"
                                           << R"("/home/a\\$b/\\"x\\"/brellix" -systray)";
-        QTest::newRow("backslash") << "/tmp/a\\b/brellix"
+        QTest::newRow("backslash") << QString() << "/tmp/a\\b/brellix"
                                    << R"("/tmp/a\\\\b/brellix" -systray)";
-        QTest::newRow("percent") << "/tmp/100%/brellix"
+        QTest::newRow("percent") << QString() << "/tmp/100%/brellix"
                                  << "/tmp/100%%/brellix -systray";
+        // The settings file of --config goes with it, so login starts the same.
+        QTest::newRow("--config") << "/home/a/my brellix.ini" << "/usr/bin/brellix"
+                                  << R"(/usr/bin/brellix --config "/home/a/my brellix.ini" -systray)";
     }
     void startupCommand()
     {
         QFETCH(QString, program);
-        QTEST(RunOnWSU(QString(), program).StartupCommand(), "exec");
+        QFETCH(QString, config);
+        QTEST(RunOnWSU(QString(), program, config).StartupCommand(), "exec");
     }
 
     // Only an entry whose Exec is exactly the start-up command ticks the box.
@@ -82,6 +87,7 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("[Desktop Entry]\nType=Application\nName=Brellix\n"
                                          "Comment=Keeps the LCD module filled\n"
+                                         "Icon=brellix\n"
                                          "Exec=/usr/bin/brellix -systray\n"
                                          "X-GNOME-Autostart-enabled=true\n"));
         QVERIFY(run.DisableRunAtStartup());
