@@ -38,6 +38,8 @@ struct InterfaceRow
     quint64 txPackets = 0;
     quint64 txErrors = 0;
     quint64 txDropped = 0;
+    // Traffic on it never leaves the machine (lo).
+    bool loopback = false;
     // Filled only when the read asks for them.
     InterfaceAttributes attributes;
 };

@@ -134,10 +134,23 @@ std::optional<QList<InterfaceRow>> LinuxInterfaceTable::read(Detail detail, QStr
             *error = QStringLiteral("%1 is not an interface statistics table").arg(m_procNetDev);
         return std::nullopt;
     }
-    if (detail == Detail::Attributes) {
-        for (InterfaceRow& row : *rows)
+    QHash<QString, bool> loopback;
+    for (InterfaceRow& row : *rows) {
+        if (detail == Detail::Attributes)
             row.attributes = attributes(row.name);
+        auto known = m_loopback.constFind(row.name);
+        if (known == m_loopback.constEnd()) {
+            // IFF_LOOPBACK; an interface that vanished meanwhile counts as not.
+            const auto flags = readSysFile(m_sysClassNet + QLatin1Char('/') + row.name +
+                                           QStringLiteral("/flags"));
+            bool ok = false;
+            const uint value = flags ? flags->trimmed().toUInt(&ok, 0) : 0;
+            known = m_loopback.insert(row.name, ok && (value & 0x8));
+        }
+        row.loopback = *known;
+        loopback.insert(row.name, row.loopback);
     }
+    m_loopback = loopback; // names that went are forgotten
     return rows;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/InterfaceTable.h"
 
+#include <QHash>
 #include <QString>
 
 // The interface table from /proc/net/dev (the counters) and the small files
@@ -20,4 +21,6 @@ private:
 
     QString m_procNetDev;
     QString m_sysClassNet;
+    // Whether each interface seen is a loopback one, read once a name.
+    mutable QHash<QString, bool> m_loopback;
 };

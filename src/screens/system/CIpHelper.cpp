@@ -54,6 +54,8 @@ std::optional<QList<InterfaceRow>> CIpHelper::readTable(InterfaceTable::Detail d
     quint64 received = 0;
     quint64 sent = 0;
     for (const InterfaceRow& row : *rows) {
+        if (row.loopback)
+            continue; // not network traffic; the interface model still lists it
         received = addCapped(received, row.rxBytes);
         sent = addCapped(sent, row.txBytes);
     }

@@ -61,7 +61,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QString>("totals");    // rows, octets received, octets sent
         QTest::addColumn<QStringList>("items"); // from the first; "": not compared
-        QTest::newRow("ethernet") << "two_rows" << u"2 3500 1000"_s
+        QTest::newRow("ethernet") << "two_rows" << u"2 1000 400"_s
                                   << QStringList{"eth0 00-0A-95-9D-68-16 2 6 1000000000 1500 1 1 "
                                                  "1000 1000 15 5 2 1 7 400 10 0 4 3 eth0"};
         // 4294967296 + 5000000000 + 900 and 3000000000 + 2000000000 + 100
