@@ -24,10 +24,15 @@ EmailScreen::~EmailScreen()
 
 void EmailScreen::enter()
 {
-    if (!m_settings) {
+    if (!m_settings)
         m_settings = m_loadSettings();
-        if (m_settings->account.url.isEmpty())
-            qCInfo(lcScreens) << "No mailbox is set ([Mail] Url): the mail mode shows no messages";
+    if (m_settings->account.url.isEmpty() && !m_toldNotSetUp) {
+        m_toldNotSetUp = true;
+        m_messages.showMessage(
+            {QStringLiteral("POP Email has no mailbox to read: set one in the menu "
+                            "Configuration, \"Mail...\", or with [Mail] Url in the settings "
+                            "file (README, \"Mail mode\")."),
+             MessageSeverity::Information, MessageCategory::Mail, true});
     }
     if (m_signOn == SignOn::NotYet)
         startSignOn();
@@ -65,8 +70,8 @@ void EmailScreen::fetch(FetchDone done)
     if (!m_settings)
         enter();
     if (m_settings->account.url.isEmpty()) {
-        // No mailbox: nothing waits in it.
-        m_count = 0;
+        // No mailbox: not "no mail", which would tell the user a falsehood.
+        m_count = NotSetUp;
         done(true);
         return;
     }
@@ -137,6 +142,13 @@ void EmailScreen::failed(const QString& what, const QString& error)
 // +--------------------+
 void EmailScreen::ShowEmail()
 {
+    if (m_count == NotSetUp) {
+        m_lines.setLine(0, QByteArray("Mail Not Set Up"));
+        m_lines.setLine(1, QByteArray());
+        m_lines.setLine(2, QByteArray());
+        m_lines.setLine(3, QByteArray());
+        return;
+    }
     if (m_count < 0)
         return; // nothing read yet
     if (m_count == 0) {

@@ -80,4 +80,7 @@ private:
     qint64 m_count = -1;
     bool m_headersRead = false;
     QByteArray m_from, m_subject, m_date; // module codes
+    // No [Mail] Url: the mode says so rather than "No New Messages".
+    static constexpr qint64 NotSetUp = -2;
+    bool m_toldNotSetUp = false;
 };

@@ -1,5 +1,7 @@
 #include "screens/system/CpuInfoScreen.h"
 
+#include <algorithm>
+
 #include "codec/ModuleCodec.h"
 #include "platform/HardwareSensors.h"
 #include "platform/Logging.h"
@@ -93,7 +95,20 @@ void CpuInfoScreen::ShowCpuInfo()
     m_lines.setLine(0, m_cpu.GetCpuText() + ' ' + m_mem.GetMemoryText());
     if (m_sensors)
         m_sensors->refresh(m_table);
-    const std::array<QByteArray, 3> lines = sensorLines(m_table);
+    std::array<QByteArray, 3> lines = sensorLines(m_table);
+    if (std::all_of(m_table.SensorNames.begin(), m_table.SensorNames.end(),
+                    [](const QString& name) { return name.isEmpty(); })) {
+        // Blank lines would look like a fault: say what is missing.
+        lines = {QByteArray("No Sensors Found"), QByteArray(), QByteArray()};
+        if (!m_toldNoSensors)
+            m_messages.showMessage(
+                {QStringLiteral("CPU Info shows no temperatures or fans: no sensors were found. "
+                                "Set up lm-sensors (sensors-detect), or name them in [Sensors] "
+                                "or a SpeedFan log folder in [SpeedFan] Folder (README, "
+                                "\"Settings reference\")."),
+                 MessageSeverity::Information, MessageCategory::System, true});
+        m_toldNoSensors = true;
+    }
     for (int i = 0; i < 3; ++i)
         m_lines.setLine(i + 1, lines[std::size_t(i)]);
 }

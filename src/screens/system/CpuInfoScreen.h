@@ -69,4 +69,6 @@ private:
     std::unique_ptr<SensorSource> m_speedFan;
     SensorSource* m_sensors = nullptr;
     QString m_sourceKey; // which source m_sensors is, and its folder
+    // Said once a run: no sensor gave a name.
+    bool m_toldNoSensors = false;
 };
