@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/PortChooser.h"
 #include "platform/PathCheck.h"
 
 #include <QCommandLineParser>
@@ -26,7 +27,20 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
         QStringLiteral("systray"),
         QStringLiteral("Start with the window minimised; the autostart entry passes it as "
                        "-systray. brellixd has no window and ignores it."));
-    parser.addOptions({help, version, config, simulate, systray});
+    const QCommandLineOption listPorts(
+        QStringLiteral("list-ports"),
+        QStringLiteral("List the serial devices of this computer (stable by-id names first) and "
+                       "exit."));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Use DEVICE for the module in this run (the settings file keeps its "
+                       "port unless --save is given)."),
+        QStringLiteral("DEVICE"));
+    const QCommandLineOption save(
+        QStringLiteral("save"),
+        QStringLiteral("With --port: keep DEVICE as the current COM number's device in the "
+                       "settings file, as the Ports dialog does."));
+    parser.addOptions({help, version, config, simulate, systray, listPorts, port, save});
 
     const QString program = arguments.isEmpty() ? QStringLiteral("brellix") : arguments.first();
     if (!parser.parse(arguments)) {
@@ -57,6 +71,29 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
                                          "please\n");
         return Outcome::UsageError;
     }
+    if (parser.isSet(listPorts)) {
+        const QList<PortChooser::Device> devices =
+            PortChooser::ordered(PortChooser::systemDevices());
+        *text = devices.isEmpty() ? QStringLiteral("No serial devices found.\n") : QString();
+        for (const PortChooser::Device& d : devices) {
+            const QString label = PortChooser::label(d);
+            *text += d.stablePath() +
+                     (label == d.stablePath() ? QString() : QStringLiteral("  ") + label) +
+                     QStringLiteral("\n");
+        }
+        return Outcome::ExitOk;
+    }
+    if (parser.isSet(port) &&
+        (parser.value(port).isEmpty() || hasControlCharacters(parser.value(port)))) {
+        *text = program + QStringLiteral(": --port needs a device name\n") + parser.helpText();
+        return Outcome::UsageError;
+    }
+    if (parser.isSet(save) && !parser.isSet(port)) {
+        *text = program + QStringLiteral(": --save goes with --port\n") + parser.helpText();
+        return Outcome::UsageError;
+    }
+    out->port = parser.value(port);
+    out->savePort = parser.isSet(save);
     out->configPath = parser.value(config);
     out->simulate = parser.isSet(simulate);
     out->systray = parser.isSet(systray);

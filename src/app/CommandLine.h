@@ -9,6 +9,8 @@ struct CommandLine
     QString configPath;    // --config FILE
     bool simulate = false; // --simulate: COM1 is a built-in simulated module
     bool systray = false;  // -systray: start with the window minimised (autostart)
+    QString port;          // --port DEVICE: the module's device for this run
+    bool savePort = false; // --save: ... and from now on, as the Ports dialog keeps it
 
     enum class Outcome { Run, ExitOk, UsageError };
     // Parses argv; for ExitOk and UsageError, *text holds what to print
