@@ -55,7 +55,6 @@ public:
     // on the bus, starts [WinAmp] Command without waiting for it.
     void enter() override;
     void leave() override;
-    void show() override { ShowWinAmp(); }
     void timerTick() override { ScrollTitle(); }
 
     void ShowWinAmp();
