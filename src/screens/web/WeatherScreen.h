@@ -23,7 +23,7 @@ public:
     void ShowWeather() { showLast(); }
 
     // The first letter of every word upper case, all other letters lower case.
-    static QString ProperCase(const QString& text);
+    static QString properCase(const QString& text);
 
 private:
     void ask(WeatherSource& source, WeatherSource::Done done) override;
