@@ -30,12 +30,12 @@ class modINI;
 struct StockSettings;
 struct WeatherSettings;
 
-// The main window: a view of the scheduler, the link and the lines. Controls carry their names as
-// objectName: txtLine1..txtLine4, Frame2 with optDisplay0..optDisplay7,
-// Frame1 with optBLOff, optBLOn and Brightness, chkRWSU, StatusBar1 with the
-// panels StatusBar1Panel1 and StatusBar1Panel2, the menus mnuConfig, mnuComm
-// (mnuCOM1..mnuCOM6, mnuPorts) and mnuAbout, and the tray icon's menu
-// mPopupSys with mnuRestore and mnuExit.
+// The main window: a view of the scheduler, the link and the lines.
+// Controls carry their names as objectName: txtLine1..txtLine4, Frame2 with
+// optDisplay0..optDisplay7, Frame1 with optBLOff, optBLOn and Brightness,
+// chkRWSU, StatusBar1 with the panels StatusBar1Panel1 and StatusBar1Panel2,
+// the menus mnuConfig, mnuComm (mnuCOM1..mnuCOM6, mnuPorts) and mnuAbout,
+// and the tray icon's menu mPopupSys with mnuRestore and mnuExit.
 //
 // Minimising sends the window to the tray: hidden, with the icon shown; where
 // the desktop has no tray, it stays an ordinary minimised window, so it can
