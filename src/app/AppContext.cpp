@@ -1,58 +1,151 @@
 #include "app/AppContext.h"
 
+#include "app/DisplayScheduler.h"
+#include "app/Messages.h"
+#include "lcd/LcdLink.h"
+#include "lcd/LinkController.h"
 #include "platform/Clock.h"
 #include "platform/HardwareSensors.h"
 #include "platform/Platform.h"
+#include "platform/modINI.h"
+#include "platform/web/modWebservices.h"
+#include "screens/base/LineWriter.h"
+#include "screens/base/ScreenLines.h"
+#include "screens/clock/LargeClock.h"
+#include "screens/clock/TimeDateScreen.h"
+#include "screens/clock/WorldTimeSettings.h"
+#include "screens/mail/EmailScreen.h"
+#include "screens/player/WinAmpScreen.h"
+#include "screens/system/CIpHelper.h"
+#include "screens/system/CpuInfoScreen.h"
+#include "screens/system/NetworkInfoScreen.h"
+#include "screens/web/StockScreen.h"
+#include "screens/web/StockSettings.h"
+#include "screens/web/WeatherScreen.h"
+#include "screens/web/WeatherSettings.h"
+#include "screens/web/WebSettings.h"
+
+struct AppContext::Parts
+{
+    Parts(const QString& iniPath, Platform& platform)
+        : platform(platform), ini(iniPath), web(platform.webTransport()),
+          largeClock(link, platform.clock()), timeDate(lines, platform.clock(), worldTime),
+          cpuInfo(lines, messages, [this] { return SensorSettings::load(ini); },
+                  platform.clock(), platform.cpuTimes(),
+                  platform.memoryStatus(),
+                  [&platform](const QString& config) { return platform.openSensors(config); }),
+          ipHelper(messages, platform.interfaceTable()),
+          networkInfo(lines, messages, platform.internet(), ipHelper, platform.hostLookup()),
+          player(lines, link, [this] { return WinAmpSettings::load(ini); },
+                 platform.mediaPlayer()),
+          weather(lines, messages, weatherSettings, webSettings, web),
+          stock(lines, stockSettings, webSettings, web),
+          mail(lines, messages, [this] { return MailSettings::load(ini); },
+               platform.openMailbox()),
+          scheduler(
+              {
+                  {QStringLiteral("Large Characters Clock"), &largeClock,
+                   &LargeClock::ShowLargeClock},
+                  {QStringLiteral("Time And Date"), &timeDate, &TimeDateScreen::ShowTimeDate},
+                  {QStringLiteral("CPU Info"), &cpuInfo, &CpuInfoScreen::ShowCpuInfo},
+                  {QStringLiteral("Network Info"), &networkInfo,
+                   &NetworkInfoScreen::ShowNetworkInfo},
+                  {QStringLiteral("WinAmp Plugin"), &player, &WinAmpScreen::ShowWinAmp},
+                  {QStringLiteral("Weather Station"), &weather, &WeatherScreen::ShowWeather},
+                  {QStringLiteral("Stock Quote"), &stock, &StockScreen::ShowStock},
+                  {QStringLiteral("POP Email"), &mail, &EmailScreen::ShowEmail},
+              },
+              link, lines, writer, platform.clock(), platform.internet(), messages)
+    {
+    }
+
+    ~Parts()
+    {
+        // The port closes before the screens and the scheduler go.
+        link.closePort();
+    }
+
+    Platform& platform;
+    modINI ini;
+    Messages messages;
+    LcdLink link;
+    LinkController linkController{link};
+    ScreenLines lines;
+    LineWriter writer{lines, link};
+    WorldTimeSettings worldTime;
+    WeatherSettings weatherSettings;
+    StockSettings stockSettings;
+    WebSettings webSettings;
+    modWebservices web;
+
+    // The screens, in the order of the display modes.
+    LargeClock largeClock;
+    TimeDateScreen timeDate;
+    CpuInfoScreen cpuInfo;
+    // The interface statistics live for the whole run, so the network
+    // screen's totals survive mode changes.
+    CIpHelper ipHelper;
+    NetworkInfoScreen networkInfo;
+    WinAmpScreen player;
+    WeatherScreen weather;
+    StockScreen stock;
+    EmailScreen mail;
+
+    DisplayScheduler scheduler;
+};
 
 AppContext::AppContext(const QString& iniPath, Platform& platform)
-    : m_platform(platform), m_ini(iniPath), m_web(platform.webTransport()),
-      m_largeClock(m_link, platform.clock()),
-      m_timeDate(m_lines, platform.clock(), m_worldTime),
-      m_cpuInfo(m_lines, m_messages, [this] { return SensorSettings::load(m_ini); },
-                platform.clock(), platform.cpuTimes(),
-                platform.memoryStatus(),
-                [&platform](const QString& config) { return platform.openSensors(config); }),
-      m_ipHelper(m_messages, platform.interfaceTable()),
-      m_networkInfo(m_lines, m_messages, platform.internet(), m_ipHelper, platform.hostLookup()),
-      m_player(m_lines, m_link, [this] { return WinAmpSettings::load(m_ini); },
-               platform.mediaPlayer()),
-      m_weather(m_lines, m_messages, m_weatherSettings, m_webSettings, m_web),
-      m_stock(m_lines, m_stockSettings, m_webSettings, m_web),
-      m_mail(m_lines, m_messages, [this] { return MailSettings::load(m_ini); },
-             platform.openMailbox())
+    : m_parts(std::make_unique<Parts>(iniPath, platform))
 {
-    std::vector<DisplayScheduler::Mode> modes{
-        {QStringLiteral("Large Characters Clock"), &m_largeClock},
-        {QStringLiteral("Time And Date"), &m_timeDate},
-        {QStringLiteral("CPU Info"), &m_cpuInfo},
-        {QStringLiteral("Network Info"), &m_networkInfo},
-        {QStringLiteral("WinAmp Plugin"), &m_player},
-        {QStringLiteral("Weather Station"), &m_weather},
-        {QStringLiteral("Stock Quote"), &m_stock},
-        {QStringLiteral("POP Email"), &m_mail},
-    };
-    m_scheduler =
-        std::make_unique<DisplayScheduler>(std::move(modes), m_link, m_lines, m_writer,
-                                           platform.clock(), platform.internet(), m_messages);
 }
 
-AppContext::~AppContext()
+AppContext::~AppContext() = default;
+
+void AppContext::loadSettings()
 {
-    // The port closes before the screens and the scheduler go.
-    m_link.closePort();
+    m_parts->worldTime = WorldTimeSettings::load(m_parts->ini);
+    m_parts->stockSettings = StockSettings::load(m_parts->ini);
+    m_parts->weatherSettings = WeatherSettings::load(m_parts->ini);
+    m_parts->webSettings = WebSettings::load(m_parts->ini);
 }
 
-const AppSettings& AppContext::loadSettings()
+modINI& AppContext::ini()
 {
-    m_settings = AppSettings::load(m_ini);
-    m_worldTime = WorldTimeSettings::load(m_ini);
-    m_stockSettings = StockSettings::load(m_ini);
-    m_weatherSettings = WeatherSettings::load(m_ini);
-    m_webSettings = WebSettings::load(m_ini);
-    return m_settings;
+    return m_parts->ini;
 }
-
+Messages& AppContext::messages()
+{
+    return m_parts->messages;
+}
+LcdLink& AppContext::link()
+{
+    return m_parts->link;
+}
+LinkController& AppContext::linkController()
+{
+    return m_parts->linkController;
+}
+ScreenLines& AppContext::lines()
+{
+    return m_parts->lines;
+}
+WorldTimeSettings& AppContext::worldTime()
+{
+    return m_parts->worldTime;
+}
+WeatherSettings& AppContext::weather()
+{
+    return m_parts->weatherSettings;
+}
+StockSettings& AppContext::stock()
+{
+    return m_parts->stockSettings;
+}
+DisplayScheduler& AppContext::scheduler()
+{
+    return m_parts->scheduler;
+}
 const Clock& AppContext::clock() const
 {
-    return m_platform.clock();
+    return m_parts->platform.clock();
 }

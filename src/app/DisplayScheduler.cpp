@@ -33,9 +33,15 @@ QString DisplayScheduler::caption(int mode) const
     return mode >= 0 && mode < modeCount() ? m_modes[std::size_t(mode)].caption : QString();
 }
 
+const DisplayScheduler::Mode* DisplayScheduler::shownMode() const
+{
+    return m_selected >= 0 ? &m_modes[std::size_t(m_selected)] : nullptr;
+}
+
 ModeScreen* DisplayScheduler::shown() const
 {
-    return m_selected >= 0 ? m_modes[std::size_t(m_selected)].screen : nullptr;
+    const Mode* mode = shownMode();
+    return mode ? mode->screen : nullptr;
 }
 
 void DisplayScheduler::start()
@@ -96,15 +102,15 @@ void DisplayScheduler::selectMode(int mode)
 
 void DisplayScheduler::refreshNow()
 {
-    ModeScreen* screen = shown();
-    const bool writesLines = screen->traits().writesLines;
+    const Mode* mode = shownMode();
+    const bool writesLines = mode->screen->traits().writesLines;
     const QPointer<DisplayScheduler> self(this);
     const quint64 generation = m_generation;
-    screen->fetch([self, screen, writesLines, generation](bool ok) {
+    mode->screen->fetch([self, mode, writesLines, generation](bool ok) {
         // The user may have chosen another mode (or quit) while the data came.
         if (!self || generation != self->m_generation || !ok)
             return;
-        screen->show();
+        mode->show();
         if (writesLines)
             self->m_writer.WriteLines();
     });
@@ -115,13 +121,14 @@ void DisplayScheduler::tick()
     m_statusClock = TimeText::StatusClockText(m_clock.now());
     Q_EMIT statusClockChanged(m_statusClock);
 
-    ModeScreen* screen = shown();
-    if (!screen)
+    const Mode* mode = shownMode();
+    if (!mode)
         return;
+    ModeScreen* screen = mode->screen;
     const ModeScreen::Traits traits = screen->traits();
     switch (traits.cadence) {
     case ModeScreen::Cadence::EveryTick:
-        screen->show();
+        mode->show();
         if (traits.writesLines)
             m_writer.WriteLines();
         break;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+#include <type_traits>
 #include <vector>
 
 class Clock;
@@ -18,16 +20,27 @@ class ScreenLines;
 
 // The display modes, what choosing one does, and the one-second tick that
 // refreshes the status clock and the shown mode's screen. It knows the modes
-// only by their row in the table it is given: each row's screen declares its
-// cadence, its internet check, its glyph uploads and its own timer.
+// only by their row in the table it is given: each row names the screen's
+// refresh routine, and the screen declares its cadence, its internet check,
+// its glyph uploads and its own timer.
 class DisplayScheduler : public QObject
 {
     Q_OBJECT
 public:
     struct Mode
     {
-        QString caption;    // the option button's caption
-        ModeScreen* screen; // not owned
+        // A row: {caption, &screen, &Screen::ShowSomething}.
+        template <class Screen, class Owner>
+        Mode(QString caption, Screen* screen, void (Owner::*routine)())
+            : caption(std::move(caption)), screen(screen),
+              show([screen, routine] { (screen->*routine)(); })
+        {
+            static_assert(std::is_base_of_v<Owner, Screen>, "the routine of another screen");
+        }
+
+        QString caption;            // the option button's caption
+        ModeScreen* screen;         // not owned
+        std::function<void()> show; // one refresh: compose the lines, or draw
     };
     // An offline refresh is tried again this many ticks later.
     static constexpr int OfflineRetryTicks = 5000;
@@ -68,6 +81,7 @@ Q_SIGNALS:
     void statusClockChanged(const QString& text);
 
 private:
+    const Mode* shownMode() const;
     ModeScreen* shown() const;
     void leaveShown();
     void refreshNow();

@@ -1,18 +1,24 @@
 #include "app/Lifecycle.h"
 
-#include "app/AppContext.h"
+#include "app/DisplayScheduler.h"
+#include "app/Messages.h"
+#include "lcd/LinkController.h"
 #include "platform/Logging.h"
+#include "platform/modINI.h"
 
 #include <QCoreApplication>
 
-Lifecycle::Lifecycle(AppContext& context, QObject* parent) : QObject(parent), m_context(context)
+Lifecycle::Lifecycle(modINI& ini, Messages& messages, LinkController& link,
+                     DisplayScheduler& scheduler, std::function<void()> loadScreenSettings,
+                     QObject* parent)
+    : QObject(parent), m_ini(ini), m_link(link), m_scheduler(scheduler),
+      m_loadScreenSettings(std::move(loadScreenSettings))
 {
-    connect(&m_context.messages(), &Messages::fatalEndRequested, this, &Lifecycle::fatalEnd);
+    connect(&messages, &Messages::fatalEndRequested, this, &Lifecycle::fatalEnd);
     // A module that comes back (replugged, resumed) shows the mode it showed.
-    connect(&m_context.linkController(), &LinkController::moduleReinitialised, this, [this] {
-        DisplayScheduler& scheduler = m_context.scheduler();
-        if (m_startupDone && !m_ended && scheduler.selectedMode() >= 0)
-            scheduler.selectMode(scheduler.selectedMode());
+    connect(&m_link, &LinkController::moduleReinitialised, this, [this] {
+        if (m_startupDone && !m_ended && m_scheduler.selectedMode() >= 0)
+            m_scheduler.selectMode(m_scheduler.selectedMode());
     });
 }
 
@@ -28,13 +34,15 @@ void Lifecycle::start()
     // The status clock runs from the start; no mode is selected before the
     // detection has ended.
     if (m_timersEnabled)
-        m_context.scheduler().start();
+        m_scheduler.start();
 
     // Every key, with defaults for whatever is missing or damaged.
-    m_context.ini().removeStaleTemporaries();
-    const AppSettings& s = m_context.loadSettings();
+    m_ini.removeStaleTemporaries();
+    m_settings = AppSettings::load(m_ini);
+    m_loadScreenSettings();
     m_settingsLoaded = true;
-    m_context.scheduler().restoreCurrentMode(s.CurrentMode);
+    const AppSettings& s = m_settings;
+    m_scheduler.restoreCurrentMode(s.CurrentMode);
 
     LinkController::Configuration link;
     link.portPaths = s.Ports;
@@ -47,8 +55,8 @@ void Lifecycle::start()
         link.portNumber = m_overridePort;
         link.transientPort = m_overridePort;
     }
-    m_context.linkController().configure(link);
-    m_context.linkController().connectAtStartup([this](bool) { finishStartup(); });
+    m_link.configure(link);
+    m_link.connectAtStartup([this](bool) { finishStartup(); });
 }
 
 void Lifecycle::finishStartup()
@@ -56,9 +64,9 @@ void Lifecycle::finishStartup()
     if (m_ended)
         return;
     // The saved display mode; outside the table nothing is selected.
-    m_context.scheduler().selectMode(m_context.scheduler().currentMode());
+    m_scheduler.selectMode(m_scheduler.currentMode());
     m_startupDone = true;
-    qCInfo(lcApp) << "Start-up finished, mode" << m_context.scheduler().currentMode();
+    qCInfo(lcApp) << "Start-up finished, mode" << m_scheduler.currentMode();
     Q_EMIT startupFinished();
 }
 
@@ -67,26 +75,24 @@ void Lifecycle::requestQuit()
     if (m_ended)
         return;
     m_ended = true;
-    m_context.scheduler().stop();
+    m_scheduler.stop();
     // After a fatal end nothing is saved: saving the mode that failed would
     // end every later start the same way.
     if (!m_fatal && m_settingsLoaded)
         save();
     Q_EMIT trayIconRemovalRequested();
-    m_context.linkController().stopWatching();
-    m_context.link().closePort();
+    m_link.stopWatching();
+    m_link.link().closePort();
     qCInfo(lcApp) << "Shut down";
     Q_EMIT finished();
 }
 
 void Lifecycle::save()
 {
-    const LinkController& link = m_context.linkController();
-    AppSettings& s = m_context.settings();
-    s.CurrentMode = m_context.scheduler().currentMode();
-    s.CommPortText = link.commPortText();
-    s.Backlight = link.sliderPosition();
-    s.save(m_context.ini());
+    m_settings.CurrentMode = m_scheduler.currentMode();
+    m_settings.CommPortText = m_link.commPortText();
+    m_settings.Backlight = m_link.sliderPosition();
+    m_settings.save(m_ini);
 }
 
 void Lifecycle::fatalEnd()

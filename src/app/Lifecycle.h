@@ -1,13 +1,21 @@
 #pragma once
 
+#include "app/AppSettings.h"
+
 #include <QObject>
 #include <QString>
 
-class AppContext;
+#include <functional>
+
+class DisplayScheduler;
+class LinkController;
+class Messages;
+class modINI;
 
 // Start-up, shutdown and the fatal end, for both programs. The window, the
 // tray, the signal watcher and the headless runner only ask; the work is
-// done here, once.
+// done here, once. It reads [Settings], [Mode] and [Ports] at start-up and
+// saves them at exit.
 class Lifecycle : public QObject
 {
     Q_OBJECT
@@ -15,7 +23,10 @@ public:
     // The name message boxes carry.
     static inline const QString ApplicationTitle = QStringLiteral("brellixv2");
 
-    explicit Lifecycle(AppContext& context, QObject* parent = nullptr);
+    // loadScreenSettings reads the sections the screens take at start-up,
+    // right after [Settings], [Mode] and [Ports].
+    Lifecycle(modINI& ini, Messages& messages, LinkController& link, DisplayScheduler& scheduler,
+              std::function<void()> loadScreenSettings, QObject* parent = nullptr);
 
     // Tests drive the ticks by hand; the programs keep the timers on.
     void setTimersEnabled(bool on) { m_timersEnabled = on; }
@@ -54,7 +65,11 @@ private:
     void finishStartup();
     void save();
 
-    AppContext& m_context;
+    modINI& m_ini;
+    LinkController& m_link;
+    DisplayScheduler& m_scheduler;
+    std::function<void()> m_loadScreenSettings;
+    AppSettings m_settings; // as read at start-up, saved at exit
     bool m_timersEnabled = true;
     int m_overridePort = 0;
     QString m_overridePath;

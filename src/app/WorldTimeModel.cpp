@@ -21,7 +21,7 @@ WorldTimeModel::Choice WorldTimeModel::load()
 
 QString WorldTimeModel::localTimeText() const
 {
-    return LocalPrefix + GeneralDateTime(m_clock.now());
+    return LocalPrefix + generalDateTime(m_clock.now());
 }
 
 QString WorldTimeModel::destinationTimeText(int zoneIndex, bool daylight) const
@@ -31,7 +31,7 @@ QString WorldTimeModel::destinationTimeText(int zoneIndex, bool daylight) const
     // The daylight test looks at the date fixed when the dialog opened.
     if (daylight && modTimeZone::IsDaylightSaving(m_destTimeAtOpen))
         offset += 60;
-    return GeneralDateTime(gmt.addSecs(qint64(offset) * 60));
+    return generalDateTime(gmt.addSecs(qint64(offset) * 60));
 }
 
 void WorldTimeModel::unload(const Choice& choice)
@@ -40,7 +40,7 @@ void WorldTimeModel::unload(const Choice& choice)
     m_inUse.save(m_ini);
 }
 
-QString WorldTimeModel::GeneralDateTime(const QDateTime& t)
+QString WorldTimeModel::generalDateTime(const QDateTime& t)
 {
     const QTime time = t.time();
     return QStringLiteral("%1/%2/%3 %4:%5:%6 %7")

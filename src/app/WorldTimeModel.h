@@ -40,7 +40,7 @@ public:
     void unload(const Choice& choice);
 
     // The general date-and-time form of the dialog, e.g. 12/5/2026 2:05:07 PM.
-    static QString GeneralDateTime(const QDateTime& t);
+    static QString generalDateTime(const QDateTime& t);
 
 private:
     modINI& m_ini;

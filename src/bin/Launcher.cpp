@@ -1,8 +1,12 @@
 #include "bin/Launcher.h"
 
 #include "app/AppContext.h"
-#include "platform/ShutdownSignals.h"
+#include "app/DisplayScheduler.h"
+#include "app/Lifecycle.h"
+#include "app/Messages.h"
+#include "lcd/LinkController.h"
 #include "platform/ResumeWatch.h"
+#include "platform/ShutdownSignals.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxShutdownSignals.h"
 #include "platform/modINI.h"
@@ -61,15 +65,19 @@ Launcher::Launcher(const CommandLine& options) : m_platform(createLinuxPlatform(
             m_simulator.reset();
     }
     m_context = std::make_unique<AppContext>(modINI::locate(options.configPath), *m_platform);
+    AppContext& context = *m_context;
+    m_lifecycle =
+        std::make_unique<Lifecycle>(context.ini(), context.messages(), context.linkController(),
+                                    context.scheduler(), [&context] { context.loadSettings(); });
     if (m_simulator)
-        m_context->lifecycle().overridePort(1, m_simulator->slavePath());
+        m_lifecycle->overridePort(1, m_simulator->slavePath());
 }
 
 Launcher::~Launcher() = default;
 
 int Launcher::run()
 {
-    Lifecycle& lifecycle = m_context->lifecycle();
+    Lifecycle& lifecycle = *m_lifecycle;
     QObject::connect(
         &lifecycle, &Lifecycle::finished, QCoreApplication::instance(),
         [&lifecycle] { QCoreApplication::exit(lifecycle.exitCode()); }, Qt::QueuedConnection);

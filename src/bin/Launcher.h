@@ -6,15 +6,16 @@
 #include <optional>
 
 class AppContext;
+class Lifecycle;
 class Platform;
 class PtyLcdModule;
 class ResumeWatch;
 class ShutdownSignals;
 
 // The start-up path brellix and brellixd share: the command line, the
-// platform, the application context, the simulated module of --simulate,
-// the shutdown signals and the run of the event loop. Each program adds
-// only its views.
+// platform, the application context and the lifecycle wired to it, the
+// simulated module of --simulate, the shutdown signals and the run of the
+// event loop. Each program adds only its views.
 class Launcher
 {
 public:
@@ -32,6 +33,7 @@ public:
     ~Launcher();
 
     AppContext& context() { return *m_context; }
+    Lifecycle& lifecycle() { return *m_lifecycle; }
     PtyLcdModule* simulator() { return m_simulator.get(); }
     QString simulatorError() const { return m_simulatorError; }
 
@@ -43,6 +45,7 @@ private:
     std::unique_ptr<PtyLcdModule> m_simulator;
     QString m_simulatorError;
     std::unique_ptr<AppContext> m_context;
+    std::unique_ptr<Lifecycle> m_lifecycle;
     std::unique_ptr<ShutdownSignals> m_signals;
     std::unique_ptr<ResumeWatch> m_resume;
 };

@@ -23,7 +23,11 @@ int main(int argc, char* argv[])
                             << launcher.simulatorError() << "\n";
         return 1;
     }
-    frmMain window(launcher.context());
+    AppContext& context = launcher.context();
+    frmMain window(
+        context.scheduler(), context.linkController(), context.lines(), context.messages(),
+        launcher.lifecycle(),
+        {context.ini(), context.clock(), context.worldTime(), context.weather(), context.stock()});
     if (options.systray)
         window.showMinimized();
     else

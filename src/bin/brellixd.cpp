@@ -1,7 +1,10 @@
 // brellixd: Brellix without a window, for servers and sessions without a
 // desktop. Status texts and messages go to standard error.
 #include "app/AppContext.h"
+#include "app/Lifecycle.h"
+#include "app/Messages.h"
 #include "bin/Launcher.h"
+#include "lcd/LinkController.h"
 #include "sim/PtyLcdModule.h"
 #include "sim/TerminalView.h"
 
@@ -56,7 +59,7 @@ int main(int argc, char* argv[])
         QObject::connect(sim, &PtyLcdModule::screenChanged, view.get(),
                          &TerminalView::scheduleRedraw);
         // The last picture is drawn before the program goes.
-        QObject::connect(&context.lifecycle(), &Lifecycle::finished, view.get(),
+        QObject::connect(&launcher.lifecycle(), &Lifecycle::finished, view.get(),
                          &TerminalView::finishPending);
     }
     return launcher.run();

@@ -40,7 +40,7 @@ struct CountingScreen : ModeScreen
         return t;
     }
     int refreshTicks() const override { return interval; }
-    void show() override { lines.setLine(0, "refresh " + QByteArray::number(++shown)); }
+    void show() { lines.setLine(0, "refresh " + QByteArray::number(++shown)); }
     void fetch(FetchDone done) override
     {
         if (hold)
@@ -62,7 +62,7 @@ struct GlyphScreen : ModeScreen
         t.glyphUploads = uploads;
         return t;
     }
-    void show() override {}
+    void show() {}
 };
 
 using Steps = QList<QList<int>>;
@@ -96,14 +96,14 @@ class TestDisplayScheduler : public QObject
         CountingScreen stock{lines, true};
         CountingScreen mail{lines, false};
         Outside outside;
-        DisplayScheduler s{{{"Large Characters Clock", &large},
-                            {"Time And Date", &timeDate},
-                            {"CPU Info", &cpu},
-                            {"Network Info", &network},
-                            {"WinAmp Plugin", &player},
-                            {"Weather Station", &weather},
-                            {"Stock Quote", &stock},
-                            {"POP Email", &mail}},
+        DisplayScheduler s{{{"Large Characters Clock", &large, &LargeClock::ShowLargeClock},
+                            {"Time And Date", &timeDate, &TimeDateScreen::ShowTimeDate},
+                            {"CPU Info", &cpu, &GlyphScreen::show},
+                            {"Network Info", &network, &GlyphScreen::show},
+                            {"WinAmp Plugin", &player, &GlyphScreen::show},
+                            {"Weather Station", &weather, &CountingScreen::show},
+                            {"Stock Quote", &stock, &CountingScreen::show},
+                            {"POP Email", &mail, &CountingScreen::show}},
                            pty.link,
                            lines,
                            writer,

@@ -1,6 +1,6 @@
-#include "app/AppContext.h"
 #include "support/HttpFixture.h"
 #include "support/LinkHarness.h"
+#include "support/TestApp.h"
 #include "support/TestPlatform.h"
 
 #include <QtTest>
@@ -162,7 +162,7 @@ private Q_SLOTS:
                    server.base().toUtf8() + "/ws/\nYahooChart=" + server.base().toUtf8() +
                    "/chart/\n[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n");
 
-        AppContext c(h.iniPath(), platform);
+        TestApp c(h.iniPath(), platform);
         c.lifecycle().setTimersEnabled(false);
         QSignalSpy finished(&c.lifecycle(), &Lifecycle::startupFinished);
         c.lifecycle().start();

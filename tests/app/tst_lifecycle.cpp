@@ -1,5 +1,5 @@
-#include "app/AppContext.h"
 #include "support/LinkHarness.h"
+#include "support/TestApp.h"
 #include "support/TestPlatform.h"
 
 #include <QSignalSpy>
@@ -21,10 +21,10 @@ class TestLifecycle : public QObject
         return s;
     }
 
-    std::unique_ptr<AppContext> context(LinkHarness& h, const QByteArray& ini)
+    std::unique_ptr<TestApp> context(LinkHarness& h, const QByteArray& ini)
     {
         h.writeIni(ini);
-        auto c = std::make_unique<AppContext>(h.iniPath(), m_platform);
+        auto c = std::make_unique<TestApp>(h.iniPath(), m_platform);
         c->lifecycle().setTimersEnabled(false);
         return c;
     }

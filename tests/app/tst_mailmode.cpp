@@ -1,6 +1,6 @@
-#include "app/AppContext.h"
 #include "support/DovecotServer.h"
 #include "support/LinkHarness.h"
+#include "support/TestApp.h"
 #include "support/TestPlatform.h"
 
 #include <QtTest>
@@ -55,7 +55,7 @@ private Q_SLOTS:
                    "\n[Mail]\nUrl=imaps://localhost:" + QByteArray::number(m_server.imapsPort()) +
                    "/INBOX\nUser=many\nPasswordCommand=echo secret-many\nCaFile=" +
                    m_server.caFile().toUtf8() + "\n");
-        AppContext c(h.iniPath(), m_platform);
+        TestApp c(h.iniPath(), m_platform);
         c.lifecycle().setTimersEnabled(false);
         QSignalSpy finished(&c.lifecycle(), &Lifecycle::startupFinished);
         c.lifecycle().start();
@@ -108,7 +108,7 @@ private Q_SLOTS:
                    "\n[Mail]\nUrl=imaps://localhost:" + QByteArray::number(m_server.imapsPort()) +
                    "/INBOX\nUser=many\nPasswordCommand=echo wrong\nCaFile=" +
                    m_server.caFile().toUtf8() + "\n");
-        AppContext c(h.iniPath(), m_platform);
+        TestApp c(h.iniPath(), m_platform);
         c.lifecycle().setTimersEnabled(false);
         QSignalSpy shown(&c.messages(), &Messages::shown);
         c.lifecycle().start();

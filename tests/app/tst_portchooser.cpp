@@ -1,6 +1,6 @@
-#include "app/AppContext.h"
 #include "app/PortChooser.h"
 #include "support/LinkHarness.h"
+#include "support/TestApp.h"
 #include "support/TestPlatform.h"
 
 #include <QtTest>
@@ -59,7 +59,7 @@ private Q_SLOTS:
         PtyLcdModule* module = h.addModule();
         const QByteArray before = "[Settings]\nCommPort=1\n";
         h.writeIni(before);
-        AppContext c(h.iniPath(), m_platform);
+        TestApp c(h.iniPath(), m_platform);
         c.lifecycle().setTimersEnabled(false);
         c.lifecycle().overridePort(1, QStringLiteral("/nonexistent/tty"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot open COM1"));

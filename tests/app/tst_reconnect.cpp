@@ -1,5 +1,5 @@
-#include "app/AppContext.h"
 #include "support/LinkHarness.h"
+#include "support/TestApp.h"
 #include "support/TestPlatform.h"
 
 #include <QDir>
@@ -24,7 +24,7 @@ class TestReconnect : public QObject
         LinkHarness h;
         QString link = h.dirPath(QStringLiteral("by-id-module"));
         PtyLcdModule* module = nullptr;
-        std::unique_ptr<AppContext> c;
+        std::unique_ptr<TestApp> c;
 
         Rig(Platform& platform, bool pluggedAtStart)
         {
@@ -32,7 +32,7 @@ class TestReconnect : public QObject
                        QFile::encodeName(link) + "\n");
             if (pluggedAtStart)
                 plug();
-            c = std::make_unique<AppContext>(h.iniPath(), platform);
+            c = std::make_unique<TestApp>(h.iniPath(), platform);
             c->lifecycle().setTimersEnabled(false);
             c->linkController().setWatchInterval(20);
         }

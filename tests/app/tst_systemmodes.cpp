@@ -1,5 +1,5 @@
-#include "app/AppContext.h"
 #include "support/LinkHarness.h"
+#include "support/TestApp.h"
 #include "support/TestPlatform.h"
 
 #include <QtTest>
@@ -18,7 +18,7 @@ private Q_SLOTS:
         LinkHarness h;
         PtyLcdModule* module = h.addModule();
         h.writeIni("[Mode]\nmode=2\n[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n");
-        AppContext c(h.iniPath(), m_platform);
+        TestApp c(h.iniPath(), m_platform);
         c.lifecycle().setTimersEnabled(false);
         QSignalSpy finished(&c.lifecycle(), &Lifecycle::startupFinished);
         c.lifecycle().start();

@@ -1,7 +1,7 @@
-#include "app/AppContext.h"
 #include "app/IntervalModel.h"
 #include "support/HttpFixture.h"
 #include "support/LinkHarness.h"
+#include "support/TestApp.h"
 #include "support/TestPlatform.h"
 
 #include <QtTest>
@@ -40,12 +40,12 @@ class TestWebModes : public QObject
         TestPlatform platform;
         LinkHarness h;
         PtyLcdModule* module = h.addModule();
-        std::unique_ptr<AppContext> c;
+        std::unique_ptr<TestApp> c;
 
         void make(const QByteArray& ini)
         {
             h.writeIni(ini + "[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n");
-            c = std::make_unique<AppContext>(h.iniPath(), platform);
+            c = std::make_unique<TestApp>(h.iniPath(), platform);
             c->lifecycle().setTimersEnabled(false);
         }
         void start(const QByteArray& ini)

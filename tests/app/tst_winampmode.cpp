@@ -1,6 +1,6 @@
-#include "app/AppContext.h"
 #include "support/LinkHarness.h"
 #include "support/PrivateSessionBus.h"
+#include "support/TestApp.h"
 #include "support/TestMprisPlayer.h"
 #include "support/TestPlatform.h"
 
@@ -54,7 +54,7 @@ private Q_SLOTS:
         LinkHarness h;
         PtyLcdModule* module = h.addModule();
         h.writeIni("[Mode]\nmode=4\n[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n");
-        AppContext c(h.iniPath(), *m_platform);
+        TestApp c(h.iniPath(), *m_platform);
         c.lifecycle().setTimersEnabled(false);
         QSignalSpy sent(&c.link(), &LcdLink::sent);
         QSignalSpy finished(&c.lifecycle(), &Lifecycle::startupFinished);

@@ -1,7 +1,7 @@
-#include "app/AppContext.h"
 #include "app/views/frmMain.h"
 #include "support/LinkHarness.h"
 #include "support/TestPlatform.h"
+#include "support/TestWindow.h"
 
 #include <QAction>
 #include <QDialog>
@@ -72,10 +72,10 @@ private Q_SLOTS:
             ports +=
                 "COM" + QByteArray::number(i) + "=/nonexistent/tty" + QByteArray::number(i) + "\n";
         h.writeIni(ports);
-        AppContext c(h.iniPath(), m_platform);
+        TestApp c(h.iniPath(), m_platform);
         c.lifecycle().setTimersEnabled(false);
         c.lifecycle().start();
-        frmMain w(c);
+        TestWindow w(c);
         caption.replace(QStringLiteral("<pty>"), module->slavePath());
         QCOMPARE(w.windowTitle(), QStringLiteral("BRELLIX Version 2"));
         QObject* o = w.findChild<QObject*>(QString::fromLatin1(QTest::currentDataTag()));
@@ -88,8 +88,8 @@ private Q_SLOTS:
     void menus()
     {
         LinkHarness h;
-        AppContext c(h.iniPath(), m_platform);
-        frmMain w(c);
+        TestApp c(h.iniPath(), m_platform);
+        TestWindow w(c);
         const auto names = [](const QList<QAction*>& actions) {
             QStringList n;
             for (const QAction* a : actions)
@@ -106,11 +106,11 @@ private Q_SLOTS:
     void dialogs()
     {
         LinkHarness h;
-        AppContext c(h.iniPath(), m_platform);
+        TestApp c(h.iniPath(), m_platform);
         c.lifecycle().setTimersEnabled(false);
         QObject::connect(&c.lifecycle(), &Lifecycle::finished, qApp, &QCoreApplication::quit,
                          Qt::QueuedConnection);
-        frmMain w(c);
+        TestWindow w(c);
         w.show();
         for (const char* name : {"WorldTime", "Weather", "Stock", "About"}) {
             auto* action = w.findChild<QAction*>(QStringLiteral("mnu") + QLatin1String(name));
@@ -131,9 +131,9 @@ private Q_SLOTS:
     void notices()
     {
         LinkHarness h;
-        AppContext c(h.iniPath(), m_platform);
+        TestApp c(h.iniPath(), m_platform);
         c.lifecycle().setTimersEnabled(false);
-        frmMain w(c);
+        TestWindow w(c);
         w.show();
         c.messages().showMessage({QStringLiteral("Mail sign-on at h failed: x"),
                                   MessageSeverity::Warning, MessageCategory::Mail, true});
@@ -153,9 +153,9 @@ private Q_SLOTS:
         h.writeIni("[Settings]\nBacklight=100\n[Mode]\nmode=0\n[TimeZone]\nDestination=Oslo\n"
                    "[Ports]\nCOM1=" +
                    module->slavePath().toUtf8() + "\n");
-        AppContext c(h.iniPath(), m_platform);
+        TestApp c(h.iniPath(), m_platform);
         c.lifecycle().setTimersEnabled(false);
-        frmMain w(c);
+        TestWindow w(c);
         w.show();
         c.lifecycle().start();
         QTRY_VERIFY(c.lifecycle().startupDone());
@@ -228,12 +228,12 @@ private Q_SLOTS:
     {
         QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
         LinkHarness h;
-        AppContext c(h.iniPath(), m_platform);
+        TestApp c(h.iniPath(), m_platform);
         c.lifecycle().setTimersEnabled(false);
         c.lifecycle().overridePort(1, QStringLiteral("/nonexistent/tty"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot open COM1"));
         c.lifecycle().start();
-        frmMain w(c);
+        TestWindow w(c);
         w.show();
         w.showMinimized();
         QTest::qWait(50); // the tray step runs after the state change
@@ -251,8 +251,8 @@ private Q_SLOTS:
     void about()
     {
         LinkHarness h;
-        AppContext c(h.iniPath(), m_platform);
-        frmMain w(c);
+        TestApp c(h.iniPath(), m_platform);
+        TestWindow w(c);
         QDialog* d = w.dialog(QStringLiteral("frmAbout"));
         QCOMPARE(d->windowTitle(), QStringLiteral("About BRELLIXV2"));
         QCOMPARE(d->findChild<QLabel*>(QStringLiteral("Label1"))->text(),

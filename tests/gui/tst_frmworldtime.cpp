@@ -1,9 +1,9 @@
-#include "app/AppContext.h"
 #include "app/WorldTimeModel.h"
 #include "app/views/frmMain.h"
 #include "app/views/frmWorldTime.h"
-#include "support/TimeTestSupport.h"
 #include "support/TestPlatform.h"
+#include "support/TestWindow.h"
+#include "support/TimeTestSupport.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -64,7 +64,7 @@ private Q_SLOTS:
         LinkHarness h;
         h.writeIni("[TimeZone]\n" + keys);
         TestPlatform platform(QDateTime(QDate(2026, 7, 10), QTime(14, 5, 7)));
-        AppContext c(h.iniPath(), platform);
+        TestApp c(h.iniPath(), platform);
         c.lifecycle().setTimersEnabled(false);
         c.lifecycle().overridePort(1, QStringLiteral("/nonexistent/tty"));
         c.lifecycle().start();
@@ -98,11 +98,11 @@ private Q_SLOTS:
         h.writeIni("[TimeZone]\nZone=13\nDestination=London\nDaylight=0\n\n[Other]\nKeep=me\n");
         TestPlatform platform(QDateTime(QDate(2026, 10, 24), QTime(23, 59, 59)));
         FixedClock& clock = platform.fixedClock;
-        AppContext c(h.iniPath(), platform);
+        TestApp c(h.iniPath(), platform);
         c.lifecycle().setTimersEnabled(false);
         c.lifecycle().overridePort(1, QStringLiteral("/nonexistent/tty"));
         c.lifecycle().start();
-        frmMain w(c);
+        TestWindow w(c);
         w.findChild<QAction*>(QStringLiteral("mnuWorldTime"))->trigger();
         auto* d = w.findChild<frmWorldTime*>(QStringLiteral("frmWorldTime"));
         QVERIFY(d && d->isVisible());

@@ -1,7 +1,7 @@
-#include "app/AppContext.h"
 #include "app/views/frmMain.h"
 #include "support/LinkHarness.h"
 #include "support/TestPlatform.h"
+#include "support/TestWindow.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -50,9 +50,9 @@ private Q_SLOTS:
     {
         LinkHarness h;
         h.writeIni("[Weather]\nCity=Oslo\nCountry=Norway\nUpdate=5\n");
-        AppContext c(h.iniPath(), m_platform);
+        TestApp c(h.iniPath(), m_platform);
         c.loadSettings();
-        frmMain w(c);
+        TestWindow w(c);
         w.show();
         child<QAction>(&w, "mnuWeather")->trigger();
         auto* d = child<QDialog>(&w, "frmWeather");
@@ -106,9 +106,9 @@ private Q_SLOTS:
     void stock()
     {
         LinkHarness h;
-        AppContext c(h.iniPath(), m_platform);
+        TestApp c(h.iniPath(), m_platform);
         c.loadSettings();
-        frmMain w(c);
+        TestWindow w(c);
         w.show();
         child<QAction>(&w, "mnuStock")->trigger();
         auto* d = child<QDialog>(&w, "frmStock");
@@ -137,8 +137,8 @@ private Q_SLOTS:
     void messageNotStacked()
     {
         LinkHarness h;
-        AppContext c(h.iniPath(), m_platform);
-        frmMain w(c);
+        TestApp c(h.iniPath(), m_platform);
+        TestWindow w(c);
         w.show();
         const UserMessage notFound{QStringLiteral(" City Not Found "), MessageSeverity::Information,
                                    MessageCategory::Web};

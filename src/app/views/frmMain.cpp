@@ -1,15 +1,20 @@
 #include "app/views/frmMain.h"
 
-#include "app/AppContext.h"
+#include "app/DisplayScheduler.h"
 #include "app/IntervalModel.h"
+#include "app/Lifecycle.h"
+#include "app/Messages.h"
 #include "app/WorldTimeModel.h"
 #include "app/views/AppIcon.h"
 #include "app/views/ModulePanel.h"
 #include "app/views/frmAbout.h"
-#include "app/views/frmPorts.h"
 #include "app/views/frmInterval.h"
+#include "app/views/frmPorts.h"
 #include "app/views/frmWorldTime.h"
 #include "codec/ModuleCodec.h"
+#include "lcd/LinkController.h"
+#include "platform/modINI.h"
+#include "screens/base/ScreenLines.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -42,32 +47,37 @@ struct DialogRow
     const char* menu;       // the menu holding the item; null: the menu bar
     const char* actionName; // the item's objectName
     const char* caption;
-    QDialog* (*make)(AppContext& context, QWidget* parent);
+    QDialog* (*make)(const frmMain::DialogParts& parts, MessageSink& messages, QWidget* parent);
 };
 const DialogRow Dialogs[] = {
     {"frmWorldTime", "mnuConfig", "mnuWorldTime", "World &Time",
-     [](AppContext& c, QWidget* parent) -> QDialog* {
-         return new frmWorldTime(WorldTimeModel(c.ini(), c.clock(), c.worldTime()), parent);
+     [](const frmMain::DialogParts& p, MessageSink&, QWidget* parent) -> QDialog* {
+         return new frmWorldTime(WorldTimeModel(p.ini, p.clock, p.worldTime), parent);
      }},
     {"frmWeather", "mnuConfig", "mnuWeather", "&Weather",
-     [](AppContext& c, QWidget* parent) -> QDialog* {
-         return new frmInterval(IntervalModel::weather(c.ini(), c.weather(), c.messages()),
+     [](const frmMain::DialogParts& p, MessageSink& messages, QWidget* parent) -> QDialog* {
+         return new frmInterval(IntervalModel::weather(p.ini, p.weather, messages),
                                 frmInterval::weatherLook(), parent);
      }},
     {"frmStock", "mnuConfig", "mnuStock", "&Stock",
-     [](AppContext& c, QWidget* parent) -> QDialog* {
-         return new frmInterval(IntervalModel::stock(c.ini(), c.stock(), c.messages()),
+     [](const frmMain::DialogParts& p, MessageSink& messages, QWidget* parent) -> QDialog* {
+         return new frmInterval(IntervalModel::stock(p.ini, p.stock, messages),
                                 frmInterval::stockLook(), parent);
      }},
     {"frmAbout", nullptr, "mnuAbout", "&About",
-     [](AppContext& c, QWidget* parent) -> QDialog* { return new frmAbout(c.ini().path(), parent); }},
+     [](const frmMain::DialogParts& p, MessageSink&, QWidget* parent) -> QDialog* {
+         return new frmAbout(p.ini.path(), parent);
+     }},
 };
 // How long a notice stays in the status bar.
 constexpr int NoticeMs = 30000;
 } // namespace
 
-frmMain::frmMain(AppContext& context, QWidget* parent)
-    : QMainWindow(parent), m_context(context),
+frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines& lines,
+                 Messages& messages, Lifecycle& lifecycle, const DialogParts& dialogParts,
+                 QWidget* parent)
+    : QMainWindow(parent), m_scheduler(scheduler), m_link(link), m_messages(messages),
+      m_lifecycle(lifecycle), m_dialogParts(dialogParts),
       m_runOnWSU(RunOnWSU::defaultEntryPath(), QCoreApplication::applicationFilePath())
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -76,7 +86,6 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
     buildUi();
     buildTray();
 
-    LinkController& link = context.linkController();
     connect(&link, &LinkController::statusTextChanged, m_panel1, &QLabel::setText);
     connect(&link, &LinkController::comCheckChanged, this, [this](int index) {
         for (int i = 0; i < 6; ++i)
@@ -101,26 +110,23 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
     });
     // What the module shows, from the bytes sent to it: a real module
     // answers nothing back that could draw it.
-    connect(&context.link(), &LcdLink::sent, this, [this](const QByteArray& bytes) {
+    connect(&link.link(), &LcdLink::sent, this, [this](const QByteArray& bytes) {
         m_preview.feed(bytes);
         m_panel->moduleChanged();
     });
-    connect(&context.lifecycle(), &Lifecycle::trayIconRemovalRequested, m_tray,
-            &QSystemTrayIcon::hide);
-    connect(&context.messages(), &Messages::shown, this, [this](const UserMessage& message) {
+    connect(&lifecycle, &Lifecycle::trayIconRemovalRequested, m_tray, &QSystemTrayIcon::hide);
+    connect(&messages, &Messages::shown, this, [this](const UserMessage& message) {
         // A notice passes in the status bar; nothing waits for the user.
         if (message.notice)
             statusBar()->showMessage(message.text, NoticeMs);
         else
             showMessage(message.text, int(message.severity));
     });
-    connect(&context.lines(), &ScreenLines::lineChanged, this,
-            [this](int index, const QByteArray& text) {
-                m_lines[index]->setText(ModuleCodec::toDisplay(text));
-            });
-    connect(&context.scheduler(), &DisplayScheduler::statusClockChanged, m_panel2,
-            &QLabel::setText);
-    connect(&context.scheduler(), &DisplayScheduler::modeSelected, this, [this](int mode) {
+    connect(&lines, &ScreenLines::lineChanged, this, [this](int index, const QByteArray& text) {
+        m_lines[index]->setText(ModuleCodec::toDisplay(text));
+    });
+    connect(&scheduler, &DisplayScheduler::statusClockChanged, m_panel2, &QLabel::setText);
+    connect(&scheduler, &DisplayScheduler::modeSelected, this, [this](int mode) {
         const QSignalBlocker block(m_optDisplay[std::size_t(mode)]);
         m_optDisplay[std::size_t(mode)]->setChecked(true);
     });
@@ -156,14 +162,12 @@ void frmMain::buildUi()
     frame2->setObjectName(QStringLiteral("Frame2"));
     auto* modes = new QVBoxLayout(frame2);
     auto* modeGroup = new QButtonGroup(this);
-    DisplayScheduler& scheduler = m_context.scheduler();
-    for (int i = 0; i < scheduler.modeCount(); ++i) {
-        auto* opt = new QRadioButton(scheduler.caption(i), frame2);
+    for (int i = 0; i < m_scheduler.modeCount(); ++i) {
+        auto* opt = new QRadioButton(m_scheduler.caption(i), frame2);
         opt->setObjectName(QStringLiteral("optDisplay%1").arg(i));
         opt->setProperty("index", i);
         modeGroup->addButton(opt, i);
-        connect(opt, &QRadioButton::clicked, this,
-                [this, i] { m_context.scheduler().selectMode(i); });
+        connect(opt, &QRadioButton::clicked, this, [this, i] { m_scheduler.selectMode(i); });
         modes->addWidget(opt);
         m_optDisplay.push_back(opt);
     }
@@ -219,7 +223,7 @@ void frmMain::buildUi()
     status->setObjectName(QStringLiteral("StatusBar1"));
     QFont statusFont(QStringLiteral("Bookman Old Style"));
     statusFont.setStyleHint(QFont::Serif);
-    m_panel1 = new QLabel(m_context.linkController().statusText(), status);
+    m_panel1 = new QLabel(m_link.statusText(), status);
     m_panel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
     m_panel2 = new QLabel(QStringLiteral("System Time"), status);
     m_panel2->setObjectName(QStringLiteral("StatusBar1Panel2"));
@@ -241,8 +245,8 @@ void frmMain::buildUi()
         a->setCheckable(true);
         connect(a, &QAction::triggered, this, [this, i, a] {
             // The check marks follow the link, not the click.
-            a->setChecked(m_context.linkController().checkedComItem() == i);
-            m_context.linkController().comMenuClicked(i);
+            a->setChecked(m_link.checkedComItem() == i);
+            m_link.comMenuClicked(i);
         });
         m_mnuCOM[i - 1] = a;
     }
@@ -255,18 +259,17 @@ void frmMain::buildUi()
     refreshComCaptions();
     addDialogItems(nullptr);
 
-    LinkController& link = m_context.linkController();
-    m_optBLOn->setChecked(link.backlightOn());
-    m_optBLOff->setChecked(!link.backlightOn());
-    m_brightness->setEnabled(link.backlightOn());
-    connect(m_optBLOn, &QRadioButton::clicked, &link, &LinkController::backlightOnClicked);
-    connect(m_optBLOff, &QRadioButton::clicked, &link, &LinkController::backlightOffClicked);
-    connect(m_brightness, &QSlider::valueChanged, &link, &LinkController::sliderMoved);
+    m_optBLOn->setChecked(m_link.backlightOn());
+    m_optBLOff->setChecked(!m_link.backlightOn());
+    m_brightness->setEnabled(m_link.backlightOn());
+    connect(m_optBLOn, &QRadioButton::clicked, &m_link, &LinkController::backlightOnClicked);
+    connect(m_optBLOff, &QRadioButton::clicked, &m_link, &LinkController::backlightOffClicked);
+    connect(m_brightness, &QSlider::valueChanged, &m_link, &LinkController::sliderMoved);
 }
 
 void frmMain::refreshComCaptions()
 {
-    const LcdLink& link = m_context.link();
+    const LcdLink& link = m_link.link();
     for (int i = 1; i <= 6; ++i) {
         const QString path = link.portPath(i);
         m_mnuCOM[i - 1]->setText(
@@ -278,9 +281,8 @@ void frmMain::refreshComCaptions()
 
 void frmMain::showPortsDialog()
 {
-    auto* d = new frmPorts(PortChooser(m_context.ini(), m_context.linkController()),
-                           PortChooser::systemDevices(), m_context.link().portNumber(),
-                           m_context.link().settings(), this);
+    auto* d = new frmPorts(PortChooser(m_dialogParts.ini, m_link), PortChooser::systemDevices(),
+                           m_link.link().portNumber(), m_link.link().settings(), this);
     connect(d, &QDialog::accepted, this, &frmMain::refreshComCaptions);
     d->open();
 }
@@ -297,7 +299,7 @@ void frmMain::buildTray()
     connect(restore, &QAction::triggered, this, &frmMain::restoreFromTray);
     QAction* exit = m_mPopupSys->addAction(QStringLiteral("&Exit"));
     exit->setObjectName(QStringLiteral("mnuExit"));
-    connect(exit, &QAction::triggered, &m_context.lifecycle(), &Lifecycle::requestQuit);
+    connect(exit, &QAction::triggered, &m_lifecycle, &Lifecycle::requestQuit);
     m_tray->setContextMenu(m_mPopupSys);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick)
@@ -316,7 +318,7 @@ void frmMain::goToTray()
 {
     // Without a tray the icon could not be seen: the window stays minimised
     // the ordinary way, where the desktop can give it back.
-    if (!QSystemTrayIcon::isSystemTrayAvailable() || m_context.lifecycle().ended())
+    if (!QSystemTrayIcon::isSystemTrayAvailable() || m_lifecycle.ended())
         return;
     m_tray->show();
     // Hidden once the minimising has run its course.
@@ -356,7 +358,7 @@ QDialog* frmMain::dialog(const QString& name)
             continue;
         QPointer<QDialog>& open = m_dialogs[name];
         if (!open)
-            open = row.make(m_context, this);
+            open = row.make(m_dialogParts, m_messages, this);
         return open;
     }
     return nullptr;
@@ -390,15 +392,14 @@ void frmMain::showMessage(const QString& text, int severity)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     // A fatal end waits until the user has read what explains it.
-    Lifecycle& lifecycle = m_context.lifecycle();
-    lifecycle.holdEnd();
-    connect(box, &QDialog::finished, &lifecycle, &Lifecycle::releaseEnd);
+    m_lifecycle.holdEnd();
+    connect(box, &QDialog::finished, &m_lifecycle, &Lifecycle::releaseEnd);
     box->open();
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
     // Closing the window ends the program; the lifecycle saves and quits.
-    m_context.lifecycle().requestQuit();
+    m_lifecycle.requestQuit();
     event->accept();
 }

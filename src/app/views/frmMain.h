@@ -9,7 +9,11 @@
 #include <array>
 #include <vector>
 
-class AppContext;
+class Clock;
+class DisplayScheduler;
+class Lifecycle;
+class LinkController;
+class Messages;
 class QAction;
 class QCheckBox;
 class QDialog;
@@ -20,13 +24,18 @@ class QMenu;
 class QRadioButton;
 class QSlider;
 class QSystemTrayIcon;
+class ScreenLines;
+class WorldTimeSettings;
+class modINI;
+struct StockSettings;
+struct WeatherSettings;
 
-// The main window: a view of the application context. Controls carry their names as
-// objectName: txtLine1..txtLine4, Frame2 with optDisplay0..optDisplay7,
-// Frame1 with optBLOff, optBLOn and Brightness, chkRWSU, StatusBar1 with the
-// panels StatusBar1Panel1 and StatusBar1Panel2, the menus mnuConfig, mnuComm
-// (mnuCOM1..mnuCOM6, mnuPorts) and mnuAbout, and the tray icon's menu
-// mPopupSys with mnuRestore and mnuExit.
+// The main window: a view of the scheduler, the link and the lines.
+// Controls carry their names as objectName: txtLine1..txtLine4, Frame2 with
+// optDisplay0..optDisplay7, Frame1 with optBLOff, optBLOn and Brightness,
+// chkRWSU, StatusBar1 with the panels StatusBar1Panel1 and StatusBar1Panel2,
+// the menus mnuConfig, mnuComm (mnuCOM1..mnuCOM6, mnuPorts) and mnuAbout,
+// and the tray icon's menu mPopupSys with mnuRestore and mnuExit.
 //
 // Minimising sends the window to the tray: hidden, with the icon shown; where
 // the desktop has no tray, it stays an ordinary minimised window, so it can
@@ -37,7 +46,19 @@ class frmMain : public QMainWindow
 public:
     static inline const QString Caption = QStringLiteral("BRELLIX Version 2");
 
-    explicit frmMain(AppContext& context, QWidget* parent = nullptr);
+    // What the dialogs behind the menus read and change.
+    struct DialogParts
+    {
+        modINI& ini;
+        const Clock& clock;
+        WorldTimeSettings& worldTime;
+        WeatherSettings& weather;
+        StockSettings& stock;
+    };
+
+    frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines& lines,
+            Messages& messages, Lifecycle& lifecycle, const DialogParts& dialogParts,
+            QWidget* parent = nullptr);
     ~frmMain() override;
 
     // The dialog behind a menu item, created on first use; one instance each.
@@ -63,7 +84,11 @@ private:
     void addDialogItems(QMenu* menu);
     void showMessage(const QString& text, int severity);
 
-    AppContext& m_context;
+    DisplayScheduler& m_scheduler;
+    LinkController& m_link;
+    Messages& m_messages;
+    Lifecycle& m_lifecycle;
+    DialogParts m_dialogParts;
     std::array<QLineEdit*, 4> m_lines{};
     std::vector<QRadioButton*> m_optDisplay;
     std::array<QAction*, 6> m_mnuCOM{};

@@ -4,15 +4,17 @@
 
 // A display mode's screen as the scheduler sees it: what it declares about
 // itself (traits), and the calls the scheduler makes while the mode is shown.
-// Screens compose the four ScreenLines (or draw on the module themselves, as
-// the large clock does); they never call WriteLines: the scheduler does that
-// after show() when the screen writes lines.
+// The refresh itself is the screen's own named routine (ShowCpuInfo,
+// ShowWeather...), which the scheduler's table of modes names beside the
+// screen. Screens compose the four ScreenLines (or draw on the module
+// themselves, as the large clock does); they never call WriteLines: the
+// scheduler does that after the refresh when the screen writes lines.
 class ModeScreen
 {
 public:
     enum class Cadence {
-        EveryTick,    // show() on every one-second tick
-        CountedTicks, // fetch() and show() at the switch, then every refreshTicks() ticks
+        EveryTick,    // the refresh on every one-second tick
+        CountedTicks, // fetch() and the refresh at the switch, then every refreshTicks() ticks
         Own,          // the screen refreshes itself from its own timer
     };
 
@@ -43,14 +45,12 @@ public:
     virtual void enter() {}
     // Another mode is chosen (or the program ends) while this one is shown.
     virtual void leave() {}
-    // One refresh: compose the lines, or draw.
-    virtual void show() = 0;
 
-    // Gathers what show() needs when that may take a while (a download) and
+    // Gathers what the refresh needs when that may take a while (a download) and
     // calls done once it is in; done(false) when nothing came (the lines stay
     // as they are). A screen with something to say about a failure (a
-    // message, a placeholder text) reports true and says it in show(). Do
-    // not touch the lines here: the scheduler calls show() and writes the
+    // message, a placeholder text) reports true and says it in the refresh.
+    // Do not touch the lines here: the scheduler refreshes and writes the
     // lines after done, and skips both when the user has chosen another mode
     // meanwhile, so a late answer never paints over the new mode.
     using FetchDone = std::function<void(bool ok)>;

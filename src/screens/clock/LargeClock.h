@@ -33,7 +33,6 @@ public:
     }
     // Prepares the module for large digits (FE 09), right after the scheduler's clear.
     void enter() override;
-    void show() override { ShowLargeClock(); }
     void timerTick() override { BlinkColon(); }
 
     static constexpr int BlinkIntervalMs = 500;

@@ -26,7 +26,6 @@ public:
     {
     }
 
-    void show() override { ShowTimeDate(); }
     void ShowTimeDate();
 
     // Destination wall clock for the given GMT: the zone's offset, plus an

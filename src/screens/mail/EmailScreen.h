@@ -44,7 +44,6 @@ public:
 
     // Reads [Mail] the first time, and signs on unless that is done or under way.
     void enter() override;
-    void show() override { ShowEmail(); }
     // Signs on first when that has not worked yet, then checks the mailbox.
     // Reports false when nothing could be read; true also when only the
     // count came (line 1 is then new, the others keep their text).

@@ -113,8 +113,8 @@ void WinAmpScreen::ShowWinAmp()
     m_lines.setLine(1, m_window.isEmpty() ? m_scrollText : m_window);
     m_lines.setLine(2, ModuleCodec::fromUnicode(m_winAmp.GetWinAmpArtist()));
 
-    const QByteArray length = TimeText(m_winAmp.GetTrackLength());
-    const QByteArray position = TimeText(m_winAmp.GetTrackPosition());
+    const QByteArray length = timeText(m_winAmp.GetTrackLength());
+    const QByteArray position = timeText(m_winAmp.GetTrackPosition());
     const qint64 percent = VolumePercent(m_winAmp.GetWinAmpVolume());
     const QByteArray volume = percent != 0
                                   ? QByteArray(1, VolumeGlyph) + ' ' + QByteArray::number(percent)
@@ -145,7 +145,7 @@ void WinAmpScreen::ScrollTitle()
         m_scrollPos = 0;
 }
 
-QByteArray WinAmpScreen::TimeText(qint64 seconds)
+QByteArray WinAmpScreen::timeText(qint64 seconds)
 {
     if (seconds < 0)
         return "0:00";

@@ -55,7 +55,6 @@ public:
     // on the bus, starts [WinAmp] Command without waiting for it.
     void enter() override;
     void leave() override;
-    void show() override { ShowWinAmp(); }
     void timerTick() override { ScrollTitle(); }
 
     void ShowWinAmp();
@@ -70,7 +69,7 @@ public:
 
     // "m:ss" as the screen shows a time; longer than 999:59 as hours
     // ("16h40"), beyond 999 hours ">999h"; a negative time (unknown) 0:00.
-    static QByteArray TimeText(qint64 seconds);
+    static QByteArray timeText(qint64 seconds);
     // 100 / 255 of a volume, an exact half to the even neighbour.
     static qint64 VolumePercent(qint64 volume);
 

@@ -55,14 +55,14 @@ QString modWinAmp::Caption(const MediaPlayerLink::Track& track)
     return artist + Joint + captionPart(title) + CaptionEnd;
 }
 
-QString modWinAmp::ArtistOf(const QString& caption)
+QString modWinAmp::artistOf(const QString& caption)
 {
     // Without a joint there is no artist to cut off.
     const qsizetype joint = caption.indexOf(Joint);
     return joint < 0 ? QString() : caption.left(joint);
 }
 
-QString modWinAmp::SongOf(const QString& caption)
+QString modWinAmp::songOf(const QString& caption)
 {
     const qsizetype joint = caption.indexOf(Joint);
     return caption.mid(joint < 0 ? 2 : joint + Joint.size());

@@ -30,9 +30,9 @@ public:
     void setWinAmpTitle(const QString& caption) { m_title = caption; }
 
     // The text before the first " - ".
-    QString GetWinAmpArtist() const { return ArtistOf(m_title); }
+    QString GetWinAmpArtist() const { return artistOf(m_title); }
     // The text after the first " - " (from the third character on when there is none).
-    QString GetWinAmpSong() const { return SongOf(m_title); }
+    QString GetWinAmpSong() const { return songOf(m_title); }
 
     // Whole seconds; -1 when the player gives no length (a stream).
     qint64 GetTrackLength() const;
@@ -48,8 +48,8 @@ public:
     // with a no-break space (shown as a space), as is the space of a " -" it
     // ends with, so the first " - " stays the one between artist and title.
     static QString Caption(const MediaPlayerLink::Track& track);
-    static QString ArtistOf(const QString& caption);
-    static QString SongOf(const QString& caption);
+    static QString artistOf(const QString& caption);
+    static QString songOf(const QString& caption);
     // Milliseconds to whole seconds, an exact half to the even neighbour.
     static qint64 SecondsHalfEven(qint64 ms);
 

@@ -45,7 +45,6 @@ public:
     // the processor figures cannot be read at all: "OpenQuery failed" and
     // the program ends.
     void enter() override;
-    void show() override { ShowCpuInfo(); }
 
     void ShowCpuInfo();
 

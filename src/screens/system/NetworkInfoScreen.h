@@ -40,7 +40,6 @@ public:
                 .glyphUploads = 1,
                 .timerMs = 0};
     }
-    void show() override { ShowNetworkInfo(); }
     void ShowNetworkInfo();
 
     // Octets as thousands, written exactly: 12345 -> "12.345", 1000 -> "1",

@@ -15,8 +15,7 @@ public:
     StockScreen(ScreenLines& lines, const StockSettings& settings, const WebSettings& web,
                 modWebservices& client);
 
-    // The mode's routine by its given name: show().
-    void ShowStock() { show(); }
+    void ShowStock() { showLast(); }
 
 private:
     void ask(StockSource& source, StockSource::Done done) override;

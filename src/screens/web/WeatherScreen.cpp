@@ -27,7 +27,7 @@ void WeatherScreen::ask(WeatherSource& source, WeatherSource::Done done)
 // +--------------------+
 void WeatherScreen::compose(const WeatherReport& report)
 {
-    m_lines.setLine(0, ModuleCodec::fromUnicode(ProperCase(report.sky)));
+    m_lines.setLine(0, ModuleCodec::fromUnicode(properCase(report.sky)));
     m_lines.setLine(1, ModuleCodec::fromUnicode(report.temperature));
     m_lines.setLine(2, "Humidity:" + ModuleCodec::fromUnicode(report.humidity));
     m_lines.setLine(3, "Vis:" + ModuleCodec::fromUnicode(report.visibility));
@@ -39,7 +39,7 @@ void WeatherScreen::nothingCame()
     m_messages.showMessage({NotFound, MessageSeverity::Information, MessageCategory::Web});
 }
 
-QString WeatherScreen::ProperCase(const QString& text)
+QString WeatherScreen::properCase(const QString& text)
 {
     QString out = text.toLower();
     bool wordStart = true;

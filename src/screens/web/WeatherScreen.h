@@ -20,11 +20,10 @@ public:
     WeatherScreen(ScreenLines& lines, MessageSink& messages, const WeatherSettings& settings,
                   const WebSettings& web, modWebservices& client);
 
-    // The mode's routine by its given name: show().
-    void ShowWeather() { show(); }
+    void ShowWeather() { showLast(); }
 
     // The first letter of every word upper case, all other letters lower case.
-    static QString ProperCase(const QString& text);
+    static QString properCase(const QString& text);
 
 private:
     void ask(WeatherSource& source, WeatherSource::Done done) override;

@@ -34,7 +34,7 @@ public:
     int refreshTicks() const final { return m_updateSeconds; }
 
     // Always reports true: what a refresh without a result shows is said
-    // in show().
+    // in the refresh.
     void fetch(FetchDone done) final
     {
         m_answered = false;
@@ -53,7 +53,11 @@ public:
         if (m_source)
             m_source->cancel();
     }
-    void show() final
+
+protected:
+    // The refresh, behind the screen's named routine: the lines from the
+    // last result, or what the screen says when none came.
+    void showLast()
     {
         if (!m_answered)
             return;
@@ -63,7 +67,6 @@ public:
             nothingCame();
     }
 
-protected:
     // updateSeconds: the setting, read at each tick (a dialog may change it).
     WebScreen(const int& updateSeconds, const WebSettings& web, modWebservices& client)
         : m_updateSeconds(updateSeconds), m_web(web), m_client(client)

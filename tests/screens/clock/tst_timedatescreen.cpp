@@ -96,7 +96,7 @@ private Q_SLOTS:
         const FixedClock clock(QDateTime::fromString(local, Qt::ISODate));
         const WorldTimeSettings settings{qint16(zone), name, daylight};
         ScreenLines screen;
-        TimeDateScreen(screen, clock, settings).show();
+        TimeDateScreen(screen, clock, settings).ShowTimeDate();
         for (int i = 0; i < ScreenLines::Count; ++i)
             QCOMPARE(screen.line(i), lines.at(i));
     }

@@ -180,7 +180,7 @@ private Q_SLOTS:
         m_box->answer(QStringLiteral("check"), result);
         QCOMPARE(done, std::optional<bool>(reported));
         if (*done)
-            m_screen->show(); // as the scheduler does
+            m_screen->ShowEmail(); // as the scheduler does
         QCOMPARE(lines(), expected);
         QCOMPARE(m_messages.shown.size(), notice ? 1 : 0);
         if (notice) {
@@ -285,7 +285,7 @@ private Q_SLOTS:
             std::optional<bool> done;
             m_screen->fetch([&done](bool ok) { done = ok; });
             QCOMPARE(done, std::optional<bool>(true));
-            m_screen->show();
+            m_screen->ShowEmail();
             m_screen->leave();
         }
         // Not "No New Messages": there is no mailbox. Said once, where to set it.

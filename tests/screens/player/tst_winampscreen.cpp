@@ -195,8 +195,8 @@ private Q_SLOTS:
         QFETCH(QString, caption);
         QFETCH(QString, artist);
         QFETCH(QString, song);
-        QCOMPARE(modWinAmp::ArtistOf(caption), artist);
-        QCOMPARE(modWinAmp::SongOf(caption), song);
+        QCOMPARE(modWinAmp::artistOf(caption), artist);
+        QCOMPARE(modWinAmp::songOf(caption), song);
         Rig r; // a caption without joint while playing stops nothing
         r.play(u"x"_s);
         r.screen.winAmp().setWinAmpTitle(caption);

@@ -70,13 +70,13 @@ private Q_SLOTS:
         const ProcMemInfoReader memory(dataPath("cpu/meminfo"));
         CpuInfoScreen screen(lines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes, memory, nullptr);
         screen.enter();
-        screen.show();
+        screen.ShowCpuInfo();
         QCOMPARE(lines.line(0), QByteArray(" MEM:4%")); // no processor value yet
         QVERIFY(writeFile(stat, readData("cpu/stat-after")));
-        screen.show();
+        screen.ShowCpuInfo();
         QCOMPARE(lines.line(0), QByteArray("CPU:48% MEM:4%"));
         screen.enter(); // a new sampling
-        screen.show();
+        screen.ShowCpuInfo();
         QCOMPARE(lines.line(0), QByteArray(" MEM:4%"));
         // No sensors: said once, on the module and to the user.
         QCOMPARE(lines.line(1), QByteArray("No Sensors Found"));
@@ -154,12 +154,12 @@ private Q_SLOTS:
         if (settings.contains("Folder") && !logs)
             QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
         screen.enter();
-        screen.show();
+        screen.ShowCpuInfo();
         screen.leave();
         if (settings.contains("Folder") && !logs)
             QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
         screen.enter(); // chosen again: nothing starts a second time
-        screen.show();
+        screen.ShowCpuInfo();
         QCOMPARE(started, opened);
         QCOMPARE(screenLines.line(1) + '|' + screenLines.line(2) + '|' + screenLines.line(3),
                  lines);

@@ -60,7 +60,7 @@ struct Rig : InternetState
                                  " 1 0 0 0 0 0 0\n eth1: 1 1 0 0 0 0 0 0 1 1 0 0 0 0 0 0\n";
         if (!writeFile(dev, received < 0 ? "garbage\n" : table))
             return "cannot write " + dev.toLocal8Bit();
-        screen.show();
+        screen.ShowNetworkInfo();
         return lines.line(0) + '|' + lines.line(1) + '|' + lines.line(2) + '|' + lines.line(3);
     }
 };
@@ -119,7 +119,7 @@ private Q_SLOTS:
         rig.show(8000, 2000);
         for (const QByteArray& bad : {QByteArray("garbage\n"), QByteArray("x\n"), NetDevHeader}) {
             QVERIFY(writeFile(rig.dev, bad));
-            rig.screen.show();
+            rig.screen.ShowNetworkInfo();
             QCOMPARE(rig.lines.line(2) + '|' + rig.lines.line(3), "In :0 kbps|Out:0 kbps");
         }
         QCOMPARE(rig.messages.texts.size(), 1);

@@ -180,7 +180,7 @@ private Q_SLOTS:
         // The folder holds no SpeedFan logs, so lm-sensors is read.
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
         screen.enter();
-        screen.show();
+        screen.ShowCpuInfo();
         // Chip:45 df "C " Board:38 df "C" | temp3:10 df "C " temp4:51 df | fan1:2410 rpm
         QCOMPARE(lines.line(1) + '|' + lines.line(2) + '|' + lines.line(3),
                  QByteArray::fromHex("436869703a3435df4320426f6172643a3338df437c74656d70333a3130df"
@@ -190,7 +190,7 @@ private Q_SLOTS:
         QVERIFY(writeFile(folder + "/SFLog20070303.csv",
                           "Seconds\tTemp1\tTemp2\tFan1\r\n123\t45.5\t38.0\t2410\r\n"));
         screen.enter();
-        screen.show();
+        screen.ShowCpuInfo();
         QCOMPARE(lines.line(2) + '|' + lines.line(3), QByteArray("|Fan1:2410 rpm"));
         QVERIFY(sink.texts.isEmpty());
     }
