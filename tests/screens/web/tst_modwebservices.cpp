@@ -1,7 +1,7 @@
 #include "platform/modINI.h"
-#include "screens/web/WebSettings.h"
-#include "platform/web/modWebservices.h"
 #include "platform/web/curl/CurlWebTransport.h"
+#include "platform/web/modWebservices.h"
+#include "screens/web/WebSettings.h"
 #include "support/HttpFixture.h"
 #include "support/LinkHarness.h"
 
@@ -18,7 +18,8 @@ class TestModWebservices : public QObject
     Q_OBJECT
 
     CurlWebTransport m_transport;
-    modWebservices m_client{m_transport, modWebservices::Limits{.timeoutMs = 1000, .maxBodyBytes = 4096}};
+    modWebservices m_client{m_transport,
+                            modWebservices::Limits{.timeoutMs = 1000, .maxBodyBytes = 4096}};
 
     // Fetches and waits for the continuation.
     std::optional<modWebservices::Answer> get(const QUrl& url,
@@ -76,24 +77,27 @@ private Q_SLOTS:
                                      "<body>Server Error</body></html>";
         QTest::newRow("2500 bytes") << QList<R>{HttpFixture::answer(200, pattern(2500))} << true
                                     << 200 << pattern(2500) << QString() << 0;
-        QTest::newRow("empty body")
-            << QList<R>{HttpFixture::answer(200, {})} << true << 200 << QByteArray() << QString() << 0;
-        QTest::newRow("HTML error page unchanged")
-            << QList<R>{HttpFixture::answer(500, errorPage)} << true << 500 << errorPage << QString() << 0;
-        QTest::newRow("429 refusal") << QList<R>{HttpFixture::answer(429, "Too Many Requests")}
-                                     << true << 429 << QByteArray("Too Many Requests") << QString() << 0;
+        QTest::newRow("empty body") << QList<R>{HttpFixture::answer(200, {})} << true << 200
+                                    << QByteArray() << QString() << 0;
+        QTest::newRow("HTML error page unchanged") << QList<R>{HttpFixture::answer(500, errorPage)}
+                                                   << true << 500 << errorPage << QString() << 0;
+        QTest::newRow("429 refusal")
+            << QList<R>{HttpFixture::answer(429, "Too Many Requests")} << true << 429
+            << QByteArray("Too Many Requests") << QString() << 0;
         QTest::newRow("body ended by the connection")
-            << QList<R>{HttpFixture::unsized(pattern(3000))} << true << 200 << pattern(3000) << QString() << 0;
-        QTest::newRow("exactly the cap")
-            << QList<R>{HttpFixture::answer(200, pattern(4096))} << true << 200 << pattern(4096) << QString() << 0;
+            << QList<R>{HttpFixture::unsized(pattern(3000))} << true << 200 << pattern(3000)
+            << QString() << 0;
+        QTest::newRow("exactly the cap") << QList<R>{HttpFixture::answer(200, pattern(4096))}
+                                         << true << 200 << pattern(4096) << QString() << 0;
         QTest::newRow("over the cap, announced")
             << QList<R>{HttpFixture::answer(200, pattern(4097))} << false << 200 << QByteArray()
             << "answer of 4097 bytes is larger than 4096" << 0;
         QTest::newRow("over the cap, not announced")
             << QList<R>{HttpFixture::unsized(pattern(9000))} << false << 200 << QByteArray()
             << "answer larger than 4096 bytes" << 0;
-        QTest::newRow("never answers: timeout") << QList<R>{HttpFixture::silent()} << false << 0
-                                                << QByteArray() << "no complete answer within 1000 ms" << 1;
+        QTest::newRow("never answers: timeout")
+            << QList<R>{HttpFixture::silent()} << false << 0 << QByteArray()
+            << "no complete answer within 1000 ms" << 1;
         // Hostile servers, as fast as the loopback takes it: stopped at the
         // limit, the connection closed.
         const QByteArray headerLine = "X-Flood: " + QByteArray(53, 'a') + "\r\n";
@@ -133,8 +137,9 @@ private Q_SLOTS:
         QTRY_COMPARE(server.closedByClient, closed);
         // Whatever the server sends, the client holds no more than the limits.
         QVERIFY2(memoryKb("VmHWM:") < 40 * 1024, qPrintable(QString::number(memoryKb("VmHWM:"))));
-        QVERIFY2(memoryKb("VmRSS:") < before + 3 * 1024,
-                 qPrintable(QStringLiteral("%1 kB, %2 before").arg(memoryKb("VmRSS:")).arg(before)));
+        QVERIFY2(
+            memoryKb("VmRSS:") < before + 3 * 1024,
+            qPrintable(QStringLiteral("%1 kB, %2 before").arg(memoryKb("VmRSS:")).arg(before)));
     }
 
     // Redirects are followed, five at most.
@@ -168,8 +173,8 @@ private Q_SLOTS:
         QTest::newRow("refused")
             << QUrl(QStringLiteral("http://127.0.0.1:%1/x").arg(HttpFixture::refusedPort()))
             << int(WebAnswer::Failure::Connection);
-        QTest::newRow("unknown host") << QUrl(QStringLiteral("http://brellix.invalid/x"))
-                                      << int(WebAnswer::Failure::Name);
+        QTest::newRow("unknown host")
+            << QUrl(QStringLiteral("http://brellix.invalid/x")) << int(WebAnswer::Failure::Name);
     }
     void unreachable()
     {

@@ -31,10 +31,10 @@ struct Transfer
     curl_slist* headers = nullptr;
     QByteArray body;
     qint64 headerBytes = 0;
-    int status = 0;          // of the response whose headers are coming
-    qint64 announced = -1;   // its Content-Length
+    int status = 0;        // of the response whose headers are coming
+    qint64 announced = -1; // its Content-Length
     bool redirecting = false;
-    QString refusal;         // set when Brellix itself stopped the transfer
+    QString refusal; // set when Brellix itself stopped the transfer
     char errorText[CURL_ERROR_SIZE] = {};
 
     bool refuse(const QString& why)
@@ -156,7 +156,8 @@ struct Transfer
             a.body = std::move(body);
             return a;
         }
-        a.error = errorText[0] ? QString::fromUtf8(errorText) : QString::fromUtf8(curl_easy_strerror(result));
+        a.error = errorText[0] ? QString::fromUtf8(errorText)
+                               : QString::fromUtf8(curl_easy_strerror(result));
         switch (result) {
         case CURLE_COULDNT_RESOLVE_HOST:
             a.failure = F::Name;
@@ -265,8 +266,8 @@ void CurlWebTransport::Worker::run()
 void CurlWebTransport::Worker::post(const std::shared_ptr<Transfer>& transfer, WebAnswer answer)
 {
     if (!answer.ok)
-        qCDebug(lcWeb).noquote() << QUrl::fromEncoded(transfer->url).toDisplayString(QUrl::RemoveQuery)
-                                 << answer.error;
+        qCDebug(lcWeb).noquote()
+            << QUrl::fromEncoded(transfer->url).toDisplayString(QUrl::RemoveQuery) << answer.error;
     // The caller's thread drops it there if the request went in between.
     QMetaObject::invokeMethod(
         &receiver,
