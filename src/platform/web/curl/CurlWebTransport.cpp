@@ -256,8 +256,9 @@ void CurlWebTransport::Worker::run()
                 break;
             }
         }
-        // New requests, cancels and the end wake it early.
-        curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+        // New requests, cancels and the end wake it early; libcurl shortens
+        // the wait to what its own timers need. Idle, it sleeps.
+        curl_multi_poll(multi, nullptr, 0, active.empty() ? 3600 * 1000 : 1000, nullptr);
     }
     for (size_t i = active.size(); i-- > 0;)
         end(i);
