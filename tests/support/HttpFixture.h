@@ -3,7 +3,7 @@
 // A small HTTP/1.1 server on loopback for the web tests: canned answers per
 // path, in order (the last one repeats), with delays, silence, redirects and
 // bodies without a length; it records every request as received. Header
-// only, so only the tests that use it link Qt Network.
+// only, so only the tests that use it need Qt Network.
 
 #include <QByteArray>
 #include <QHash>
@@ -14,6 +14,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 class HttpFixture
 {
@@ -26,7 +27,24 @@ public:
         int delayMs = 0;
         bool neverAnswer = false;   // accept, read, never write
         bool withoutLength = false; // no Content-Length: the body ends with the connection
+        // Written as-is instead: head, unit repeated (for ever when
+        // units < 0) as fast as the client reads, then tail.
+        struct Flood
+        {
+            QByteArray head;
+            QByteArray unit;
+            qint64 units = -1;
+            QByteArray tail;
+        };
+        std::optional<Flood> flood;
     };
+    static Reply flooding(const QByteArray& head, const QByteArray& unit, qint64 units = -1,
+                          const QByteArray& tail = {})
+    {
+        Reply r;
+        r.flood = Reply::Flood{head, unit, units, tail};
+        return r;
+    }
     static Reply answer(int status, const QByteArray& body)
     {
         Reply r;
@@ -146,6 +164,10 @@ private:
         }
         if (reply.neverAnswer)
             return;
+        if (reply.flood) {
+            sendFlood(socket, *reply.flood);
+            return;
+        }
         const auto send = [socket, reply] {
             QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " Canned\r\n";
             if (!reply.withoutLength)
@@ -161,6 +183,35 @@ private:
             QTimer::singleShot(reply.delayMs, socket, send);
         else
             send();
+    }
+
+    // Only a little is ever buffered here, so the test's own memory says
+    // what the client holds.
+    static void sendFlood(QTcpSocket* socket, const Reply::Flood& flood)
+    {
+        QByteArray block;
+        const qint64 perBlock = qMax<qint64>(1, 65536 / flood.unit.size());
+        for (qint64 i = 0; i < perBlock; ++i)
+            block += flood.unit;
+        auto left = std::make_shared<qint64>(flood.units);
+        const auto topUp = [socket, block, perBlock, left, tail = flood.tail] {
+            while (socket->state() == QAbstractSocket::ConnectedState &&
+                   socket->bytesToWrite() < 2 * block.size()) {
+                if (*left == 0) {
+                    socket->setProperty("replied", true);
+                    socket->write(tail);
+                    socket->disconnectFromHost();
+                    return;
+                }
+                const qint64 n = *left < 0 ? perBlock : qMin(perBlock, *left);
+                socket->write(block.left(n * (block.size() / perBlock)));
+                if (*left > 0)
+                    *left -= n;
+            }
+        };
+        QObject::connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
+        socket->write(flood.head);
+        topUp();
     }
 
     QTcpServer m_server;

@@ -2,7 +2,7 @@
 
 #include "platform/UserMessage.h"
 #include "platform/web/modWebservices.h"
-#include "platform/web/qt/QtWebTransport.h"
+#include "platform/web/curl/CurlWebTransport.h"
 #include "screens/web/StockScreen.h"
 #include "screens/web/WeatherScreen.h"
 
@@ -20,7 +20,7 @@ public:
 // A web client on a transport of its own, with a short time limit.
 struct TestWebClient
 {
-    QtWebTransport transport;
+    CurlWebTransport transport;
     modWebservices client{transport,
                           modWebservices::Limits{.timeoutMs = 2000, .maxBodyBytes = 1024 * 1024}};
 };

@@ -11,7 +11,7 @@
 #include "platform/linux/ProcStatReader.h"
 #include "platform/linux/mail/CurlMailbox.h"
 #include "platform/linux/mpris/MprisPlayerLink.h"
-#include "platform/web/qt/QtWebTransport.h"
+#include "platform/web/curl/CurlWebTransport.h"
 #include "support/FixedClock.h"
 
 // The machine's own readers behind a clock that stays where the test puts it
@@ -59,5 +59,5 @@ public:
     ProcMemInfoReader memory;
     LinuxInterfaceTable interfaces;
     MprisPlayerLink player;
-    QtWebTransport web;
+    CurlWebTransport web;
 };

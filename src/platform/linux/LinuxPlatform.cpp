@@ -49,7 +49,7 @@ private:
     ProcStatReader m_cpuTimes;
     ProcMemInfoReader m_memory;
     LinuxInterfaceTable m_interfaces;
-    // Loaded from modules when first used: Qt D-Bus and Qt Network cost
+    // Loaded from modules when first used: Qt D-Bus and libcurl cost
     // megabytes that the modes without a player or the web need not carry.
     LoadedPlayerLink m_player;
     LoadedWebTransport m_web;

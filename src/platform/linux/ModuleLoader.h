@@ -5,7 +5,7 @@
 #include <memory>
 
 // Brellix's modules: libbrellix-<name>.so, each holding what only some modes
-// need together with the libraries behind it (libcurl, Qt D-Bus, Qt Network),
+// need together with the libraries behind it (libcurl, Qt D-Bus),
 // so a program that never shows those modes never maps them. A module is
 // looked for in $BRELLIX_MODULE_DIR when set, then where it is installed
 // relative to the program (bin/../lib/<arch>/brellix, so any install tree

@@ -37,12 +37,22 @@ struct WebLimits
 
 struct WebAnswer
 {
+    // Why nothing usable came: the source could not be reached (its name,
+    // the connection, TLS, or no answer in time), or it answered with what
+    // cannot be used (over a limit, a redirect loop or to plain http).
+    enum class Failure { None, Name, Connection, Tls, Timeout, Answer };
+
     // The body as the server sent it (an error page too); empty when
     // nothing usable came.
     QByteArray body;
     int status = 0;  // HTTP status code; 0 without an answer
     bool ok = false; // the whole body came (whatever its status)
     QString error;   // why not, for the log
+    Failure failure = Failure::None;
+
+    // Whether the source answered at all, which tells "cannot reach the
+    // source" from a source that refuses what was asked.
+    bool reached() const { return failure == Failure::None || failure == Failure::Answer; }
 
     // For the log: the failure, or the status and size of the body.
     QString describe() const
@@ -51,8 +61,8 @@ struct WebAnswer
     }
 };
 
-// What carries the web client's downloads (Qt Network, in a module of its
-// own: platform/web/qt). Nothing blocks; done runs once, later, on the
+// What carries the web client's downloads (libcurl, in a module of its own:
+// platform/web/curl). Nothing blocks; done runs once, later, on the
 // caller's event loop, unless the request is dropped first.
 class WebTransport
 {

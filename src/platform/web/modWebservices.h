@@ -5,8 +5,10 @@
 // The web client: a plain GET, agent "Project", no proxy, never from a
 // cache, redirects followed (at most five, never from https to http), TLS
 // certificates verified. The body comes whole to a continuation on the event
-// loop; nothing blocks while it loads. The program's transport (Qt Network)
-// is loaded only when the first download starts.
+// loop; nothing blocks while it loads. The time limit bounds the whole
+// download, headers included, and the answer is refused as soon as its
+// headers pass 64 KB or its body the size limit. The program's transport
+// (libcurl) is loaded only when the first download starts.
 class modWebservices
 {
 public:

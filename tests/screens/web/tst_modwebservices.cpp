@@ -1,7 +1,7 @@
 #include "platform/modINI.h"
-#include "screens/web/WebSettings.h"
+#include "platform/web/curl/CurlWebTransport.h"
 #include "platform/web/modWebservices.h"
-#include "platform/web/qt/QtWebTransport.h"
+#include "screens/web/WebSettings.h"
 #include "support/HttpFixture.h"
 #include "support/LinkHarness.h"
 
@@ -17,8 +17,9 @@ class TestModWebservices : public QObject
 {
     Q_OBJECT
 
-    QtWebTransport m_transport;
-    modWebservices m_client{m_transport, modWebservices::Limits{.timeoutMs = 1000, .maxBodyBytes = 4096}};
+    CurlWebTransport m_transport;
+    modWebservices m_client{m_transport,
+                            modWebservices::Limits{.timeoutMs = 1000, .maxBodyBytes = 4096}};
 
     // Fetches and waits for the continuation.
     std::optional<modWebservices::Answer> get(const QUrl& url,
@@ -39,6 +40,18 @@ class TestModWebservices : public QObject
         return result;
     }
 
+    // A line of /proc/self/status, in kB.
+    static qint64 memoryKb(const QByteArray& field)
+    {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith(field))
+                return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
+        return -1;
+    }
+
     static QByteArray pattern(int size)
     {
         QByteArray b;
@@ -57,34 +70,60 @@ private Q_SLOTS:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<int>("closed"); // connections the client dropped
         using R = HttpFixture::Reply;
         const QByteArray errorPage = "<html><head><title>500 Internal Server Error</title></head>"
                                      "<body>Server Error</body></html>";
-        QTest::newRow("2500 bytes")
-            << QList<R>{HttpFixture::answer(200, pattern(2500))} << true << 200 << pattern(2500);
-        QTest::newRow("empty body")
-            << QList<R>{HttpFixture::answer(200, {})} << true << 200 << QByteArray();
-        QTest::newRow("HTML error page unchanged")
-            << QList<R>{HttpFixture::answer(500, errorPage)} << true << 500 << errorPage;
-        QTest::newRow("429 refusal") << QList<R>{HttpFixture::answer(429, "Too Many Requests")}
-                                     << true << 429 << QByteArray("Too Many Requests");
+        QTest::newRow("2500 bytes") << QList<R>{HttpFixture::answer(200, pattern(2500))} << true
+                                    << 200 << pattern(2500) << QString() << 0;
+        QTest::newRow("empty body") << QList<R>{HttpFixture::answer(200, {})} << true << 200
+                                    << QByteArray() << QString() << 0;
+        QTest::newRow("HTML error page unchanged") << QList<R>{HttpFixture::answer(500, errorPage)}
+                                                   << true << 500 << errorPage << QString() << 0;
+        QTest::newRow("429 refusal")
+            << QList<R>{HttpFixture::answer(429, "Too Many Requests")} << true << 429
+            << QByteArray("Too Many Requests") << QString() << 0;
         QTest::newRow("body ended by the connection")
-            << QList<R>{HttpFixture::unsized(pattern(3000))} << true << 200 << pattern(3000);
-        QTest::newRow("exactly the cap")
-            << QList<R>{HttpFixture::answer(200, pattern(4096))} << true << 200 << pattern(4096);
+            << QList<R>{HttpFixture::unsized(pattern(3000))} << true << 200 << pattern(3000)
+            << QString() << 0;
+        QTest::newRow("exactly the cap") << QList<R>{HttpFixture::answer(200, pattern(4096))}
+                                         << true << 200 << pattern(4096) << QString() << 0;
         QTest::newRow("over the cap, announced")
-            << QList<R>{HttpFixture::answer(200, pattern(4097))} << false << 200 << QByteArray();
+            << QList<R>{HttpFixture::answer(200, pattern(4097))} << false << 200 << QByteArray()
+            << "answer of 4097 bytes is larger than 4096" << 0;
         QTest::newRow("over the cap, not announced")
-            << QList<R>{HttpFixture::unsized(pattern(9000))} << false << 200 << QByteArray();
+            << QList<R>{HttpFixture::unsized(pattern(9000))} << false << 200 << QByteArray()
+            << "answer larger than 4096 bytes" << 0;
         QTest::newRow("never answers: timeout")
-            << QList<R>{HttpFixture::silent()} << false << 0 << QByteArray();
+            << QList<R>{HttpFixture::silent()} << false << 0 << QByteArray()
+            << "no complete answer within 1000 ms" << 1;
+        // Hostile servers, as fast as the loopback takes it: stopped at the
+        // limit, the connection closed.
+        const QByteArray headerLine = "X-Flood: " + QByteArray(53, 'a') + "\r\n";
+        const QByteArray chunk = "1000\r\n" + pattern(4096) + "\r\n";
+        QTest::newRow("endless headers")
+            << QList<R>{HttpFixture::flooding("HTTP/1.1 200 OK\r\n", headerLine)} << false << 200
+            << QByteArray() << "headers larger than 65536 bytes" << 1;
+        QTest::newRow("10 MB of headers, then a body")
+            << QList<R>{HttpFixture::flooding("HTTP/1.1 200 OK\r\n", headerLine,
+                                              (10 << 20) / headerLine.size(),
+                                              "Content-Length: 2\r\n\r\nok")}
+            << false << 200 << QByteArray() << "headers larger than 65536 bytes" << 1;
+        QTest::newRow("endless chunked body")
+            << QList<R>{HttpFixture::flooding(
+                   "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", chunk)}
+            << false << 200 << QByteArray() << "answer larger than 4096 bytes" << 1;
     }
     void answers()
     {
         QFETCH(QList<HttpFixture::Reply>, replies);
         QFETCH(bool, ok);
+        QFETCH(QString, error);
+        QFETCH(int, closed);
         HttpFixture server;
         server.on("/data", replies);
+        const qint64 before = memoryKb("VmRSS:");
         QElapsedTimer clock;
         clock.start();
         const auto answer = get(server.url(QStringLiteral("/data")));
@@ -92,8 +131,15 @@ private Q_SLOTS:
         QCOMPARE(answer->ok, ok);
         QTEST(answer->status, "status");
         QTEST(answer->body, "body");
-        QCOMPARE(answer->error.isEmpty(), ok);
+        QCOMPARE(answer->error, error);
+        QCOMPARE(answer->reached(), answer->status != 0);
         QVERIFY2(clock.elapsed() < 3000, "the timeout bounds the whole download");
+        QTRY_COMPARE(server.closedByClient, closed);
+        // Whatever the server sends, the client holds no more than the limits.
+        QVERIFY2(memoryKb("VmHWM:") < 40 * 1024, qPrintable(QString::number(memoryKb("VmHWM:"))));
+        QVERIFY2(
+            memoryKb("VmRSS:") < before + 3 * 1024,
+            qPrintable(QStringLiteral("%1 kB, %2 before").arg(memoryKb("VmRSS:")).arg(before)));
     }
 
     // Redirects are followed, five at most.
@@ -123,9 +169,12 @@ private Q_SLOTS:
     void unreachable_data()
     {
         QTest::addColumn<QUrl>("url");
-        QTest::newRow("refused") << QUrl(
-            QStringLiteral("http://127.0.0.1:%1/x").arg(HttpFixture::refusedPort()));
-        QTest::newRow("unknown host") << QUrl(QStringLiteral("http://brellix.invalid/x"));
+        QTest::addColumn<int>("failure");
+        QTest::newRow("refused")
+            << QUrl(QStringLiteral("http://127.0.0.1:%1/x").arg(HttpFixture::refusedPort()))
+            << int(WebAnswer::Failure::Connection);
+        QTest::newRow("unknown host")
+            << QUrl(QStringLiteral("http://brellix.invalid/x")) << int(WebAnswer::Failure::Name);
     }
     void unreachable()
     {
@@ -135,6 +184,7 @@ private Q_SLOTS:
         QVERIFY(!answer->ok);
         QCOMPARE(answer->status, 0);
         QVERIFY(answer->body.isEmpty());
+        QTEST(int(answer->failure), "failure");
     }
 
     // A server whose certificate no authority vouches for gets no request
@@ -157,6 +207,7 @@ private Q_SLOTS:
         QVERIFY(answer);
         QVERIFY(!answer->ok);
         QVERIFY2(answer->error.contains(QLatin1String("self-signed")), qPrintable(answer->error));
+        QCOMPARE(answer->failure, WebAnswer::Failure::Tls);
     }
 
     // The request carries the agent and the address as given, and never
@@ -191,10 +242,26 @@ private Q_SLOTS:
                               [&called](const modWebservices::Answer&) { called = true; });
         QTRY_COMPARE(server.requests.size(), 1);
         request.reset();
-        QTRY_COMPARE(server.closedByClient, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(server.closedByClient, 1, 1000);
         // Past the time limit: the timer went with the request.
         server.on("/marker", {HttpFixture::late(1200, "marker")});
         QVERIFY(get(server.url(QStringLiteral("/marker"))));
+        QVERIFY(!called);
+
+        // The program's end stops the transfers under way too, at once; their
+        // requests may be dropped later.
+        auto transport = std::make_unique<CurlWebTransport>();
+        modWebservices client(*transport, modWebservices::Limits{.timeoutMs = 10000});
+        request = client.FetchUrl(server.url(QStringLiteral("/slow")),
+                                  [&called](const modWebservices::Answer&) { called = true; });
+        QTRY_COMPARE(server.requests.size(), 3);
+        QElapsedTimer clock;
+        clock.start();
+        transport.reset();
+        QVERIFY(clock.elapsed() < 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(server.closedByClient, 2, 1000);
+        request.reset();
+        QTest::qWait(50);
         QVERIFY(!called);
     }
 
