@@ -58,7 +58,7 @@ private Q_SLOTS:
         m_tray.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--widthtype",
                                                 "pixel", "--width", "100", "--height", "32"});
         QVERIFY(m_tray.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(!search({"search", "--class", "trayer"}).isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!search({"search", "--class", "trayer"}).isEmpty(), 30000);
         // Its window comes a moment before it takes the tray's selection.
         QTest::qWait(500);
     }
