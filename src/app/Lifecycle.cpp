@@ -22,10 +22,11 @@ Lifecycle::Lifecycle(modINI& ini, Messages& messages, LinkController& link,
     });
 }
 
-void Lifecycle::overridePort(int portNumber, const QString& devicePath)
+void Lifecycle::overridePort(int portNumber, const QString& devicePath, bool keep)
 {
     m_overridePort = portNumber;
     m_overridePath = devicePath;
+    m_keepOverride = keep;
 }
 
 void Lifecycle::start()
@@ -50,7 +51,21 @@ void Lifecycle::start()
     link.commPortText = s.CommPortText;
     link.portNumber = s.CommPortText.trimmed().toInt();
     link.sliderPosition = s.Backlight;
-    if (m_overridePort >= 1 && m_overridePort <= LcdLink::PortCount) {
+    if (!m_overridePath.isEmpty() && m_overridePort == 0) {
+        // --port DEVICE: the saved COM number's device for this run, or
+        // from now on with --save, as the Ports dialog keeps it.
+        const int com = link.portNumber >= 1 && link.portNumber <= LcdLink::PortCount
+                            ? link.portNumber
+                            : 1;
+        link.portPaths[std::size_t(com - 1)] = m_overridePath;
+        link.portNumber = com;
+        if (m_keepOverride) {
+            m_settings.Ports[std::size_t(com - 1)] = m_overridePath;
+            AppSettings::savePort(m_ini, com, m_overridePath, s.SerialSettings);
+        } else {
+            link.transientPort = com;
+        }
+    } else if (m_overridePort >= 1 && m_overridePort <= LcdLink::PortCount) {
         link.portPaths[std::size_t(m_overridePort - 1)] = m_overridePath;
         link.portNumber = m_overridePort;
         link.transientPort = m_overridePort;

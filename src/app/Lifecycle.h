@@ -32,7 +32,9 @@ public:
     void setTimersEnabled(bool on) { m_timersEnabled = on; }
     // COMn is this device for this run (--simulate): start-up opens it, and
     // the saved port is kept, also when the module is found there from the menu.
-    void overridePort(int portNumber, const QString& devicePath);
+    // portNumber 0 (--port): the saved COM number; keep (--save) writes the
+    // device to the settings file instead, as the Ports dialog does.
+    void overridePort(int portNumber, const QString& devicePath, bool keep = false);
 
     // Reads the settings, opens the saved port and detects the module; the
     // saved display mode is selected once the detection has ended, then
@@ -73,6 +75,7 @@ private:
     bool m_timersEnabled = true;
     int m_overridePort = 0;
     QString m_overridePath;
+    bool m_keepOverride = false;
     bool m_settingsLoaded = false; // before that, there is nothing of ours to save
     bool m_startupDone = false;
     bool m_ended = false;

@@ -71,6 +71,8 @@ Launcher::Launcher(const CommandLine& options) : m_platform(createLinuxPlatform(
                                     context.scheduler(), [&context] { context.loadSettings(); });
     if (m_simulator)
         m_lifecycle->overridePort(1, m_simulator->slavePath());
+    else if (!options.port.isEmpty())
+        m_lifecycle->overridePort(0, options.port, options.savePort);
 }
 
 Launcher::~Launcher() = default;

@@ -10,8 +10,10 @@
 
 #include <QCoreApplication>
 #include <QTextStream>
+
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace {
 // journald reads a "<level>" prefix on each line of a service's output.
@@ -45,8 +47,25 @@ int main(int argc, char* argv[])
         return 1;
     }
     AppContext& context = launcher.context();
+    // Headless, there is no Ports dialog: say once how to choose a port.
+    auto portHint = [told = std::make_shared<bool>(false)] {
+        if (!std::exchange(*told, true))
+            QTextStream(stderr) << "brellixd: no module found; --list-ports lists the serial "
+                                   "devices, --port DEVICE uses one (--save keeps it)"
+                                << Qt::endl;
+    };
     QObject::connect(&context.linkController(), &LinkController::statusTextChanged,
-                     [](const QString& t) { QTextStream(stderr) << "Status: " << t << Qt::endl; });
+                     [portHint](const QString& t) {
+                         QTextStream(stderr) << "Status: " << t << Qt::endl;
+                         if (t.startsWith(LinkController::NotFoundStatus))
+                             portHint();
+                     });
+    QObject::connect(&launcher.lifecycle(), &Lifecycle::startupFinished,
+                     [&context, portHint] {
+                         if (context.linkController().statusText() !=
+                             LinkController::ConnectedStatus)
+                             portHint();
+                     });
     QObject::connect(&context.messages(), &Messages::shown, [](const UserMessage& m) {
         QTextStream(stderr) << levelPrefix(m.severity) << "Message: " << m.text << Qt::endl;
     });

@@ -23,7 +23,11 @@ private Q_SLOTS:
                 << QStringList{p, "--version"} << 0 << QByteArray(p) + " " BRELLIX_VERSION;
             QTest::addRow("%s unknown", p)
                 << QStringList{p, "--frobnicate"} << 2 << QByteArray("frobnicate");
+            QTest::addRow("%s --save alone", p)
+                << QStringList{p, "--save"} << 2 << QByteArray("--save goes with --port");
         }
+        QTest::newRow("brellixd --list-ports") << QStringList{"brellixd", "--list-ports"} << 0
+                                               << QByteArray("/dev/");
     }
     void options()
     {
@@ -120,6 +124,32 @@ private Q_SLOTS:
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
+    }
+
+    // --port: the module's device for this run, or kept with --save.
+    void portOption_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("this run") << false;
+        QTest::newRow("saved") << true;
+    }
+    void portOption()
+    {
+        QFETCH(bool, save);
+        LinkHarness h;
+        h.writeIni("[Settings]\nCommPort=2\n");
+        const QString device = h.addModule()->slavePath();
+        QStringList args{"--config", h.iniPath(), "--port", device};
+        if (save)
+            args << "--save";
+        QProcess p;
+        p.start(QStringLiteral(BRELLIX_BIN_DIR "/brellixd"), args);
+        QByteArray seen;
+        QTRY_VERIFY2_WITH_TIMEOUT((seen += p.readAllStandardError()).contains("Status: LCD Connected"),
+                                  seen.constData(), 10000);
+        p.terminate();
+        QVERIFY(p.waitForFinished(5000));
+        QCOMPARE(h.readIni().contains("COM2=" + device.toUtf8()), save);
     }
 
     // SIGTERM at the first moment brellixd handles it, long before its
