@@ -47,25 +47,6 @@ private Q_SLOTS:
         QFETCH(QByteArray, got);
         QTEST(got.toHex(' '), "bytes");
     }
-
-    void bigDigits_data()
-    {
-        QTest::addColumn<QByteArray>("digits");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("7") << QByteArray("7") << QByteArray("fe 34 33 37");
-        QTest::newRow("45") << QByteArray("45") << QByteArray("fe 34 33 35 fe 34 32 34");
-        QTest::newRow("930") << QByteArray("930")
-                             << QByteArray("fe 34 31 39 fe 34 33 30 fe 34 32 33");
-        QTest::newRow("1245") << QByteArray("1245")
-                              << QByteArray("fe 34 33 35 fe 34 30 31 fe 34 31 32 fe 34 32 34");
-        QTest::newRow("empty: nothing") << QByteArray("") << QByteArray("");
-        QTest::newRow("five: nothing") << QByteArray("12345") << QByteArray("");
-    }
-    void bigDigits()
-    {
-        QFETCH(QByteArray, digits);
-        QTEST(LcdBigDigits(digits).toHex(' '), "bytes");
-    }
 };
 
 QTEST_GUILESS_MAIN(TestModLcdFunc)
