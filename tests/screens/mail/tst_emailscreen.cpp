@@ -183,33 +183,6 @@ private Q_SLOTS:
         }
     }
 
-    // Sign-on is made by the first switch, and kept for the rest of the run.
-    void signOnOncePerRun()
-    {
-        m_screen->enter();
-        QCOMPARE(m_box->calls.size(), 1);
-        QCOMPARE(m_box->calls.first().account.url,
-                 QStringLiteral("imaps://mail.example.org/INBOX"));
-        QCOMPARE(m_box->calls.first().account.user, QStringLiteral("ann"));
-        // The switch's refresh waits for the sign-on, then checks.
-        std::optional<bool> done;
-        m_screen->fetch([&done](bool ok) { done = ok; });
-        QCOMPARE(m_box->calls.size(), 1);
-        m_box->answer(QStringLiteral("signOn"), signedOn());
-        QVERIFY(!done);
-        m_box->answer(QStringLiteral("check"), found(0));
-        QCOMPARE(done, std::optional<bool>(true));
-        QVERIFY(m_screen->signedOn());
-
-        m_screen->cancelFetch();
-        m_screen->leave();
-        m_screen->enter();
-        m_screen->fetch([](bool) {});
-        QCOMPARE(m_box->calls.size(), 1);
-        QCOMPARE(m_box->calls.first().what, QStringLiteral("check"));
-        QCOMPARE(m_screen->signOnAttempts(), 1);
-    }
-
     // A failed sign-on is told once, tried again at the next refresh, and a
     // new run of failures after a success is told again.
     void failuresToldOncePerRun()
