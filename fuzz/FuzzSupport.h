@@ -1,14 +1,18 @@
 #pragma once
 
-// Shared by the libFuzzer targets in this folder: a check that aborts (so
-// libFuzzer records the input as a crash), quiet Qt logging, and a scratch
-// folder for parsers that read files.
+// Shared by the libFuzzer targets in this folder: the entry point, a check
+// that aborts (so libFuzzer records the input as a crash), quiet Qt
+// logging, a scratch folder for parsers that read files, and the test that
+// text reaches the module only as codes it shows.
+
+#include "codec/ModuleCodec.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
+#include <QString>
 #include <QTemporaryDir>
-#include <QtGlobal>
+
+#include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +25,19 @@
             std::abort();                                                                          \
         }                                                                                          \
     } while (false)
+
+// The target's body, run on each input: `bytes` holds it, `in` hands it out
+// piece by piece.
+#define FUZZ_TARGET                                                                                \
+    static void fuzzOne(const QByteArray& bytes, FuzzedDataProvider& in);                          \
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)                        \
+    {                                                                                              \
+        FuzzedDataProvider in(data, size);                                                         \
+        fuzzOne(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)), in);             \
+        return 0;                                                                                  \
+    }                                                                                              \
+    static void fuzzOne([[maybe_unused]] const QByteArray& bytes,                                  \
+                        [[maybe_unused]] FuzzedDataProvider& in)
 
 namespace fuzz {
 
@@ -37,24 +54,41 @@ inline const bool QuietLogs = [] {
     return true;
 }();
 
-// A folder that lives as long as the fuzzer, in memory when /dev/shm exists.
+inline QString text(FuzzedDataProvider& in, size_t max = 300)
+{
+    return QString::fromStdString(in.ConsumeRandomLengthString(max));
+}
+
+// A folder that lives as long as the fuzzer.
 inline const QString& scratchFolder()
 {
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
-                                 ? QStringLiteral("/dev/shm/brellix-fuzz-XXXXXX")
-                                 : QDir::tempPath() + QStringLiteral("/brellix-fuzz-XXXXXX"));
+    static QTemporaryDir dir;
     static const QString path = dir.path();
     FUZZ_CHECK(dir.isValid());
     return path;
 }
 
-// Replaces the file's content; aborts when the scratch folder fails, since
-// a run that did not write its input tests nothing.
+// Replaces the file's content; a run that did not write its input tests nothing.
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
-    FUZZ_CHECK(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    FUZZ_CHECK(f.write(bytes) == bytes.size());
+    FUZZ_CHECK(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
+}
+
+// Whether text reaches the wire only as printable ASCII and the degree sign (223).
+inline bool onlyModuleCodes(const QByteArray& codes)
+{
+    for (const char c : codes) {
+        const auto code = static_cast<unsigned char>(c);
+        if ((code < 32 || code > 126) && code != 223)
+            return false;
+    }
+    return true;
+}
+
+inline bool onlyModuleCodes(const QString& text)
+{
+    return onlyModuleCodes(ModuleCodec::fromUnicode(text));
 }
 
 } // namespace fuzz

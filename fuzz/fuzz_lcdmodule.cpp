@@ -5,15 +5,13 @@
 
 #include "sim/LcdModule.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+FUZZ_TARGET
 {
-    if (size < 1)
-        return 0;
-    const qsizetype piece = data[0] % 16 + 1;
-    const QByteArray bytes(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
-
+    if (bytes.isEmpty())
+        return;
+    const qsizetype piece = quint8(bytes[0]) % 16 + 1;
     LcdModule module;
-    for (qsizetype at = 0; at < bytes.size(); at += piece) {
+    for (qsizetype at = 1; at < bytes.size(); at += piece) {
         const QByteArray reply = module.feed(bytes.mid(at, piece));
         for (const char c : reply)
             FUZZ_CHECK(quint8(c) == 0x65);
@@ -28,5 +26,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     FUZZ_CHECK(module.line(LcdModule::Rows).isEmpty());
     module.dump();
-    return 0;
 }

@@ -5,37 +5,20 @@
 
 #include "platform/modINI.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
-
-namespace {
-
-QString text(FuzzedDataProvider& in)
-{
-    return QString::fromStdString(in.ConsumeRandomLengthString(300));
-}
+using fuzz::text;
 
 // The names' comparison of the settings file: ASCII letters fold, nothing else.
-bool sameName(const QString& a, const QString& b)
+static bool sameName(QString a, QString b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x >= 'A' && x <= 'Z')
-            x += 32;
-        if (y >= 'A' && y <= 'Z')
-            y += 32;
-        if (x != y)
-            return false;
+    for (QString* s : {&a, &b}) {
+        for (QChar& c : *s)
+            c = c >= u'A' && c <= u'Z' ? QChar(c.unicode() + 32) : c;
     }
-    return true;
+    return a == b;
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+FUZZ_TARGET
 {
-    FuzzedDataProvider in(data, size);
     const QString section = text(in), key = text(in), value = text(in);
     const QString otherSection = text(in), otherKey = text(in);
     const std::string rest = in.ConsumeRemainingBytesAsString();
@@ -49,12 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString otherBefore = ini.ReadIni(otherSection, otherKey);
 
     if (!ini.WriteIni(section, key, value))
-        return 0;
+        return;
     // Values are kept trimmed and at most MaxValueLength long; others need
     // not come back unchanged.
     if (value.trimmed() == value && value.size() <= modINI::MaxValueLength)
         FUZZ_CHECK(ini.ReadIni(section, key) == value);
     if (!(sameName(section, otherSection) && sameName(key, otherKey)))
         FUZZ_CHECK(ini.ReadIni(otherSection, otherKey) == otherBefore);
-    return 0;
 }

@@ -3,14 +3,13 @@
 
 #include "platform/linux/NetDevParser.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+FUZZ_TARGET
 {
-    const QByteArray text(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray& text = bytes;
     const std::optional<QList<InterfaceRow>> rows = NetDevParser::parse(text);
     if (rows) {
         FUZZ_CHECK(rows->size() <= text.count('\n'));
         for (const InterfaceRow& row : *rows)
             FUZZ_CHECK(!row.name.isEmpty());
     }
-    return 0;
 }

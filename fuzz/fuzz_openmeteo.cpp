@@ -1,12 +1,11 @@
 // Open-Meteo's geocoding and forecast answers (JSON).
 #include "FuzzSupport.h"
-#include "ModuleCodes.h"
 
 #include "screens/web/OpenMeteoWeatherSource.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+FUZZ_TARGET
 {
-    const QByteArray json(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray& json = bytes;
     for (const char* country : {"", "DE", "germany", "United States"}) {
         bool readable = true;
         const auto place =
@@ -18,5 +17,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
              {&report->sky, &report->temperature, &report->humidity, &report->visibility})
             FUZZ_CHECK(fuzz::onlyModuleCodes(*v));
     }
-    return 0;
 }

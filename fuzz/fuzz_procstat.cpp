@@ -3,11 +3,10 @@
 
 #include "platform/linux/ProcStatReader.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+FUZZ_TARGET
 {
-    const QByteArray text(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray& text = bytes;
     for (const int cpu : {-1, 0, 1, 7, 10})
         ProcStatReader::parse(text, cpu);
     FUZZ_CHECK(!ProcStatReader::parse(text, -1));
-    return 0;
 }

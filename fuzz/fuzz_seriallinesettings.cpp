@@ -3,16 +3,15 @@
 
 #include "lcd/SerialLineSettings.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+FUZZ_TARGET
 {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString text = QString::fromUtf8(bytes);
     QString error;
     const std::optional<SerialLineSettings> s = SerialLineSettings::parse(text, &error);
     if (!s) {
         FUZZ_CHECK(!error.isEmpty());
-        return 0;
+        return;
     }
     FUZZ_CHECK(s->baudRate >= 50 && s->baudRate <= 4000000);
     FUZZ_CHECK(s->dataBits >= QSerialPort::Data5 && s->dataBits <= QSerialPort::Data8);
-    return 0;
 }

@@ -1,17 +1,13 @@
 // Answers of the weather and stock web services: the value cut and both
 // parsers, whose values the weather and stock screens show.
 #include "FuzzSupport.h"
-#include "ModuleCodes.h"
 
 #include "screens/web/ServiceAnswer.h"
 #include "screens/web/ServiceStockSource.h"
 #include "screens/web/ServiceWeatherSource.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+FUZZ_TARGET
 {
-    FuzzedDataProvider in(data, size);
     const QString name = QString::fromStdString(in.ConsumeRandomLengthString(16));
     const int skip = in.ConsumeIntegralInRange(-4, 40);
     const int drop = in.ConsumeIntegralInRange(-4, 40);
@@ -31,5 +27,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                  &quote->volume, &quote->open})
             FUZZ_CHECK(fuzz::onlyModuleCodes(*v));
     }
-    return 0;
 }

@@ -14,9 +14,8 @@ public:
 };
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+FUZZ_TARGET
 {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     static const DayClock clock;
     static modSpeedFan log(fuzz::scratchFolder(), clock);
     fuzz::writeFile(log.logPath(), bytes);
@@ -36,5 +35,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             total += f.size();
         FUZZ_CHECK(total <= bytes.size());
     }
-    return 0;
 }

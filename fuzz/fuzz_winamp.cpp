@@ -2,24 +2,14 @@
 // the caption, the artist and title cut from it, the times and the volume
 // the player screen shows.
 #include "FuzzSupport.h"
-#include "ModuleCodes.h"
 
 #include "screens/player/WinAmpScreen.h"
 #include "screens/player/modWinAmp.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
+using fuzz::text;
 
-namespace {
-QString text(FuzzedDataProvider& in)
+FUZZ_TARGET
 {
-    const std::string s = in.ConsumeRandomLengthString(300);
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
-    FuzzedDataProvider in(data, size);
     MediaPlayerLink::Track track;
     track.title = text(in);
     track.artists = {text(in)};
@@ -60,5 +50,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                    WinAmpScreen::TimeText(s).size() <= 6);
     const qint64 percent = WinAmpScreen::VolumePercent(volume);
     FUZZ_CHECK(percent >= 0 && percent <= 1000);
-    return 0;
 }

@@ -22,8 +22,8 @@ public:
     struct Reply
     {
         int status = 200;
-        QByteArray body;
-        QList<QPair<QByteArray, QByteArray>> headers;
+        QByteArray body = {};
+        QList<QPair<QByteArray, QByteArray>> headers = {};
         int delayMs = 0;
         bool neverAnswer = false;   // accept, read, never write
         bool withoutLength = false; // no Content-Length: the body ends with the connection
@@ -47,34 +47,17 @@ public:
     }
     static Reply answer(int status, const QByteArray& body)
     {
-        Reply r;
-        r.status = status;
-        r.body = body;
-        return r;
+        return {.status = status, .body = body};
     }
-    static Reply silent()
-    {
-        Reply r;
-        r.neverAnswer = true;
-        return r;
-    }
-    static Reply unsized(const QByteArray& body)
-    {
-        Reply r = answer(200, body);
-        r.withoutLength = true;
-        return r;
-    }
+    static Reply silent() { return {.neverAnswer = true}; }
+    static Reply unsized(const QByteArray& body) { return {.body = body, .withoutLength = true}; }
     static Reply late(int delayMs, const QByteArray& body)
     {
-        Reply r = answer(200, body);
-        r.delayMs = delayMs;
-        return r;
+        return {.body = body, .delayMs = delayMs};
     }
     static Reply redirect(const QByteArray& location)
     {
-        Reply r = answer(302, {});
-        r.headers = {{"Location", location}};
-        return r;
+        return {.status = 302, .headers = {{"Location", location}}};
     }
 
     struct Request

@@ -141,15 +141,6 @@ private Q_SLOTS:
             << QList<QByteArray>{"1 Unread Messages", "F:Bartholomew Feathe",
                                  "S:A subject far long", ""}
             << false;
-        QTest::newRow("accents through the module codec")
-            << found(2, "From: =?UTF-8?B?SsO8cmdlbiBNw7xsbGVy?= <jm@example.org>\r\n"
-                        "Subject: =?ISO-8859-1?Q?Gr=FC=DFe_=B0C?=\r\n")
-            << true
-            << QList<QByteArray>{"2 Unread Messages", "F:Jurgen Muller",
-                                 "S:Gru?e \xdf"
-                                 "C",
-                                 ""}
-            << false;
         QTest::newRow("control characters never reach the module")
             << found(1, "From: a\x01\x1b[2J <a@example.org>\r\nSubject: \xfe\x01x\r\n") << true
             << QList<QByteArray>{"1 Unread Messages", "F:a??[2J", "S:??x", ""} << false;
@@ -190,33 +181,6 @@ private Q_SLOTS:
             QVERIFY2(m.text.contains(result.error) && m.text.contains("mail.example.org"),
                      qPrintable(m.text));
         }
-    }
-
-    // Sign-on is made by the first switch, and kept for the rest of the run.
-    void signOnOncePerRun()
-    {
-        m_screen->enter();
-        QCOMPARE(m_box->calls.size(), 1);
-        QCOMPARE(m_box->calls.first().account.url,
-                 QStringLiteral("imaps://mail.example.org/INBOX"));
-        QCOMPARE(m_box->calls.first().account.user, QStringLiteral("ann"));
-        // The switch's refresh waits for the sign-on, then checks.
-        std::optional<bool> done;
-        m_screen->fetch([&done](bool ok) { done = ok; });
-        QCOMPARE(m_box->calls.size(), 1);
-        m_box->answer(QStringLiteral("signOn"), signedOn());
-        QVERIFY(!done);
-        m_box->answer(QStringLiteral("check"), found(0));
-        QCOMPARE(done, std::optional<bool>(true));
-        QVERIFY(m_screen->signedOn());
-
-        m_screen->cancelFetch();
-        m_screen->leave();
-        m_screen->enter();
-        m_screen->fetch([](bool) {});
-        QCOMPARE(m_box->calls.size(), 1);
-        QCOMPARE(m_box->calls.first().what, QStringLiteral("check"));
-        QCOMPARE(m_screen->signOnAttempts(), 1);
     }
 
     // A failed sign-on is told once, tried again at the next refresh, and a

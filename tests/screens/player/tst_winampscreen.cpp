@@ -22,7 +22,6 @@ struct ScriptedPlayer : MediaPlayerLink
     Track current;
     double level = 0.0;
     qint64 position = 0;
-    int refreshes = 0;
     QString preferred;
     std::vector<std::function<void()>> waiting;
 
@@ -42,7 +41,7 @@ struct ScriptedPlayer : MediaPlayerLink
     Track track() const override { return current; }
     double volume() const override { return level; }
     qint64 positionUs() const override { return position; }
-    void refresh() override { ++refreshes; }
+    void refresh() override {}
 };
 
 // The screen on the simulated module, with a settings file.
@@ -168,39 +167,12 @@ private Q_SLOTS:
         r.player.position = positionUs;
         r.player.level = volume;
         QCOMPARE(r.show(), expected);
-        QCOMPARE(r.player.refreshes, 1); // also when stopped: a silent player may come back
         // The screen never sends; every byte is a character or a symbol.
         QCOMPARE(r.sent.count(), 0);
         for (int i = 0; i < 4; ++i) {
             for (const char c : r.lines.line(i))
                 QVERIFY2((c >= 1 && c <= 5) || (c >= 32 && c <= 126), r.lines.line(i).toHex());
         }
-    }
-
-    // The cuts of a caption, also one that holds no " - " (which the
-    // link never makes): no artist, the song from the third character.
-    void captionCuts_data()
-    {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("artist");
-        QTest::addColumn<QString>("song");
-        QTest::newRow("the example")
-            << u"12. Artist - Song - Winamp"_s << u"12. Artist"_s << u"Song - Winamp"_s;
-        QTest::newRow("no joint") << u"Winamp"_s << QString() << u"namp"_s;
-        QTest::newRow("empty") << QString() << QString() << QString();
-        QTest::newRow("joint first") << u" - T - Winamp"_s << QString() << u"T - Winamp"_s;
-    }
-    void captionCuts()
-    {
-        QFETCH(QString, caption);
-        QFETCH(QString, artist);
-        QFETCH(QString, song);
-        QCOMPARE(modWinAmp::artistOf(caption), artist);
-        QCOMPARE(modWinAmp::songOf(caption), song);
-        Rig r; // a caption without joint while playing stops nothing
-        r.play(u"x"_s);
-        r.screen.winAmp().setWinAmpTitle(caption);
-        QCOMPARE(r.screen.winAmp().GetWinAmpArtist(), artist);
     }
 
     void numbers_data()
