@@ -1,5 +1,7 @@
 #include "app/Lifecycle.h"
 
+#include "lcd/modLcdFunc.h"
+
 #include "app/DisplayScheduler.h"
 #include "app/Messages.h"
 #include "lcd/LinkController.h"
@@ -97,6 +99,10 @@ void Lifecycle::requestQuit()
         save();
     Q_EMIT trayIconRemovalRequested();
     m_link.stopWatching();
+    // A module left with the last frame would show a stopped clock as if it
+    // were the time: its lines are cleared (the backlight stays as chosen).
+    if (m_link.link().isOpen() && m_link.link().lcdFound())
+        m_link.link().SendLcd(modLcdFunc::ClearScreen());
     m_link.link().closePort();
     qCInfo(lcApp) << "Shut down";
     Q_EMIT finished();

@@ -36,7 +36,7 @@ public:
             qint64 units = -1;
             QByteArray tail;
         };
-        std::optional<Flood> flood;
+        std::optional<Flood> flood = {};
     };
     static Reply flooding(const QByteArray& head, const QByteArray& unit, qint64 units = -1,
                           const QByteArray& tail = {})
