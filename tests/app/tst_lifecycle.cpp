@@ -195,6 +195,26 @@ private Q_SLOTS:
                             "Backlight=50\n\n[Weather]\nCity=Oslo\n\n[Mode]\nmode=5\n"));
     }
 
+    // An orderly end clears the module's lines, so a stopped clock is not
+    // taken for the time; the backlight stays as the user chose.
+    void endClearsTheModule()
+    {
+        LinkHarness h;
+        PtyLcdModule* module = h.addModule();
+        auto c = context(h, "[Mode]\nmode=1\n");
+        c->lifecycle().overridePort(1, module->slavePath());
+        c->lifecycle().start();
+        QTRY_VERIFY(c->lifecycle().startupDone());
+        c->scheduler().tick();
+        QTRY_VERIFY(!module->module().line(0).trimmed().isEmpty());
+        module->clearRecord();
+        c->lifecycle().requestQuit();
+        QTRY_COMPARE(module->received().toHex(' '), hex("0d").toHex(' ')); // clear screen
+        for (int row = 0; row < 4; ++row)
+            QCOMPARE(module->module().line(row).trimmed(), QByteArray());
+        QVERIFY(module->module().backlight());
+    }
+
     // "OpenQuery failed" ends the run without saving, so the next start does
     // not fall into the same mode again; a view that shows the message holds
     // the end until it is read.
