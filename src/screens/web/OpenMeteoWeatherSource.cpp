@@ -185,7 +185,8 @@ void OpenMeteoWeatherSource::fetch(const QString& city, const QString& country, 
                                           // Asked again at the next refresh.
                                           done({std::nullopt,
                                                 "Open-Meteo geocoding gave no usable answer: " +
-                                                    answer.describe()});
+                                                    answer.describe(),
+                                                !answer.reached()});
                                           return;
                                       }
                                       m_placeKey = key;
@@ -210,6 +211,7 @@ void OpenMeteoWeatherSource::askForecast(const Done& done)
                                           report ? QString()
                                                  : "Open-Meteo forecast gave no usable answer: " +
                                                        answer.describe();
-                                      done({std::move(report), failure});
+                                      done({std::move(report), failure,
+                                            !report && !answer.reached()});
                                   });
 }

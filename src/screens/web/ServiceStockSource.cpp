@@ -41,6 +41,6 @@ void ServiceStockSource::fetch(const QString& symbol, Done done)
         std::optional<StockQuote> quote = Parse(TextDecoding::utf8OrWindows1252(answer.body));
         const QString failure =
             quote ? QString() : "Stock quote service gave no quote: " + answer.describe();
-        done({std::move(quote), failure});
+        done({std::move(quote), failure, !quote && !answer.reached()});
     });
 }

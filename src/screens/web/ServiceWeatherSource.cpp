@@ -42,6 +42,6 @@ void ServiceWeatherSource::fetch(const QString& city, const QString& country, Do
         QString failure;
         if (!answer.ok || answer.status != 200)
             failure = "Weather service gave no answer: " + answer.describe();
-        done({Parse(TextDecoding::utf8OrWindows1252(answer.body)), failure});
+        done({Parse(TextDecoding::utf8OrWindows1252(answer.body)), failure, !answer.reached()});
     });
 }

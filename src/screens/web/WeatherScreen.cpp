@@ -35,8 +35,10 @@ void WeatherScreen::compose(const WeatherReport& report)
 
 void WeatherScreen::nothingCame()
 {
-    // Shown at each failed refresh; the lines keep the last report.
-    m_messages.showMessage({NotFound, MessageSeverity::Information, MessageCategory::Web});
+    // Shown at each failed refresh; the lines keep the last report. A source
+    // that cannot be reached (offline, no name service) is no unknown city.
+    m_messages.showMessage({unreachable() ? QStringLiteral("Internet Not Available") : NotFound,
+                            MessageSeverity::Information, MessageCategory::Web});
 }
 
 QString WeatherScreen::properCase(const QString& text)

@@ -40,6 +40,7 @@ public:
         m_answered = false;
         ask(source(), [this, done](typename Source::Fetched fetched) {
             m_answered = true;
+            m_unreachable = !fetched.result && fetched.unreachable;
             m_result = std::move(fetched.result);
             if (m_result)
                 m_report.succeeded();
@@ -78,6 +79,8 @@ protected:
     virtual void compose(const Result& result) = 0;
     // The refresh brought nothing: by default the lines keep what they hold.
     virtual void nothingCame() {}
+    // The last refresh could not reach its source at all.
+    bool unreachable() const { return m_unreachable; }
 
 private:
     // The source [Web] names now, made again when that changed.
@@ -97,6 +100,7 @@ private:
     std::unique_ptr<Source> m_source;
     typename Source::Kind m_kind{};
     bool m_answered = false;
+    bool m_unreachable = false;
     std::optional<Result> m_result;
     ReportOnce m_report;
 };

@@ -17,6 +17,9 @@ public:
         // (logged once per run of failures); empty when the service said it
         // has no such place or symbol, or there was nothing to ask for.
         QString failure;
+        // The source could not be reached at all (no name, no connection,
+        // TLS, no answer in time): not a place or symbol that was not found.
+        bool unreachable = false;
     };
     using Done = std::function<void(Fetched)>;
 

@@ -142,7 +142,7 @@ void YahooStockSource::ask(const QUrl& url, const QString& symbol, const QByteAr
                 quote = Parse(answer.body, symbol);
             const QString failure =
                 quote ? QString() : "Yahoo chart gave no quote: " + answer.describe();
-            done({std::move(quote), failure});
+            done({std::move(quote), failure, !quote && !answer.reached()});
         },
         agent);
 }

@@ -89,6 +89,38 @@ private Q_SLOTS:
         if (weather)
             QCOMPARE(messages.shown.last().text, WeatherScreen::NotFound);
     }
+
+    // A weather source that cannot be reached (offline, no name service,
+    // refused) is no unknown city: the mode says the internet is missing.
+    void weatherUnreachable_data()
+    {
+        QTest::addColumn<int>("source");
+        QTest::addColumn<QString>("base");
+        const int service = int(WebSettings::WeatherSource::Service);
+        const int openMeteo = int(WebSettings::WeatherSource::OpenMeteo);
+        QTest::newRow("service, refused") << service << "http://127.0.0.1:1";
+        QTest::newRow("Open-Meteo, refused") << openMeteo << "http://127.0.0.1:1";
+        QTest::newRow("Open-Meteo, unknown host") << openMeteo << "http://brellix.invalid";
+    }
+    void weatherUnreachable()
+    {
+        QFETCH(int, source);
+        QFETCH(QString, base);
+        ScreenLines lines;
+        RecordedMessages messages;
+        WeatherSettings place{QStringLiteral("Berlin"), QStringLiteral("Germany"), 300};
+        WebSettings web;
+        web.weatherSource = WebSettings::WeatherSource(source);
+        web.base = base + QStringLiteral("/ws/");
+        web.openMeteoGeocoding = base + QStringLiteral("/v1/search");
+        web.openMeteoForecast = base + QStringLiteral("/v1/forecast");
+        TestWebClient client;
+        WeatherScreen screen(lines, messages, place, web, client.client);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("gave no"));
+        QVERIFY(refresh(screen));
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(messages.shown.first().text, QStringLiteral("Internet Not Available"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestWebScreen)
