@@ -39,7 +39,7 @@ struct AppContext::Parts
           player(lines, link, [this] { return WinAmpSettings::load(ini); },
                  platform.mediaPlayer()),
           weather(lines, messages, weatherSettings, webSettings, web),
-          stock(lines, stockSettings, webSettings, web),
+          stock(lines, messages, stockSettings, webSettings, web),
           mail(lines, messages, [this] { return MailSettings::load(ini); },
                platform.openMailbox()),
           scheduler(

@@ -45,10 +45,11 @@ class TestStockScreen : public QObject
     struct Rig
     {
         ScreenLines lines;
+        RecordedMessages messages;
         StockSettings symbol{QStringLiteral("AAPL"), 300};
         WebSettings web;
         TestWebClient client;
-        StockScreen screen{lines, symbol, web, client.client};
+        StockScreen screen{lines, messages, symbol, web, client.client};
 
         Rig(const HttpFixture& server, WebSettings::StockSource source)
         {
@@ -208,15 +209,21 @@ private Q_SLOTS:
         QCOMPARE(server.requests[3].agent(), YahooStockSource::BrowserAgent);
     }
 
-    // No symbol: nothing to ask.
+    // No symbol: nothing to ask; the mode says it is not set up, and where
+    // to set it once a run.
     void yahooWithoutSymbol()
     {
         HttpFixture server;
         Rig rig(server, WebSettings::StockSource::Yahoo);
         rig.symbol.StockSymbol = QStringLiteral("  ");
-        QVERIFY(refresh(rig.screen));
+        for (int round = 0; round < 2; ++round) {
+            rig.screen.enter();
+            QVERIFY(refresh(rig.screen));
+        }
         QVERIFY(server.requests.isEmpty());
-        QCOMPARE(rig.shownLines(), Kept);
+        QCOMPARE(rig.lines.line(0), QByteArray("Stock Not Set Up"));
+        QCOMPARE(rig.messages.shown.size(), 1);
+        QVERIFY(rig.messages.shown.first().text.contains(QLatin1String("[Stock] Symbol")));
     }
 };
 

@@ -71,7 +71,7 @@ private Q_SLOTS:
         if (weather)
             screen = std::make_unique<WeatherScreen>(lines, messages, place, web, client.client);
         else
-            screen = std::make_unique<StockScreen>(lines, symbol, web, client.client);
+            screen = std::make_unique<StockScreen>(lines, messages, symbol, web, client.client);
 
         QFETCH(QString, warning);
         const QRegularExpression logged('^' + QRegularExpression::escape(warning));
