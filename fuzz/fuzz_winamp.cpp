@@ -29,14 +29,14 @@ FUZZ_TARGET
     QString artist = track.artists.join(QStringLiteral(", "));
     artist.truncate(artist.indexOf(QChar(0)) < 0 ? artist.size() : artist.indexOf(QChar(0)));
     artist.truncate(modWinAmp::MaxPartLength);
-    const QString cut = modWinAmp::ArtistOf(caption);
+    const QString cut = modWinAmp::artistOf(caption);
     artist.replace(QStringLiteral(" - "), QStringLiteral("\u00A0- "));
     if (artist.endsWith(QLatin1String(" -")))
         artist[artist.size() - 2] = QChar(0xA0);
     FUZZ_CHECK(cut == artist);
     FUZZ_CHECK(fuzz::onlyModuleCodes(cut));
 
-    const QString song = modWinAmp::SongOf(caption);
+    const QString song = modWinAmp::songOf(caption);
     FUZZ_CHECK(song.size() <= modWinAmp::MaxPartLength + modWinAmp::CaptionEnd.size());
     FUZZ_CHECK(fuzz::onlyModuleCodes(song));
 
@@ -46,8 +46,8 @@ FUZZ_TARGET
     FUZZ_CHECK(off >= -1 && off <= 1);
 
     for (const qint64 s : {seconds, ms, -(ms / 1000)})
-        FUZZ_CHECK(fuzz::onlyModuleCodes(WinAmpScreen::TimeText(s)) &&
-                   WinAmpScreen::TimeText(s).size() <= 6);
+        FUZZ_CHECK(fuzz::onlyModuleCodes(WinAmpScreen::timeText(s)) &&
+                   WinAmpScreen::timeText(s).size() <= 6);
     const qint64 percent = WinAmpScreen::VolumePercent(volume);
     FUZZ_CHECK(percent >= 0 && percent <= 1000);
 }
