@@ -107,6 +107,28 @@ private Q_SLOTS:
         QCOMPARE(link->players().size(), players.size());
     }
 
+    // Players started in a loop: the first comings and goings are logged,
+    // then one line says more follow, not one line each.
+    void churnLoggedOnce()
+    {
+        auto link = startedLink();
+        int lines = 0;
+        static int* counter = nullptr;
+        counter = &lines;
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext& context, const QString&) {
+                if (QByteArray(context.category) == "brellix.player")
+                    ++*counter;
+            });
+        for (int i = 0; i < 25; ++i) {
+            TestMprisPlayer player(m_bus.address(), u"churn%1"_s.arg(i), u"Stopped"_s);
+            QTRY_COMPARE(link->players().size(), 1);
+        }
+        QTRY_COMPARE(link->players().size(), 0);
+        qInstallMessageHandler(previous);
+        QCOMPARE(lines, 11); // ten events, then one line for the rest of the run
+    }
+
     // What the screen asks, from the properties read at first and then
     // from PropertiesChanged; the position when asked; a player that
     // starts after the link, changes, and vanishes mid-song.
