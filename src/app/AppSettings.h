@@ -39,6 +39,8 @@ struct AppSettings
     static bool savePort(modINI& ini, int comNumber, const QString& device,
                          const QString& serialSettings);
 
+    // TrayHintShown alone, read when the notice is due.
+    static bool trayHintShown(const modINI& ini);
     // TrayHintShown=1, at once: the notice is not repeated after a crash.
     static bool saveTrayHintShown(modINI& ini);
 

@@ -260,7 +260,8 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot open COM1"));
         c.lifecycle().start();
         TestWindow w(c);
-        w.show();
+        w.showAfterStartup(); // no module: shown once the start-up has ended
+        QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 1000);
         w.showMinimized();
         QTest::qWait(50); // the tray step runs after the state change
         QVERIFY(w.isVisible());

@@ -375,7 +375,7 @@ void frmMain::tellAboutTray()
     if (m_trayHintDone)
         return;
     m_trayHintDone = true;
-    if (AppSettings::load(m_dialogParts.ini).TrayHintShown)
+    if (AppSettings::trayHintShown(m_dialogParts.ini))
         return;
     m_tray->showMessage(QStringLiteral("Brellix"),
                         QStringLiteral("Brellix runs here in the tray. Click the icon to open "
