@@ -31,7 +31,8 @@ int main(int argc, char* argv[])
         launcher.lifecycle(),
         {context.ini(), context.clock(), context.worldTime(), context.weather(), context.stock()},
         // Run at login reads the same file; absolute, as login starts elsewhere.
-        options.configPath.isEmpty() ? QString() : QFileInfo(context.ini().path()).absoluteFilePath());
+        options.configPath.isEmpty() ? QString()
+                                     : QFileInfo(context.ini().path()).absoluteFilePath());
     if (options.systray)
         window.showMinimized();
     else

@@ -14,8 +14,8 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QStandardPaths>
-#include <QSystemTrayIcon>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -147,8 +147,8 @@ private Q_SLOTS:
         // In the tray: a notification and the status bar, no box.
         w.hide();
         w.trayIcon()->show();
-        c.messages().showMessage({QStringLiteral(" City Not Found "),
-                                  MessageSeverity::Information, MessageCategory::Web});
+        c.messages().showMessage({QStringLiteral(" City Not Found "), MessageSeverity::Information,
+                                  MessageCategory::Web});
         QCOMPARE(w.findChildren<QMessageBox*>().size(), 1);
         QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral(" City Not Found "));
     }

@@ -192,7 +192,8 @@ private Q_SLOTS:
         QVERIFY(where.contains("~/.netrc") && where.contains("mode 600"));
         auto* ok = child<QPushButton>(d, "cmdDone");
 
-        for (const char* refused : {"https://mail.example.org", "imaps://ann:pw@mail.example.org"}) {
+        for (const char* refused :
+             {"https://mail.example.org", "imaps://ann:pw@mail.example.org"}) {
             url->setText(QString::fromLatin1(refused));
             QTest::mouseClick(ok, Qt::LeftButton);
             QCOMPARE(boxes(w).size(), 1);

@@ -88,8 +88,7 @@ frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines&
                  const QString& configFile, QWidget* parent)
     : QMainWindow(parent), m_scheduler(scheduler), m_link(link), m_messages(messages),
       m_lifecycle(lifecycle), m_dialogParts(dialogParts),
-      m_runOnWSU(RunOnWSU::defaultEntryPath(), QCoreApplication::applicationFilePath(),
-                 configFile)
+      m_runOnWSU(RunOnWSU::defaultEntryPath(), QCoreApplication::applicationFilePath(), configFile)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption);
@@ -126,12 +125,11 @@ frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines&
         } else if (!isVisible() && m_tray->isVisible()) {
             // In the tray: no box that pops up from nowhere.
             statusBar()->showMessage(message.text, NoticeMs);
-            m_tray->showMessage(Lifecycle::ApplicationTitle, message.text,
-                                message.severity == MessageSeverity::Critical
-                                    ? QSystemTrayIcon::Critical
-                                : message.severity == MessageSeverity::Warning
-                                    ? QSystemTrayIcon::Warning
-                                    : QSystemTrayIcon::Information);
+            m_tray->showMessage(
+                Lifecycle::ApplicationTitle, message.text,
+                message.severity == MessageSeverity::Critical  ? QSystemTrayIcon::Critical
+                : message.severity == MessageSeverity::Warning ? QSystemTrayIcon::Warning
+                                                               : QSystemTrayIcon::Information);
         } else {
             showMessage(message.text, int(message.severity));
         }
