@@ -57,6 +57,8 @@ struct AppContext::Parts
               },
               link, lines, writer, platform.clock(), platform.internet(), messages)
     {
+        // New lines end a run of failed refreshes: the next failure is said.
+        QObject::connect(&lines, &ScreenLines::lineChanged, &messages, &Messages::refreshPassed);
     }
 
     ~Parts()

@@ -25,6 +25,7 @@ AppSettings AppSettings::load(const modINI& ini)
     s.CommPortText = settings.integerText(CommPortKey, s.CommPortText);
     s.SerialSettings = settings.text(SettingKey, s.SerialSettings);
     s.Backlight = int(settings.number(BacklightKey, s.Backlight, 0, 254));
+    s.TrayHintShown = trayHintShown(ini);
 
     // Out of 0..7 selects no mode at start-up; the main window deals with it.
     s.CurrentMode = int(SettingsReader(ini, ModeSection)
@@ -50,4 +51,15 @@ bool AppSettings::savePort(modINI& ini, int comNumber, const QString& device,
 {
     return ini.WriteIniKeys({{QLatin1String(PortsSection), portKey(comNumber), device},
                              {QLatin1String(Section), QLatin1String(SettingKey), serialSettings}});
+}
+
+bool AppSettings::trayHintShown(const modINI& ini)
+{
+    return SettingsReader(ini, Section).number(TrayHintShownKey, 0, 0, 1) == 1;
+}
+
+bool AppSettings::saveTrayHintShown(modINI& ini)
+{
+    return ini.WriteIniKeys(
+        {{QLatin1String(Section), QLatin1String(TrayHintShownKey), QStringLiteral("1")}});
 }

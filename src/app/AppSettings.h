@@ -18,6 +18,8 @@ struct AppSettings
     static constexpr const char* CommPortKey = "CommPort"; // decimal port number
     static constexpr const char* SettingKey = "Setting";
     static constexpr const char* BacklightKey = "Backlight"; // slider 0..254, 0 = brightest
+    // 1: the tray's notice that Brellix runs there was shown once; never again.
+    static constexpr const char* TrayHintShownKey = "TrayHintShown";
     static constexpr const char* ModeSection = "Mode";
     static constexpr const char* ModeKey = "mode"; // 0..7; others select no mode
     static constexpr const char* PortsSection = "Ports"; // COM1..COM6
@@ -26,6 +28,7 @@ struct AppSettings
     QString SerialSettings = LcdLink::DefaultSettings;
     int Backlight = 0;
     int CurrentMode = 0;
+    bool TrayHintShown = false;
     // The device behind each COM number.
     std::array<QString, LcdLink::PortCount> Ports = defaultPorts();
 
@@ -35,6 +38,11 @@ struct AppSettings
     // COMn's device and the line settings, in one save.
     static bool savePort(modINI& ini, int comNumber, const QString& device,
                          const QString& serialSettings);
+
+    // TrayHintShown alone, read when the notice is due.
+    static bool trayHintShown(const modINI& ini);
+    // TrayHintShown=1, at once: the notice is not repeated after a crash.
+    static bool saveTrayHintShown(modINI& ini);
 
 private:
     static std::array<QString, LcdLink::PortCount> defaultPorts();

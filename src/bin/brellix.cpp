@@ -2,8 +2,10 @@
 #include "app/AppContext.h"
 #include "app/views/frmMain.h"
 #include "bin/Launcher.h"
+#include "platform/modINI.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTextStream>
 
 int main(int argc, char* argv[])
@@ -27,10 +29,13 @@ int main(int argc, char* argv[])
     frmMain window(
         context.scheduler(), context.linkController(), context.lines(), context.messages(),
         launcher.lifecycle(),
-        {context.ini(), context.clock(), context.worldTime(), context.weather(), context.stock()});
+        {context.ini(), context.clock(), context.worldTime(), context.weather(), context.stock()},
+        // Run at login reads the same file; absolute, as login starts elsewhere.
+        options.configPath.isEmpty() ? QString()
+                                     : QFileInfo(context.ini().path()).absoluteFilePath());
     if (options.systray)
         window.showMinimized();
     else
-        window.show();
+        window.showAfterStartup();
     return launcher.run();
 }

@@ -1,3 +1,4 @@
+#include "screens/mail/MailSettings.h"
 #include "support/DovecotServer.h"
 #include "support/LinkHarness.h"
 #include "support/TestApp.h"
@@ -126,6 +127,14 @@ private Q_SLOTS:
                                  15000);
         QTest::qWait(200);
         QCOMPARE(shown.size(), 1);
+
+        // The Mail dialog's change is used from the next choice of the mode.
+        MailSettings::Entries fixed = MailSettings::entries(c.ini());
+        fixed.passwordCommand = QStringLiteral("echo secret-many");
+        QVERIFY(MailSettings::save(c.ini(), fixed));
+        c.scheduler().selectMode(1);
+        c.scheduler().selectMode(7);
+        QTRY_VERIFY_WITH_TIMEOUT(module->module().line(0).contains("Unread Messages"), 15000);
     }
 };
 

@@ -4,6 +4,7 @@
 #include "support/TestWindow.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,8 +14,8 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QStandardPaths>
-#include <QSystemTrayIcon>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -59,6 +60,7 @@ private Q_SLOTS:
         QTest::newRow("mnuWorldTime") << "World &Time";
         QTest::newRow("mnuWeather") << "&Weather";
         QTest::newRow("mnuStock") << "&Stock";
+        QTest::newRow("mnuMail") << "&Mail...";
         QTest::newRow("mnuComm") << "C&ommunition";
         QTest::newRow("mnuAbout") << "&About";
     }
@@ -98,7 +100,7 @@ private Q_SLOTS:
         };
         QCOMPARE(names(w.menuBar()->actions()), (QStringList{"mnuConfig", "mnuComm", "mnuAbout"}));
         QCOMPARE(names(w.findChild<QMenu*>(QStringLiteral("mnuConfig"))->actions()),
-                 (QStringList{"mnuWorldTime", "mnuWeather", "mnuStock"}));
+                 (QStringList{"mnuWorldTime", "mnuWeather", "mnuStock", "mnuMail"}));
     }
 
     // One modeless instance each; closing the window still ends the program
@@ -112,7 +114,7 @@ private Q_SLOTS:
                          Qt::QueuedConnection);
         TestWindow w(c);
         w.show();
-        for (const char* name : {"WorldTime", "Weather", "Stock", "About"}) {
+        for (const char* name : {"WorldTime", "Weather", "Stock", "Mail", "About"}) {
             auto* action = w.findChild<QAction*>(QStringLiteral("mnu") + QLatin1String(name));
             action->trigger();
             action->trigger();
@@ -142,6 +144,28 @@ private Q_SLOTS:
         c.messages().showMessage({QStringLiteral("Internet Not Available"),
                                   MessageSeverity::Information, MessageCategory::Web});
         QCOMPARE(w.findChildren<QMessageBox*>().size(), 1);
+        // In the tray: a notification and the status bar, no box.
+        w.hide();
+        w.trayIcon()->show();
+        c.messages().showMessage({QStringLiteral(" City Not Found "), MessageSeverity::Information,
+                                  MessageCategory::Web});
+        QCOMPARE(w.findChildren<QMessageBox*>().size(), 1);
+        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral(" City Not Found "));
+    }
+
+    // Run at login starts brellix on the settings file it was given.
+    void runAtLoginKeepsConfig()
+    {
+        LinkHarness h;
+        TestApp c(h.iniPath(), m_platform);
+        frmMain w(c.scheduler(), c.linkController(), c.lines(), c.messages(), c.lifecycle(),
+                  {c.ini(), c.clock(), c.worldTime(), c.weather(), c.stock()},
+                  QStringLiteral("/x/brellix.ini"));
+        w.findChild<QCheckBox*>(QStringLiteral("chkRWSU"))->click();
+        QFile entry(RunOnWSU::defaultEntryPath());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(entry.readAll().contains(" --config /x/brellix.ini -systray"));
+        w.findChild<QCheckBox*>(QStringLiteral("chkRWSU"))->click();
     }
 
     // A module on COM1: found at start-up, saved mode and brightness shown;
@@ -170,6 +194,8 @@ private Q_SLOTS:
         QCOMPARE(slider->minimum(), 0);
         QCOMPARE(slider->maximum(), 254);
         QCOMPARE(slider->value(), 100);
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblBrightness"))->text(),
+                 QStringLiteral("100"));
         // The detection selects ON and gives the module the saved brightness.
         QVERIFY(w.findChild<QRadioButton*>(QStringLiteral("optBLOn"))->isChecked());
         const QByteArray start = hex("fe10 fe2900 0d fe06 fe289a 0d fe09");
@@ -234,7 +260,8 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot open COM1"));
         c.lifecycle().start();
         TestWindow w(c);
-        w.show();
+        w.showAfterStartup(); // no module: shown once the start-up has ended
+        QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 1000);
         w.showMinimized();
         QTest::qWait(50); // the tray step runs after the state change
         QVERIFY(w.isVisible());

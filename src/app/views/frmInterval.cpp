@@ -31,8 +31,9 @@ frmInterval::Look frmInterval::stockLook()
             "cmdDone"};
 }
 
-frmInterval::frmInterval(IntervalModel model, const Look& look, QWidget* parent)
-    : QDialog(parent), m_model(std::move(model))
+frmInterval::frmInterval(const MakeModel& makeModel, MessageSink& program, const Look& look,
+                         QWidget* parent)
+    : QDialog(parent), m_warnings(this, program), m_model(makeModel(m_warnings))
 {
     setObjectName(QLatin1String(look.objectName));
     setWindowTitle(look.title);

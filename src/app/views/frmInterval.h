@@ -1,9 +1,12 @@
 #pragma once
 
 #include "app/IntervalModel.h"
+#include "app/views/DialogWarnings.h"
 
 #include <QDialog>
 #include <QList>
+
+#include <functional>
 
 class QComboBox;
 class QLineEdit;
@@ -28,11 +31,16 @@ public:
     static Look weatherLook();
     static Look stockLook();
 
-    frmInterval(IntervalModel model, const Look& look, QWidget* parent = nullptr);
+    // The model is made with the sink for the dialog's warnings, boxes on
+    // the dialog; program takes what the dialog cannot answer (a fatal end).
+    using MakeModel = std::function<IntervalModel(MessageSink& warnings)>;
+    frmInterval(const MakeModel& makeModel, MessageSink& program, const Look& look,
+                QWidget* parent = nullptr);
 
 private:
     void confirm();
 
+    DialogWarnings m_warnings; // before the model, which keeps it
     IntervalModel m_model;
     QList<QLineEdit*> m_fields;
     QComboBox* m_update = nullptr;

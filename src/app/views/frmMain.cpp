@@ -1,5 +1,6 @@
 #include "app/views/frmMain.h"
 
+#include "app/AppSettings.h"
 #include "app/DisplayScheduler.h"
 #include "app/IntervalModel.h"
 #include "app/Lifecycle.h"
@@ -9,6 +10,7 @@
 #include "app/views/ModulePanel.h"
 #include "app/views/frmAbout.h"
 #include "app/views/frmInterval.h"
+#include "app/views/frmMail.h"
 #include "app/views/frmPorts.h"
 #include "app/views/frmWorldTime.h"
 #include "codec/ModuleCodec.h"
@@ -56,13 +58,21 @@ const DialogRow Dialogs[] = {
      }},
     {"frmWeather", "mnuConfig", "mnuWeather", "&Weather",
      [](const frmMain::DialogParts& p, MessageSink& messages, QWidget* parent) -> QDialog* {
-         return new frmInterval(IntervalModel::weather(p.ini, p.weather, messages),
-                                frmInterval::weatherLook(), parent);
+         return new frmInterval(
+             [&p](MessageSink& warnings) {
+                 return IntervalModel::weather(p.ini, p.weather, warnings);
+             },
+             messages, frmInterval::weatherLook(), parent);
      }},
     {"frmStock", "mnuConfig", "mnuStock", "&Stock",
      [](const frmMain::DialogParts& p, MessageSink& messages, QWidget* parent) -> QDialog* {
-         return new frmInterval(IntervalModel::stock(p.ini, p.stock, messages),
-                                frmInterval::stockLook(), parent);
+         return new frmInterval(
+             [&p](MessageSink& warnings) { return IntervalModel::stock(p.ini, p.stock, warnings); },
+             messages, frmInterval::stockLook(), parent);
+     }},
+    {"frmMail", "mnuConfig", "mnuMail", "&Mail...",
+     [](const frmMain::DialogParts& p, MessageSink& messages, QWidget* parent) -> QDialog* {
+         return new frmMail(p.ini, messages, parent);
      }},
     {"frmAbout", nullptr, "mnuAbout", "&About",
      [](const frmMain::DialogParts& p, MessageSink&, QWidget* parent) -> QDialog* {
@@ -75,10 +85,10 @@ constexpr int NoticeMs = 30000;
 
 frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines& lines,
                  Messages& messages, Lifecycle& lifecycle, const DialogParts& dialogParts,
-                 QWidget* parent)
+                 const QString& configFile, QWidget* parent)
     : QMainWindow(parent), m_scheduler(scheduler), m_link(link), m_messages(messages),
       m_lifecycle(lifecycle), m_dialogParts(dialogParts),
-      m_runOnWSU(RunOnWSU::defaultEntryPath(), QCoreApplication::applicationFilePath())
+      m_runOnWSU(RunOnWSU::defaultEntryPath(), QCoreApplication::applicationFilePath(), configFile)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption);
@@ -94,20 +104,13 @@ frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines&
     connect(&link, &LinkController::sliderPositionChanged, this, [this](int position) {
         const QSignalBlocker block(m_brightness); // restoring a position sends nothing
         m_brightness->setValue(position);
+        m_brightnessValue->setNum(position);
     });
     connect(&link, &LinkController::backlightChanged, this, [this](bool on) {
         m_brightness->setEnabled(on);
         (on ? m_optBLOn : m_optBLOff)->setChecked(true);
     });
-    connect(&link, &LinkController::moduleFound, this, [this] {
-        // An autostart entry that starts this very program ticks the box,
-        // which writes it again; anything else leaves the box alone.
-        if (m_runOnWSU.SyncRunAtStartup()) {
-            m_chkRWSU->setChecked(true);
-            m_runOnWSU.EnableRunAtStartup();
-        }
-        showMinimized();
-    });
+    connect(&link, &LinkController::moduleFound, this, &frmMain::moduleAnswered);
     // What the module shows, from the bytes sent to it: a real module
     // answers nothing back that could draw it.
     connect(&link.link(), &LcdLink::sent, this, [this](const QByteArray& bytes) {
@@ -117,10 +120,19 @@ frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines&
     connect(&lifecycle, &Lifecycle::trayIconRemovalRequested, m_tray, &QSystemTrayIcon::hide);
     connect(&messages, &Messages::shown, this, [this](const UserMessage& message) {
         // A notice passes in the status bar; nothing waits for the user.
-        if (message.notice)
+        if (message.notice) {
             statusBar()->showMessage(message.text, NoticeMs);
-        else
+        } else if (!isVisible() && m_tray->isVisible()) {
+            // In the tray: no box that pops up from nowhere.
+            statusBar()->showMessage(message.text, NoticeMs);
+            m_tray->showMessage(
+                Lifecycle::ApplicationTitle, message.text,
+                message.severity == MessageSeverity::Critical  ? QSystemTrayIcon::Critical
+                : message.severity == MessageSeverity::Warning ? QSystemTrayIcon::Warning
+                                                               : QSystemTrayIcon::Information);
+        } else {
             showMessage(message.text, int(message.severity));
+        }
     });
     connect(&lines, &ScreenLines::lineChanged, this, [this](int index, const QByteArray& text) {
         m_lines[index]->setText(ModuleCodec::toDisplay(text));
@@ -314,13 +326,71 @@ void frmMain::changeEvent(QEvent* event)
         goToTray();
 }
 
+void frmMain::moduleAnswered()
+{
+    // An autostart entry that starts this very program ticks the box,
+    // which writes it again; anything else leaves the box alone.
+    if (m_runOnWSU.SyncRunAtStartup()) {
+        m_chkRWSU->setChecked(true);
+        m_runOnWSU.EnableRunAtStartup();
+    }
+    if (!isVisible() && m_tray->isVisible())
+        return; // already there
+    if (!isVisible() && trayUsable()) {
+        // Never drawn yet: straight to the tray.
+        m_tray->show();
+        tellAboutTray();
+        return;
+    }
+    m_toTrayByItself = true;
+    showMinimized();
+    m_toTrayByItself = false;
+}
+
+void frmMain::showAfterStartup()
+{
+    const auto showUnlessInTray = [this] {
+        if (!isVisible() && !m_tray->isVisible() && !m_lifecycle.ended())
+            show();
+    };
+    if (m_lifecycle.startupDone()) {
+        showUnlessInTray();
+        return;
+    }
+    connect(&m_lifecycle, &Lifecycle::startupFinished, this, showUnlessInTray);
+    // A detection that takes long (no module, a slow port) is not waited for.
+    constexpr int LongestWaitMs = 3000;
+    QTimer::singleShot(LongestWaitMs, this, showUnlessInTray);
+}
+
+bool frmMain::trayUsable() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable() && !m_lifecycle.ended();
+}
+
+void frmMain::tellAboutTray()
+{
+    if (m_trayHintDone)
+        return;
+    m_trayHintDone = true;
+    if (AppSettings::trayHintShown(m_dialogParts.ini))
+        return;
+    m_tray->showMessage(QStringLiteral("Brellix"),
+                        QStringLiteral("Brellix runs here in the tray. Click the icon to open "
+                                       "its window."),
+                        QSystemTrayIcon::Information);
+    AppSettings::saveTrayHintShown(m_dialogParts.ini);
+}
+
 void frmMain::goToTray()
 {
     // Without a tray the icon could not be seen: the window stays minimised
     // the ordinary way, where the desktop can give it back.
-    if (!QSystemTrayIcon::isSystemTrayAvailable() || m_lifecycle.ended())
+    if (!trayUsable())
         return;
     m_tray->show();
+    if (m_toTrayByItself)
+        tellAboutTray();
     // Hidden once the minimising has run its course.
     QTimer::singleShot(0, this, [this] {
         if (isMinimized() && m_tray->isVisible())

@@ -56,13 +56,20 @@ public:
         StockSettings& stock;
     };
 
+    // configFile: the settings file named by --config, empty when none was;
+    // the autostart entry names it too.
     frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines& lines,
             Messages& messages, Lifecycle& lifecycle, const DialogParts& dialogParts,
-            QWidget* parent = nullptr);
+            const QString& configFile = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // The dialog behind a menu item, created on first use; one instance each.
     QDialog* dialog(const QString& name);
+
+    // The first showing: once the start-up has ended, unless the module
+    // answered and the window went to the tray without ever being drawn; a
+    // slow detection shows it after a moment.
+    void showAfterStartup();
 
     QSystemTrayIcon* trayIcon() const { return m_tray; }
     // The picture of the module, fed with every byte sent to it.
@@ -76,6 +83,12 @@ private:
     void buildUi();
     void buildTray();
     void goToTray();
+    bool trayUsable() const;
+    void moduleAnswered();
+    // The first time in a run the window goes to the tray by itself: a
+    // notification says where Brellix is, unless the settings file says it
+    // was shown before.
+    void tellAboutTray();
     void restoreFromTray();
     void showPortsDialog();
     void refreshComCaptions();
@@ -104,5 +117,7 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_mPopupSys = nullptr;
     RunOnWSU m_runOnWSU;
+    bool m_toTrayByItself = false; // the module answered: the next minimising is not the user's
+    bool m_trayHintDone = false;
     QHash<QString, QPointer<QDialog>> m_dialogs; // by objectName, while open
 };

@@ -24,8 +24,17 @@ EmailScreen::~EmailScreen()
 
 void EmailScreen::enter()
 {
-    if (!m_settings)
-        m_settings = m_loadSettings();
+    // Read at every switch, so a change from the Mail dialog is used from
+    // the next choice of the mode; another account means a new sign-on.
+    MailSettings fresh = m_loadSettings();
+    if (m_settings && !MailSettings::sameAccount(m_settings->account, fresh.account)) {
+        if (m_signOn == SignOn::Running)
+            cancelFetch();
+        m_signOn = SignOn::NotYet;
+        m_count = -1;
+        m_toldNotSetUp = false;
+    }
+    m_settings = std::move(fresh);
     if (m_settings->account.url.isEmpty() && !m_toldNotSetUp) {
         m_toldNotSetUp = true;
         m_messages.showMessage(

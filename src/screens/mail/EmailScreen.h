@@ -42,7 +42,8 @@ public:
     }
     int refreshTicks() const override { return RefreshTicks; }
 
-    // Reads [Mail] the first time, and signs on unless that is done or under way.
+    // Reads [Mail], and signs on unless that is done or under way for the
+    // same account.
     void enter() override;
     // Signs on first when that has not worked yet, then checks the mailbox.
     // Reports false when nothing could be read; true also when only the
@@ -69,7 +70,7 @@ private:
     LoadSettings m_loadSettings;
     std::unique_ptr<Mailbox> m_mailbox;
 
-    std::optional<MailSettings> m_settings; // read at the first switch
+    std::optional<MailSettings> m_settings; // read at each switch
     SignOn m_signOn = SignOn::NotYet;
     int m_signOnAttempts = 0;
     FetchDone m_afterSignOn; // a refresh waiting for the sign-on

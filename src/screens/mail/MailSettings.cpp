@@ -10,6 +10,14 @@
 
 namespace {
 
+bool isMailbox(const QUrl& url)
+{
+    return url.isValid() && !url.host().isEmpty() &&
+           QStringList{QStringLiteral("imaps"), QStringLiteral("imap"), QStringLiteral("pop3s"),
+                       QStringLiteral("pop3")}
+               .contains(url.scheme().toLower());
+}
+
 void warnPassword(const modINI& ini, const QString& where)
 {
     qCWarning(lcSettings).noquote()
@@ -34,11 +42,7 @@ MailSettings MailSettings::load(const modINI& ini)
     const QString url = r.raw(UrlKey);
     if (!url.isEmpty()) {
         QUrl parsed(url, QUrl::StrictMode);
-        const QString scheme = parsed.scheme().toLower();
-        if (!parsed.isValid() || parsed.host().isEmpty() ||
-            !QStringList{QStringLiteral("imaps"), QStringLiteral("imap"), QStringLiteral("pop3s"),
-                         QStringLiteral("pop3")}
-                 .contains(scheme)) {
+        if (!isMailbox(parsed)) {
             r.reject(QLatin1String(UrlKey), addressForLog(url),
                      QStringLiteral("is not an imaps://, imap://, pop3s:// or pop3:// address"),
                      QStringLiteral("(no mailbox)"));
@@ -63,6 +67,41 @@ MailSettings MailSettings::load(const modINI& ini)
     if (a.caFile.startsWith(QLatin1String("~/")))
         a.caFile = QDir::homePath() + a.caFile.mid(1);
     return s;
+}
+
+MailSettings::Entries MailSettings::entries(const modINI& ini)
+{
+    const SettingsReader r(ini, Section);
+    return {r.raw(UrlKey), r.raw(UserKey), r.raw(PasswordCommandKey), r.raw(CaFileKey)};
+}
+
+bool MailSettings::save(modINI& ini, const Entries& e)
+{
+    const QString section = QLatin1String(Section);
+    return ini.WriteIniKeys({{section, QLatin1String(UrlKey), e.url},
+                             {section, QLatin1String(UserKey), e.user},
+                             {section, QLatin1String(PasswordCommandKey), e.passwordCommand},
+                             {section, QLatin1String(CaFileKey), e.caFile}});
+}
+
+QString MailSettings::urlProblem(const QString& url)
+{
+    if (url.isEmpty())
+        return {};
+    const QUrl parsed(url, QUrl::StrictMode);
+    if (!isMailbox(parsed))
+        return QStringLiteral("The mailbox address must begin with imaps://, imap://, pop3s:// "
+                              "or pop3:// and name a server.");
+    if (!parsed.password().isEmpty())
+        return QStringLiteral("The mailbox address must not hold a password: Brellix never "
+                              "stores one.");
+    return {};
+}
+
+bool MailSettings::sameAccount(const MailAccount& a, const MailAccount& b)
+{
+    return a.url == b.url && a.user == b.user && a.passwordCommand == b.passwordCommand &&
+           a.caFile == b.caFile;
 }
 
 bool MailSettings::splitCommand(const QString& line, QStringList& arguments)

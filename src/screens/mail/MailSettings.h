@@ -34,6 +34,23 @@ struct MailSettings
 
     static MailSettings load(const modINI& ini);
 
+    // The four keys as written, for the Mail dialog.
+    struct Entries
+    {
+        QString url;
+        QString user;
+        QString passwordCommand;
+        QString caFile;
+    };
+    static Entries entries(const modINI& ini);
+    // The four keys, in one save. The password is never among them.
+    static bool save(modINI& ini, const Entries& entries);
+    // Why url cannot be a mailbox (not one of the four kinds, or holding a
+    // password); empty when it can, and for no mailbox at all.
+    static QString urlProblem(const QString& url);
+
+    static bool sameAccount(const MailAccount& a, const MailAccount& b);
+
     // Splits a command line as the Desktop Entry rules split an Exec value:
     // words between spaces; a word in double quotes keeps its spaces, and in
     // it a backslash makes the next " ` $ or \ literal. False for an
