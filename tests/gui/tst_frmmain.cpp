@@ -194,8 +194,9 @@ private Q_SLOTS:
         QCOMPARE(slider->minimum(), 0);
         QCOMPARE(slider->maximum(), 254);
         QCOMPARE(slider->value(), 100);
+        // The label shows the level the module gets (254 at the top).
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblBrightness"))->text(),
-                 QStringLiteral("100"));
+                 QStringLiteral("154"));
         // The detection selects ON and gives the module the saved brightness.
         QVERIFY(w.findChild<QRadioButton*>(QStringLiteral("optBLOn"))->isChecked());
         const QByteArray start = hex("fe10 fe2900 0d fe06 fe289a 0d fe09");
@@ -243,7 +244,7 @@ private Q_SLOTS:
         QCOMPARE(module->received().left(wire.size()).toHex(' '), wire.toHex(' '));
         QCOMPARE(int(module->module().brightness()), 254 - slider->value());
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblBrightness"))->text(),
-                 QString::number(slider->value()));
+                 QString::number(module->module().brightness()));
         QCOMPARE(w.preview().brightness(), module->module().brightness());
     }
 

@@ -104,7 +104,7 @@ frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines&
     connect(&link, &LinkController::sliderPositionChanged, this, [this](int position) {
         const QSignalBlocker block(m_brightness); // restoring a position sends nothing
         m_brightness->setValue(position);
-        m_brightnessValue->setNum(position);
+        showBrightness(position);
     });
     connect(&link, &LinkController::backlightChanged, this, [this](bool on) {
         m_brightness->setEnabled(on);
@@ -215,8 +215,8 @@ void frmMain::buildUi()
     sliderColumn->addWidget(m_brightnessValue);
     light->addLayout(sliderColumn);
     connect(m_brightness, &QSlider::valueChanged, m_brightnessValue,
-            [this](int position) { m_brightnessValue->setNum(position); });
-    m_brightnessValue->setNum(m_brightness->value());
+            [this](int position) { showBrightness(position); });
+    showBrightness(m_brightness->value());
     row->addWidget(frame1);
     layout->addLayout(row);
 
@@ -472,4 +472,10 @@ void frmMain::closeEvent(QCloseEvent* event)
     // Closing the window ends the program; the lifecycle saves and quits.
     m_lifecycle.requestQuit();
     event->accept();
+}
+
+void frmMain::showBrightness(int position)
+{
+    // The level the module gets: the top of the slider is the brightest.
+    m_brightnessValue->setNum(LinkController::MaxSliderPosition - position);
 }

@@ -80,6 +80,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void showBrightness(int sliderPosition);
     void buildUi();
     void buildTray();
     void goToTray();
