@@ -136,10 +136,16 @@ private Q_SLOTS:
         QVERIFY2(clock.elapsed() < 3000, "the timeout bounds the whole download");
         QTRY_COMPARE(server.closedByClient, closed);
         // Whatever the server sends, the client holds no more than the limits.
+        // (AddressSanitizer's shadow and quarantine make these figures mean
+        // nothing there; the plain build checks them.)
+#ifndef __SANITIZE_ADDRESS__
         QVERIFY2(memoryKb("VmHWM:") < 40 * 1024, qPrintable(QString::number(memoryKb("VmHWM:"))));
         QVERIFY2(
             memoryKb("VmRSS:") < before + 3 * 1024,
             qPrintable(QStringLiteral("%1 kB, %2 before").arg(memoryKb("VmRSS:")).arg(before)));
+#else
+        Q_UNUSED(before);
+#endif
     }
 
     // Redirects are followed, five at most.
