@@ -123,14 +123,10 @@ private Q_SLOTS:
         QTest::newRow("sensor title and value") << 2 << 1
                                                 << QByteArray("T?1:4?\xDF"
                                                               "C            ");
-        // A fan value of 0B 1B FE 10: only the þ is left.
-        QTest::newRow("fan value") << 2 << 3 << QByteArray("F:? rpm             ");
         // ev FE il 0B 0D ho 01 st: the invalid byte and the controls are '?'.
         QTest::newRow("host name") << 3 << 0 << QByteArray("ev?il??ho?st        ");
         // Sky 0B FE 1B "[2Jrain" 7F, in words: each control and the FE are '?'.
         QTest::newRow("weather sky") << 5 << 0 << QByteArray("???[2jrain?         ");
-        // Temperature "5" FE " F" 0D 01.
-        QTest::newRow("weather temperature") << 5 << 1 << QByteArray("5? F??              ");
         // Company "Ev" 0B "il" þ 1B "[2J" 00 "Inc".
         QTest::newRow("stock company") << 6 << 0 << QByteArray("Ev?il??[2J?Inc      ");
     }
