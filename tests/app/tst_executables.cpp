@@ -26,8 +26,8 @@ private Q_SLOTS:
         }
         QTest::newRow("brellixd --save alone")
             << QStringList{"brellixd", "--save"} << 2 << QByteArray("--save goes with --port");
-        QTest::newRow("brellixd --list-ports") << QStringList{"brellixd", "--list-ports"} << 0
-                                               << QByteArray("/dev/");
+        QTest::newRow("brellixd --list-ports")
+            << QStringList{"brellixd", "--list-ports"} << 0 << QByteArray("/dev/");
     }
     void options()
     {
@@ -113,8 +113,9 @@ private Q_SLOTS:
         QTRY_VERIFY2_WITH_TIMEOUT((seen += p.readAllStandardError()).contains("Start-up finished"),
                                   seen.constData(), 5000);
         ::kill(pid_t(p.processId()), SIGUSR1);
-        QTRY_VERIFY2_WITH_TIMEOUT((seen += p.readAllStandardError()).count("Status: LCD Connected") == 2,
-                                  seen.constData(), 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            (seen += p.readAllStandardError()).count("Status: LCD Connected") == 2,
+            seen.constData(), 5000);
         p.closeReadChannel(QProcess::StandardError);
         ::kill(pid_t(p.processId()), SIGUSR1); // its status line meets the closed pipe
         QVERIFY(!p.waitForFinished(1000));
@@ -143,8 +144,9 @@ private Q_SLOTS:
         QProcess p;
         p.start(QStringLiteral(BRELLIX_BIN_DIR "/brellixd"), args);
         QByteArray seen;
-        QTRY_VERIFY2_WITH_TIMEOUT((seen += p.readAllStandardError()).contains("Status: LCD Connected"),
-                                  seen.constData(), 10000);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            (seen += p.readAllStandardError()).contains("Status: LCD Connected"), seen.constData(),
+            10000);
         p.terminate();
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(h.readIni().contains("COM2=" + device.toUtf8()), save);

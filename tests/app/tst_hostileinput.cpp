@@ -1,5 +1,4 @@
 #include "support/HttpFixture.h"
-#include "support/LinkHarness.h"
 #include "support/TestApp.h"
 #include "support/TestPlatform.h"
 
@@ -141,8 +140,8 @@ private Q_SLOTS:
         server.on("/chart/AAPL", ChartAnswer);
         TestPlatform platform;
         platform.host = std::make_shared<HostileHost>();
-        LinkHarness h;
-        PtyLcdModule* module = h.addModule();
+        ModuleApp p(platform);
+        LinkHarness& h = p.h;
         QVERIFY(QDir().mkpath(h.dirPath(QStringLiteral("speedfan"))));
         QFile log(h.dirPath(QStringLiteral("speedfan/SFLog20261205.csv")));
         QVERIFY(log.open(QIODevice::WriteOnly));
@@ -151,24 +150,17 @@ private Q_SLOTS:
                                  "7\t4\xFE.5\t\x0B\x1B\xFE\x10\r\n");
         QCOMPARE(log.write(logText), logText.size());
         log.close();
-        h.writeIni("[Mode]\nmode=" + QByteArray::number(mode) +
-                   "\n[TimeZone]\nDestination=To\x0Bky\xFE\x01o\x7F\x1B[2J\n[SpeedFan]\nFolder=" +
-                   h.dirPath(QStringLiteral("speedfan")).toUtf8() +
-                   "\n[Weather]\nCity=Berlin\nSource=service\n[Stock]\nSymbol=AAPL\n[Web]\nBase=" +
-                   server.base().toUtf8() + "/ws/\nYahooChart=" + server.base().toUtf8() +
-                   "/chart/\n[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n");
-
-        TestApp c(h.iniPath(), platform);
-        c.lifecycle().setTimersEnabled(false);
-        QSignalSpy finished(&c.lifecycle(), &Lifecycle::startupFinished);
-        c.lifecycle().start();
-        QVERIFY(finished.wait(3000));
-        QCOMPARE(c.scheduler().selectedMode(), mode);
-        QTRY_COMPARE_WITH_TIMEOUT((c.scheduler().tick(), module->module().line(row)), expected,
-                                  5000);
+        p.start("[Mode]\nmode=" + QByteArray::number(mode) +
+                "\n[TimeZone]\nDestination=To\x0Bky\xFE\x01o\x7F\x1B[2J\n[SpeedFan]\nFolder=" +
+                h.dirPath(QStringLiteral("speedfan")).toUtf8() +
+                "\n[Weather]\nCity=Berlin\nSource=service\n[Stock]\nSymbol=AAPL\n[Web]\nBase=" +
+                server.base().toUtf8() + "/ws/\nYahooChart=" + server.base().toUtf8() +
+                "/chart/\n");
+        QCOMPARE(p.c->scheduler().selectedMode(), mode);
+        QTRY_COMPARE_WITH_TIMEOUT((p.ticks(1), p.module->module().line(row)), expected, 5000);
 
         int frames = 0;
-        const QString broken = checkWire(module->received(), frames);
+        const QString broken = checkWire(p.module->received(), frames);
         QVERIFY2(broken.isEmpty(), qPrintable(broken));
         QVERIFY(frames > 0);
     }

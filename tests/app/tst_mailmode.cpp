@@ -1,6 +1,5 @@
 #include "screens/mail/MailSettings.h"
 #include "support/DovecotServer.h"
-#include "support/LinkHarness.h"
 #include "support/TestApp.h"
 #include "support/TestPlatform.h"
 
@@ -23,6 +22,14 @@ class TestMailMode : public QObject
                "\r\nDate: Sat, 5 Dec 2026 14:05:07 +0100\r\n\r\nHello.\r\n";
     }
 
+    // The mail mode on the test server's account "many".
+    QByteArray settings(const QByteArray& password) const
+    {
+        return "[Mode]\nmode=7\n[Mail]\nUrl=imaps://localhost:" +
+               QByteArray::number(m_server.imapsPort()) +
+               "/INBOX\nUser=many\nPasswordCommand=echo " + password +
+               "\nCaFile=" + m_server.caFile().toUtf8() + "\n";
+    }
     int logins(const QByteArray& user) const
     {
         return int(
@@ -50,17 +57,10 @@ private Q_SLOTS:
 
     void mailMode()
     {
-        LinkHarness h;
-        PtyLcdModule* module = h.addModule();
-        h.writeIni("[Mode]\nmode=7\n[Ports]\nCOM1=" + module->slavePath().toUtf8() +
-                   "\n[Mail]\nUrl=imaps://localhost:" + QByteArray::number(m_server.imapsPort()) +
-                   "/INBOX\nUser=many\nPasswordCommand=echo secret-many\nCaFile=" +
-                   m_server.caFile().toUtf8() + "\n");
-        TestApp c(h.iniPath(), m_platform);
-        c.lifecycle().setTimersEnabled(false);
-        QSignalSpy finished(&c.lifecycle(), &Lifecycle::startupFinished);
-        c.lifecycle().start();
-        QVERIFY(finished.wait(3000));
+        ModuleApp p(m_platform);
+        p.start(settings("secret-many"));
+        TestApp& c = *p.c;
+        PtyLcdModule* module = p.module;
         QCOMPARE(c.scheduler().selectedMode(), 7);
 
         // The switch signs on and refreshes at once, without a tick.
@@ -98,14 +98,10 @@ private Q_SLOTS:
     // change is used from the next choice of the mode.
     void wrongPassword()
     {
-        LinkHarness h;
-        PtyLcdModule* module = h.addModule();
-        h.writeIni("[Mode]\nmode=7\n[Ports]\nCOM1=" + module->slavePath().toUtf8() +
-                   "\n[Mail]\nUrl=imaps://localhost:" + QByteArray::number(m_server.imapsPort()) +
-                   "/INBOX\nUser=many\nPasswordCommand=echo wrong\nCaFile=" +
-                   m_server.caFile().toUtf8() + "\n");
-        TestApp c(h.iniPath(), m_platform);
-        c.lifecycle().setTimersEnabled(false);
+        ModuleApp p(m_platform);
+        p.make(settings("wrong"));
+        TestApp& c = *p.c;
+        PtyLcdModule* module = p.module;
         QSignalSpy shown(&c.messages(), &Messages::shown);
         c.lifecycle().start();
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 15000);

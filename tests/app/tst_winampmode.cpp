@@ -1,4 +1,3 @@
-#include "support/LinkHarness.h"
 #include "support/PrivateSessionBus.h"
 #include "support/TestApp.h"
 #include "support/TestMprisPlayer.h"
@@ -51,15 +50,12 @@ private Q_SLOTS:
         player.setVolume(170.0 / 255);
         player.setPosition(83'000'000);
 
-        LinkHarness h;
-        PtyLcdModule* module = h.addModule();
-        h.writeIni("[Mode]\nmode=4\n[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n");
-        TestApp c(h.iniPath(), *m_platform);
-        c.lifecycle().setTimersEnabled(false);
+        ModuleApp p(*m_platform);
+        p.make("[Mode]\nmode=4\n");
+        TestApp& c = *p.c;
+        PtyLcdModule* module = p.module;
         QSignalSpy sent(&c.link(), &LcdLink::sent);
-        QSignalSpy finished(&c.lifecycle(), &Lifecycle::startupFinished);
-        c.lifecycle().start();
-        QVERIFY(finished.wait(3000));
+        p.run();
         QCOMPARE(c.scheduler().selectedMode(), 4);
         // The switch: clear, then the symbols twice.
         QCOMPARE(joined(sent).right(1 + 2 * Glyphs.size()).toHex(' '),

@@ -231,8 +231,8 @@ private Q_SLOTS:
         TestWindow w(c);
         QDialog* d = w.dialog(QStringLiteral("frmAbout"));
         const QString details = d->findChild<QLabel*>(QStringLiteral("lblDetails"))->text();
-        for (const QString& part : {QStringLiteral(BRELLIX_VERSION),
-                                    QString::fromLatin1(qVersion()), h.iniPath()})
+        for (const QString& part :
+             {QStringLiteral(BRELLIX_VERSION), QString::fromLatin1(qVersion()), h.iniPath()})
             QVERIFY2(details.contains(part), qPrintable(details));
     }
 };
