@@ -46,8 +46,6 @@ private Q_SLOTS:
             << "7/10/2026 10:05:07 AM";
         QTest::newRow("no zone selected") << QByteArray("Zone=-1\nDestination=X\n") << -1 << "X"
                                           << false << "7/10/2026 2:05:07 PM";
-        QTest::newRow("not numbers") << QByteArray("Zone=abc\nDaylight=yes\n") << 13 << "" << false
-                                     << "7/10/2026 2:05:07 PM";
         QTest::newRow("zone out of range")
             << QByteArray("Zone=32\nDaylight=2\n") << 13 << "" << true << "7/10/2026 3:05:07 PM";
         QTest::newRow("long name cut to 16, other keys missing")

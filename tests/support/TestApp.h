@@ -12,6 +12,9 @@
 #include "screens/clock/WorldTimeSettings.h"
 #include "screens/web/StockSettings.h"
 #include "screens/web/WeatherSettings.h"
+#include "support/LinkHarness.h"
+
+#include <memory>
 
 // The program without its views, as the launcher wires it: the context and
 // the lifecycle over it.
@@ -28,4 +31,40 @@ public:
 
 private:
     Lifecycle m_lifecycle;
+};
+
+// The end-to-end set-up: a settings file with a simulated module on COM1,
+// and the program over it with its timers off, so the test ticks.
+struct ModuleApp
+{
+    explicit ModuleApp(Platform& platform) : platform(platform) {}
+
+    // Writes the settings (the Ports section is added) and builds the program.
+    void make(const QByteArray& ini)
+    {
+        h.writeIni(ini + "[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n");
+        c = std::make_unique<TestApp>(h.iniPath(), platform);
+        c->lifecycle().setTimersEnabled(false);
+    }
+    // Runs the start-up to its end.
+    void run()
+    {
+        c->lifecycle().start();
+        QTRY_VERIFY(c->lifecycle().startupDone());
+    }
+    void start(const QByteArray& ini)
+    {
+        make(ini);
+        run();
+    }
+    void ticks(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            c->scheduler().tick();
+    }
+
+    Platform& platform;
+    LinkHarness h;
+    PtyLcdModule* module = h.addModule();
+    std::unique_ptr<TestApp> c;
 };
