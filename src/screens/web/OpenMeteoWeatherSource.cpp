@@ -84,63 +84,26 @@ std::optional<WeatherReport> OpenMeteoWeatherSource::ParseForecast(const QByteAr
 
 QString OpenMeteoWeatherSource::SkyText(int wmoCode)
 {
-    switch (wmoCode) {
-    case 0:
-        return QStringLiteral("Clear");
-    case 1:
-        return QStringLiteral("Mainly Clear");
-    case 2:
-        return QStringLiteral("Partly Cloudy");
-    case 3:
-        return QStringLiteral("Overcast");
-    case 45:
-        return QStringLiteral("Fog");
-    case 48:
-        return QStringLiteral("Rime Fog");
-    case 51:
-        return QStringLiteral("Light Drizzle");
-    case 53:
-        return QStringLiteral("Drizzle");
-    case 55:
-        return QStringLiteral("Heavy Drizzle");
-    case 56:
-    case 57:
-        return QStringLiteral("Freezing Drizzle");
-    case 61:
-        return QStringLiteral("Light Rain");
-    case 63:
-        return QStringLiteral("Rain");
-    case 65:
-        return QStringLiteral("Heavy Rain");
-    case 66:
-    case 67:
-        return QStringLiteral("Freezing Rain");
-    case 71:
-        return QStringLiteral("Light Snow");
-    case 73:
-        return QStringLiteral("Snow");
-    case 75:
-        return QStringLiteral("Heavy Snow");
-    case 77:
-        return QStringLiteral("Snow Grains");
-    case 80:
-        return QStringLiteral("Light Rain Showers");
-    case 81:
-        return QStringLiteral("Rain Showers");
-    case 82:
-        return QStringLiteral("Heavy Rain Showers");
-    case 85:
-        return QStringLiteral("Snow Showers");
-    case 86:
-        return QStringLiteral("Heavy Snow Showers");
-    case 95:
-        return QStringLiteral("Thunderstorm");
-    case 96:
-    case 99:
-        return QStringLiteral("Thunderstorm, Hail");
-    default:
-        return QStringLiteral("Unknown");
+    // The WMO weather interpretation codes Open-Meteo gives, in words.
+    struct Sky
+    {
+        int code;
+        const char* text;
+    };
+    static constexpr Sky Skies[] = {
+        {0, "Clear"}, {1, "Mainly Clear"}, {2, "Partly Cloudy"}, {3, "Overcast"}, {45, "Fog"},
+        {48, "Rime Fog"}, {51, "Light Drizzle"}, {53, "Drizzle"}, {55, "Heavy Drizzle"},
+        {56, "Freezing Drizzle"}, {57, "Freezing Drizzle"}, {61, "Light Rain"}, {63, "Rain"},
+        {65, "Heavy Rain"}, {66, "Freezing Rain"}, {67, "Freezing Rain"}, {71, "Light Snow"},
+        {73, "Snow"}, {75, "Heavy Snow"}, {77, "Snow Grains"}, {80, "Light Rain Showers"},
+        {81, "Rain Showers"}, {82, "Heavy Rain Showers"}, {85, "Snow Showers"},
+        {86, "Heavy Snow Showers"}, {95, "Thunderstorm"}, {96, "Thunderstorm, Hail"},
+        {99, "Thunderstorm, Hail"}};
+    for (const Sky& sky : Skies) {
+        if (sky.code == wmoCode)
+            return QString::fromLatin1(sky.text);
     }
+    return QStringLiteral("Unknown");
 }
 
 QString OpenMeteoWeatherSource::TemperatureText(double celsius)
