@@ -134,7 +134,10 @@ std::optional<QList<InterfaceRow>> LinuxInterfaceTable::read(Detail detail, QStr
             *error = QStringLiteral("%1 is not an interface statistics table").arg(m_procNetDev);
         return std::nullopt;
     }
-    QHash<QString, bool> loopback;
+    // The table is read every second: the flags of a name are read once,
+    // and the names are only sorted out again when the set changed.
+    if (m_loopback.size() != rows->size())
+        m_loopback.clear();
     for (InterfaceRow& row : *rows) {
         if (detail == Detail::Attributes)
             row.attributes = attributes(row.name);
@@ -148,9 +151,7 @@ std::optional<QList<InterfaceRow>> LinuxInterfaceTable::read(Detail detail, QStr
             known = m_loopback.insert(row.name, ok && (value & 0x8));
         }
         row.loopback = *known;
-        loopback.insert(row.name, row.loopback);
     }
-    m_loopback = loopback; // names that went are forgotten
     return rows;
 }
 
