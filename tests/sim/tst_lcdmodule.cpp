@@ -100,14 +100,15 @@ private Q_SLOTS:
         glyphA[0] = char(glyphA[0] | 0xE0);
         LcdModule custom;
         QCOMPARE(custom.feed(fe({0x64}) + QByteArray::fromHex("1f1f1f1f1f1f1f1f000000000000001f") +
-                             QByteArray(24, 0) + glyphA + QByteArray(16, 0) + fe({8}) + char(5)),
+                             QByteArray::fromHex("10101010101010100101010101010101") +
+                             QByteArray(8, 0) + glyphA + QByteArray(16, 0) + fe({8}) + char(5)),
                  QByteArray());
         QCOMPARE(custom.glyph(5), a);
-        custom.feed(QByteArray::fromHex("3231df43ff000102"));
-        QCOMPARE(custom.textLines().at(0), QStringLiteral("▒21°C██▄ ").leftJustified(20));
+        custom.feed(QByteArray::fromHex("3231df43ff00010203"));
+        QCOMPARE(custom.textLines().at(0), QStringLiteral("▒21°C██▄▌▐").leftJustified(20));
         // Codes without a readable form show as the GUI mirror shows them.
         custom.feed(QByteArray::fromHex("80"));
-        QCOMPARE(custom.textLines().at(0).at(9), QChar(0x00B7));
+        QCOMPARE(custom.textLines().at(0).at(10), QChar(0x00B7));
     }
 
     // A digit is one shape of blocks (never custom characters), the same at
