@@ -28,7 +28,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("warning");
         QTest::newRow("default") << LcdLink::DefaultSettings << true << QString();
         QTest::newRow("19200, two stop bits") << "19200,n,8,2" << true << QString();
-        QTest::newRow("parity refused") << "19200,e,7,2" << false << "Cannot apply";
+        QTest::newRow("parity refused") << "19200,e,8,2" << false << "Cannot apply";
         QTest::newRow("not a setting") << "9600,q,8,1" << false << "Invalid serial settings";
     }
     void lineSettings()
