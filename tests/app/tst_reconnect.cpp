@@ -73,7 +73,7 @@ private Q_SLOTS:
         QTRY_VERIFY(r.c->lifecycle().startupDone());
         QCOMPARE(r.controller().statusText(), QStringLiteral("LCD Connected"));
         int descriptors = 0;
-        const int cycles = 100;
+        const int cycles = 20;
         for (int i = 0; i < cycles; ++i) {
             r.unplug();
             // The next write finds the port gone.

@@ -39,13 +39,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("destination");
         QTest::addColumn<bool>("daylight");
         QTest::addColumn<QString>("destTime"); // clock: 10 July 2026 14:05:07 GMT
-        QTest::newRow("fresh install")
-            << QByteArray() << 13 << "London" << false << "7/10/2026 2:05:07 PM";
         QTest::newRow("daylight in July")
             << QByteArray("Zone=7\nDestination=New York\nDaylight=1\n") << 7 << "New York" << true
             << "7/10/2026 10:05:07 AM";
-        QTest::newRow("no zone selected") << QByteArray("Zone=-1\nDestination=X\n") << -1 << "X"
-                                          << false << "7/10/2026 2:05:07 PM";
         QTest::newRow("zone out of range")
             << QByteArray("Zone=32\nDaylight=2\n") << 13 << "" << true << "7/10/2026 3:05:07 PM";
         QTest::newRow("long name cut to 16, other keys missing")
