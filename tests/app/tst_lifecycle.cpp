@@ -148,7 +148,7 @@ private Q_SLOTS:
     }
 
     // A session on the simulated module (COM1 for this run only): slider and
-    // backlight bytes; what shutdown writes, the rest of the file untouched.
+    // backlight bytes; what the end writes to the module and to the file.
     void sessionAndShutdown()
     {
         LinkHarness h;
@@ -177,31 +177,22 @@ private Q_SLOTS:
         QVERIFY(module->waitForBytes(wire.size(), 1000));
         QCOMPARE(module->received().toHex(' '), wire.toHex(' '));
 
-        c->scheduler().selectMode(5);
+        // An orderly end clears the module's lines, so a stopped clock is not
+        // taken for the time; the backlight stays as the user chose.
+        c->scheduler().selectMode(1);
+        c->scheduler().tick();
+        QTRY_VERIFY(!module->module().line(0).trimmed().isEmpty());
+        module->clearRecord();
         QSignalSpy ended(&c->lifecycle(), &Lifecycle::finished);
         c->lifecycle().requestQuit();
         c->lifecycle().requestQuit(); // a second request (the window closing after SIGTERM)
         QCOMPARE(ended.count(), 1);
+        QTRY_COMPARE(module->received().toHex(' '), hex("0d").toHex(' '));
+        QCOMPARE(module->module().textLines().join(u'\n').trimmed(), QString());
+        QVERIFY(module->module().backlight());
         QCOMPARE(h.readIni(),
                  QByteArray("; my notes\n[Settings]\nCommPort=3\nSetting=9600,n,8,1\n"
-                            "Backlight=50\n\n[Weather]\nCity=Oslo\n\n[Mode]\nmode=5\n"));
-    }
-
-    // An orderly end clears the module's lines, so a stopped clock is not
-    // taken for the time; the backlight stays as the user chose.
-    void endClearsTheModule()
-    {
-        LinkHarness h;
-        PtyLcdModule* module = h.addModule();
-        auto c = started(h, "[Mode]\nmode=1\n", module->slavePath());
-        c->scheduler().tick();
-        QTRY_VERIFY(!module->module().line(0).trimmed().isEmpty());
-        module->clearRecord();
-        c->lifecycle().requestQuit();
-        QTRY_COMPARE(module->received().toHex(' '), hex("0d").toHex(' ')); // clear screen
-        for (int row = 0; row < 4; ++row)
-            QCOMPARE(module->module().line(row).trimmed(), QByteArray());
-        QVERIFY(module->module().backlight());
+                            "Backlight=50\n\n[Weather]\nCity=Oslo\n\n[Mode]\nmode=1\n"));
     }
 
     // "OpenQuery failed" ends the run without saving, so the next start does
