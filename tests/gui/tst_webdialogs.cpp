@@ -77,11 +77,6 @@ private Q_SLOTS:
         QCOMPARE(c.weather().WeatherUpdateSeconds, 720);
         QCOMPARE(c.ini().ReadIni(QStringLiteral("Weather"), QStringLiteral("Update")),
                  QStringLiteral("12"));
-
-        // Opened again: on the new values.
-        child<QAction>(&w, "mnuWeather")->trigger();
-        QCOMPARE(child<QLineEdit>(child<QDialog>(&w, "frmWeather"), "txtCity")->text(),
-                 QStringLiteral("Berlin"));
     }
 
     // The four [Mail] keys; no password; an address that is no mailbox is
