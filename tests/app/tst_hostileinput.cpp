@@ -5,15 +5,11 @@
 #include <QtTest>
 #include <netdb.h>
 
-// Outside text end to end: a destination name from the settings file, sensor
-// titles and values from a SpeedFan log, the machine's host name and the
-// answers of the weather service and of Yahoo's chart (from a loopback web
-// server), each full of control codes and 0xFE, must reach the module only
-// as text. The
-// wire is read with the module's command table: every 0B is followed by 80
-// codes the module shows (custom characters 0-7, ASCII 32-126, 223, 255),
-// and no other byte outside a command is anything but text or one of the
-// program's own single-byte commands.
+// Outside text end to end (a destination name, SpeedFan titles and values,
+// the host name, the weather service's and Yahoo's answers), full of control
+// codes and 0xFE, reaches the module only as text: read with the module's
+// command table, every 0B is followed by 80 codes it shows and nothing else
+// outside a command is anything but text or the program's own commands.
 namespace {
 
 class HostileHost final : public HostLookup
@@ -33,67 +29,36 @@ public:
     }
 };
 
-// The weather service's answer: sky and temperature with controls, 0xFE and
-// an escape sequence inside the escaped XML.
 const QByteArray WeatherAnswer =
     "<string>&lt;CurrentWeather&gt;&lt;Visibility&gt; 1\xFE\x0B mile(s):0&lt;/Visibility&gt;"
     "&lt;SkyConditions&gt; \x0B\xFE\x1B[2Jrain\x7F&lt;/SkyConditions&gt;&lt;Temperature&gt; "
     "5\xFE F\x0D\x01&lt;/Temperature&gt;&lt;RelativeHumidity&gt; 6\x08%&lt;/RelativeHumidity&gt;"
     "&lt;Status&gt;Success&lt;/Status&gt;&lt;/CurrentWeather&gt;</string>";
 
-// Yahoo's chart answer: a company name with escaped controls and a thorn.
 const QByteArray ChartAnswer =
     R"({"chart":{"result":[{"meta":{"exchangeTimezoneName":"America/New_York",)"
     R"("regularMarketTime":1796418000,"regularMarketPrice":1.5,)"
     R"("longName":"Ev\u000bil\u00fe\u001b[2J\u0000Inc"}}]}})";
-
-// Bytes after FE and a command, from the module's command table.
-int argumentBytes(quint8 command)
-{
-    switch (command) {
-    case 0x28: // brightness
-    case 0x29:
-    case 0x2D: // line
-    case 0x2E: // clear column
-        return 1;
-    case 0x32: // cursor
-    case 0x34: // large digit
-        return 2;
-    case 0x64: // eight glyphs
-        return 64;
-    default:
-        return 0;
-    }
-}
 
 bool shown(quint8 code)
 {
     return code <= 7 || (code >= 32 && code <= 126) || code == 223 || code == 255;
 }
 
-// Empty when the wire keeps the rule, else where it breaks. frames counts
-// the 0B frames seen.
-QString checkWire(const QByteArray& wire, int& frames)
+// Empty when the wire keeps the rule, else where it breaks.
+QString checkWire(const QByteArray& wire)
 {
-    frames = 0;
-    qsizetype i = 0;
-    while (i < wire.size()) {
+    for (qsizetype i = 0; i < wire.size();) {
         const auto b = quint8(wire[i]);
-        if (b == 0xFE) {
-            if (i + 1 >= wire.size())
-                return QStringLiteral("FE at the end");
-            i += 2 + argumentBytes(quint8(wire[i + 1]));
+        if (b == 0xFE) { // the argument bytes of the module's commands
+            const auto c = quint8(wire.at(i + 1));
+            const bool one = c == 0x28 || c == 0x29 || c == 0x2D || c == 0x2E;
+            i += 2 + (c == 0x64 ? 64 : c == 0x32 || c == 0x34 ? 2 : one);
         } else if (b == 0x0B) {
-            if (i + 81 > wire.size())
-                return QStringLiteral("0B at %1 with fewer than 80 codes after it").arg(i);
             for (qsizetype k = i + 1; k < i + 81; ++k) {
-                if (!shown(quint8(wire[k])))
-                    return QStringLiteral("code %1 at %2 in the frame from %3")
-                        .arg(quint8(wire[k]))
-                        .arg(k)
-                        .arg(i);
+                if (k >= wire.size() || !shown(quint8(wire[k])))
+                    return QStringLiteral("code at %1 in the frame from %2").arg(k).arg(i);
             }
-            ++frames;
             i += 81;
         } else if (b == 0x0D || b == 0x0C || b == 0x08 || b == 0x0E || b == 0x0F || shown(b)) {
             ++i;
@@ -159,10 +124,8 @@ private Q_SLOTS:
         QCOMPARE(p.c->scheduler().selectedMode(), mode);
         QTRY_COMPARE_WITH_TIMEOUT((p.ticks(1), p.module->module().line(row)), expected, 5000);
 
-        int frames = 0;
-        const QString broken = checkWire(p.module->received(), frames);
+        const QString broken = checkWire(p.module->received());
         QVERIFY2(broken.isEmpty(), qPrintable(broken));
-        QVERIFY(frames > 0);
     }
 };
 

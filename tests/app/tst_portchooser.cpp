@@ -43,7 +43,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("com");
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("error"); // empty: applied
-        QTest::newRow("COM2, 9600") << 2 << "9600,n,8,1" << QString();
+        QTest::newRow("COM1, 9600") << 1 << "9600,n,8,1" << QString();
         QTest::newRow("COM6, 19200") << 6 << "19200,n,8,1" << QString();
         QTest::newRow("settings refused") << 2 << "9600,n,9,1"
                                           << "are not valid";

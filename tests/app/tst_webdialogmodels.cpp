@@ -1,5 +1,4 @@
 #include "app/IntervalModel.h"
-#include "platform/UserMessage.h"
 #include "platform/modINI.h"
 #include "screens/web/StockSettings.h"
 #include "screens/web/WeatherSettings.h"
@@ -13,44 +12,6 @@ const QString Refused =
     QStringLiteral("Update Frequency must be a whole number of minutes from 1 to 546");
 const QByteArray Saved = "[Weather]\nCity=Oslo\nCountry=Norway\nUpdate=30\n"
                          "[Stock]\nSymbol=AAPL\nUpdate=5\n";
-
-// One dialog's model over settings in use that match Saved.
-struct Dialog
-{
-    explicit Dialog(bool isWeather) : weather(isWeather)
-    {
-        h.writeIni(Saved);
-    }
-    IntervalModel model()
-    {
-        return weather ? IntervalModel::weather(ini, weatherInUse, messages)
-                       : IntervalModel::stock(ini, stockInUse, messages);
-    }
-    // The section's keys in the file, then the values in use.
-    QStringList keys() const
-    {
-        const auto key = [this](const char* section, const char* k) {
-            return ini.ReadIni(QLatin1String(section), QLatin1String(k));
-        };
-        return weather ? QStringList{key("Weather", "City"), key("Weather", "Country"),
-                                     key("Weather", "Update")}
-                       : QStringList{key("Stock", "Symbol"), key("Stock", "Update")};
-    }
-    QStringList inUse() const
-    {
-        return weather ? QStringList{weatherInUse.WeatherCity, weatherInUse.WeatherCountry,
-                                     QString::number(weatherInUse.WeatherUpdateSeconds)}
-                       : QStringList{stockInUse.StockSymbol,
-                                     QString::number(stockInUse.StockUpdateSeconds)};
-    }
-
-    bool weather;
-    LinkHarness h;
-    modINI ini{h.iniPath()};
-    RecordedMessages messages;
-    WeatherSettings weatherInUse{QStringLiteral("Oslo"), QStringLiteral("Norway"), 1800};
-    StockSettings stockInUse{QStringLiteral("AAPL"), 300};
-};
 } // namespace
 
 // The logic of the Weather and Stock dialogs: what they open on, the
@@ -59,22 +20,42 @@ class TestWebDialogModels : public QObject
 {
     Q_OBJECT
 
+    struct Dialog
+    {
+        LinkHarness h;
+        modINI ini{(h.writeIni(Saved), h.iniPath())};
+        RecordedMessages messages;
+        WeatherSettings weather{QStringLiteral("Oslo"), QStringLiteral("Norway"), 1800};
+        StockSettings stock{QStringLiteral("AAPL"), 300};
+        IntervalModel model(bool isWeather)
+        {
+            return isWeather ? IntervalModel::weather(ini, weather, messages)
+                             : IntervalModel::stock(ini, stock, messages);
+        }
+        // The values in use, then the section as stored.
+        QStringList state() const
+        {
+            return {weather.WeatherCity, weather.WeatherCountry,
+                    QString::number(weather.WeatherUpdateSeconds), stock.StockSymbol,
+                    QString::number(stock.StockUpdateSeconds), QString::fromUtf8(h.readIni())};
+        }
+    };
+
 private Q_SLOTS:
     void load_data()
     {
         QTest::addColumn<int>("seconds");
         QTest::addColumn<QString>("update");
-        QTest::newRow("default half hour") << 1800 << "30";
         QTest::newRow("a fraction shows its decimals") << 150 << "2.5";
         QTest::newRow("longest") << 32760 << "546";
     }
     void load()
     {
         QFETCH(int, seconds);
-        Dialog d(true);
-        d.weatherInUse = {QStringLiteral("Llanfairpwllgwyngyllgogerychwyrndrobwll"),
-                          QStringLiteral("Wales"), seconds};
-        const IntervalModel::Choice c = d.model().load();
+        Dialog d;
+        d.weather = {QStringLiteral("Llanfairpwllgwyngyllgogerychwyrndrobwll"),
+                     QStringLiteral("Wales"), seconds};
+        const IntervalModel::Choice c = d.model(true).load();
         QCOMPARE(c.texts, (QStringList{"Llanfairpwllgwyngyllgogerychwy", "Wales"})); // 30
         QTEST(c.update, "update");
     }
@@ -85,52 +66,50 @@ private Q_SLOTS:
         QTest::addColumn<bool>("weather");
         QTest::addColumn<QStringList>("typed"); // the fields, then the interval
         QTest::addColumn<QString>("warning");
-        QTest::addColumn<QStringList>("stored"); // the keys, and the values in use
-        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QStringList>("inUse"); // the fields, then the seconds
+        QTest::addColumn<QByteArray>("stored");
         const QStringList none;
         QTest::newRow("no city") << true << QStringList{"", "Germany", "5"} << "City Not Entered"
-                                 << none << 0;
-        QTest::newRow("blank city, bad interval")
-            << true << QStringList{"   ", "Germany", "0"} << "City Not Entered" << none << 0;
-        QTest::newRow("no country")
-            << true << QStringList{"Berlin", "", "5"} << "Country Not Entered" << none << 0;
-        for (const char* bad : {"0", "547", "-5", "5.5", "abc", "", "1e3", "0x10", "99999999999"})
-            QTest::addRow("interval \"%s\"", bad)
-                << true << QStringList{"Berlin", "Germany", bad} << Refused << none << 0;
-        QTest::newRow("longest") << true << QStringList{"Berlin", "Germany", "546"} << ""
-                                 << QStringList{"Berlin", "Germany", "546"} << 32760;
-        QTest::newRow("blanks around")
-            << true << QStringList{" Port of Spain ", " Trinidad and Tobago", " 07 "} << ""
-            << QStringList{"Port of Spain", "Trinidad and Tobago", "7"} << 420;
-        QTest::newRow("no symbol, bad interval")
-            << false << QStringList{" ", "0"} << "Stock Symbol Not Entered" << none << 0;
+                                 << none << QByteArray();
+        QTest::newRow("no country") << true << QStringList{"Berlin", "", "5"}
+                                    << "Country Not Entered" << none << QByteArray();
+        for (const char* bad : {"0", "547", "5.5", "abc"})
+            QTest::addRow("interval \"%s\"", bad) << true << QStringList{"Berlin", "Germany", bad}
+                                                  << Refused << none << QByteArray();
+        QTest::newRow("longest, blanks around")
+            << true << QStringList{" Port of Spain ", " Trinidad", " 546 "} << ""
+            << QStringList{"Port of Spain", "Trinidad", "32760"}
+            << QByteArray("City=Port of Spain\nCountry=Trinidad\nUpdate=546\n");
+        QTest::newRow("no symbol, bad interval") << false << QStringList{" ", "0"}
+                                                 << "Stock Symbol Not Entered" << none << QByteArray();
         QTest::newRow("stock interval 600")
-            << false << QStringList{"MSFT", "600"} << Refused << none << 0;
-        QTest::newRow("index symbol")
-            << false << QStringList{" ^GSPC", "1"} << "" << QStringList{"^GSPC", "1"} << 60;
+            << false << QStringList{"MSFT", "600"} << Refused << none << QByteArray();
+        QTest::newRow("index symbol") << false << QStringList{" ^GSPC", "07"} << ""
+                                      << QStringList{"^GSPC", "420"}
+                                      << QByteArray("Symbol=^GSPC\nUpdate=7\n");
     }
     void confirm()
     {
         QFETCH(bool, weather);
         QFETCH(QStringList, typed);
         QFETCH(QString, warning);
-        QFETCH(QStringList, stored);
-        QFETCH(int, seconds);
-        Dialog d(weather);
-        const QStringList before = d.inUse();
+        QFETCH(QStringList, inUse);
+        QFETCH(QByteArray, stored);
+        Dialog d;
+        QStringList expected = d.state();
         const QString update = typed.takeLast();
-        QCOMPARE(d.model().confirm({typed, update}), warning.isEmpty());
-        if (!warning.isEmpty()) {
-            QCOMPARE(d.messages.shown, (QList<UserMessage>{{warning, MessageSeverity::Warning,
-                                                            MessageCategory::Settings}}));
-            QCOMPARE(d.inUse(), before);
-            QCOMPARE(d.h.readIni(), Saved);
-            return;
+        QCOMPARE(d.model(weather).confirm({typed, update}), warning.isEmpty());
+        if (warning.isEmpty()) {
+            for (int i = 0; i < inUse.size(); ++i)
+                expected[(weather ? 0 : 3) + i] = inUse[i];
+            QByteArray file = Saved;
+            const qsizetype at = file.indexOf(weather ? "City=" : "Symbol=");
+            file.replace(at, (weather ? file.indexOf("[Stock]") : file.size()) - at, stored);
+            expected.last() = QString::fromUtf8(file);
         }
-        QVERIFY(d.messages.shown.isEmpty());
-        QCOMPARE(d.keys(), stored);
-        stored.last() = QString::number(seconds);
-        QCOMPARE(d.inUse(), stored);
+        QCOMPARE(d.state(), expected);
+        const QList<UserMessage> shown{{warning, MessageSeverity::Warning, MessageCategory::Settings}};
+        QCOMPARE(d.messages.shown, warning.isEmpty() ? QList<UserMessage>{} : shown);
     }
 };
 

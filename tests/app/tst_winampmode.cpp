@@ -8,12 +8,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// The eight glyphs: FE 64, 64 row bytes, FE 08.
-const QByteArray Glyphs = QByteArray::fromHex("fe64 080c0e0f0e0c0800 00000e0e0e0e0000 "
-                                              "00001b1b1b1b0000 00041c1c1c040000 00051c1d1c050000 "
-                                              "080c0e0f0e0c0800 001f11110e040400 000e0e0404040400 "
-                                              "fe08");
-
 QByteArray joined(const QSignalSpy& spy, qsizetype from = 0)
 {
     QByteArray all;
@@ -23,9 +17,9 @@ QByteArray joined(const QSignalSpy& spy, qsizetype from = 0)
 }
 } // namespace
 
-// The "WinAmp Plugin" mode end to end: a test MPRIS player on a private
-// session bus, the scheduler, the line writer, the scroller, the wire and
-// the simulated module.
+// The "WinAmp Plugin" mode wired end to end: a test MPRIS player on a
+// private session bus, the scheduler, the scroller's own timer and the
+// simulated module. What the lines say is the screen's own test's business.
 class TestWinAmpMode : public QObject
 {
     Q_OBJECT
@@ -57,36 +51,18 @@ private Q_SLOTS:
         QSignalSpy sent(&c.link(), &LcdLink::sent);
         p.run();
         QCOMPARE(c.scheduler().selectedMode(), 4);
-        // The switch: clear, then the symbols twice.
-        QCOMPARE(joined(sent).right(1 + 2 * Glyphs.size()).toHex(' '),
-                 (QByteArray("\x0d") + Glyphs + Glyphs).toHex(' '));
-        QTRY_COMPARE(module->module().glyph(5),
-                     (std::array<quint8, 8>{8, 12, 14, 15, 14, 12, 8, 0}));
+        QVERIFY(joined(sent).contains("\x0d\xfe\x64")); // the switch: clear, the symbols
         QVERIFY(c.scheduler().screenTimerActive());
 
         // The player is known once the bus has answered.
         QTRY_COMPARE_WITH_TIMEOUT((c.scheduler().tick(), module->module().line(0)),
                                   QByteArray("Playing Now: \x05      "), 3000);
-        sent.clear();
-        c.scheduler().tick();
-        QCOMPARE(joined(sent), QByteArray("\x0b"
-                                          "Playing Now: \x05      "
-                                          "ABCDEFGHIJKLMNOPQRST"
-                                          "Some Artist         "
-                                          "3:45 1:23 \x04 67%     "));
-
         // The scroller on its own second: line 2 selected, then 20 characters.
         sent.clear();
         QTRY_VERIFY_WITH_TIMEOUT(joined(sent).contains("\xfe\x2d\x01"), 2500);
         QTRY_COMPARE(joined(sent), QByteArray("\xfe\x2d\x01"
                                               "GHIJKLMNOPQRSTUVWXY*"));
         QTRY_COMPARE(module->module().line(1), QByteArray("GHIJKLMNOPQRSTUVWXY*"));
-        // Gone mid-song: the stopped layout.
-        player.leave();
-        QTRY_COMPARE((c.scheduler().tick(), module->module().line(1)),
-                     QByteArray("  \x01 WINAMP STOPPED  "));
-        QCOMPARE(module->module().line(0), QByteArray(20, ' '));
-
         // Another mode stops the scroller.
         c.scheduler().selectMode(1);
         QVERIFY(!c.scheduler().screenTimerActive());
