@@ -47,14 +47,13 @@ private Q_SLOTS:
     {
         QFETCH(Slots, names);
         QFETCH(Slots, values);
-        QFETCH(QByteArray, lines);
         SensorTable table;
         for (int k = 1; k <= 5; ++k) {
             table.SensorNames[k] = names.value(k - 1);
             table.SensorValues[k] = values.value(k - 1);
         }
         const std::array<QByteArray, 3> got = CpuInfoScreen::sensorLines(table);
-        QCOMPARE((got[0] + '|' + got[1] + '|' + got[2]).toHex(' '), lines.toHex(' '));
+        QTEST(got[0] + '|' + got[1] + '|' + got[2], "lines");
     }
 
     void firstLine()
@@ -123,8 +122,6 @@ private Q_SLOTS:
         QFETCH(QByteArray, settings);
         QFETCH(bool, logs);
         QFETCH(bool, noSensors);
-        QFETCH(QStringList, opened);
-        QFETCH(QByteArray, lines);
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("speedfan"));
         QVERIFY(QDir().mkpath(folder));
@@ -145,10 +142,8 @@ private Q_SLOTS:
                                  if (noSensors)
                                      return nullptr;
                                  auto sensors = std::make_unique<ScriptedSensors>();
-                                 sensors->add("fake-virtual-0", "temp1", "CPU",
-                                              HardwareSensors::Kind::Temperature, 45.5);
-                                 sensors->add("fake-virtual-0", "fan1", "Fan",
-                                              HardwareSensors::Kind::Fan, 2410);
+                                 sensors->add("c", "temp1", "CPU", HardwareSensors::Kind::Temperature, 45.5);
+                                 sensors->add("c", "fan1", "Fan", HardwareSensors::Kind::Fan, 2410);
                                  return sensors;
                              });
         if (settings.contains("Folder") && !logs)
@@ -160,10 +155,9 @@ private Q_SLOTS:
             QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
         screen.enter(); // chosen again: nothing starts a second time
         screen.ShowCpuInfo();
-        QCOMPARE(started, opened);
-        QCOMPARE(screenLines.line(1) + '|' + screenLines.line(2) + '|' + screenLines.line(3),
-                 lines);
-        QCOMPARE(sink.texts.size(), lines.startsWith("No Sensors") ? 1 : 0);
+        QTEST(started, "opened");
+        QTEST(screenLines.line(1) + '|' + screenLines.line(2) + '|' + screenLines.line(3), "lines");
+        QCOMPARE(sink.texts.size(), noSensors ? 1 : 0);
     }
 };
 
