@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
+
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -40,12 +42,10 @@ public:
 
     ~DovecotServer()
     {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(5000))
-                m_process.kill();
-            m_process.waitForFinished(2000);
-        }
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished(2000);
     }
 
     // Empty when the server runs; else why it cannot (for a skip).
@@ -144,17 +144,13 @@ public:
             dovecot, QStringList{QStringLiteral("-F"), QStringLiteral("-c"), path("dovecot.conf")});
         if (!m_process.waitForStarted(5000))
             return QStringLiteral("dovecot does not start: %1").arg(m_process.errorString());
-        for (int i = 0; i < 100; ++i) {
-            bool up = true;
-            for (int port : m_ports) {
-                QTcpSocket probe;
-                probe.connectToHost(QStringLiteral("127.0.0.1"), quint16(port));
-                up = up && probe.waitForConnected(100);
-            }
-            if (up)
+        for (int i = 0; i < 100 && m_process.state() != QProcess::NotRunning; ++i) {
+            if (std::all_of(std::begin(m_ports), std::end(m_ports), [](int port) {
+                    QTcpSocket probe;
+                    probe.connectToHost(QStringLiteral("127.0.0.1"), quint16(port));
+                    return probe.waitForConnected(100);
+                }))
                 return {};
-            if (m_process.state() == QProcess::NotRunning)
-                break;
             QThread::msleep(50);
         }
         return QStringLiteral("dovecot did not come up: %1 %2")
@@ -200,38 +196,30 @@ private:
                f.write(content) == content.size();
     }
 
-    // One openssl command, its arguments split at blanks.
-    bool openssl(const QString& arguments, QString& error)
-    {
-        QProcess p;
-        p.setWorkingDirectory(m_dir.path());
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(QStringLiteral("openssl"), arguments.split(QLatin1Char(' ')));
-        if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-            return true;
-        error = QStringLiteral("openssl %1 failed: %2")
-                    .arg(arguments, QString::fromLocal8Bit(p.readAll()));
-        return false;
-    }
-
+    // The CAs and the server's certificate, each step an openssl command
+    // with its arguments split at blanks.
     bool makeCertificates(QString& error)
     {
+        const QString ec = QStringLiteral("-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ");
+        const QStringList steps{
+            "req -x509 -days 2 " + ec + "ca.key -out ca.crt -subj /CN=Brellix_test_CA",
+            "req -x509 -days 2 " + ec + "other.key -out other.crt -subj /CN=Brellix_other_CA",
+            "req " + ec + "server.key -out server.csr -subj /CN=localhost",
+            "x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -out server.crt "
+            "-days 2 -extfile ext.cnf"};
         if (!write(path("ext.cnf"), "subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n"))
             return false;
-        const QString ec = QStringLiteral(
-            "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ");
-        for (const QString& ca : {QStringLiteral("ca"), QStringLiteral("other")}) {
-            if (!openssl(QStringLiteral("req -x509 -days 2 ") + ec + ca + QStringLiteral(".key -out ") +
-                             ca + QStringLiteral(".crt -subj /CN=Brellix_test_CA_") + ca,
-                         error))
+        for (const QString& step : steps) {
+            QProcess p;
+            p.setWorkingDirectory(m_dir.path());
+            p.setProcessChannelMode(QProcess::MergedChannels);
+            p.start(QStringLiteral("openssl"), step.split(QLatin1Char(' ')));
+            if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+                error = "openssl " + step + " failed: " + QString::fromLocal8Bit(p.readAll());
                 return false;
+            }
         }
-        return openssl(QStringLiteral("req ") + ec +
-                           QStringLiteral("server.key -out server.csr -subj /CN=localhost"),
-                       error) &&
-               openssl(QStringLiteral("x509 -req -in server.csr -CA ca.crt -CAkey ca.key "
-                                      "-CAcreateserial -out server.crt -days 2 -extfile ext.cnf"),
-                       error);
+        return true;
     }
 
     QTemporaryDir m_dir;
