@@ -116,8 +116,11 @@ public:
         const QByteArray conf =
             "base_dir = " + d + "/run\nstate_dir = " + d + "/state\nlog_path = " + d +
             "/dovecot.log\nprotocols = imap pop3\nlisten = 127.0.0.1\nssl = yes\n"
-            "ssl_cert = <" + d + "/server.crt\nssl_key = <" + d + "/server.key\n"
-            "default_internal_user = " + internalUser + "\ndefault_internal_group = " + groupName +
+            "ssl_cert = <" +
+            d + "/server.crt\nssl_key = <" + d +
+            "/server.key\n"
+            "default_internal_user = " +
+            internalUser + "\ndefault_internal_group = " + groupName +
             "\ndefault_login_user = " + loginUser + "\nfirst_valid_uid = " + u +
             "\nfirst_valid_gid = " + gg + "\nauth_failure_delay = 0\nmail_location = maildir:" + d +
             "/mail/%u\npassdb {\n driver = passwd-file\n args = scheme=PLAIN username_format=%u " +
@@ -125,8 +128,8 @@ public:
             " home=" + d + "/home/%u\n}\n" + listeners("imap", imapPort(), imapsPort()) +
             listeners("pop3", pop3Port(), pop3sPort()) +
             "service anvil {\n chroot =\n unix_listener anvil-auth-penalty {\n mode = 0\n }\n}\n"
-            "service auth {\n user = " + internalUser + "\n}\nservice auth-worker {\n user = " +
-            internalUser + "\n}\n";
+            "service auth {\n user = " +
+            internalUser + "\n}\nservice auth-worker {\n user = " + internalUser + "\n}\n";
         if (!write(path("passwd"), passwd) || !write(path("dovecot.conf"), conf))
             return QStringLiteral("cannot write the configuration");
 
@@ -200,7 +203,8 @@ private:
     // with its arguments split at blanks.
     bool makeCertificates(QString& error)
     {
-        const QString ec = QStringLiteral("-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ");
+        const QString ec =
+            QStringLiteral("-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ");
         const QStringList steps{
             "req -x509 -days 2 " + ec + "ca.key -out ca.crt -subj /CN=Brellix_test_CA",
             "req -x509 -days 2 " + ec + "other.key -out other.crt -subj /CN=Brellix_other_CA",
@@ -214,7 +218,8 @@ private:
             p.setWorkingDirectory(m_dir.path());
             p.setProcessChannelMode(QProcess::MergedChannels);
             p.start(QStringLiteral("openssl"), step.split(QLatin1Char(' ')));
-            if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+            if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit ||
+                p.exitCode() != 0) {
                 error = "openssl " + step + " failed: " + QString::fromLocal8Bit(p.readAll());
                 return false;
             }

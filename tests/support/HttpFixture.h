@@ -33,10 +33,16 @@ public:
     {
         return {.body = head, .floodUnit = unit};
     }
-    static Reply answer(int status, const QByteArray& body) { return {.status = status, .body = body}; }
+    static Reply answer(int status, const QByteArray& body)
+    {
+        return {.status = status, .body = body};
+    }
     static Reply silent() { return {.neverAnswer = true}; }
     static Reply unsized(const QByteArray& body) { return {.body = body, .withoutLength = true}; }
-    static Reply late(int delayMs, const QByteArray& body) { return {.body = body, .delayMs = delayMs}; }
+    static Reply late(int delayMs, const QByteArray& body)
+    {
+        return {.body = body, .delayMs = delayMs};
+    }
     static Reply redirect(const QByteArray& location)
     {
         return {.status = 302, .headers = {{"Location", location}}};
@@ -54,7 +60,10 @@ public:
     HttpFixture& operator=(const HttpFixture&) = delete;
 
     bool isListening() const { return m_server.isListening(); }
-    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
+    QString base() const
+    {
+        return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort());
+    }
     QUrl url(const QString& target) const { return QUrl(base() + target); }
 
     // Answers for a path (without its query); later ones for later requests.
@@ -100,7 +109,8 @@ private:
         Request request{lines.value(0).trimmed().split(' ').value(1), {}};
         for (const QByteArray& line : lines.mid(1))
             if (const qsizetype colon = line.indexOf(':'); colon > 0)
-                request.headers.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
+                request.headers.insert(line.left(colon).trimmed().toLower(),
+                                       line.mid(colon + 1).trimmed());
         requests.append(request);
 
         auto route = m_routes.find(request.target.split('?').first());
@@ -112,7 +122,8 @@ private:
         if (!reply.floodUnit.isEmpty()) {
             // Only a little is ever buffered here, so the test's own memory
             // says what the client holds.
-            const QByteArray block = reply.floodUnit.repeated(qMax<qsizetype>(1, 65536 / reply.floodUnit.size()));
+            const QByteArray block =
+                reply.floodUnit.repeated(qMax<qsizetype>(1, 65536 / reply.floodUnit.size()));
             const auto topUp = [socket, block] {
                 while (socket->state() == QAbstractSocket::ConnectedState &&
                        socket->bytesToWrite() < 2 * block.size())

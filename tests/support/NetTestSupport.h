@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/UserMessage.h"
-#include "platform/web/modWebservices.h"
 #include "platform/web/curl/CurlWebTransport.h"
+#include "platform/web/modWebservices.h"
 #include "screens/web/StockScreen.h"
 #include "screens/web/WeatherScreen.h"
 

@@ -20,7 +20,6 @@ private Q_SLOTS:
         QFETCH(qint64, now);
         QTEST(SecondTimer::msUntilNextSecond(now), "wait");
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestSecondTimer)

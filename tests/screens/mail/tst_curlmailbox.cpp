@@ -66,7 +66,8 @@ private Q_SLOTS:
         // the same mailbox for a server that offers no ESEARCH.
         DovecotServer::User huge{"huge", "secret-huge", {}};
         for (int i = 1; i <= 5000; ++i)
-            huge.messages.append({message("Ann <ann@example.org>", "Unread " + QByteArray::number(i))});
+            huge.messages.append(
+                {message("Ann <ann@example.org>", "Unread " + QByteArray::number(i))});
         DovecotServer::User plain = huge;
         plain.name = "plain";
         plain.password = "secret-plain";
@@ -76,7 +77,9 @@ private Q_SLOTS:
              {"fresh", "secret-fresh", {}},
              {"one", "secret-one", {{message("Jm <jm@example.org>", "Hi")}}},
              {"long", "secret-long", {{message("Long <l@example.org>", LongSubject.toLatin1())}}},
-             many, huge, plain});
+             many,
+             huge,
+             plain});
         if (!why.isEmpty())
             QSKIP(qPrintable(why));
     }
@@ -91,12 +94,14 @@ private Q_SLOTS:
         for (const char* kind : {"imap", "pop3"})
             QTest::newRow(kind) << kind << QByteArray("one") << qint64(1) << "Hi";
         // The oldest unread message, not the oldest message.
-        QTest::newRow("imap: 3 unread of 5") << "imaps" << QByteArray("many") << qint64(3) << "Unread 1";
+        QTest::newRow("imap: 3 unread of 5")
+            << "imaps" << QByteArray("many") << qint64(3) << "Unread 1";
         // POP3 has no unread flag: every message counts, message 1 first.
         QTest::newRow("pop3: all 5") << "pop3s" << QByteArray("many") << qint64(5) << "Old news";
         QTest::newRow("imap: empty") << "imaps" << QByteArray("empty") << qint64(0) << QString();
         QTest::newRow("pop3: empty") << "pop3s" << QByteArray("empty") << qint64(0) << QString();
-        QTest::newRow("imap: 5000 unread") << "imaps" << QByteArray("huge") << qint64(5000) << "Unread 1";
+        QTest::newRow("imap: 5000 unread")
+            << "imaps" << QByteArray("huge") << qint64(5000) << "Unread 1";
         QTest::newRow("imap without ESEARCH")
             << "imaps" << QByteArray("plain") << qint64(5000) << "Unread 1";
         QTest::newRow("200-character subject")
@@ -125,7 +130,7 @@ private Q_SLOTS:
     void passwordSources_data()
     {
         QTest::addColumn<QStringList>("command");
-        QTest::addColumn<int>("netrcMode"); // 0: no file
+        QTest::addColumn<int>("netrcMode");   // 0: no file
         QTest::addColumn<QString>("failure"); // empty: signs on
         QTest::newRow("command: the first line only")
             << QStringList{"printf", "secret-one\\nsecond line\\n"} << 0 << QString();
@@ -143,7 +148,8 @@ private Q_SLOTS:
         QTest::newRow("command prints nothing") << QStringList{"true"} << 0 << "gave no password";
         // The server's reason comes with the refusal.
         QTest::newRow("command beats netrc")
-            << QStringList{"echo", "wrong"} << 0600 << "Login denied (server: [AUTH] Authentication failed";
+            << QStringList{"echo", "wrong"} << 0600
+            << "Login denied (server: [AUTH] Authentication failed";
         QTest::newRow("netrc") << QStringList() << 0600 << QString();
         QTest::newRow("netrc readable by others") << QStringList() << 0644 << "chmod 600";
         QTest::newRow("no netrc") << QStringList() << 0 << "no password";
@@ -182,11 +188,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("caFile"); // "ca", "other" or none
         QTest::addColumn<QString>("failure");
-        QTest::newRow("imaps: another CA") << "imaps" << "localhost" << "other" << "certificate";
-        QTest::newRow("pop3 STARTTLS: another CA") << "pop3" << "localhost" << "other" << "certificate";
-        QTest::newRow("no CaFile: the system's store does not know the test CA")
-            << "imaps" << "localhost" << "" << "certificate";
-        QTest::newRow("imaps: another host name") << "imaps" << "127.0.0.1" << "ca" << "127.0.0.1";
+        QTest::newRow("imaps: another CA") << "imaps"
+                                           << "localhost"
+                                           << "other"
+                                           << "certificate";
+        QTest::newRow("pop3 STARTTLS: another CA") << "pop3"
+                                                   << "localhost"
+                                                   << "other"
+                                                   << "certificate";
+        QTest::newRow("no CaFile: the system's store does not know the test CA") << "imaps"
+                                                                                 << "localhost"
+                                                                                 << ""
+                                                                                 << "certificate";
+        QTest::newRow("imaps: another host name") << "imaps"
+                                                  << "127.0.0.1"
+                                                  << "ca"
+                                                  << "127.0.0.1";
     }
     void refused()
     {
@@ -195,7 +212,7 @@ private Q_SLOTS:
         QFETCH(QString, failure);
         QFETCH(QString, host);
         MailAccount a = account(kind, "one", host);
-        a.caFile = caFile.isEmpty() ? QString()
+        a.caFile = caFile.isEmpty()                ? QString()
                    : caFile == QLatin1String("ca") ? m_server.caFile()
                                                    : m_server.otherCaFile();
         CurlMailbox mailbox;

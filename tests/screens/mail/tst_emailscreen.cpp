@@ -1,8 +1,8 @@
 #include "platform/UserMessage.h"
 #include "platform/modINI.h"
+#include "screens/base/ScreenLines.h"
 #include "screens/mail/EmailScreen.h"
 #include "support/NetTestSupport.h"
-#include "screens/base/ScreenLines.h"
 
 #include "support/LinkHarness.h"
 #include <QtTest>
@@ -38,7 +38,8 @@ public:
     int cancels = 0;
 };
 
-MailboxResult result(bool ok, qint64 count = -1, const QByteArray& headers = {}, const QString& error = {})
+MailboxResult result(bool ok, qint64 count = -1, const QByteArray& headers = {},
+                     const QString& error = {})
 {
     return {ok, error, count, count > 0 && ok, headers};
 }
@@ -59,7 +60,8 @@ class TestEmailScreen : public QObject
     std::unique_ptr<EmailScreen> m_screen;
     std::unique_ptr<modINI> m_ini;
 
-    void makeScreen(const QByteArray& ini = "[Mail]\nUrl=imaps://mail.example.org/INBOX\nUser=ann\n")
+    void
+    makeScreen(const QByteArray& ini = "[Mail]\nUrl=imaps://mail.example.org/INBOX\nUser=ann\n")
     {
         m_screen.reset();
         m_h.emplace().writeIni(ini);
@@ -108,15 +110,18 @@ private Q_SLOTS:
                                "Date: Sat, 5 Dec 2026 14:05:07 +0100\r\n\r\n";
         QTest::newRow("empty mailbox")
             << result(true, 0) << true << QList<QByteArray>{"No New Messages", "", "", ""} << false;
-        QTest::newRow("12 unread")
-            << result(true, 12, ann) << true
-            << QList<QByteArray>{"12 Unread Messages", "F:Ann Example", "S:Lunch on Friday", "Sat 5 Dec 8:05"} << false;
+        QTest::newRow("12 unread") << result(true, 12, ann) << true
+                                   << QList<QByteArray>{"12 Unread Messages", "F:Ann Example",
+                                                        "S:Lunch on Friday", "Sat 5 Dec 8:05"}
+                                   << false;
         QTest::newRow("control characters never reach the module")
-            << result(true, 1, "From: a\x01\x1b[2J <a@example.org>\r\nSubject: \xfe\x01x\r\nDate: soon\r\n") << true
-            << QList<QByteArray>{"1 Unread Messages", "F:a??[2J", "S:??x", "soon"} << false;
+            << result(true, 1,
+                      "From: a\x01\x1b[2J <a@example.org>\r\nSubject: \xfe\x01x\r\nDate: soon\r\n")
+            << true << QList<QByteArray>{"1 Unread Messages", "F:a??[2J", "S:??x", "soon"} << false;
         // Failing partway: the count is new, the other lines keep their text.
-        QTest::newRow("count read, message 0 not") << result(false, 3, {}, "message UID 7 could not be read") << true
-                                                   << QList<QByteArray>{"3 Unread Messages", "old2", "old3", "old4"} << true;
+        QTest::newRow("count read, message 0 not")
+            << result(false, 3, {}, "message UID 7 could not be read") << true
+            << QList<QByteArray>{"3 Unread Messages", "old2", "old3", "old4"} << true;
         QTest::newRow("nothing read") << result(false, -1, {}, "Timeout was reached") << false
                                       << QList<QByteArray>{"old1", "old2", "old3", "old4"} << true;
     }
@@ -155,17 +160,21 @@ private Q_SLOTS:
         m_screen->enter();
         std::optional<bool> done;
         m_screen->fetch([&done](bool ok) { done = ok; });
-        m_box->answer(QStringLiteral("signOn"), result(false, -1, {}, "Login denied (server: [AUTH] failed.)"));
+        m_box->answer(QStringLiteral("signOn"),
+                      result(false, -1, {}, "Login denied (server: [AUTH] failed.)"));
         QCOMPARE(done, std::optional<bool>(false));
         QCOMPARE(m_messages.shown.size(), 1);
-        QCOMPARE(m_messages.shown.first().text,
-                 QStringLiteral("Mail sign-on at mail.example.org failed: Login denied (server: [AUTH] failed.)"));
+        QCOMPARE(
+            m_messages.shown.first().text,
+            QStringLiteral(
+                "Mail sign-on at mail.example.org failed: Login denied (server: [AUTH] failed.)"));
         QCOMPARE(m_messages.shown.first().severity, MessageSeverity::Warning);
 
         // The next refresh signs on again; the same failure is not told twice.
         done.reset();
         m_screen->fetch([&done](bool ok) { done = ok; });
-        m_box->answer(QStringLiteral("signOn"), result(false, -1, {}, "Couldn't connect to server"));
+        m_box->answer(QStringLiteral("signOn"),
+                      result(false, -1, {}, "Couldn't connect to server"));
         QCOMPARE(done, std::optional<bool>(false));
         QCOMPARE(m_messages.shown.size(), 1);
         QCOMPARE(m_screen->signOnAttempts(), 2);

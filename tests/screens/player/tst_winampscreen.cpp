@@ -1,10 +1,10 @@
 #include "lcd/LcdLink.h"
 #include "platform/MediaPlayerLink.h"
 #include "platform/modINI.h"
+#include "screens/base/ScreenLines.h"
 #include "screens/player/WinAmpScreen.h"
 #include "screens/player/WinAmpSettings.h"
 #include "screens/player/modWinAmp.h"
-#include "screens/base/ScreenLines.h"
 #include "support/LinkHarness.h"
 
 #include <QtTest>
@@ -112,10 +112,11 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("positionUs");
         QTest::addColumn<double>("volume");
         QTest::addColumn<QByteArray>("expected");
-        auto row = [](const char* name, State state, const QString& title, const QStringList& artists,
-                      qint64 length, qint64 position, double volume, const QByteArray& expected,
-                      const QString& url = {}) {
-            QTest::newRow(name) << int(state) << title << artists << url << length << position << volume << expected;
+        auto row = [](const char* name, State state, const QString& title,
+                      const QStringList& artists, qint64 length, qint64 position, double volume,
+                      const QByteArray& expected, const QString& url = {}) {
+            QTest::newRow(name) << int(state) << title << artists << url << length << position
+                                << volume << expected;
         };
         const QStringList some{u"7. Some Artist"_s};
         row("stopped", State::Stopped, u"Some Song"_s, some, 1, 1, 1.0, "|  \x01 WINAMP STOPPED||");
@@ -124,13 +125,15 @@ private Q_SLOTS:
             "Playing Now: \x05|Radio|7. Some Artist|0:00 0:00 \x03 0%");
         row("above full, rounded lengths", State::Playing, u"S"_s, some, 59'500'000, 3'500'000, 1.3,
             "Playing Now: \x05|S|7. Some Artist|1:00 0:04 \x04 130%");
-        row("artists joined, cut at 20", State::Playing, u"Song - Live"_s, {u"Simon - Garfunkel"_s, u"Guest"_s},
-            0, 0, 1.0, "Playing Now: \x05|Song - Live|Simon - Garfunkel, G|0:00 0:00 \x04 100%");
+        row("artists joined, cut at 20", State::Playing, u"Song - Live"_s,
+            {u"Simon - Garfunkel"_s, u"Guest"_s}, 0, 0, 1.0,
+            "Playing Now: \x05|Song - Live|Simon - Garfunkel, G|0:00 0:00 \x04 100%");
         row("no title: the file name", State::Playing, QString(), {}, 0, 0, 1.0,
-            "Playing Now: \x05|Track 01.ogg||0:00 0:00 \x04 100%", u"file:///music/Track%2001.ogg"_s);
-        row("foreign text and controls", State::Playing, u"Caf\u00e9 \u2615\U0001F600\n\x1b\u00fe"_s,
-            {u"M\u00f6tley Cr\u00fce\t\u0000x"_s}, 0, 0, 1.0,
-            "Playing Now: \x05|Cafe ?????|Motley Crue?|0:00 0:00 \x04 100%");
+            "Playing Now: \x05|Track 01.ogg||0:00 0:00 \x04 100%",
+            u"file:///music/Track%2001.ogg"_s);
+        row("foreign text and controls", State::Playing,
+            u"Caf\u00e9 \u2615\U0001F600\n\x1b\u00fe"_s, {u"M\u00f6tley Cr\u00fce\t\u0000x"_s}, 0,
+            0, 1.0, "Playing Now: \x05|Cafe ?????|Motley Crue?|0:00 0:00 \x04 100%");
         row("beyond 32767 s", State::Playing, u"Mix"_s, {}, 40'000'000'000, 32'768'000'000, 1.0,
             "Playing Now: \x05|Mix||666:40 546:08 \x04 100%");
         row("hours", State::Playing, u"Mix"_s, {}, 60'000'000'000, 86'399'000'000, 0.5,
@@ -199,7 +202,8 @@ private Q_SLOTS:
         QByteArray last;
         for (int tick = 3; tick <= 25; ++tick)
             last = r.scroll();
-        QCOMPARE(last, QByteArray("\xfe\x2d\x01" "EFGHIJKLMNOPQRSTUVWX"));
+        QCOMPARE(last, QByteArray("\xfe\x2d\x01"
+                                  "EFGHIJKLMNOPQRSTUVWX"));
         QCOMPARE(r.screen.ScrollPos(), 0);
         QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01GHIJKLMNOPQRSTUVWXY*"));
         QTRY_COMPARE(r.module->module().line(1), QByteArray("GHIJKLMNOPQRSTUVWXY*"));
@@ -228,17 +232,20 @@ private Q_SLOTS:
         QTest::addColumn<QList<QStringList>>("started");
         QTest::addColumn<QString>("preferred");
         QTest::newRow("started, quoted")
-            << QByteArray("[WinAmp]\nCommand=mpv --idle \"/music/My Song.ogg\" a;b\n") << false << false
-            << QList<QStringList>{{u"mpv"_s, u"--idle"_s, u"/music/My Song.ogg"_s, u"a;b"_s}} << QString();
-        QTest::newRow("player already there")
-            << QByteArray("[WinAmp]\nCommand=vlc\nPlayer=vlc\n") << true << false << QList<QStringList>() << u"vlc"_s;
+            << QByteArray("[WinAmp]\nCommand=mpv --idle \"/music/My Song.ogg\" a;b\n") << false
+            << false
+            << QList<QStringList>{{u"mpv"_s, u"--idle"_s, u"/music/My Song.ogg"_s, u"a;b"_s}}
+            << QString();
+        QTest::newRow("player already there") << QByteArray("[WinAmp]\nCommand=vlc\nPlayer=vlc\n")
+                                              << true << false << QList<QStringList>() << u"vlc"_s;
         QTest::newRow("mode left before the listing")
-            << QByteArray("[WinAmp]\nCommand=vlc\n") << false << true << QList<QStringList>() << QString();
+            << QByteArray("[WinAmp]\nCommand=vlc\n") << false << true << QList<QStringList>()
+            << QString();
         QTest::newRow("whole bus name")
-            << QByteArray("[WinAmp]\nPlayer=org.mpris.MediaPlayer2.vlc.instance7\n") << false << false
-            << QList<QStringList>() << u"vlc.instance7"_s;
-        QTest::newRow("not a bus name")
-            << QByteArray("[WinAmp]\nPlayer=my player\n") << false << false << QList<QStringList>() << QString();
+            << QByteArray("[WinAmp]\nPlayer=org.mpris.MediaPlayer2.vlc.instance7\n") << false
+            << false << QList<QStringList>() << u"vlc.instance7"_s;
+        QTest::newRow("not a bus name") << QByteArray("[WinAmp]\nPlayer=my player\n") << false
+                                        << false << QList<QStringList>() << QString();
     }
     void startPlayer()
     {
@@ -264,7 +271,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString target = dir.filePath(u"a b;touch x"_s);
         ScreenLines lines;
-        WinAmpScreen screen(lines, r.link, [&r] { return WinAmpSettings::load(r.ini); }, r.player);
+        WinAmpScreen screen(
+            lines, r.link, [&r] { return WinAmpSettings::load(r.ini); }, r.player);
         r.harness.writeIni("[WinAmp]\nCommand=touch \"" + target.toUtf8() + "\"\n");
         screen.enter();
         r.player.list();

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QStringList>
 
-
 class RecordingMessages : public MessageSink
 {
 public:
@@ -93,7 +92,10 @@ public:
                 return s;
         return std::nullopt;
     }
-    std::optional<double> value(const Sensor& sensor) const override { return values.value(sensor.handle); }
+    std::optional<double> value(const Sensor& sensor) const override
+    {
+        return values.value(sensor.handle);
+    }
     void add(const QString& chip, const QString& feature, const QString& label, Kind kind, double v)
     {
         list.append({chip, feature, label, kind, int(values.size())});

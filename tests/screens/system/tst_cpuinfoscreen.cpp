@@ -3,8 +3,8 @@
 #include "platform/linux/ProcMemInfoReader.h"
 #include "platform/linux/ProcStatReader.h"
 #include "platform/modINI.h"
-#include "screens/system/CpuInfoScreen.h"
 #include "screens/base/ScreenLines.h"
+#include "screens/system/CpuInfoScreen.h"
 #include "support/FixedClock.h"
 
 #include <QDir>
@@ -67,7 +67,9 @@ private Q_SLOTS:
         FixedClock clock(LogDay);
         const ProcStatReader cpuTimes(stat);
         const ProcMemInfoReader memory(dataPath("cpu/meminfo"));
-        CpuInfoScreen screen(lines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes, memory, nullptr);
+        CpuInfoScreen screen(
+            lines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes, memory,
+            nullptr);
         screen.enter();
         screen.ShowCpuInfo();
         QCOMPARE(lines.line(0), QByteArray(" MEM:4%")); // no processor value yet
@@ -136,16 +138,18 @@ private Q_SLOTS:
         const ProcStatReader cpuTimes(dataPath("cpu/stat-before"));
         const ProcMemInfoReader memory(dataPath("cpu/meminfo"));
         QStringList started;
-        CpuInfoScreen screen(screenLines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes, memory,
-                             [&](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
-                                 started.append(configFile);
-                                 if (noSensors)
-                                     return nullptr;
-                                 auto sensors = std::make_unique<ScriptedSensors>();
-                                 sensors->add("c", "temp1", "CPU", HardwareSensors::Kind::Temperature, 45.5);
-                                 sensors->add("c", "fan1", "Fan", HardwareSensors::Kind::Fan, 2410);
-                                 return sensors;
-                             });
+        CpuInfoScreen screen(
+            screenLines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes,
+            memory,
+            [&](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
+                started.append(configFile);
+                if (noSensors)
+                    return nullptr;
+                auto sensors = std::make_unique<ScriptedSensors>();
+                sensors->add("c", "temp1", "CPU", HardwareSensors::Kind::Temperature, 45.5);
+                sensors->add("c", "fan1", "Fan", HardwareSensors::Kind::Fan, 2410);
+                return sensors;
+            });
         if (settings.contains("Folder") && !logs)
             QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
         screen.enter();

@@ -80,7 +80,11 @@ private Q_SLOTS:
                                         dataPath("net/" + fixture + "/sys_class_net"));
         CIpHelper helper(messages, table);
         const int rows = helper.readTotals();
-        QCOMPARE(QStringLiteral("%1 %2 %3").arg(rows).arg(helper.BytesReceived()).arg(helper.BytesSent()), totals);
+        QCOMPARE(QStringLiteral("%1 %2 %3")
+                     .arg(rows)
+                     .arg(helper.BytesReceived())
+                     .arg(helper.BytesSent()),
+                 totals);
         const auto interfaces = helper.Interfaces();
         QCOMPARE(interfaces->Count(), rows);
         for (int i = 0; i < items.size(); ++i)

@@ -3,10 +3,10 @@
 #include "platform/linux/LinuxHostLookup.h"
 #include "platform/linux/LinuxInterfaceTable.h"
 #include "platform/linux/LinuxInternetState.h"
+#include "screens/base/ScreenLines.h"
 #include "screens/system/CIpHelper.h"
 #include "screens/system/IPMod.h"
 #include "screens/system/NetworkInfoScreen.h"
-#include "screens/base/ScreenLines.h"
 
 #include <QSemaphore>
 #include <QTemporaryDir>
@@ -114,8 +114,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("German comma") << QLocale(QLocale::German) << QByteArray("In :12,345 kbps|Out:0,4 kbps");
-        QTest::newRow("Arabic separator") << QLocale(QLocale::Arabic, QLocale::Egypt) << QByteArray("In :12.345 kbps|Out:0.4 kbps");
+        QTest::newRow("German comma")
+            << QLocale(QLocale::German) << QByteArray("In :12,345 kbps|Out:0,4 kbps");
+        QTest::newRow("Arabic separator") << QLocale(QLocale::Arabic, QLocale::Egypt)
+                                          << QByteArray("In :12.345 kbps|Out:0.4 kbps");
     }
     void rateLinesInLocale()
     {
@@ -142,8 +144,10 @@ private Q_SLOTS:
         const QByteArray zero6(32, '0');
         const QByteArray unreachable6 =
             zero6 + " 00 " + zero6 + " 00 " + zero6 + " ffffffff 00000001 00000000 00200200 lo\n";
-        QTest::newRow("fixture") << readData("net/route_default_eth0") << unreachable6 << u"eth0"_s << true;
-        QTest::newRow("no default") << readData("net/route_no_default") << unreachable6 << QString() << false;
+        QTest::newRow("fixture") << readData("net/route_default_eth0") << unreachable6 << u"eth0"_s
+                                 << true;
+        QTest::newRow("no default")
+            << readData("net/route_no_default") << unreachable6 << QString() << false;
         // 4294967295, the worst metric, as the kernel prints it.
         QTest::newRow("lowest metric, one above 2^31")
             << head4 + "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t-1\t00000000\t0\t0\t0\n"
@@ -155,13 +159,16 @@ private Q_SLOTS:
                        "eth1\t00000000\t00000000\t0201\t0\t0\t100\t00000000\t0\t0\t0\n"
                        "lo\t00000000\t00000000\t0001\t0\t0\t0\t00000000\t0\t0\t0\n"
             << unreachable6 << QString() << false;
-        QTest::newRow("IPv6 only")
-            << head4 << unreachable6 + zero6 + " 00 " + zero6 + " 00 fe800000000000000000000000000001 "
-                                     "00000400 00000001 00000000 00450003 eth0\n"
-            << QString() << true;
+        QTest::newRow("IPv6 only") << head4
+                                   << unreachable6 + zero6 + " 00 " + zero6 +
+                                          " 00 fe800000000000000000000000000001 "
+                                          "00000400 00000001 00000000 00450003 eth0\n"
+                                   << QString() << true;
         QTest::newRow("IPv6 prefix not zero")
-            << QByteArray() << "20010db8000000000000000000000000 20 " + zero6 + " 00 " + zero6 +
-                   " 00000100 00000001 00000000 00000001 eth0\n" << QString() << false;
+            << QByteArray()
+            << "20010db8000000000000000000000000 20 " + zero6 + " 00 " + zero6 +
+                   " 00000100 00000001 00000000 00000001 eth0\n"
+            << QString() << false;
     }
     void defaultRoute()
     {

@@ -4,10 +4,10 @@
 #include "platform/linux/ProcMemInfoReader.h"
 #include "platform/linux/ProcStatReader.h"
 #include "platform/modINI.h"
+#include "screens/base/ScreenLines.h"
 #include "screens/system/CpuInfoScreen.h"
 #include "screens/system/LmSensorsSource.h"
 #include "screens/system/SensorSettings.h"
-#include "screens/base/ScreenLines.h"
 #include "support/FixedClock.h"
 
 #include <QDir>
@@ -30,7 +30,8 @@ const QString Hwmon = QStringLiteral("/sys/class/hwmon/");
 bool writeProcFile(const char* path, const QByteArray& text)
 {
     const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
-    const bool ok = fd >= 0 && ::write(fd, text.constData(), std::size_t(text.size())) == text.size();
+    const bool ok =
+        fd >= 0 && ::write(fd, text.constData(), std::size_t(text.size())) == text.size();
     if (fd >= 0)
         ::close(fd);
     return ok;
@@ -44,14 +45,16 @@ bool writeProcFile(const char* path, const QByteArray& text)
 QString privateSysClass()
 {
     const QByteArray uid = QByteArray::number(geteuid()), gid = QByteArray::number(getegid());
-    if (unshare(CLONE_NEWNS) != 0 &&
-        (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !writeProcFile("/proc/self/setgroups", "deny") ||
-         !writeProcFile("/proc/self/uid_map", "0 " + uid + " 1") ||
-         !writeProcFile("/proc/self/gid_map", "0 " + gid + " 1")))
-        return QStringLiteral("no user and mount namespace: ") + QString::fromLocal8Bit(std::strerror(errno));
+    if (unshare(CLONE_NEWNS) != 0 && (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+                                      !writeProcFile("/proc/self/setgroups", "deny") ||
+                                      !writeProcFile("/proc/self/uid_map", "0 " + uid + " 1") ||
+                                      !writeProcFile("/proc/self/gid_map", "0 " + gid + " 1")))
+        return QStringLiteral("no user and mount namespace: ") +
+               QString::fromLocal8Bit(std::strerror(errno));
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount("tmpfs", "/sys/class", "tmpfs", 0, "mode=0755,size=1m") != 0)
-        return QStringLiteral("no private /sys/class: ") + QString::fromLocal8Bit(std::strerror(errno));
+        return QStringLiteral("no private /sys/class: ") +
+               QString::fromLocal8Bit(std::strerror(errno));
     return QString();
 }
 
@@ -156,10 +159,11 @@ private Q_SLOTS:
         FixedClock clock(QDateTime(QDate(2007, 3, 3), QTime(14, 30)));
         const ProcStatReader cpuTimes;
         const ProcMemInfoReader memory;
-        CpuInfoScreen screen(lines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes, memory,
-                             [](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
-                                 return std::make_unique<LinuxSensors>(configFile);
-                             });
+        CpuInfoScreen screen(
+            lines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes, memory,
+            [](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
+                return std::make_unique<LinuxSensors>(configFile);
+            });
         // The folder holds no SpeedFan logs, so lm-sensors is read.
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
         screen.enter();

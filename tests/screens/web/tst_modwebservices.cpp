@@ -82,13 +82,14 @@ private Q_SLOTS:
         QTest::newRow("over the cap, announced")
             << HttpFixture::answer(200, pattern(4097)) << 200 << QByteArray()
             << "answer of 4097 bytes is larger than 4096" << 0;
-        QTest::newRow("over the cap, not announced") << HttpFixture::unsized(pattern(9000)) << 200
-                                                     << QByteArray() << "answer larger than 4096 bytes" << 0;
+        QTest::newRow("over the cap, not announced")
+            << HttpFixture::unsized(pattern(9000)) << 200 << QByteArray()
+            << "answer larger than 4096 bytes" << 0;
         QTest::newRow("never answers") << HttpFixture::silent() << 0 << QByteArray()
                                        << "no complete answer within 1000 ms" << 1;
         QTest::newRow("endless headers")
-            << HttpFixture::flooding("HTTP/1.1 200 OK\r\n", "X-Flood: " + pattern(53) + "\r\n") << 200
-            << QByteArray() << "headers larger than 65536 bytes" << 1;
+            << HttpFixture::flooding("HTTP/1.1 200 OK\r\n", "X-Flood: " + pattern(53) + "\r\n")
+            << 200 << QByteArray() << "headers larger than 65536 bytes" << 1;
         QTest::newRow("endless chunked body")
             << HttpFixture::flooding("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n",
                                      "1000\r\n" + pattern(4096) + "\r\n")
@@ -248,15 +249,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<QString>("expected"); // weather, stock, base, geocoding, chart
-        const QString defaults = QStringLiteral("0 0  %1 %2").arg(WebSettings::DefaultGeocoding,
-                                                                 WebSettings::DefaultYahooChart);
+        const QString defaults =
+            QStringLiteral("0 0  %1 %2")
+                .arg(WebSettings::DefaultGeocoding, WebSettings::DefaultYahooChart);
         QTest::newRow("defaults") << QByteArray() << defaults;
         QTest::newRow("service, any case")
             << QByteArray("[Weather]\nSource=Service\n[Stock]\nSource=SERVICE\n[Web]\n"
                           "Base=http://127.0.0.1:8080/ws/\n")
             << "1 1 http://127.0.0.1:8080/ws/ " + defaults.mid(5);
-        QTest::newRow("base without the slash") << QByteArray("[Web]\nBase=http://example.org/ws\n") << defaults;
-        QTest::newRow("base not http") << QByteArray("[Web]\nBase=ftp://example.org/\n") << defaults;
+        QTest::newRow("base without the slash")
+            << QByteArray("[Web]\nBase=http://example.org/ws\n") << defaults;
+        QTest::newRow("base not http")
+            << QByteArray("[Web]\nBase=ftp://example.org/\n") << defaults;
         QTest::newRow("endpoints") << QByteArray("[Web]\nOpenMeteoGeocoding=http://127.0.0.1:1/g\n"
                                                  "YahooChart=https://mirror.example/chart/\n")
                                    << "0 0  http://127.0.0.1:1/g https://mirror.example/chart/";

@@ -12,8 +12,10 @@
 namespace {
 // An answer of the stock quote web service: escaped XML inside XML.
 const QByteArray ServiceAnswerMsft =
-    "<string xmlns=\"http://www.webserviceX.NET/\">&lt;StockQuotes&gt;&lt;Stock&gt;&lt;Last&gt;35.50&lt;/"
-    "Last&gt;&lt;Time&gt;4:00pm&lt;/Time&gt;&lt;Open&gt;35.33&lt;/Open&gt;&lt;Volume&gt;31234567&lt;/"
+    "<string "
+    "xmlns=\"http://www.webserviceX.NET/\">&lt;StockQuotes&gt;&lt;Stock&gt;&lt;Last&gt;35.50&lt;/"
+    "Last&gt;&lt;Time&gt;4:00pm&lt;/Time&gt;&lt;Open&gt;35.33&lt;/"
+    "Open&gt;&lt;Volume&gt;31234567&lt;/"
     "Volume&gt;&lt;PercentageChange&gt;+0.77%&lt;/PercentageChange&gt;&lt;Name&gt;Microsoft "
     "Corporation&lt;/Name&gt;&lt;/Stock&gt;&lt;/StockQuotes&gt;</string>";
 
@@ -53,7 +55,10 @@ class TestStockScreen : public QObject
             for (int i = 0; i < 4; ++i)
                 lines.setLine(i, "kept");
         }
-        QByteArray shown() const { return lines.line(0) + '|' + lines.line(1) + '|' + lines.line(2) + '|' + lines.line(3); }
+        QByteArray shown() const
+        {
+            return lines.line(0) + '|' + lines.line(1) + '|' + lines.line(2) + '|' + lines.line(3);
+        }
     };
 
 private Q_SLOTS:
@@ -65,9 +70,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<QByteArray>("lines");
         QTest::newRow("name cut at 20")
-            << ServiceAnswerMsft << QByteArray("Microsoft Corporatio|Open:35.33|4:00pm:35.50|31234567:+0.77%");
+            << ServiceAnswerMsft
+            << QByteArray("Microsoft Corporatio|Open:35.33|4:00pm:35.50|31234567:+0.77%");
         QTest::newRow("marker only in lower case: ignored")
-            << QByteArray(ServiceAnswerMsft).replace("Name", "name") << QByteArray("kept|kept|kept|kept");
+            << QByteArray(ServiceAnswerMsft).replace("Name", "name")
+            << QByteArray("kept|kept|kept|kept");
     }
     void serviceLines()
     {
@@ -98,7 +105,8 @@ private Q_SLOTS:
         QFETCH(bool, service);
         QFETCH(QString, symbol);
         HttpFixture server;
-        Rig rig(server, service ? WebSettings::StockSource::Service : WebSettings::StockSource::Yahoo);
+        Rig rig(server,
+                service ? WebSettings::StockSource::Service : WebSettings::StockSource::Yahoo);
         rig.symbol.StockSymbol = symbol;
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("gave no quote: HTTP 404"));
         QVERIFY(refresh(rig.screen));
@@ -142,7 +150,8 @@ private Q_SLOTS:
             << QStringList{};
         // Numbers no price can be are no answer (the lines stay as they were).
         QTest::newRow("price beyond the screen")
-            << chart(R"("regularMarketTime":1796418000,"regularMarketPrice":1.7e308,"longName":"X")")
+            << chart(
+                   R"("regularMarketTime":1796418000,"regularMarketPrice":1.7e308,"longName":"X")")
             << QStringList{};
         QTest::newRow("change beyond the screen")
             << chart(R"("regularMarketTime":1796418000,"regularMarketPrice":5,)"
@@ -158,7 +167,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, json);
         QFETCH(QStringList, values);
         const auto q = YahooStockSource::Parse(json, QStringLiteral("AAPL"));
-        const QStringList got = q ? QStringList{q->name, q->open, q->time, q->last, q->volume, q->change} : QStringList();
+        const QStringList got =
+            q ? QStringList{q->name, q->open, q->time, q->last, q->volume, q->change}
+              : QStringList();
         QCOMPARE(got, values);
     }
 
@@ -177,7 +188,8 @@ private Q_SLOTS:
         QCOMPARE(server.requests[1].agent(), YahooStockSource::BrowserAgent);
         QCOMPARE(server.requests[1].target, server.requests[0].target);
 
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Yahoo chart gave no quote: HTTP 403"));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("Yahoo chart gave no quote: HTTP 403"));
         QVERIFY(refresh(rig.screen));
         QCOMPARE(server.requests.size(), 4);
         QCOMPARE(server.requests[2].agent(), QByteArray("Project"));

@@ -62,7 +62,10 @@ class TestWeatherScreen : public QObject
             for (int i = 0; i < 4; ++i)
                 lines.setLine(i, "kept");
         }
-        QList<QByteArray> shown() const { return {lines.line(0), lines.line(1), lines.line(2), lines.line(3)}; }
+        QList<QByteArray> shown() const
+        {
+            return {lines.line(0), lines.line(1), lines.line(2), lines.line(3)};
+        }
     };
 
 private Q_SLOTS:
@@ -75,7 +78,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<int>("skip");
         QTest::addColumn<QString>("value"); // null: not found
-        QTest::newRow("first occurrences") << "xLast####1.00####/Last Last####2.00####/Last" << 8 << "1.00";
+        QTest::newRow("first occurrences")
+            << "xLast####1.00####/Last Last####2.00####/Last" << 8 << "1.00";
         QTest::newRow("no closing name") << "Last####35.50####" << 8 << QString();
         QTest::newRow("closing name too close") << "Last####1/Last" << 8 << QString();
         QTest::newRow("exactly nothing left") << "Last########/Last" << 8 << "";
@@ -86,7 +90,8 @@ private Q_SLOTS:
         QFETCH(QString, answer);
         QFETCH(int, skip);
         QFETCH(QString, value);
-        const std::optional<QString> got = ServiceAnswer::CutValue(answer, QStringLiteral("Last"), skip, 4);
+        const std::optional<QString> got =
+            ServiceAnswer::CutValue(answer, QStringLiteral("Last"), skip, 4);
         QCOMPARE(got.has_value(), !value.isNull());
         QCOMPARE(got.value_or(QString()), value);
     }
@@ -99,7 +104,8 @@ private Q_SLOTS:
         QTest::addColumn<QList<QByteArray>>("lines");
         QTest::newRow("full answer, cut at 20")
             << ServiceAnswerBerlin
-            << QList<QByteArray>{"Partly Cloudy", "57 F (14 C)", "Humidity:68%", "Vis:greater than 7 m"};
+            << QList<QByteArray>{"Partly Cloudy", "57 F (14 C)", "Humidity:68%",
+                                 "Vis:greater than 7 m"};
         QTest::newRow("marker only in lower case")
             << QByteArray(ServiceAnswerBerlin).replace("Success", "success")
             << QList<QByteArray>{"kept", "kept", "kept", "kept"};
@@ -128,9 +134,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("city");
         QTest::addColumn<QString>("country");
         QTest::addColumn<QByteArray>("query");
-        QTest::newRow("delimiters") << "A&B" << "C=D#E?+" << QByteArray("CityName=A%26B&CountryName=C%3DD%23E%3F%2B");
+        QTest::newRow("delimiters")
+            << "A&B"
+            << "C=D#E?+" << QByteArray("CityName=A%26B&CountryName=C%3DD%23E%3F%2B");
         QTest::newRow("non-ASCII as UTF-8")
-            << QString::fromUtf8("Zürich") << "Schweiz" << QByteArray("CityName=Z%C3%BCrich&CountryName=Schweiz");
+            << QString::fromUtf8("Zürich") << "Schweiz"
+            << QByteArray("CityName=Z%C3%BCrich&CountryName=Schweiz");
     }
     void serviceRequest()
     {
@@ -170,10 +179,12 @@ private Q_SLOTS:
         QTest::newRow("country by name") << GeocodingBerlin << "united states" << 44.46867 << true;
         QTest::newRow("country by code") << GeocodingBerlin << "us" << 44.46867 << true;
         QTest::newRow("no match: first") << GeocodingBerlin << "Narnia" << 52.52437 << true;
-        QTest::newRow("no results") << QByteArray(R"({"generationtime_ms":0.2})") << "Germany" << 0.0 << true;
+        QTest::newRow("no results")
+            << QByteArray(R"({"generationtime_ms":0.2})") << "Germany" << 0.0 << true;
         QTest::newRow("not JSON") << QByteArray("<html>busy</html>") << "Germany" << 0.0 << false;
         QTest::newRow("result without coordinates")
-            << QByteArray(R"({"results":[{"name":"X","country":"Germany"}]})") << "Germany" << 0.0 << true;
+            << QByteArray(R"({"results":[{"name":"X","country":"Germany"}]})") << "Germany" << 0.0
+            << true;
     }
     void geocoding()
     {
@@ -189,23 +200,31 @@ private Q_SLOTS:
     void forecast_data()
     {
         QTest::addColumn<QByteArray>("current");
-        QTest::addColumn<QStringList>("values"); // sky, temperature, humidity, visibility; empty: none
+        QTest::addColumn<QStringList>(
+            "values"); // sky, temperature, humidity, visibility; empty: none
         QTest::newRow("frost and fog")
-            << QByteArray(R"({"temperature_2m":-7.6,"relative_humidity_2m":97,"weather_code":45,"visibility":400})")
+            << QByteArray(
+                   R"({"temperature_2m":-7.6,"relative_humidity_2m":97,"weather_code":45,"visibility":400})")
             << QStringList{"Fog", "18 F (-8 C)", "97%", "0.2 mile(s)"};
         QTest::newRow("unknown code, values missing")
-            << QByteArray(R"({"temperature_2m":21,"weather_code":42})") << QStringList{"Unknown", "70 F (21 C)", "", ""};
+            << QByteArray(R"({"temperature_2m":21,"weather_code":42})")
+            << QStringList{"Unknown", "70 F (21 C)", "", ""};
         QTest::newRow("numbers beyond int: at its end")
-            << QByteArray(R"({"temperature_2m":-1e40,"relative_humidity_2m":1e12,"weather_code":1e30,"visibility":1e30})")
-            << QStringList{"Unknown", "-2147483648 F (-2147483648 C)", "2147483647%", "2147483647 mile(s)"};
-        QTest::newRow("no temperature") << QByteArray(R"({"weather_code":1,"relative_humidity_2m":50})") << QStringList{};
-        QTest::newRow("null weather code") << QByteArray(R"({"temperature_2m":3,"weather_code":null})") << QStringList{};
+            << QByteArray(
+                   R"({"temperature_2m":-1e40,"relative_humidity_2m":1e12,"weather_code":1e30,"visibility":1e30})")
+            << QStringList{"Unknown", "-2147483648 F (-2147483648 C)", "2147483647%",
+                           "2147483647 mile(s)"};
+        QTest::newRow("no temperature")
+            << QByteArray(R"({"weather_code":1,"relative_humidity_2m":50})") << QStringList{};
+        QTest::newRow("null weather code")
+            << QByteArray(R"({"temperature_2m":3,"weather_code":null})") << QStringList{};
     }
     void forecast()
     {
         QFETCH(QByteArray, current);
         const auto r = OpenMeteoWeatherSource::ParseForecast(forecastAnswer(current));
-        const QStringList got = r ? QStringList{r->sky, r->temperature, r->humidity, r->visibility} : QStringList();
+        const QStringList got =
+            r ? QStringList{r->sky, r->temperature, r->humidity, r->visibility} : QStringList();
         QTEST(got, "values");
     }
 
@@ -216,11 +235,13 @@ private Q_SLOTS:
     {
         HttpFixture server;
         server.on("/v1/search", GeocodingBerlin);
-        server.on("/v1/forecast", forecastAnswer(R"({"temperature_2m":13.9,"relative_humidity_2m":68,)"
-                                                 R"("weather_code":2,"visibility":16093.0})"));
+        server.on("/v1/forecast",
+                  forecastAnswer(R"({"temperature_2m":13.9,"relative_humidity_2m":68,)"
+                                 R"("weather_code":2,"visibility":16093.0})"));
         Rig rig(server, WebSettings::WeatherSource::OpenMeteo);
         QVERIFY(refresh(rig.screen));
-        QCOMPARE(rig.shown(), (QList<QByteArray>{"Partly Cloudy", "57 F (14 C)", "Humidity:68%", "Vis:10 mile(s)"}));
+        QCOMPARE(rig.shown(), (QList<QByteArray>{"Partly Cloudy", "57 F (14 C)", "Humidity:68%",
+                                                 "Vis:10 mile(s)"}));
         QVERIFY(refresh(rig.screen));
         rig.place.WeatherCountry = QStringLiteral("US");
         QVERIFY(refresh(rig.screen));
@@ -230,14 +251,18 @@ private Q_SLOTS:
         QVERIFY(refresh(rig.screen));
         QList<QByteArray> targets;
         for (const auto& r : std::as_const(server.requests))
-            targets << QByteArray(r.target).replace("&current=temperature_2m,relative_humidity_2m,weather_code,visibility", "");
-        QCOMPARE(targets, (QList<QByteArray>{"/v1/search?name=Berlin&count=10&language=en&format=json",
-                                             "/v1/forecast?latitude=52.5244&longitude=13.4105",
-                                             "/v1/forecast?latitude=52.5244&longitude=13.4105",
-                                             "/v1/search?name=Berlin&count=10&language=en&format=json",
-                                             "/v1/forecast?latitude=44.4687&longitude=-71.1851",
-                                             "/v1/search?name=Port%20of%20Spain&count=10&language=en&format=json"}));
-        QVERIFY(server.requests[1].target.endsWith("&current=temperature_2m,relative_humidity_2m,weather_code,visibility"));
+            targets << QByteArray(r.target).replace(
+                "&current=temperature_2m,relative_humidity_2m,weather_code,visibility", "");
+        QCOMPARE(targets,
+                 (QList<QByteArray>{
+                     "/v1/search?name=Berlin&count=10&language=en&format=json",
+                     "/v1/forecast?latitude=52.5244&longitude=13.4105",
+                     "/v1/forecast?latitude=52.5244&longitude=13.4105",
+                     "/v1/search?name=Berlin&count=10&language=en&format=json",
+                     "/v1/forecast?latitude=44.4687&longitude=-71.1851",
+                     "/v1/search?name=Port%20of%20Spain&count=10&language=en&format=json"}));
+        QVERIFY(server.requests[1].target.endsWith(
+            "&current=temperature_2m,relative_humidity_2m,weather_code,visibility"));
         QCOMPARE(server.requests[0].agent(), QByteArray("Project"));
         QCOMPARE(rig.messages.shown.size(), 2);
     }
@@ -246,7 +271,8 @@ private Q_SLOTS:
     void openMeteoFailures()
     {
         HttpFixture server;
-        server.on("/v1/search", {HttpFixture::answer(503, "<html>busy</html>"), HttpFixture::answer(200, GeocodingBerlin)});
+        server.on("/v1/search", {HttpFixture::answer(503, "<html>busy</html>"),
+                                 HttpFixture::answer(200, GeocodingBerlin)});
         server.on("/v1/forecast", R"({"error":true,"reason":"Cannot initialize"})", 400);
         Rig rig(server, WebSettings::WeatherSource::OpenMeteo);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("geocoding gave no usable answer"));

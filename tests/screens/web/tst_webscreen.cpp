@@ -35,7 +35,8 @@ class TestWebScreen : public QObject
             web.openMeteoForecast = base + QStringLiteral("/v1/forecast");
             web.yahooChart = base + QStringLiteral("/v8/finance/chart/");
             if (weather)
-                screen = std::make_unique<WeatherScreen>(lines, messages, place, web, client.client);
+                screen =
+                    std::make_unique<WeatherScreen>(lines, messages, place, web, client.client);
             else
                 screen = std::make_unique<StockScreen>(lines, messages, symbol, web, client.client);
         }
@@ -107,8 +108,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("source");
         QTest::addColumn<QString>("base");
-        QTest::newRow("service, refused") << int(WebSettings::WeatherSource::Service) << "http://127.0.0.1:1";
-        QTest::newRow("Open-Meteo, unknown host") << int(WebSettings::WeatherSource::OpenMeteo) << "http://brellix.invalid";
+        QTest::newRow("service, refused")
+            << int(WebSettings::WeatherSource::Service) << "http://127.0.0.1:1";
+        QTest::newRow("Open-Meteo, unknown host")
+            << int(WebSettings::WeatherSource::OpenMeteo) << "http://brellix.invalid";
     }
     void weatherUnreachable()
     {
