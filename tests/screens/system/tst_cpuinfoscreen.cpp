@@ -109,9 +109,6 @@ private Q_SLOTS:
         QTest::newRow("lm-sensors, started once with the configured file")
             << QByteArray("[Sensors]\nConfig=/etc/brellix-sensors.conf\n") << false << false
             << QStringList{"/etc/brellix-sensors.conf"} << lmLines;
-        QTest::newRow("SpeedFan folder without logs: lm-sensors")
-            << QByteArray("[SpeedFan]\nFolder=%1\n") << false << false << QStringList{""}
-            << lmLines;
         QTest::newRow("SpeedFan logs: lm-sensors never started")
             << QByteArray("[SpeedFan]\nFolder=%1\n") << true << false << QStringList{}
             << QByteArray("Temp1:45\xdf"
@@ -150,13 +147,9 @@ private Q_SLOTS:
                 sensors->add("c", "fan1", "Fan", HardwareSensors::Kind::Fan, 2410);
                 return sensors;
             });
-        if (settings.contains("Folder") && !logs)
-            QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
         screen.enter();
         screen.ShowCpuInfo();
         screen.leave();
-        if (settings.contains("Folder") && !logs)
-            QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
         screen.enter(); // chosen again: nothing starts a second time
         screen.ShowCpuInfo();
         QTEST(started, "opened");

@@ -186,17 +186,6 @@ private Q_SLOTS:
         QCOMPARE(table.counterReads, 3);
         QCOMPARE(table.attributeReads, 1);
     }
-
-    void realSystem()
-    {
-        RecordingMessages messages;
-        const LinuxInterfaceTable table;
-        CIpHelper helper(messages, table);
-        const auto interfaces = helper.Interfaces();
-        QVERIFY(interfaces->Count() > 0 && messages.texts.isEmpty());
-        for (const auto& item : *interfaces)
-            QVERIFY(item->InterfaceName() != "lo" || item->InterfaceType() == 24);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestInterfaces)
