@@ -46,6 +46,7 @@ private Q_SLOTS:
         QTest::newRow("1 Apr 2018 Sun") << QDate(2018, 4, 1) << true;
         QTest::newRow("24 Oct 2026 Sat") << QDate(2026, 10, 24) << true;
         QTest::newRow("25 Oct 2026 last Sun") << QDate(2026, 10, 25) << false;
+        QTest::newRow("26 Oct 2026 Mon") << QDate(2026, 10, 26) << false;
         QTest::newRow("30 Oct 2021 Sat") << QDate(2021, 10, 30) << true;
         QTest::newRow("31 Oct 2021 last Sun") << QDate(2021, 10, 31) << false;
         QTest::newRow("1 Nov 2026") << QDate(2026, 11, 1) << false;

@@ -12,7 +12,8 @@
 namespace {
 QByteArray message(const QByteArray& from, const QByteArray& subject)
 {
-    return "From: " + from + "\r\nSubject: " + subject + "\r\nMessage-ID: <" +
+    // The first header's first letter shows where the block was cut.
+    return "Subject: " + subject + "\r\nFrom: " + from + "\r\nMessage-ID: <" +
            QByteArray::number(qHash(subject)) + "@example.org>\r\n\r\nHello.\r\n";
 }
 

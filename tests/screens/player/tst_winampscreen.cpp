@@ -213,7 +213,7 @@ private Q_SLOTS:
         for (int tick = 0; tick < 30; ++tick)
             r.scroll();
         r.player.playing = State::Paused;
-        r.show();
+        QCOMPARE(r.show(), QByteArray("|   \x02 WINAMP PAUSED||"));
         QCOMPARE(r.scroll(), QByteArray());
         QCOMPARE(r.screen.ScrollPos(), 31);
         r.play(u"abcdefghijklmnopqrstuvwxy"_s); // 25 < 31
