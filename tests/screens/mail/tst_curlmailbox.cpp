@@ -100,7 +100,6 @@ private Q_SLOTS:
         // POP3 has no unread flag: every message counts, message 1 first.
         QTest::newRow("pop3: all 5") << "pop3s" << QByteArray("many") << qint64(5) << "Old news";
         QTest::newRow("imap: empty") << "imaps" << QByteArray("empty") << qint64(0) << QString();
-        QTest::newRow("pop3: empty") << "pop3s" << QByteArray("empty") << qint64(0) << QString();
         QTest::newRow("imap: 5000 unread")
             << "imaps" << QByteArray("huge") << qint64(5000) << "Unread 1";
         QTest::newRow("imap without ESEARCH")

@@ -10,20 +10,12 @@
 namespace {
 // An answer of the weather web service: escaped XML inside XML.
 const QByteArray ServiceAnswerBerlin =
-    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
-    "<string xmlns=\"http://www.webserviceX.NET\">&lt;?xml version=\"1.0\" "
-    "encoding=\"utf-16\"?&gt;\r\n&lt;CurrentWeather&gt;\r\n"
-    "  &lt;Location&gt;Berlin-Tegel, Germany (EDDT) 52-34N 013-19E 37M&lt;/Location&gt;\r\n"
-    "  &lt;Time&gt;Dec 06, 2026 - 09:50 AM EST / 2026.12.06 1450 UTC&lt;/Time&gt;\r\n"
-    "  &lt;Wind&gt; from the W (270 degrees) at 9 MPH (8 KT):0&lt;/Wind&gt;\r\n"
+    "<string xmlns=\"http://www.webserviceX.NET\">&lt;CurrentWeather&gt;\r\n"
     "  &lt;Visibility&gt; greater than 7 mile(s):0&lt;/Visibility&gt;\r\n"
     "  &lt;SkyConditions&gt; PARTLY CLOUDY&lt;/SkyConditions&gt;\r\n"
     "  &lt;Temperature&gt; 57 F (14 C)&lt;/Temperature&gt;\r\n"
-    "  &lt;DewPoint&gt; 46 F (8 C)&lt;/DewPoint&gt;\r\n"
     "  &lt;RelativeHumidity&gt; 68%&lt;/RelativeHumidity&gt;\r\n"
-    "  &lt;Pressure&gt; 30.12 in. Hg (1020 hPa)&lt;/Pressure&gt;\r\n"
-    "  &lt;Status&gt;Success&lt;/Status&gt;\r\n"
-    "&lt;/CurrentWeather&gt;</string>";
+    "  &lt;Status&gt;Success&lt;/Status&gt;\r\n&lt;/CurrentWeather&gt;</string>";
 
 const QByteArray GeocodingBerlin =
     R"({"results":[{"id":2950159,"name":"Berlin","latitude":52.52437,"longitude":13.41053,)"
@@ -134,12 +126,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("city");
         QTest::addColumn<QString>("country");
         QTest::addColumn<QByteArray>("query");
-        QTest::newRow("delimiters")
-            << "A&B"
-            << "C=D#E?+" << QByteArray("CityName=A%26B&CountryName=C%3DD%23E%3F%2B");
-        QTest::newRow("non-ASCII as UTF-8")
-            << QString::fromUtf8("Zürich") << "Schweiz"
-            << QByteArray("CityName=Z%C3%BCrich&CountryName=Schweiz");
+        QTest::newRow("delimiters, non-ASCII as UTF-8")
+            << QString::fromUtf8("Zürich&B") << "C=D#E?+"
+            << QByteArray("CityName=Z%C3%BCrich%26B&CountryName=C%3DD%23E%3F%2B");
     }
     void serviceRequest()
     {

@@ -55,14 +55,6 @@ private Q_SLOTS:
             << QByteArray("/ws/globalweather.asmx/GetWeather")
             << QByteArray("Success SkyConditions#### clear####/SkyConditions")
             << "Weather service gave no answer: HTTP 500";
-        QTest::newRow("Open-Meteo")
-            << true << int(WebSettings::WeatherSource::OpenMeteo) << QByteArray("/v1/forecast")
-            << QByteArray(R"({"current":{"temperature_2m":13.9,"weather_code":0}})")
-            << "Open-Meteo forecast gave no usable answer: HTTP 500";
-        QTest::newRow("stock service")
-            << false << int(WebSettings::StockSource::Service)
-            << QByteArray("/ws/stockquote.asmx/GetQuote") << QByteArray("Name####Widgets####/Name")
-            << "Stock quote service gave no quote: HTTP 500";
         QTest::newRow("Yahoo")
             << false << int(WebSettings::StockSource::Yahoo) << QByteArray("/v8/finance/chart/AAPL")
             << QByteArray(R"({"chart":{"result":[{"meta":{"regularMarketTime":1796418000,)"
