@@ -220,6 +220,8 @@ private Q_SLOTS:
         r.show();
         QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01ghijklmnopqrstuvwxy*"));
         QCOMPARE(r.screen.ScrollPos(), 1);
+        r.screen.enter(); // nothing scrolls until the lines are shown again
+        QCOMPARE(r.scroll(), QByteArray());
     }
 
     // The player starts when the mode is chosen and the chosen player is not

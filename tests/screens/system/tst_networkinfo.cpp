@@ -99,7 +99,10 @@ private Q_SLOTS:
     {
         Rig rig;
         rig.show(8000, 2000);
-        for (const QByteArray& bad : {QByteArray("garbage\n"), QByteArray("x\n"), NetDevHeader}) {
+        for (const QByteArray& bad : {QByteArray("garbage\n"),
+                                      QByteArray(NetDevHeader).replace("Transmit", "Tx") +
+                                          " eth0: 99999 1 0 0 0 0 0 0 9 1 0 0 0 0 0 0\n",
+                                      NetDevHeader}) {
             QVERIFY(writeFile(rig.dev, bad));
             rig.screen.ShowNetworkInfo();
             QCOMPARE(rig.lines.line(2) + '|' + rig.lines.line(3), "In :0 kbps|Out:0 kbps");
@@ -168,6 +171,10 @@ private Q_SLOTS:
             << QByteArray()
             << "20010db8000000000000000000000000 20 " + zero6 + " 00 " + zero6 +
                    " 00000100 00000001 00000000 00000001 eth0\n"
+            << QString() << false;
+        QTest::newRow("IPv6 prefix not a number")
+            << QByteArray()
+            << zero6 + " zz " + zero6 + " 00 " + zero6 + " 00000100 1 0 00000001 eth0\n"
             << QString() << false;
     }
     void defaultRoute()
@@ -260,7 +267,7 @@ private Q_SLOTS:
     void realSystemCalls()
     {
         const LinuxHostLookup real(dataPath("net/route_default_eth0"));
-        QList<QByteArray> addresses;
+        QList<QByteArray> addresses{"stale"};
         QCOMPARE(real.resolveIPv4("localhost", addresses), 0);
         QCOMPARE(addresses.value(0).toHex() + real.interfaceIPv4("lo").toHex(), "7f0000017f000001");
     }

@@ -124,6 +124,12 @@ private Q_SLOTS:
         source.refresh(table);
         source.refresh(table);
         QCOMPARE(table.SensorNames[1] + ' ' + table.SensorValues[1], QStringLiteral("CPU 45.5"));
+        // Read again in between: the next failure is news again.
+        QVERIFY(writeFile(Hwmon + "hwmon0/temp1_input", "40000\n"));
+        source.refresh(table);
+        QVERIFY(QFile::remove(Hwmon + "hwmon0/temp1_input"));
+        QTest::ignoreMessage(QtWarningMsg, "cannot read fake-virtual-0/temp1");
+        source.refresh(table);
     }
 
     void chosenSlots()
