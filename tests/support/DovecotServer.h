@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
+
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -40,12 +42,10 @@ public:
 
     ~DovecotServer()
     {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(5000))
-                m_process.kill();
-            m_process.waitForFinished(2000);
-        }
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished(2000);
     }
 
     // Empty when the server runs; else why it cannot (for a skip).
@@ -91,72 +91,54 @@ public:
         for (const User& user : users) {
             passwd += user.name + ":{PLAIN}" + user.password + "::::::" + user.extra + "\n";
             const QString box = path("mail/" + user.name);
-            for (const char* sub : {"cur", "new", "tmp"})
-                QDir().mkpath(box + QLatin1Char('/') + QLatin1String(sub));
-            int n = 0;
-            for (const Message& m : user.messages) {
-                ++n;
-                // Dovecot numbers new files in the order of their names.
-                const QString name = QStringLiteral("%1/cur/%2.M%3P1.brellix:2,%4")
-                                         .arg(box)
-                                         .arg(1700000000 + n)
-                                         .arg(n)
-                                         .arg(m.seen ? QStringLiteral("S") : QString());
-                if (!write(name, m.content))
-                    return QStringLiteral("cannot write %1").arg(name);
-            }
+            for (const char* sub : {"/cur", "/new", "/tmp"})
+                QDir().mkpath(box + QLatin1String(sub));
+            // Dovecot numbers new files in the order of their names.
+            for (int n = 1; n <= user.messages.size(); ++n)
+                if (!write(QStringLiteral("%1/cur/%2.M%3P1.brellix:2,%4")
+                               .arg(box)
+                               .arg(1700000000 + n)
+                               .arg(n)
+                               .arg(user.messages[n - 1].seen ? "S" : ""),
+                           user.messages[n - 1].content))
+                    return QStringLiteral("cannot write the mail of ") + user.name;
         }
-        if (!write(path("passwd"), passwd))
-            return QStringLiteral("cannot write the passwd file");
-
         for (int& port : m_ports)
             port = freePort();
-        const QByteArray d = m_dir.path().toUtf8();
-        QByteArray conf;
-        conf += "base_dir = " + d + "/run\n";
-        conf += "state_dir = " + d + "/state\n";
-        conf += "log_path = " + d + "/dovecot.log\n";
-        conf += "protocols = imap pop3\nlisten = 127.0.0.1\nssl = yes\n";
-        conf += "ssl_cert = <" + d + "/server.crt\nssl_key = <" + d + "/server.key\n";
-        conf += "default_internal_user = " + internalUser + "\n";
-        conf += "default_internal_group = " + groupName + "\n";
-        conf += "default_login_user = " + loginUser + "\n";
-        conf += "first_valid_uid = " + QByteArray::number(uid) + "\n";
-        conf += "first_valid_gid = " + QByteArray::number(gid) + "\n";
-        conf += "auth_failure_delay = 0\n";
-        conf += "mail_location = maildir:" + d + "/mail/%u\n";
-        conf += "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u " + d +
-                "/passwd\n}\n";
-        conf += "userdb {\n  driver = static\n  args = uid=" + QByteArray::number(uid) +
-                " gid=" + QByteArray::number(gid) + " home=" + d + "/home/%u\n}\n";
-        conf += "service imap-login {\n  chroot =\n  inet_listener imap {\n    port = " +
-                QByteArray::number(imapPort()) +
-                "\n  }\n  inet_listener imaps {\n    port = " + QByteArray::number(imapsPort()) +
-                "\n    ssl = yes\n  }\n}\n";
-        conf += "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    port = " +
-                QByteArray::number(pop3Port()) +
-                "\n  }\n  inet_listener pop3s {\n    port = " + QByteArray::number(pop3sPort()) +
-                "\n    ssl = yes\n  }\n}\n";
-        // No penalty for failed logins either.
-        conf += "service anvil {\n  chroot =\n  unix_listener anvil-auth-penalty {\n    mode = 0\n"
-                "  }\n}\n";
-        conf += "service auth {\n  user = " + internalUser + "\n}\n";
-        conf += "service auth-worker {\n  user = " + internalUser + "\n}\n";
-        if (!write(path("dovecot.conf"), conf))
-            return QStringLiteral("cannot write dovecot.conf");
+        const QByteArray d = m_dir.path().toUtf8(), u = QByteArray::number(uid),
+                         gg = QByteArray::number(gid);
+        const auto listeners = [](const char* kind, int plain, int tls) {
+            return QByteArray("service ") + kind + "-login {\n chroot =\n inet_listener " + kind +
+                   " {\n port = " + QByteArray::number(plain) + "\n }\n inet_listener " + kind +
+                   "s {\n port = " + QByteArray::number(tls) + "\n ssl = yes\n }\n}\n";
+        };
+        // No penalty for failed logins (auth_failure_delay, anvil).
+        const QByteArray conf =
+            "base_dir = " + d + "/run\nstate_dir = " + d + "/state\nlog_path = " + d +
+            "/dovecot.log\nprotocols = imap pop3\nlisten = 127.0.0.1\nssl = yes\n"
+            "ssl_cert = <" +
+            d + "/server.crt\nssl_key = <" + d +
+            "/server.key\n"
+            "default_internal_user = " +
+            internalUser + "\ndefault_internal_group = " + groupName +
+            "\ndefault_login_user = " + loginUser + "\nfirst_valid_uid = " + u +
+            "\nfirst_valid_gid = " + gg + "\nauth_failure_delay = 0\nmail_location = maildir:" + d +
+            "/mail/%u\npassdb {\n driver = passwd-file\n args = scheme=PLAIN username_format=%u " +
+            d + "/passwd\n}\nuserdb {\n driver = static\n args = uid=" + u + " gid=" + gg +
+            " home=" + d + "/home/%u\n}\n" + listeners("imap", imapPort(), imapsPort()) +
+            listeners("pop3", pop3Port(), pop3sPort()) +
+            "service anvil {\n chroot =\n unix_listener anvil-auth-penalty {\n mode = 0\n }\n}\n"
+            "service auth {\n user = " +
+            internalUser + "\n}\nservice auth-worker {\n user = " + internalUser + "\n}\n";
+        if (!write(path("passwd"), passwd) || !write(path("dovecot.conf"), conf))
+            return QStringLiteral("cannot write the configuration");
 
         if (::getuid() == 0) {
             // The services reach the folder as the dovecot user.
-            QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                    QFile::ExeOwner | QFile::ReadOther |
-                                                    QFile::ExeOther | QFile::ReadGroup |
-                                                    QFile::ExeGroup);
-            QProcess chown;
-            chown.start(QStringLiteral("chown"),
-                        QStringList{QStringLiteral("-R"),
-                                    QString::number(uid) + ':' + QString::number(gid), path("mail"),
-                                    path("passwd")});
-            if (!chown.waitForFinished(10000) || chown.exitCode() != 0)
+            QFile::setPermissions(m_dir.path(), QFile::Permissions(0x7055)); // rwxr-xr-x
+            if (QProcess::execute(QStringLiteral("chown"),
+                                  {QStringLiteral("-R"), QStringLiteral("%1:%2").arg(uid).arg(gid),
+                                   path("mail"), path("passwd")}) != 0)
                 return QStringLiteral("cannot give the fixtures to the dovecot user");
         }
 
@@ -165,17 +147,13 @@ public:
             dovecot, QStringList{QStringLiteral("-F"), QStringLiteral("-c"), path("dovecot.conf")});
         if (!m_process.waitForStarted(5000))
             return QStringLiteral("dovecot does not start: %1").arg(m_process.errorString());
-        for (int i = 0; i < 100; ++i) {
-            bool up = true;
-            for (int port : m_ports) {
-                QTcpSocket probe;
-                probe.connectToHost(QStringLiteral("127.0.0.1"), quint16(port));
-                up = up && probe.waitForConnected(100);
-            }
-            if (up)
+        for (int i = 0; i < 100 && m_process.state() != QProcess::NotRunning; ++i) {
+            if (std::all_of(std::begin(m_ports), std::end(m_ports), [](int port) {
+                    QTcpSocket probe;
+                    probe.connectToHost(QStringLiteral("127.0.0.1"), quint16(port));
+                    return probe.waitForConnected(100);
+                }))
                 return {};
-            if (m_process.state() == QProcess::NotRunning)
-                break;
             QThread::msleep(50);
         }
         return QStringLiteral("dovecot did not come up: %1 %2")
@@ -200,15 +178,9 @@ public:
     int unreadFiles(const QByteArray& user) const
     {
         int unread = 0;
-        for (const QString& sub : {QStringLiteral("cur"), QStringLiteral("new")}) {
-            const QStringList files =
-                QDir(maildir(user) + QLatin1Char('/') + sub).entryList(QDir::Files);
-            for (const QString& f : files) {
-                const qsizetype info = f.indexOf(QLatin1String(":2,"));
-                if (info < 0 || !f.mid(info + 3).contains(QLatin1Char('S')))
-                    ++unread;
-            }
-        }
+        for (const char* sub : {"/cur", "/new"})
+            for (const QString& f : QDir(maildir(user) + QLatin1String(sub)).entryList(QDir::Files))
+                unread += f.section(QLatin1String(":2,"), 1).contains(QLatin1Char('S')) ? 0 : 1;
         return unread;
     }
 
@@ -227,38 +199,32 @@ private:
                f.write(content) == content.size();
     }
 
-    // One openssl command, its arguments split at blanks.
-    bool openssl(const QString& arguments, QString& error)
-    {
-        QProcess p;
-        p.setWorkingDirectory(m_dir.path());
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(QStringLiteral("openssl"), arguments.split(QLatin1Char(' ')));
-        if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-            return true;
-        error = QStringLiteral("openssl %1 failed: %2")
-                    .arg(arguments, QString::fromLocal8Bit(p.readAll()));
-        return false;
-    }
-
+    // The CAs and the server's certificate, each step an openssl command
+    // with its arguments split at blanks.
     bool makeCertificates(QString& error)
     {
+        const QString ec =
+            QStringLiteral("-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ");
+        const QStringList steps{
+            "req -x509 -days 2 " + ec + "ca.key -out ca.crt -subj /CN=Brellix_test_CA",
+            "req -x509 -days 2 " + ec + "other.key -out other.crt -subj /CN=Brellix_other_CA",
+            "req " + ec + "server.key -out server.csr -subj /CN=localhost",
+            "x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -out server.crt "
+            "-days 2 -extfile ext.cnf"};
         if (!write(path("ext.cnf"), "subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n"))
             return false;
-        const QString ec = QStringLiteral(
-            "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ");
-        for (const QString& ca : {QStringLiteral("ca"), QStringLiteral("other")}) {
-            if (!openssl(QStringLiteral("req -x509 -days 2 ") + ec + ca + QStringLiteral(".key -out ") +
-                             ca + QStringLiteral(".crt -subj /CN=Brellix_test_CA_") + ca,
-                         error))
+        for (const QString& step : steps) {
+            QProcess p;
+            p.setWorkingDirectory(m_dir.path());
+            p.setProcessChannelMode(QProcess::MergedChannels);
+            p.start(QStringLiteral("openssl"), step.split(QLatin1Char(' ')));
+            if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit ||
+                p.exitCode() != 0) {
+                error = "openssl " + step + " failed: " + QString::fromLocal8Bit(p.readAll());
                 return false;
+            }
         }
-        return openssl(QStringLiteral("req ") + ec +
-                           QStringLiteral("server.key -out server.csr -subj /CN=localhost"),
-                       error) &&
-               openssl(QStringLiteral("x509 -req -in server.csr -CA ca.crt -CAkey ca.key "
-                                      "-CAcreateserial -out server.crt -days 2 -extfile ext.cnf"),
-                       error);
+        return true;
     }
 
     QTemporaryDir m_dir;

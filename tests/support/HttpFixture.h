@@ -1,9 +1,8 @@
 #pragma once
 
 // A small HTTP/1.1 server on loopback for the web tests: canned answers per
-// path, in order (the last one repeats), with delays, silence, redirects and
-// bodies without a length; it records every request as received. Header
-// only, so only the tests that use it need Qt Network.
+// path, in order (the last one repeats), with delays, silence, redirects,
+// bodies without a length and endless floods; it records every request.
 
 #include <QByteArray>
 #include <QHash>
@@ -14,7 +13,6 @@
 #include <QUrl>
 
 #include <memory>
-#include <optional>
 
 class HttpFixture
 {
@@ -27,23 +25,13 @@ public:
         int delayMs = 0;
         bool neverAnswer = false;   // accept, read, never write
         bool withoutLength = false; // no Content-Length: the body ends with the connection
-        // Written as-is instead: head, unit repeated (for ever when
-        // units < 0) as fast as the client reads, then tail.
-        struct Flood
-        {
-            QByteArray head;
-            QByteArray unit;
-            qint64 units = -1;
-            QByteArray tail;
-        };
-        std::optional<Flood> flood = {};
+        // Written as-is instead when not empty: body, then floodUnit for ever
+        // as fast as the client reads.
+        QByteArray floodUnit = {};
     };
-    static Reply flooding(const QByteArray& head, const QByteArray& unit, qint64 units = -1,
-                          const QByteArray& tail = {})
+    static Reply flooding(const QByteArray& head, const QByteArray& unit)
     {
-        Reply r;
-        r.flood = Reply::Flood{head, unit, units, tail};
-        return r;
+        return {.body = head, .floodUnit = unit};
     }
     static Reply answer(int status, const QByteArray& body)
     {
@@ -68,6 +56,8 @@ public:
     };
 
     HttpFixture() { m_server.listen(QHostAddress::LocalHost); }
+    HttpFixture(const HttpFixture&) = delete;
+    HttpFixture& operator=(const HttpFixture&) = delete;
 
     bool isListening() const { return m_server.isListening(); }
     QString base() const
@@ -91,28 +81,20 @@ public:
     {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost);
-        const quint16 port = probe.serverPort();
-        probe.close();
-        return port;
+        return probe.serverPort();
     }
-
-    HttpFixture(const HttpFixture&) = delete;
-    HttpFixture& operator=(const HttpFixture&) = delete;
 
 private:
     void accept()
     {
         while (QTcpSocket* socket = m_server.nextPendingConnection()) {
             auto buffer = std::make_shared<QByteArray>();
-            auto answered = std::make_shared<bool>(false);
-            QObject::connect(socket, &QTcpSocket::readyRead, socket,
-                             [this, socket, buffer, answered] {
-                                 buffer->append(socket->readAll());
-                                 if (*answered || !buffer->contains("\r\n\r\n"))
-                                     return;
-                                 *answered = true;
-                                 handle(socket, *buffer);
-                             });
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
+                const bool waiting = !buffer->contains("\r\n\r\n");
+                buffer->append(socket->readAll());
+                if (waiting && buffer->contains("\r\n\r\n"))
+                    handle(socket, *buffer);
+            });
             QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] {
                 if (!socket->property("replied").toBool())
                     ++closedByClient;
@@ -124,31 +106,32 @@ private:
     void handle(QTcpSocket* socket, const QByteArray& head)
     {
         const QList<QByteArray> lines = head.left(head.indexOf("\r\n\r\n")).split('\n');
-        Request request;
-        const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-        request.target = first.value(1);
-        for (qsizetype i = 1; i < lines.size(); ++i) {
-            const qsizetype colon = lines[i].indexOf(':');
-            if (colon > 0)
-                request.headers.insert(lines[i].left(colon).trimmed().toLower(),
-                                       lines[i].mid(colon + 1).trimmed());
-        }
+        Request request{lines.value(0).trimmed().split(' ').value(1), {}};
+        for (const QByteArray& line : lines.mid(1))
+            if (const qsizetype colon = line.indexOf(':'); colon > 0)
+                request.headers.insert(line.left(colon).trimmed().toLower(),
+                                       line.mid(colon + 1).trimmed());
         requests.append(request);
 
-        const QByteArray path = request.target.left(
-            request.target.indexOf('?') < 0 ? request.target.size() : request.target.indexOf('?'));
-        Reply reply;
-        auto route = m_routes.find(path);
-        if (route == m_routes.end() || route->isEmpty()) {
-            reply.status = 404;
-            reply.body = "<html><body>Not Found</body></html>";
-        } else {
+        auto route = m_routes.find(request.target.split('?').first());
+        Reply reply = answer(404, "<html><body>Not Found</body></html>");
+        if (route != m_routes.end() && !route->isEmpty())
             reply = route->size() > 1 ? route->takeFirst() : route->first();
-        }
         if (reply.neverAnswer)
             return;
-        if (reply.flood) {
-            sendFlood(socket, *reply.flood);
+        if (!reply.floodUnit.isEmpty()) {
+            // Only a little is ever buffered here, so the test's own memory
+            // says what the client holds.
+            const QByteArray block =
+                reply.floodUnit.repeated(qMax<qsizetype>(1, 65536 / reply.floodUnit.size()));
+            const auto topUp = [socket, block] {
+                while (socket->state() == QAbstractSocket::ConnectedState &&
+                       socket->bytesToWrite() < 2 * block.size())
+                    socket->write(block);
+            };
+            QObject::connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
+            socket->write(reply.body);
+            topUp();
             return;
         }
         const auto send = [socket, reply] {
@@ -157,44 +140,11 @@ private:
                 out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
             for (const auto& [name, value] : reply.headers)
                 out += name + ": " + value + "\r\n";
-            out += "Connection: close\r\n\r\n" + reply.body;
             socket->setProperty("replied", true);
-            socket->write(out);
+            socket->write(out + "Connection: close\r\n\r\n" + reply.body);
             socket->disconnectFromHost();
         };
-        if (reply.delayMs > 0)
-            QTimer::singleShot(reply.delayMs, socket, send);
-        else
-            send();
-    }
-
-    // Only a little is ever buffered here, so the test's own memory says
-    // what the client holds.
-    static void sendFlood(QTcpSocket* socket, const Reply::Flood& flood)
-    {
-        QByteArray block;
-        const qint64 perBlock = qMax<qint64>(1, 65536 / flood.unit.size());
-        for (qint64 i = 0; i < perBlock; ++i)
-            block += flood.unit;
-        auto left = std::make_shared<qint64>(flood.units);
-        const auto topUp = [socket, block, perBlock, left, tail = flood.tail] {
-            while (socket->state() == QAbstractSocket::ConnectedState &&
-                   socket->bytesToWrite() < 2 * block.size()) {
-                if (*left == 0) {
-                    socket->setProperty("replied", true);
-                    socket->write(tail);
-                    socket->disconnectFromHost();
-                    return;
-                }
-                const qint64 n = *left < 0 ? perBlock : qMin(perBlock, *left);
-                socket->write(block.left(n * (block.size() / perBlock)));
-                if (*left > 0)
-                    *left -= n;
-            }
-        };
-        QObject::connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
-        socket->write(flood.head);
-        topUp();
+        QTimer::singleShot(reply.delayMs, socket, send);
     }
 
     QTcpServer m_server;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/UserMessage.h"
-#include "platform/web/modWebservices.h"
 #include "platform/web/curl/CurlWebTransport.h"
+#include "platform/web/modWebservices.h"
 #include "screens/web/StockScreen.h"
 #include "screens/web/WeatherScreen.h"
 
@@ -35,15 +35,12 @@ inline void showWebScreen(ModeScreen& screen)
 }
 
 // Runs one refresh as the scheduler does: fetch, then the screen's routine
-// once it is in.
+// once it is in; false when the fetch does not call back exactly once.
 inline bool refresh(ModeScreen& screen)
 {
     int calls = 0;
     bool ok = false;
-    screen.fetch([&](bool result) {
-        ++calls;
-        ok = result;
-    });
+    screen.fetch([&](bool result) { ok = result, ++calls; });
     if (!QTest::qWaitFor([&] { return calls > 0; }, 5000) || calls != 1)
         return false;
     if (ok)

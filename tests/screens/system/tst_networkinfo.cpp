@@ -3,10 +3,10 @@
 #include "platform/linux/LinuxHostLookup.h"
 #include "platform/linux/LinuxInterfaceTable.h"
 #include "platform/linux/LinuxInternetState.h"
+#include "screens/base/ScreenLines.h"
 #include "screens/system/CIpHelper.h"
 #include "screens/system/IPMod.h"
 #include "screens/system/NetworkInfoScreen.h"
-#include "screens/base/ScreenLines.h"
 
 #include <QSemaphore>
 #include <QTemporaryDir>
@@ -72,22 +72,6 @@ class TestNetworkInfo : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void rateText_data()
-    {
-        QTest::addColumn<qint64>("octets");
-        QTest::addColumn<QString>("point");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("most negative")
-            << std::numeric_limits<qint64>::min() << "," << u"-9223372036854775,808"_s;
-    }
-    void rateText()
-    {
-        QFETCH(qint64, octets);
-        QFETCH(QString, point);
-        QFETCH(QString, expected);
-        QCOMPARE(NetworkInfoScreen::rateText(octets, point), expected);
-    }
-
     // Rates from the octets since the last connected refresh; offline, the last rates stay
     // and no table is read. Control bytes of the host name never reach the module.
     void refreshSequence()
@@ -115,7 +99,10 @@ private Q_SLOTS:
     {
         Rig rig;
         rig.show(8000, 2000);
-        for (const QByteArray& bad : {QByteArray("garbage\n"), QByteArray("x\n"), NetDevHeader}) {
+        for (const QByteArray& bad : {QByteArray("garbage\n"),
+                                      QByteArray(NetDevHeader).replace("Transmit", "Tx") +
+                                          " eth0: 99999 1 0 0 0 0 0 0 9 1 0 0 0 0 0 0\n",
+                                      NetDevHeader}) {
             QVERIFY(writeFile(rig.dev, bad));
             rig.screen.ShowNetworkInfo();
             QCOMPARE(rig.lines.line(2) + '|' + rig.lines.line(3), "In :0 kbps|Out:0 kbps");
@@ -124,28 +111,27 @@ private Q_SLOTS:
         QVERIFY(rig.show(9500, 2000).endsWith("|In :1.5 kbps|Out:0 kbps"));
     }
 
-    // The rate lines in the user's locale; a separator the module has no code for
-    // gives way to ".", rather than showing as "?".
+    // The rate lines in the user's locale; a separator the module has no
+    // code for gives way to ".", rather than showing as "?".
     void rateLinesInLocale_data()
     {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("German comma") << QLocale(QLocale::German, QLocale::Germany)
-                                      << QByteArray("In :12,345 kbps|Out:0,4 kbps");
+        QTest::newRow("German comma")
+            << QLocale(QLocale::German) << QByteArray("In :12,345 kbps|Out:0,4 kbps");
         QTest::newRow("Arabic separator") << QLocale(QLocale::Arabic, QLocale::Egypt)
                                           << QByteArray("In :12.345 kbps|Out:0.4 kbps");
     }
     void rateLinesInLocale()
     {
         QFETCH(QLocale, locale);
-        QFETCH(QByteArray, expected);
         const QLocale previous;
         QLocale::setDefault(locale);
         const auto restore = qScopeGuard([&previous] { QLocale::setDefault(previous); });
         Rig rig;
         rig.show(5000000, 100000);
         rig.show(5012345, 100400);
-        QCOMPARE(rig.lines.line(2) + '|' + rig.lines.line(3), expected);
+        QTEST(rig.lines.line(2) + '|' + rig.lines.line(3), "expected");
     }
 
     // The IPv4 and IPv6 route tables as the kernel writes them: only an up, not rejected
@@ -165,14 +151,11 @@ private Q_SLOTS:
                                  << true;
         QTest::newRow("no default")
             << readData("net/route_no_default") << unreachable6 << QString() << false;
-        QTest::newRow("lowest metric")
-            << head4 + "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t600\t00000000\t0\t0\t0\n"
-                       "eth0\t00000000\t0101A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
-            << QByteArray() << u"eth0"_s << true;
         // 4294967295, the worst metric, as the kernel prints it.
-        QTest::newRow("metric above 2^31")
-            << head4 + "eth0\t00000000\t0101A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
-                       "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t-1\t00000000\t0\t0\t0\n"
+        QTest::newRow("lowest metric, one above 2^31")
+            << head4 + "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t-1\t00000000\t0\t0\t0\n"
+                       "eth0\t00000000\t0101A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
+                       "eth1\t00000000\t0101A8C0\t0003\t0\t0\t600\t00000000\t0\t0\t0\n"
             << QByteArray() << u"eth0"_s << true;
         QTest::newRow("down, rejected, loopback")
             << head4 + "eth0\t00000000\t0101A8C0\t0002\t0\t0\t100\t00000000\t0\t0\t0\n"
@@ -189,8 +172,10 @@ private Q_SLOTS:
             << "20010db8000000000000000000000000 20 " + zero6 + " 00 " + zero6 +
                    " 00000100 00000001 00000000 00000001 eth0\n"
             << QString() << false;
-        QTest::newRow("not tables")
-            << QByteArray("garbage") << QByteArray("x y") << QString() << false;
+        QTest::newRow("IPv6 prefix not a number")
+            << QByteArray()
+            << zero6 + " zz " + zero6 + " 00 " + zero6 + " 00000100 1 0 00000001 eth0\n"
+            << QString() << false;
     }
     void defaultRoute()
     {
@@ -220,7 +205,6 @@ private Q_SLOTS:
             << QByteArray::fromHex("ffff00fe0a000001") << "eth0:0a000002" << u"255.255.0.254"_s;
         QTest::newRow("loopback: the default route's address")
             << loopback << "eth0:c0a8010a" << u"192.168.1.10"_s;
-        QTest::newRow("loopback, no default route") << loopback << ":" << u"127.0.1.1"_s;
         QTest::newRow("loopback, route interface without IPv4")
             << loopback << "wg0:" << u"127.0.1.1"_s;
     }
@@ -228,14 +212,13 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, resolved);
         QFETCH(QString, route);
-        QFETCH(QString, expected);
         RecordingMessages messages;
         auto host = std::make_shared<ScriptedHost>("  box ");
         host->addresses = {resolved.first(4), resolved.mid(4)};
         host->routeInterface = route.section(':', 0, 0);
         host->routeAddress = QByteArray::fromHex(route.section(':', 1).toLatin1());
         IPMod ip(messages, host, 0, AtOnce);
-        QCOMPARE(ip.GetIPAddress(), expected);
+        QTEST(ip.GetIPAddress(), "expected");
         QCOMPARE(host->lastQuery, QByteArray("box"));
     }
 
@@ -284,7 +267,7 @@ private Q_SLOTS:
     void realSystemCalls()
     {
         const LinuxHostLookup real(dataPath("net/route_default_eth0"));
-        QList<QByteArray> addresses;
+        QList<QByteArray> addresses{"stale"};
         QCOMPARE(real.resolveIPv4("localhost", addresses), 0);
         QCOMPARE(addresses.value(0).toHex() + real.interfaceIPv4("lo").toHex(), "7f0000017f000001");
     }

@@ -4,10 +4,10 @@
 #include "platform/linux/ProcMemInfoReader.h"
 #include "platform/linux/ProcStatReader.h"
 #include "platform/modINI.h"
+#include "screens/base/ScreenLines.h"
 #include "screens/system/CpuInfoScreen.h"
 #include "screens/system/LmSensorsSource.h"
 #include "screens/system/SensorSettings.h"
-#include "screens/base/ScreenLines.h"
 #include "support/FixedClock.h"
 
 #include <QDir>
@@ -26,49 +26,35 @@
 namespace {
 const QString Hwmon = QStringLiteral("/sys/class/hwmon/");
 
-// One write(2) of text to a /proc file, which takes it only whole; 0 or errno.
-int writeProcFile(const char* path, const QByteArray& text)
+// One write(2) of text to a /proc file, which takes it only whole.
+bool writeProcFile(const char* path, const QByteArray& text)
 {
     const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    const ssize_t n = ::write(fd, text.constData(), std::size_t(text.size()));
-    const int error = n == text.size() ? 0 : (n < 0 ? errno : EIO);
-    ::close(fd);
-    return error;
+    const bool ok =
+        fd >= 0 && ::write(fd, text.constData(), std::size_t(text.size())) == text.size();
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
 }
 
 // Gives this process a private /sys/class. Without CAP_SYS_ADMIN (a normal
 // user, or root in a container) it enters a user namespace of its own first,
-// where it is root over its own mounts. Must run before any thread starts:
-// a threaded process cannot enter a user namespace. Returns why it failed,
-// or nothing.
+// where it is root over its own mounts (an unprivileged gid_map is refused
+// while setgroups is allowed). Must run before any thread starts. Returns
+// why it failed, or nothing.
 QString privateSysClass()
 {
-    const uid_t uid = geteuid();
-    const gid_t gid = getegid();
-    if (unshare(CLONE_NEWNS) != 0) {
-        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
-            const int error = errno;
-            return QStringLiteral("cannot enter a user and mount namespace: %1")
-                .arg(QString::fromLocal8Bit(std::strerror(error)));
-        }
-        // An unprivileged gid_map is refused while setgroups is allowed.
-        int error = writeProcFile("/proc/self/setgroups", "deny");
-        if (!error)
-            error = writeProcFile("/proc/self/uid_map", "0 " + QByteArray::number(uid) + " 1");
-        if (!error)
-            error = writeProcFile("/proc/self/gid_map", "0 " + QByteArray::number(gid) + " 1");
-        if (error)
-            return QStringLiteral("cannot map this user into its namespace: %1")
-                .arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
+    const QByteArray uid = QByteArray::number(geteuid()), gid = QByteArray::number(getegid());
+    if (unshare(CLONE_NEWNS) != 0 && (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+                                      !writeProcFile("/proc/self/setgroups", "deny") ||
+                                      !writeProcFile("/proc/self/uid_map", "0 " + uid + " 1") ||
+                                      !writeProcFile("/proc/self/gid_map", "0 " + gid + " 1")))
+        return QStringLiteral("no user and mount namespace: ") +
+               QString::fromLocal8Bit(std::strerror(errno));
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        mount("tmpfs", "/sys/class", "tmpfs", 0, "mode=0755,size=1m") != 0) {
-        const int error = errno;
-        return QStringLiteral("no private /sys/class: %1")
-            .arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
+        mount("tmpfs", "/sys/class", "tmpfs", 0, "mode=0755,size=1m") != 0)
+        return QStringLiteral("no private /sys/class: ") +
+               QString::fromLocal8Bit(std::strerror(errno));
     return QString();
 }
 
@@ -138,6 +124,12 @@ private Q_SLOTS:
         source.refresh(table);
         source.refresh(table);
         QCOMPARE(table.SensorNames[1] + ' ' + table.SensorValues[1], QStringLiteral("CPU 45.5"));
+        // Read again in between: the next failure is news again.
+        QVERIFY(writeFile(Hwmon + "hwmon0/temp1_input", "40000\n"));
+        source.refresh(table);
+        QVERIFY(QFile::remove(Hwmon + "hwmon0/temp1_input"));
+        QTest::ignoreMessage(QtWarningMsg, "cannot read fake-virtual-0/temp1");
+        source.refresh(table);
     }
 
     void chosenSlots()
@@ -173,10 +165,11 @@ private Q_SLOTS:
         FixedClock clock(QDateTime(QDate(2007, 3, 3), QTime(14, 30)));
         const ProcStatReader cpuTimes;
         const ProcMemInfoReader memory;
-        CpuInfoScreen screen(lines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes, memory,
-                             [](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
-                                 return std::make_unique<LinuxSensors>(configFile);
-                             });
+        CpuInfoScreen screen(
+            lines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes, memory,
+            [](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
+                return std::make_unique<LinuxSensors>(configFile);
+            });
         // The folder holds no SpeedFan logs, so lm-sensors is read.
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("holds no SFLog")));
         screen.enter();

@@ -12,16 +12,12 @@
 namespace {
 // An answer of the stock quote web service: escaped XML inside XML.
 const QByteArray ServiceAnswerMsft =
-    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<string xmlns=\"http://www.webserviceX.NET/\">"
-    "&lt;StockQuotes&gt;&lt;Stock&gt;&lt;Symbol&gt;MSFT&lt;/Symbol&gt;&lt;Last&gt;35.50&lt;/"
-    "Last&gt;"
-    "&lt;Date&gt;12/4/2026&lt;/Date&gt;&lt;Time&gt;4:00pm&lt;/Time&gt;&lt;Change&gt;+0.27&lt;/"
-    "Change&gt;&lt;Open&gt;35.33&lt;/Open&gt;&lt;High&gt;35.60&lt;/High&gt;&lt;Low&gt;35.17&lt;/"
-    "Low&gt;&lt;Volume&gt;31234567&lt;/Volume&gt;&lt;MktCap&gt;296.5B&lt;/MktCap&gt;"
-    "&lt;PreviousClose&gt;35.23&lt;/PreviousClose&gt;&lt;PercentageChange&gt;+0.77%&lt;/"
-    "PercentageChange&gt;&lt;AnnRange&gt;26.28 - 36.43&lt;/AnnRange&gt;&lt;Earns&gt;2.671&lt;/"
-    "Earns&gt;&lt;P-E&gt;13.19&lt;/P-E&gt;&lt;Name&gt;Microsoft Corporation&lt;/Name&gt;"
-    "&lt;/Stock&gt;&lt;/StockQuotes&gt;</string>";
+    "<string "
+    "xmlns=\"http://www.webserviceX.NET/\">&lt;StockQuotes&gt;&lt;Stock&gt;&lt;Last&gt;35.50&lt;/"
+    "Last&gt;&lt;Time&gt;4:00pm&lt;/Time&gt;&lt;Open&gt;35.33&lt;/"
+    "Open&gt;&lt;Volume&gt;31234567&lt;/"
+    "Volume&gt;&lt;PercentageChange&gt;+0.77%&lt;/PercentageChange&gt;&lt;Name&gt;Microsoft "
+    "Corporation&lt;/Name&gt;&lt;/Stock&gt;&lt;/StockQuotes&gt;</string>";
 
 // A chart answer; 1796418000 is Friday 4 December 2026 21:00 UTC, 16:00 in New York.
 QByteArray chart(const QByteArray& meta, const QByteArray& quote = R"({"open":[242.91]})")
@@ -57,14 +53,13 @@ class TestStockScreen : public QObject
             web.base = server.base() + QStringLiteral("/ws/");
             web.yahooChart = server.base() + QStringLiteral("/v8/finance/chart/");
             for (int i = 0; i < 4; ++i)
-                lines.setLine(i, "kept " + QByteArray::number(i + 1));
+                lines.setLine(i, "kept");
         }
-        QList<QByteArray> shownLines() const
+        QByteArray shown() const
         {
-            return {lines.line(0), lines.line(1), lines.line(2), lines.line(3)};
+            return lines.line(0) + '|' + lines.line(1) + '|' + lines.line(2) + '|' + lines.line(3);
         }
     };
-    static inline const QList<QByteArray> Kept{"kept 1", "kept 2", "kept 3", "kept 4"};
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(HttpFixture().isListening()); }
@@ -73,16 +68,13 @@ private Q_SLOTS:
     void serviceLines_data()
     {
         QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<QList<QByteArray>>("lines");
-        QTest::newRow("full answer, name cut at 20")
+        QTest::addColumn<QByteArray>("lines");
+        QTest::newRow("name cut at 20")
             << ServiceAnswerMsft
-            << QList<QByteArray>{"Microsoft Corporatio", "Open:35.33", "4:00pm:35.50",
-                                 "31234567:+0.77%"};
-        QTest::newRow("worked example")
-            << QByteArray("Name####Widgets####/Name Last####35.50####/Last")
-            << QList<QByteArray>{"Widgets", "Open:", ":35.50", ":"};
+            << QByteArray("Microsoft Corporatio|Open:35.33|4:00pm:35.50|31234567:+0.77%");
         QTest::newRow("marker only in lower case: ignored")
-            << QByteArray(ServiceAnswerMsft).replace("Name", "name") << Kept;
+            << QByteArray(ServiceAnswerMsft).replace("Name", "name")
+            << QByteArray("kept|kept|kept|kept");
     }
     void serviceLines()
     {
@@ -90,11 +82,10 @@ private Q_SLOTS:
         HttpFixture server;
         server.on("/ws/stockquote.asmx/GetQuote", answer);
         Rig rig(server, WebSettings::StockSource::Service);
-        QFETCH(QList<QByteArray>, lines);
-        if (lines == Kept)
+        if (answer.contains("name"))
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("service gave no quote"));
         QVERIFY(refresh(rig.screen));
-        QCOMPARE(rig.shownLines(), lines);
+        QTEST(rig.shown(), "lines");
     }
 
     // The symbol is percent-encoded into either source's address.
@@ -159,30 +150,27 @@ private Q_SLOTS:
             << QStringList{};
         // Numbers no price can be are no answer (the lines stay as they were).
         QTest::newRow("price beyond the screen")
-            << chart(R"("regularMarketTime":1796418000,"regularMarketPrice":1.7e308,"longName":"X")")
+            << chart(
+                   R"("regularMarketTime":1796418000,"regularMarketPrice":1.7e308,"longName":"X")")
             << QStringList{};
         QTest::newRow("change beyond the screen")
             << chart(R"("regularMarketTime":1796418000,"regularMarketPrice":5,)"
                      R"("previousClose":1e-300,"longName":"X")")
             << QStringList{};
-        QTest::newRow("no price") << chart(R"("regularMarketTime":1796418000,"longName":"X")")
-                                  << QStringList{};
         QTest::newRow("symbol not found")
             << QByteArray(R"({"chart":{"result":null,"error":{"code":"Not Found",)"
                           R"("description":"No data found, symbol may be delisted"}}})")
             << QStringList{};
-        QTest::newRow("not JSON") << QByteArray("Too Many Requests") << QStringList{};
     }
     void chartQuote()
     {
         QFETCH(QByteArray, json);
         QFETCH(QStringList, values);
-        const auto quote = YahooStockSource::Parse(json, QStringLiteral("AAPL"));
-        QCOMPARE(quote.has_value(), !values.isEmpty());
-        if (quote)
-            QCOMPARE((QStringList{quote->name, quote->open, quote->time, quote->last, quote->volume,
-                                  quote->change}),
-                     values);
+        const auto q = YahooStockSource::Parse(json, QStringLiteral("AAPL"));
+        const QStringList got =
+            q ? QStringList{q->name, q->open, q->time, q->last, q->volume, q->change}
+              : QStringList();
+        QCOMPARE(got, values);
     }
 
     // Refused with 429 or 403: once more with a browser's agent, and no
@@ -195,8 +183,7 @@ private Q_SLOTS:
                                              HttpFixture::answer(403, "Forbidden")});
         Rig rig(server, WebSettings::StockSource::Yahoo);
         QVERIFY(refresh(rig.screen));
-        QCOMPARE(rig.shownLines(), (QList<QByteArray>{"Apple Inc.", "Open:242.91", "16:00:242.84",
-                                                      "36870619:-0.08%"}));
+        QCOMPARE(rig.shown(), QByteArray("Apple Inc.|Open:242.91|16:00:242.84|36870619:-0.08%"));
         QCOMPARE(server.requests.size(), 2);
         QCOMPARE(server.requests[1].agent(), YahooStockSource::BrowserAgent);
         QCOMPARE(server.requests[1].target, server.requests[0].target);
