@@ -34,6 +34,13 @@ LcddClient::LcddClient(QObject* parent) : QObject(parent)
     });
 }
 
+LcddClient::~LcddClient()
+{
+    // The socket's last signals must not reach members already gone.
+    m_socket.disconnect(this);
+    m_socket.abort();
+}
+
 QString LcddClient::notFoundStatus() const
 {
     return QStringLiteral("LCDd Not Found At %1:%2").arg(m_host).arg(m_port);

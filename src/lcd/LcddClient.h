@@ -29,6 +29,7 @@ public:
     static constexpr quint16 DefaultPort = 13666;
 
     explicit LcddClient(QObject* parent = nullptr);
+    ~LcddClient() override;
 
     void setServer(const QString& host, quint16 port);
     QString host() const { return m_host; }
