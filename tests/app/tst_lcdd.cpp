@@ -1,4 +1,6 @@
+#include "app/CommandLine.h"
 #include "lcd/LcddClient.h"
+#include "lcd/OutputSettings.h"
 #include "lcd/modLcdFunc.h"
 #include "support/TestApp.h"
 #include "support/TestPlatform.h"
@@ -155,6 +157,58 @@ private Q_SLOTS:
             QSKIP("LCDd is not installed (Debian package lcdproc)");
     }
     void init() { QTest::failOnWarning(QRegularExpression(u"LCDd refused"_s)); }
+
+    // [Display] Output, [LCDd] Host and Port, and --lcdd's HOST[:PORT] over them.
+    void outputSettings_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("expected"); // outputs host:port, or "usage"
+        QTest::addRow("defaults") << QByteArray() << QStringList() << u"serial 127.0.0.1:13666"_s;
+        QTest::addRow("lcdd") << QByteArray("[Display]\nOutput=LCDd\n[LCDd]\nHost=pi\nPort=999\n")
+                              << QStringList() << u"lcdd pi:999"_s;
+        QTest::addRow("both") << QByteArray("[Display]\nOutput=serial, lcdd\n") << QStringList()
+                              << u"serial,lcdd 127.0.0.1:13666"_s;
+        QTest::addRow("bad values") << QByteArray("[Display]\nOutput=lcd\n[LCDd]\nPort=70000\n")
+                                    << QStringList() << u"serial 127.0.0.1:13666"_s;
+        QTest::addRow("--lcdd") << QByteArray("[LCDd]\nPort=999\n") << QStringList{u"--lcdd"_s}
+                                << u"lcdd 127.0.0.1:999"_s;
+        QTest::addRow("--lcdd host:port") << QByteArray() << QStringList{u"--lcdd"_s, u"box:7"_s}
+                                          << u"lcdd box:7"_s;
+        QTest::addRow("--lcdd [v6]:port") << QByteArray() << QStringList{u"--lcdd=[::1]:7"_s}
+                                          << u"lcdd ::1:7"_s;
+        QTest::addRow("--lcdd then option")
+            << QByteArray("[LCDd]\nHost=pi\n") << QStringList{u"--lcdd"_s, u"--simulate"_s}
+            << u"serial,lcdd pi:13666"_s;
+        QTest::addRow("--lcdd bad port") << QByteArray() << QStringList{u"--lcdd"_s, u"h:0"_s}
+                                         << u"usage"_s;
+        QTest::addRow("--lcdd bad host") << QByteArray() << QStringList{u"--lcdd"_s, u"a b:7"_s}
+                                         << u"usage"_s;
+    }
+    void outputSettings()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QStringList, options);
+        QFETCH(QString, expected);
+        CommandLine line;
+        QString text;
+        if (CommandLine::parse(QStringList{u"brellixd"_s} + options, {}, &line, &text) !=
+            CommandLine::Outcome::Run) {
+            QCOMPARE(u"usage"_s, expected);
+            return;
+        }
+        LinkHarness h;
+        h.writeIni(ini);
+        TestApp c(h.iniPath(), m_platform);
+        if (line.lcdd)
+            QVERIFY(c.useLcddForRun(line.lcddServer, line.simulate));
+        c.loadSettings();
+        const LinkController& link = c.linkController();
+        const QString outputs = link.serialOutput() && link.lcddOutput() ? u"serial,lcdd"_s
+                                : link.lcddOutput()                      ? u"lcdd"_s
+                                                                         : u"serial"_s;
+        QCOMPARE(u"%1 %2:%3"_s.arg(outputs, c.lcdd().host()).arg(c.lcdd().port()), expected);
+    }
 
     // Both outputs at once: LCDd shows what the module shows.
     void modes_data()
