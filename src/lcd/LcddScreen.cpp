@@ -9,14 +9,14 @@ LcddScreen::Glyph LcddScreen::glyph(quint8 code)
     // Brellix's custom characters (modCustomChar) against LCDd's icons; the
     // speaker and the crossed-out antenna have no icon.
     static constexpr std::array<Glyph, 8> Table{{
-        {"PLAY", '>'},       // 0: as 5
-        {"STOP", '#'},       // 1: stop
-        {"PAUSE", '"'},      // 2: pause
-        {nullptr, 'x'},      // 3: volume at 0%
-        {nullptr, '<'},      // 4: volume
-        {"PLAY", '>'},       // 5: playing
-        {"ARROW_DOWN", 'v'}, // 6: connected (the antenna, drawn as a down arrow)
-        {nullptr, 'x'},      // 7: not connected
+        {"PLAY", 0},       // 0: as 5
+        {"STOP", 0},       // 1: stop
+        {"PAUSE", 0},      // 2: pause
+        {nullptr, 'x'},    // 3: volume at 0%
+        {nullptr, '<'},    // 4: volume
+        {"PLAY", 0},       // 5: playing
+        {"ARROW_DOWN", 0}, // 6: connected (the antenna, drawn as a down arrow)
+        {nullptr, 'x'},    // 7: not connected
     }};
     return code < Table.size() ? Table[code] : Glyph{nullptr, '?'};
 }

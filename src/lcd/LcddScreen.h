@@ -33,7 +33,7 @@ struct LcddScreen
     // else a plain character.
     struct Glyph
     {
-        const char* icon; // nullptr: plain
+        const char* icon; // LCDd's icon name; nullptr: the plain character
         char plain;
     };
     static Glyph glyph(quint8 code);

@@ -25,7 +25,7 @@ const QString LcddProgram = u"/usr/sbin/LCDd"_s;
 class Lcdd
 {
 public:
-    Lcdd(const QByteArray& driver, const QByteArray& size = "20x4") : m_driver(driver)
+    explicit Lcdd(const QByteArray& driver, const QByteArray& size = "20x4")
     {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
@@ -48,8 +48,10 @@ public:
     ~Lcdd()
     {
         stop();
-        if (m_master >= 0)
-            ::close(m_master), ::close(m_slave);
+        if (m_master >= 0) {
+            ::close(m_master);
+            ::close(m_slave);
+        }
     }
     void start()
     {
@@ -105,7 +107,6 @@ public:
     quint16 port = 0;
 
 private:
-    QByteArray m_driver;
     QTemporaryDir m_dir;
     QProcess m_process;
     QByteArray m_out;
@@ -113,8 +114,8 @@ private:
     int m_master = -1, m_slave = -1;
 };
 
-// A module line as LCDd's text driver shows it: our custom characters by
-// their LCDd icon's stand-in or plain character, the degree sign as 'o'.
+// A module line as LCDd's text driver shows it: the antenna's icon by the
+// driver's stand-in, the lost connection as its plain character.
 QByteArray asLcdd(const QByteArray& moduleLine, int width = 20)
 {
     QByteArray out;
@@ -122,7 +123,6 @@ QByteArray asLcdd(const QByteArray& moduleLine, int width = 20)
         switch (quint8(c)) {
         case 6: out += 'v'; break;
         case 7: out += 'x'; break;
-        case 223: out += 'o'; break;
         default: out += c;
         }
     }
