@@ -202,8 +202,7 @@ void LcddClient::flush()
     while (m_iconWidgets > want.icons.size())
         send(QByteArray("widget_del ") + Screen + " I" + number(int(--m_iconWidgets)));
     if (!had || had->backlight != want.backlight)
-        send(QByteArray("screen_set ") + Screen + " -backlight " +
-             (want.backlight ? "on" : "off"));
+        send(QByteArray("screen_set ") + Screen + " -backlight " + (want.backlight ? "on" : "off"));
     m_sent = want;
 }
 

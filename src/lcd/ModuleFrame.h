@@ -30,7 +30,7 @@ private:
     void command();
     void put(int row, int column, quint8 code);
 
-    std::array<quint8, Columns * Rows> m_cells = blank();
+    std::array<quint8, Columns* Rows> m_cells = blank();
     std::array<int, DigitPositions> m_digits{-1, -1, -1, -1};
     int m_row = 0, m_column = 0;
     bool m_backlight = true;

@@ -43,7 +43,8 @@ public:
         conf.write("[server]\nDriverPath=/usr/lib/x86_64-linux-gnu/lcdproc/\nDriver=" + driver +
                    "\nBind=127.0.0.1\nPort=" + QByteArray::number(port) +
                    "\nReportToSyslog=no\nReportLevel=1\nWaitTime=5\nServerScreen=no\n"
-                   "FrameInterval=50000\n" + section);
+                   "FrameInterval=50000\n" +
+                   section);
     }
     ~Lcdd()
     {
@@ -57,8 +58,8 @@ public:
     {
         m_out.clear();
         // Line-buffered, so each frame reaches the pipe as it is drawn.
-        m_process.start(u"stdbuf"_s, {u"-oL"_s, LcddProgram, u"-f"_s, u"-c"_s,
-                                      m_dir.filePath(u"LCDd.conf"_s)});
+        m_process.start(u"stdbuf"_s,
+                        {u"-oL"_s, LcddProgram, u"-f"_s, u"-c"_s, m_dir.filePath(u"LCDd.conf"_s)});
         QVERIFY(m_process.waitForStarted());
         QDeadlineTimer deadline(3000);
         while (!listening() && !deadline.hasExpired())
@@ -121,9 +122,14 @@ QByteArray asLcdd(const QByteArray& moduleLine, int width = 20)
     QByteArray out;
     for (const char c : moduleLine.left(width)) {
         switch (quint8(c)) {
-        case 6: out += 'v'; break;
-        case 7: out += 'x'; break;
-        default: out += c;
+        case 6:
+            out += 'v';
+            break;
+        case 7:
+            out += 'x';
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -165,25 +171,25 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("expected"); // outputs host:port, or "usage"
         QTest::addRow("defaults") << QByteArray() << QStringList() << u"serial 127.0.0.1:13666"_s;
-        QTest::addRow("lcdd") << QByteArray("[Display]\nOutput=LCDd\n[LCDd]\nHost=pi\nPort=999\n")
-                              << QStringList() << u"lcdd pi:999"_s;
+        QTest::addRow("lcdd") << QByteArray("[Display]\nOutput=LCDd\n[LCDd]\nHost=pi\nPort=1\n")
+                              << QStringList() << u"lcdd pi:1"_s;
         QTest::addRow("both") << QByteArray("[Display]\nOutput=serial, lcdd\n") << QStringList()
                               << u"serial,lcdd 127.0.0.1:13666"_s;
         QTest::addRow("bad values") << QByteArray("[Display]\nOutput=lcd\n[LCDd]\nPort=70000\n")
                                     << QStringList() << u"serial 127.0.0.1:13666"_s;
         QTest::addRow("--lcdd") << QByteArray("[LCDd]\nPort=999\n") << QStringList{u"--lcdd"_s}
                                 << u"lcdd 127.0.0.1:999"_s;
-        QTest::addRow("--lcdd host:port") << QByteArray() << QStringList{u"--lcdd"_s, u"box:7"_s}
-                                          << u"lcdd box:7"_s;
-        QTest::addRow("--lcdd [v6]:port") << QByteArray() << QStringList{u"--lcdd=[::1]:7"_s}
-                                          << u"lcdd ::1:7"_s;
+        QTest::addRow("--lcdd host:port")
+            << QByteArray() << QStringList{u"--lcdd"_s, u"box:7"_s} << u"lcdd box:7"_s;
+        QTest::addRow("--lcdd [v6]:port")
+            << QByteArray() << QStringList{u"--lcdd=[::1]:7"_s} << u"lcdd ::1:7"_s;
         QTest::addRow("--lcdd then option")
             << QByteArray("[LCDd]\nHost=pi\n") << QStringList{u"--lcdd"_s, u"--simulate"_s}
             << u"serial,lcdd pi:13666"_s;
-        QTest::addRow("--lcdd bad port") << QByteArray() << QStringList{u"--lcdd"_s, u"h:0"_s}
-                                         << u"usage"_s;
-        QTest::addRow("--lcdd bad host") << QByteArray() << QStringList{u"--lcdd"_s, u"a b:7"_s}
-                                         << u"usage"_s;
+        QTest::addRow("--lcdd bad port")
+            << QByteArray() << QStringList{u"--lcdd"_s, u"h:0"_s} << u"usage"_s;
+        QTest::addRow("--lcdd bad host")
+            << QByteArray() << QStringList{u"--lcdd"_s, u"a b:7"_s} << u"usage"_s;
     }
     void outputSettings()
     {
@@ -239,10 +245,9 @@ private Q_SLOTS:
         p.start(settings(0, "lcdd", lcdd.port));
         p.ticks(1);
         const auto clock = [](char colon) {
-            return QList<QByteArray>{"      _     _   _   ", "      _| " + QByteArray(1, colon) +
-                                         " | | |_   ",
-                                     "     |_  " + QByteArray(1, colon) + " |_|  _| p",
-                                     "                   m"};
+            return QList<QByteArray>{
+                "      _     _   _   ", "      _| " + QByteArray(1, colon) + " | | |_   ",
+                "     |_  " + QByteArray(1, colon) + " |_|  _| p", "                   m"};
         };
         QTRY_COMPARE_WITH_TIMEOUT(lcdd.frame(), clock('.'), 2000);
         QTRY_COMPARE_WITH_TIMEOUT(lcdd.frame(), clock(' '), 2000);
@@ -284,8 +289,7 @@ private Q_SLOTS:
         lcdd.start();
         QElapsedTimer back;
         back.start();
-        QTRY_COMPARE_WITH_TIMEOUT(lcdd.frame().value(1), QByteArray("  5-December-2026   "),
-                                  5000);
+        QTRY_COMPARE_WITH_TIMEOUT(lcdd.frame().value(1), QByteArray("  5-December-2026   "), 5000);
         QVERIFY2(back.elapsed() <= 3000, QByteArray::number(back.elapsed()));
         QCOMPARE(p.c->linkController().statusText(), u"LCDd Connected"_s);
     }

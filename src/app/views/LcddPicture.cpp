@@ -21,8 +21,8 @@ void LcddPicture::draw(const LcddScreen& screen, LcdModule& picture)
     }
     if (screen.colon) {
         for (const quint8 row : {1, 3})
-            bytes += modLcdFunc::LcdCursorAt(row, LcddScreen::ColonColumn) +
-                     char(LcdModule::DegreeCode);
+            bytes +=
+                modLcdFunc::LcdCursorAt(row, LcddScreen::ColonColumn) + char(LcdModule::DegreeCode);
     }
     for (const LcddScreen::Icon& icon : screen.icons)
         bytes += modLcdFunc::LcdCursorAt(quint8(icon.row), quint8(icon.column)) + char(icon.code);
