@@ -148,7 +148,9 @@ void LcddClient::handleLine(const QByteArray& line)
 void LcddClient::feed(const QByteArray& bytes)
 {
     m_frame.feed(bytes);
-    scheduleFlush();
+    // Followed all along, so LCDd chosen later starts from the screen shown.
+    if (m_active)
+        scheduleFlush();
 }
 
 void LcddClient::scheduleFlush()

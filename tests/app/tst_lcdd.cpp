@@ -294,6 +294,29 @@ private Q_SLOTS:
         QCOMPARE(p.c->linkController().statusText(), u"LCDd Connected"_s);
     }
 
+    // The Communication menu: LCDd instead of the module, then back; each
+    // choice is kept in the settings file.
+    void menuChoice()
+    {
+        Lcdd lcdd("text");
+        lcdd.start();
+        ModuleApp p(m_platform);
+        p.start(settings(1, "serial", lcdd.port));
+        p.ticks(1);
+        LinkController& link = p.c->linkController();
+        QVERIFY(link.sliderEnabled());
+        link.lcddMenuClicked();
+        QVERIFY(!p.c->link().isOpen());
+        QTRY_COMPARE(lcdd.frame(), moduleRows(*p.module));
+        QCOMPARE(link.statusText(), u"LCDd Connected"_s);
+        QVERIFY(!link.sliderEnabled());
+        QVERIFY(p.h.readIni().contains("Output=lcdd"));
+        link.comMenuClicked(1);
+        QTRY_COMPARE(link.statusText(), LinkController::ConnectedStatus);
+        QVERIFY(!p.c->lcdd().active());
+        QVERIFY(p.h.readIni().contains("Output=serial"));
+    }
+
     // A 16x2 display shows the top-left part of the screen.
     void smallDisplay()
     {
