@@ -16,6 +16,7 @@ test_packages=(
   xvfb xauth trayer xdotool
   dbus-daemon mpv mpv-mpris
   dovecot-imapd dovecot-pop3d openssl
+  lcdproc
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=("${test_packages[@]}")

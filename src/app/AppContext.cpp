@@ -3,7 +3,9 @@
 #include "app/DisplayScheduler.h"
 #include "app/Messages.h"
 #include "lcd/LcdLink.h"
+#include "lcd/LcddClient.h"
 #include "lcd/LinkController.h"
+#include "lcd/OutputSettings.h"
 #include "platform/Clock.h"
 #include "platform/HardwareSensors.h"
 #include "platform/Platform.h"
@@ -24,6 +26,8 @@
 #include "screens/web/WeatherScreen.h"
 #include "screens/web/WeatherSettings.h"
 #include "screens/web/WebSettings.h"
+
+#include <optional>
 
 struct AppContext::Parts
 {
@@ -59,6 +63,15 @@ struct AppContext::Parts
     {
         // New lines end a run of failed refreshes: the next failure is said.
         QObject::connect(&lines, &ScreenLines::lineChanged, &messages, &Messages::refreshPassed);
+        // LCDd follows what the module is sent; the menu's choice is kept.
+        QObject::connect(&link, &LcdLink::requested, &lcdd, &LcddClient::feed);
+        linkController.attachLcdd(lcdd);
+        QObject::connect(&linkController, &LinkController::outputsChanged, [this] {
+            OutputSettings s = OutputSettings::load(ini);
+            s.serial = linkController.serialOutput();
+            s.lcdd = linkController.lcddOutput();
+            s.saveOutput(ini);
+        });
     }
 
     ~Parts()
@@ -72,6 +85,10 @@ struct AppContext::Parts
     Messages messages;
     LcdLink link;
     LinkController linkController{link};
+    LcddClient lcdd;
+    // --lcdd's server and whether the module stays an output beside it.
+    std::optional<OutputSettings> lcddForRun;
+    bool keepSerialForRun = false;
     ScreenLines lines;
     LineWriter writer{lines, link};
     WorldTimeSettings worldTime;
@@ -109,6 +126,30 @@ void AppContext::loadSettings()
     m_parts->stockSettings = StockSettings::load(m_parts->ini);
     m_parts->weatherSettings = WeatherSettings::load(m_parts->ini);
     m_parts->webSettings = WebSettings::load(m_parts->ini);
+    OutputSettings outputs = OutputSettings::load(m_parts->ini);
+    if (const auto& run = m_parts->lcddForRun) {
+        outputs.host = run->host;
+        outputs.port = run->port;
+        outputs.lcdd = true;
+        outputs.serial = m_parts->keepSerialForRun;
+    }
+    m_parts->lcdd.setServer(outputs.host, outputs.port);
+    m_parts->linkController.setOutputs(outputs.serial, outputs.lcdd);
+}
+
+bool AppContext::useLcddForRun(const QString& server, bool keepSerial)
+{
+    OutputSettings run = OutputSettings::load(m_parts->ini);
+    if (!server.isEmpty() && !run.setServer(server))
+        return false;
+    m_parts->lcddForRun = run;
+    m_parts->keepSerialForRun = keepSerial;
+    return true;
+}
+
+LcddClient& AppContext::lcdd()
+{
+    return m_parts->lcdd;
 }
 
 modINI& AppContext::ini()

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/PortChooser.h"
+#include "lcd/OutputSettings.h"
 #include "platform/PathCheck.h"
 
 #include <QCommandLineParser>
@@ -40,10 +41,29 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
         QStringLiteral("save"),
         QStringLiteral("With --port: keep DEVICE as the current COM number's device in the "
                        "settings file, as the Ports dialog does."));
-    parser.addOptions({help, version, config, simulate, systray, listPorts, port, save});
+    const QCommandLineOption lcdd(
+        QStringLiteral("lcdd"),
+        QStringLiteral("Show the screens through LCDd (LCDproc's display server) at "
+                       "HOST[:PORT] for this run, default [LCDd] Host and Port of the settings "
+                       "(127.0.0.1:13666); with --simulate or --port, beside the module."),
+        QStringLiteral("HOST[:PORT]"));
+    parser.addOptions({help, version, config, simulate, systray, listPorts, port, save, lcdd});
+
+    // --lcdd takes its value only when one follows that is no option.
+    QStringList args;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (i > 0 && (a == QLatin1String("--lcdd") || a == QLatin1String("-lcdd"))) {
+            const bool valued = i + 1 < arguments.size() &&
+                                !arguments[i + 1].startsWith(QLatin1Char('-'));
+            args << QStringLiteral("--lcdd=") + (valued ? arguments[++i] : QString());
+        } else {
+            args << a;
+        }
+    }
 
     const QString program = arguments.isEmpty() ? QStringLiteral("brellix") : arguments.first();
-    if (!parser.parse(arguments)) {
+    if (!parser.parse(args)) {
         *text = program + QStringLiteral(": ") + parser.errorText() + QStringLiteral("\n") +
                 parser.helpText();
         return Outcome::UsageError;
@@ -92,6 +112,13 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
         *text = program + QStringLiteral(": --save goes with --port\n") + parser.helpText();
         return Outcome::UsageError;
     }
+    if (parser.isSet(lcdd) && !OutputSettings().setServer(parser.value(lcdd))) {
+        *text = program + QStringLiteral(": --lcdd needs HOST, HOST:PORT or [IPv6]:PORT\n") +
+                parser.helpText();
+        return Outcome::UsageError;
+    }
+    out->lcdd = parser.isSet(lcdd);
+    out->lcddServer = parser.value(lcdd);
     out->port = parser.value(port);
     out->savePort = parser.isSet(save);
     out->configPath = parser.value(config);

@@ -11,6 +11,8 @@ struct CommandLine
     bool systray = false;  // -systray: start with the window minimised (autostart)
     QString port;          // --port DEVICE: the module's device for this run
     bool savePort = false; // --save: ... and from now on, as the Ports dialog keeps it
+    bool lcdd = false;     // --lcdd [HOST[:PORT]]: LCDd is the output for this run
+    QString lcddServer;    // ... at HOST[:PORT]; empty: [LCDd] Host and Port
 
     enum class Outcome { Run, ExitOk, UsageError };
     // Parses argv; for ExitOk and UsageError, *text holds what to print

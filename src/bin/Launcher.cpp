@@ -73,6 +73,9 @@ Launcher::Launcher(const CommandLine& options) : m_platform(createLinuxPlatform(
         m_lifecycle->overridePort(1, m_simulator->slavePath());
     else if (!options.port.isEmpty())
         m_lifecycle->overridePort(0, options.port, options.savePort);
+    // Judged by the command line already.
+    if (options.lcdd)
+        context.useLcddForRun(options.lcddServer, m_simulator || !options.port.isEmpty());
 }
 
 Launcher::~Launcher() = default;

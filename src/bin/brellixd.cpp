@@ -62,8 +62,9 @@ int main(int argc, char* argv[])
                      });
     QObject::connect(&launcher.lifecycle(), &Lifecycle::startupFinished,
                      [&context, portHint] {
-                         if (context.linkController().statusText() !=
-                             LinkController::ConnectedStatus)
+                         if (context.linkController().serialOutput() &&
+                             !context.linkController().statusText().startsWith(
+                                 LinkController::ConnectedStatus))
                              portHint();
                      });
     QObject::connect(&context.messages(), &Messages::shown, [](const UserMessage& m) {

@@ -78,11 +78,13 @@ void LcdLink::closePort()
 void LcdLink::SendLcd(const QByteArray& bytes)
 {
     m_lcdOut = bytes;
+    Q_EMIT requested(bytes);
     write(m_lcdOut);
 }
 
 bool LcdLink::writeRaw(const QByteArray& bytes)
 {
+    Q_EMIT requested(bytes);
     return write(bytes);
 }
 

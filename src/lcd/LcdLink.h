@@ -66,6 +66,9 @@ Q_SIGNALS:
     void answered();
     // Every write that reached the port, one signal per write.
     void sent(const QByteArray& bytes);
+    // Everything given to SendLcd or writeRaw, whether or not the port is
+    // open: what the other outputs (LCDd) follow the module's screen from.
+    void requested(const QByteArray& bytes);
     // The device went away or a write failed: the port has been closed.
     void portLost(int portNumber);
 

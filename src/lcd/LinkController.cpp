@@ -1,5 +1,6 @@
 #include "lcd/LinkController.h"
 
+#include "lcd/LcddClient.h"
 #include "lcd/SerialLineSettings.h"
 #include "lcd/modLcdFunc.h"
 #include "platform/Logging.h"
@@ -31,8 +32,50 @@ void LinkController::configure(const Configuration& c)
     Q_EMIT sliderPositionChanged(m_sliderPosition);
 }
 
+void LinkController::attachLcdd(LcddClient& client)
+{
+    m_lcddClient = &client;
+    connect(&client, &LcddClient::statusTextChanged, this, [this] {
+        if (m_lcdd)
+            publishStatus();
+    });
+}
+
+void LinkController::setOutputs(bool serial, bool lcdd)
+{
+    m_serial = serial;
+    m_lcdd = lcdd && m_lcddClient;
+}
+
+void LinkController::lcddMenuClicked()
+{
+    if (!m_lcddClient || (m_lcdd && !m_serial))
+        return;
+    // A detection still waiting belongs to the port being closed.
+    ++m_detection;
+    m_detectionWaiting = false;
+    m_watch.stop();
+    m_link.closePort();
+    m_serial = false;
+    m_lcdd = true;
+    setCheckedCom(0);
+    m_lcddClient->start();
+    publishStatus();
+    Q_EMIT backlightChanged(m_backlightOn); // the slider follows the outputs
+    Q_EMIT outputsChanged();
+    runOvertaken();
+}
+
 void LinkController::connectAtStartup(std::function<void(bool)> done)
 {
+    if (m_lcdd)
+        m_lcddClient->start();
+    if (!m_serial) {
+        publishStatus();
+        if (done)
+            done(false);
+        return;
+    }
     // A port that does not open is no reason to stop: the detection then
     // ends at its first write and the status keeps its initial text, and
     // the port is watched for the module to arrive.
@@ -63,6 +106,13 @@ void LinkController::watchPort()
         return;
     m_reopenFailure.succeeded();
     m_watch.start();
+}
+
+void LinkController::stopWatching()
+{
+    m_watch.stop();
+    if (m_lcddClient)
+        m_lcddClient->stop();
 }
 
 void LinkController::lookForDevice()
@@ -169,6 +219,14 @@ void LinkController::comMenuClicked(int index)
 {
     if (index < 1 || index > LcdLink::PortCount)
         return;
+    if (!m_serial) {
+        // Back to the module: LCDd is no longer an output.
+        m_serial = true;
+        m_lcdd = false;
+        if (m_lcddClient)
+            m_lcddClient->stop();
+        Q_EMIT outputsChanged();
+    }
     // A detection still waiting belongs to the port being closed: it must not
     // report on it, even when the next port cannot be opened.
     ++m_detection;
@@ -222,9 +280,19 @@ void LinkController::sendBrightness()
 
 void LinkController::setStatus(const QString& text)
 {
-    m_status = text;
-    qCDebug(lcLink).noquote() << "Status:" << text;
-    Q_EMIT statusTextChanged(text);
+    m_serialStatus = text;
+    publishStatus();
+}
+
+void LinkController::publishStatus()
+{
+    const QString lcdd = m_lcdd ? m_lcddClient->statusText() : QString();
+    if (!m_serial)
+        m_status = lcdd.isEmpty() ? InitialStatus : lcdd;
+    else
+        m_status = lcdd.isEmpty() ? m_serialStatus : m_serialStatus + QStringLiteral(" - ") + lcdd;
+    qCDebug(lcLink).noquote() << "Status:" << m_status;
+    Q_EMIT statusTextChanged(m_status);
 }
 
 void LinkController::setCheckedCom(int index)

@@ -12,6 +12,8 @@
 #include <functional>
 #include <vector>
 
+class LcddClient;
+
 // What the user sees and does about the module's connection: finding the
 // module (DetectLcd), the COM menu and its check mark, the status text, the
 // backlight buttons and the brightness slider. The window and the headless
@@ -43,6 +45,17 @@ public:
     };
     // Takes the settings; the port is not open yet, so nothing is sent.
     void configure(const Configuration& configuration);
+
+    // The outputs: the serial module, LCDd (attachLcdd), or both. Set before
+    // connectAtStartup; with the serial one off, no port is opened.
+    void attachLcdd(LcddClient& client);
+    void setOutputs(bool serial, bool lcdd);
+    bool serialOutput() const { return m_serial; }
+    bool lcddOutput() const { return m_lcdd; }
+    LcddClient* lcdd() const { return m_lcddClient; }
+    // The Communication menu's LCDd item: LCDd becomes the only output (a COM
+    // item makes the serial module the only one again).
+    void lcddMenuClicked();
     // Opens the configured port and puts the check mark on it, whether or
     // not it opened; then detects the module. done(found) follows.
     void connectAtStartup(std::function<void(bool)> done);
@@ -60,8 +73,9 @@ public:
     // it is back, the port is opened and the module detected and
     // initialised again.
     bool watching() const { return m_watch.isActive(); }
-    // The program ends: the port stays closed from now on.
-    void stopWatching() { m_watch.stop(); }
+    // The program ends: the port stays closed from now on, and LCDd's
+    // session ends (LCDd drops Brellix's screen).
+    void stopWatching();
     void setWatchInterval(int ms) { m_watch.setInterval(ms); }
 
     // COMn's device from now on (the port chooser).
@@ -79,7 +93,8 @@ public:
     QString statusText() const { return m_status; }
     int checkedComItem() const { return m_checkedCom; } // 0: none
     int sliderPosition() const { return m_sliderPosition; }
-    bool sliderEnabled() const { return m_backlightOn; }
+    // LCDd's clients cannot set the brightness: no slider without the module.
+    bool sliderEnabled() const { return m_backlightOn && m_serial; }
     bool backlightOn() const { return m_backlightOn; }
 
 Q_SIGNALS:
@@ -94,9 +109,12 @@ Q_SIGNALS:
     // The module was found again after it went away or after a resume, and
     // initialised: what it showed must be drawn again.
     void moduleReinitialised();
+    // The menu changed the outputs (saved as [Display] Output).
+    void outputsChanged();
 
 private:
     void setStatus(const QString& text);
+    void publishStatus();
     void setCheckedCom(int index);
     void setBacklight(bool on);
     void sendBrightness();
@@ -109,6 +127,10 @@ private:
     QString m_commPortText = QStringLiteral("1");
     int m_transientPort = 0;
     QString m_status = InitialStatus;
+    QString m_serialStatus = InitialStatus;
+    LcddClient* m_lcddClient = nullptr;
+    bool m_serial = true;
+    bool m_lcdd = false;
     int m_checkedCom = 0;
     int m_sliderPosition = 0;
     bool m_backlightOn = true;

@@ -7,7 +7,9 @@
 #include "app/Messages.h"
 #include "app/WorldTimeModel.h"
 #include "app/views/AppIcon.h"
+#include "app/views/LcddPicture.h"
 #include "app/views/ModulePanel.h"
+#include "lcd/LcddClient.h"
 #include "app/views/frmAbout.h"
 #include "app/views/frmInterval.h"
 #include "app/views/frmMail.h"
@@ -107,9 +109,19 @@ frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines&
         showBrightness(position);
     });
     connect(&link, &LinkController::backlightChanged, this, [this](bool on) {
-        m_brightness->setEnabled(on);
+        m_brightness->setEnabled(m_link.sliderEnabled());
         (on ? m_optBLOn : m_optBLOff)->setChecked(true);
     });
+    connect(&link, &LinkController::outputsChanged, this, &frmMain::showOutputs);
+    connect(&link, &LinkController::comCheckChanged, this, &frmMain::showOutputs);
+    if (LcddClient* lcdd = link.lcdd()) {
+        connect(lcdd, &LcddClient::screenChanged, this, [this, lcdd] {
+            if (m_link.serialOutput())
+                return;
+            LcddPicture::draw(lcdd->screen(), m_preview);
+            m_panel->moduleChanged();
+        });
+    }
     connect(&link, &LinkController::moduleFound, this, &frmMain::moduleAnswered);
     // What the module shows, from the bytes sent to it: a real module
     // answers nothing back that could draw it.
@@ -262,6 +274,12 @@ void frmMain::buildUi()
         });
         m_mnuCOM[i - 1] = a;
     }
+    m_mnuLcdd = comm->addAction(QStringLiteral("&LCDd (LCDproc)"));
+    m_mnuLcdd->setObjectName(QStringLiteral("mnuLcdd"));
+    m_mnuLcdd->setCheckable(true);
+    m_mnuLcdd->setVisible(m_link.lcdd() != nullptr);
+    connect(m_mnuLcdd, &QAction::triggered, &m_link, &LinkController::lcddMenuClicked);
+    connect(m_mnuLcdd, &QAction::triggered, this, &frmMain::showOutputs);
     comm->addSeparator();
     QAction* ports = comm->addAction(QStringLiteral("&Ports..."));
     ports->setObjectName(QStringLiteral("mnuPorts"));
@@ -273,7 +291,7 @@ void frmMain::buildUi()
 
     m_optBLOn->setChecked(m_link.backlightOn());
     m_optBLOff->setChecked(!m_link.backlightOn());
-    m_brightness->setEnabled(m_link.backlightOn());
+    showOutputs();
     connect(m_optBLOn, &QRadioButton::clicked, &m_link, &LinkController::backlightOnClicked);
     connect(m_optBLOff, &QRadioButton::clicked, &m_link, &LinkController::backlightOffClicked);
     connect(m_brightness, &QSlider::valueChanged, &m_link, &LinkController::sliderMoved);
@@ -288,6 +306,20 @@ void frmMain::refreshComCaptions()
             QStringLiteral("COM%1  %2")
                 .arg(i)
                 .arg(QFileInfo::exists(path) ? path : QStringLiteral("(no device)")));
+    }
+}
+
+void frmMain::showOutputs()
+{
+    m_mnuLcdd->setChecked(m_link.lcddOutput());
+    m_brightness->setEnabled(m_link.sliderEnabled());
+    m_brightness->setToolTip(m_link.serialOutput()
+                                 ? QStringLiteral("Brightness: top is brightest")
+                                 : QStringLiteral("Brightness cannot be set through LCDd: "
+                                                  "set it in LCDd.conf"));
+    if (!m_link.serialOutput() && m_link.lcdd()) {
+        LcddPicture::draw(m_link.lcdd()->screen(), m_preview);
+        m_panel->moduleChanged();
     }
 }
 

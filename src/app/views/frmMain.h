@@ -34,7 +34,7 @@ struct WeatherSettings;
 // Controls carry their names as objectName: txtLine1..txtLine4, Frame2 with
 // optDisplay0..optDisplay7, Frame1 with optBLOff, optBLOn and Brightness,
 // chkRWSU, StatusBar1 with the panels StatusBar1Panel1 and StatusBar1Panel2,
-// the menus mnuConfig, mnuComm (mnuCOM1..mnuCOM6, mnuPorts) and mnuAbout,
+// the menus mnuConfig, mnuComm (mnuCOM1..mnuCOM6, mnuLcdd, mnuPorts) and mnuAbout,
 // and the tray icon's menu mPopupSys with mnuRestore and mnuExit.
 //
 // Minimising sends the window to the tray: hidden, with the icon shown; where
@@ -72,7 +72,8 @@ public:
     void showAfterStartup();
 
     QSystemTrayIcon* trayIcon() const { return m_tray; }
-    // The picture of the module, fed with every byte sent to it.
+    // The picture of the module, fed with every byte sent to it; with LCDd
+    // the only output, drawn from what Brellix asked LCDd to show.
     const LcdModule& preview() const { return m_preview; }
 
 protected:
@@ -93,6 +94,8 @@ private:
     void restoreFromTray();
     void showPortsDialog();
     void refreshComCaptions();
+    // The LCDd item, the slider and the picture follow the outputs.
+    void showOutputs();
     void showDialog(const QString& name);
     // The table's items for menu (null: the menu bar), in table order.
     void addDialogItems(QMenu* menu);
@@ -106,6 +109,7 @@ private:
     std::array<QLineEdit*, 4> m_lines{};
     std::vector<QRadioButton*> m_optDisplay;
     std::array<QAction*, 6> m_mnuCOM{};
+    QAction* m_mnuLcdd = nullptr;
     QRadioButton* m_optBLOff = nullptr;
     QRadioButton* m_optBLOn = nullptr;
     QSlider* m_brightness = nullptr;

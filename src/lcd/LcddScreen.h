@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <array>
+#include <vector>
+
+class ModuleFrame;
+
+// What Brellix asks LCDd to show: its widgets on Brellix's one screen. The
+// four lines are string widgets (LCDd's own characters only: printable
+// ASCII), the large digits and the colon LCDd's num widgets, the custom
+// characters icon widgets or plain characters, the backlight the screen's.
+// Built from the module's frame, so both outputs show the same; the window
+// draws its picture of LCDd from it.
+struct LcddScreen
+{
+    static constexpr int Rows = 4;
+    static constexpr int DigitPositions = 4;
+    // LCDd's num widget for the colon.
+    static constexpr int ColonNumber = 10;
+    static constexpr int ColonColumn = 9;
+
+    struct Icon
+    {
+        int row = 0;
+        int column = 0;
+        quint8 code = 0; // the custom character it stands for
+        bool operator==(const Icon&) const = default;
+    };
+    // A custom character as LCDd shows it: an icon where LCDd has a near one,
+    // else a plain character.
+    struct Glyph
+    {
+        const char* icon; // LCDd's icon name; nullptr: the plain character
+        char plain;
+    };
+    static Glyph glyph(quint8 code);
+    // The degree sign (223) as a character every LCDd driver shows.
+    static constexpr char Degree = 'o';
+
+    // Rows cut to the display's width, trailing blanks dropped; cells under
+    // a large digit, the colon or an icon are blank.
+    std::array<QByteArray, Rows> rows;
+    std::array<int, DigitPositions> digits{-1, -1, -1, -1};
+    bool colon = false;
+    std::vector<Icon> icons;
+    bool backlight = true;
+
+    bool operator==(const LcddScreen&) const = default;
+
+    // The frame on a display of width x height cells: the top-left part of
+    // it on a smaller one.
+    static LcddScreen from(const ModuleFrame& frame, int width, int height);
+    // LCDd's num widget's x for a digit position (1-based, as LCDd counts),
+    // 0 when the digit does not fit a display this wide.
+    static int digitX(int position, int width);
+    // text as the quoted argument of a widget_set: only printable ASCII,
+    // with '"' and '\' escaped, so nothing in it ends the command.
+    static QByteArray quoted(const QByteArray& text);
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class modINI;
+
+// Where the screens go: sections [Display] (Output = serial, lcdd or
+// serial,lcdd) and [LCDd] (Host, Port) of brellix.ini. Read at start-up;
+// the Communication menu saves Output when it changes it.
+struct OutputSettings
+{
+    static constexpr const char* Section = "Display";
+    static constexpr const char* OutputKey = "Output";
+    static constexpr const char* LcddSection = "LCDd";
+    static constexpr const char* HostKey = "Host";
+    static constexpr const char* PortKey = "Port";
+
+    bool serial = true;
+    bool lcdd = false;
+    QString host = QStringLiteral("127.0.0.1");
+    quint16 port = 13666;
+
+    static OutputSettings load(const modINI& ini);
+    bool saveOutput(modINI& ini) const;
+    QString outputText() const;
+
+    // "HOST", "HOST:PORT", ":PORT" or "[IPv6]:PORT" into *this; false, and
+    // nothing changed, for anything else.
+    bool setServer(const QString& text);
+};
