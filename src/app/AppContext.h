@@ -10,6 +10,7 @@ class LcdLink;
 class LinkController;
 class Messages;
 class Platform;
+class RemoteAccess;
 class ScreenLines;
 class WorldTimeSettings;
 class modINI;
@@ -45,6 +46,8 @@ public:
     WeatherSettings& weather();
     StockSettings& stock();
     DisplayScheduler& scheduler();
+    // Messages and requests of other programs, for the session bus service.
+    RemoteAccess& remote();
     const Clock& clock() const;
 
 private:
