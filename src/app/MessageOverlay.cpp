@@ -46,7 +46,7 @@ std::array<QByteArray, 4> MessageOverlay::compose(const QStringList& lines, bool
         // a cell leave room for surrogate pairs, which encode to one.
         QByteArray text =
             ModuleCodec::fromUnicode(lines.at(i).left(2 * ScreenLines::Width)).left(ScreenLines::Width);
-        if (center)
+        if (center && !text.isEmpty())
             text.prepend(QByteArray((ScreenLines::Width - int(text.size())) / 2, ' '));
         out[std::size_t(i)] = text;
     }
