@@ -60,6 +60,7 @@ class TestRemote : public QObject
     std::unique_ptr<ModuleApp> m_app;
     std::unique_ptr<BusService> m_service;
     int m_connections = 0;
+    QList<QVariantMap>* m_heard = nullptr;
 
     QDBusConnection client() { return m_bus.connect(u"client%1"_s.arg(++m_connections)); }
 
@@ -87,6 +88,13 @@ class TestRemote : public QObject
         return call(bus, u"ShowMessage"_s, {lines, seconds, options});
     }
     static uint idOf(const QDBusMessage& reply) { return reply.arguments().value(0).toUInt(); }
+
+public Q_SLOTS:
+    void propertiesHeard(const QString& interface, const QVariantMap& changed, const QStringList&)
+    {
+        if (m_heard && interface == BusService::Name)
+            *m_heard << changed;
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -166,12 +174,15 @@ private Q_SLOTS:
     void flash_data()
     {
         QTest::addColumn<bool>("backlightOn");
-        QTest::newRow("backlight on") << true;
-        QTest::newRow("backlight off") << false;
+        QTest::addColumn<bool>("dismissed"); // while dark, a plain message waiting
+        QTest::newRow("backlight on") << true << false;
+        QTest::newRow("backlight off") << false << false;
+        QTest::newRow("dismissed, plain next") << true << true;
     }
     void flash()
     {
         QFETCH(bool, backlightOn);
+        QFETCH(bool, dismissed);
         TestApp& c = start(1);
         QDBusConnection bus = client();
         QCOMPARE(call(bus, u"SetBacklight"_s, {backlightOn}).type(), QDBusMessage::ReplyMessage);
@@ -182,11 +193,18 @@ private Q_SLOTS:
                 changes.append({clock.elapsed(), bytes});
         });
         clock.start();
-        show(bus, {u"Backup done"_s}, 2, opts({{u"flash"_s, true}}));
+        const uint id = idOf(show(bus, {u"Backup done"_s}, dismissed ? 60 : 2, opts({{u"flash"_s, true}})));
+        if (dismissed) {
+            show(bus, {u"plain"_s}, 1);
+            QTest::qWait(700);
+            call(bus, u"Dismiss"_s, {id});
+            QCOMPARE(changes.size(), 2); // dark at 500 ms, lit again at once
+        }
         QTRY_VERIFY_WITH_TIMEOUT(!c.scheduler().held(), 4000);
         // Off and on from the chosen state, one change a half second, and
         // the chosen state at the end.
-        QVERIFY2(changes.size() >= 4 && changes.size() <= 5, qPrintable(QString::number(changes.size())));
+        QVERIFY2(changes.size() >= (dismissed ? 2 : 4) && changes.size() <= (dismissed ? 2 : 5),
+                 qPrintable(QString::number(changes.size())));
         for (qsizetype i = 0; i < changes.size(); ++i) {
             const bool lit = (i % 2 == 1) == backlightOn;
             QCOMPARE(changes[i].second, QByteArray(lit ? "\xfe\x06" : "\xfe\x07"));
@@ -194,6 +212,30 @@ private Q_SLOTS:
                 QVERIFY(changes[i].first - changes[i - 1].first >= 450);
         }
         QCOMPARE(changes.last().second, QByteArray(backlightOn ? "\xfe\x06" : "\xfe\x07"));
+    }
+
+    // PropertiesChanged says what changed, one announcement after another.
+    void propertiesChanged()
+    {
+        TestApp& c = start(1);
+        QDBusConnection bus = client();
+        QList<QVariantMap> heard;
+        QVERIFY(bus.connect(BusService::Name, BusService::Path, u"org.freedesktop.DBus.Properties"_s,
+                            u"PropertiesChanged"_s, this,
+                            SLOT(propertiesHeard(QString, QVariantMap, QStringList))));
+        m_heard = &heard;
+        QCOMPARE(show(bus, {u"hello"_s}, 60).type(), QDBusMessage::ReplyMessage);
+        QTRY_COMPARE(heard.size(), 1);
+        QCOMPARE(heard[0], QVariantMap({{u"Lines"_s, QStringList{u"hello"_s, {}, {}, {}}}}));
+        call(bus, u"SetMode"_s, {2u});
+        QTRY_COMPARE(heard.size(), 2);
+        QCOMPARE(heard[1], QVariantMap({{u"Mode"_s, 2u}}));
+        c.linkController().setPortPath(2, m_app->h.dirPath(u"none"_s));
+        c.linkController().comMenuClicked(2);
+        QTRY_COMPARE(heard.size(), 3);
+        QCOMPARE(heard[2].value(u"Connected"_s), QVariant(false));
+        QCOMPARE(heard[2].value(u"Port"_s), QVariant(m_app->h.dirPath(u"none"_s)));
+        m_heard = nullptr;
     }
 
     void limits()
@@ -315,8 +357,10 @@ private Q_SLOTS:
                                 << QByteArray("Mode: 1 (Time And Date)\nConnected: yes\n");
         QTest::newRow("message") << true
                                  << QStringList{u"message"_s, u"--seconds"_s, u"5"_s, u"--flash"_s,
-                                                u"Backup done"_s}
+                                                u"--center"_s, u"Backup done"_s}
                                  << 0 << QByteArray("1\n");
+        QTest::newRow("backlight") << true << QStringList{u"backlight"_s, u"on"_s} << 0
+                                   << QByteArray();
         QTest::newRow("mode by caption") << true << QStringList{u"mode"_s, u"cpu info"_s} << 0
                                          << QByteArray();
         QTest::newRow("brightness") << true << QStringList{u"brightness"_s, u"254"_s} << 0
@@ -342,6 +386,8 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(ctl.state(), QProcess::NotRunning, 10000);
         QCOMPARE(ctl.exitCode(), code);
         QVERIFY2(ctl.readAllStandardOutput().startsWith(out), qPrintable(ctl.readAllStandardError()));
+        if (args.contains(u"--center"_s))
+            QCOMPARE(m_app->c->lines().line(0), QByteArray("    Backup done"));
     }
 };
 
