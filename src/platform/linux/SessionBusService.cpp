@@ -20,7 +20,7 @@ bool sessionBusReachable()
 std::unique_ptr<RemoteService> publishOnSessionBus(RemoteControl& control)
 {
     if (!sessionBusReachable()) {
-        qCInfo(lcPlatform) << "no session bus: no interface for other programs";
+        qCDebug(lcPlatform) << "no session bus: no interface for other programs";
         return nullptr;
     }
     using Create = RemoteService* (*)(RemoteControl*);
