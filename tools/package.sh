@@ -89,7 +89,7 @@ grep -q '^Status: LCD Connected' "$root/service.log" && [ "$rc" -eq 0 ] &&
   echo "installed brellixd: exit code $rc" >&2; cat "$root/service.log" >&2; exit 1
 }
 echo "/usr/bin/brellixd --simulate: LCD Connected, ended in order on SIGTERM, settings saved"
-for page in brellix brellixd; do
+for page in brellix brellixd brellixctl; do
   [ -f /usr/share/man/man1/$page.1.gz ] || { echo "no man page $page(1)" >&2; exit 1; }
 done
 if command -v systemd-analyze >/dev/null && command -v man >/dev/null; then

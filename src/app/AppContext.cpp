@@ -1,7 +1,9 @@
 #include "app/AppContext.h"
 
 #include "app/DisplayScheduler.h"
+#include "app/MessageOverlay.h"
 #include "app/Messages.h"
+#include "app/RemoteAccess.h"
 #include "lcd/LcdLink.h"
 #include "lcd/LcddClient.h"
 #include "lcd/LinkController.h"
@@ -111,6 +113,8 @@ struct AppContext::Parts
     EmailScreen mail;
 
     DisplayScheduler scheduler;
+    MessageOverlay overlay{lines, writer, link, linkController, scheduler};
+    RemoteAccess remote{overlay, scheduler, linkController, lines};
 };
 
 AppContext::AppContext(const QString& iniPath, Platform& platform)
@@ -187,6 +191,10 @@ StockSettings& AppContext::stock()
 DisplayScheduler& AppContext::scheduler()
 {
     return m_parts->scheduler;
+}
+RemoteAccess& AppContext::remote()
+{
+    return m_parts->remote;
 }
 const Clock& AppContext::clock() const
 {

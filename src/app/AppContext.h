@@ -11,6 +11,7 @@ class LcddClient;
 class LinkController;
 class Messages;
 class Platform;
+class RemoteAccess;
 class ScreenLines;
 class WorldTimeSettings;
 class modINI;
@@ -51,6 +52,8 @@ public:
     WeatherSettings& weather();
     StockSettings& stock();
     DisplayScheduler& scheduler();
+    // Messages and requests of other programs, for the session bus service.
+    RemoteAccess& remote();
     const Clock& clock() const;
 
 private:

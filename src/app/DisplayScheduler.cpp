@@ -21,7 +21,7 @@ DisplayScheduler::DisplayScheduler(std::vector<Mode> modes, LcdLink& link, Scree
 {
     connect(&m_tickTimer, &SecondTimer::tick, this, &DisplayScheduler::tick);
     connect(&m_screenTimer, &QTimer::timeout, this, [this] {
-        if (ModeScreen* screen = shown())
+        if (ModeScreen* screen = shown(); screen && !m_held)
             screen->timerTick();
     });
 }
@@ -51,6 +51,7 @@ void DisplayScheduler::start()
 
 void DisplayScheduler::stop()
 {
+    Q_EMIT stopping();
     m_tickTimer.stop();
     leaveShown();
     m_selected = -1;
@@ -73,8 +74,29 @@ void DisplayScheduler::selectMode(int mode)
     ++m_generation;
     m_selected = mode;
     Q_EMIT modeSelected(mode);
+    // Brellix saves the last chosen mode, whichever it is.
+    m_currentMode = mode;
+    if (!m_held) // else entered at release()
+        enterShown(true);
+}
 
-    ModeScreen& screen = *m_modes[std::size_t(mode)].screen;
+void DisplayScheduler::hold()
+{
+    m_held = true;
+}
+
+void DisplayScheduler::release()
+{
+    if (!std::exchange(m_held, false) || m_selected < 0)
+        return;
+    leaveShown();
+    ++m_generation;
+    enterShown(false);
+}
+
+void DisplayScheduler::enterShown(bool countFromZero)
+{
+    ModeScreen& screen = *m_modes[std::size_t(m_selected)].screen;
     const ModeScreen::Traits traits = screen.traits();
     m_link.SendLcd(modLcdFunc::ClearScreen());
     m_lines.ClearLines();
@@ -85,8 +107,6 @@ void DisplayScheduler::selectMode(int mode)
         modCustomChar::LoadCustomChars(m_link);
     if (traits.timerMs > 0)
         m_screenTimer.start(traits.timerMs);
-    // Brellix saves the last chosen mode, whichever it is.
-    m_currentMode = mode;
 
     if (traits.cadence != ModeScreen::Cadence::CountedTicks)
         return; // the first refresh comes with the next tick
@@ -96,7 +116,8 @@ void DisplayScheduler::selectMode(int mode)
                                 MessageSeverity::Information, MessageCategory::Web});
         return;
     }
-    m_updateCounter = 0;
+    if (countFromZero)
+        m_updateCounter = 0;
     refreshNow();
 }
 
@@ -108,7 +129,7 @@ void DisplayScheduler::refreshNow()
     const quint64 generation = m_generation;
     mode->screen->fetch([self, mode, writesLines, generation](bool ok) {
         // The user may have chosen another mode (or quit) while the data came.
-        if (!self || generation != self->m_generation || !ok)
+        if (!self || generation != self->m_generation || !ok || self->m_held)
             return;
         mode->show();
         if (writesLines)
@@ -128,6 +149,8 @@ void DisplayScheduler::tick()
     const ModeScreen::Traits traits = screen->traits();
     switch (traits.cadence) {
     case ModeScreen::Cadence::EveryTick:
+        if (m_held)
+            break;
         mode->show();
         if (traits.writesLines)
             m_writer.WriteLines();
@@ -148,7 +171,8 @@ void DisplayScheduler::tick()
         // Reset before the download, so a tick that comes while it runs
         // counts from 0 and cannot start a second request.
         m_updateCounter = 0;
-        refreshNow();
+        if (!m_held) // release() refreshes
+            refreshNow();
         break;
     }
     case ModeScreen::Cadence::Own:

@@ -65,6 +65,15 @@ public:
     // One tick: status clock and the shown screen.
     void tick();
 
+    // Something else owns the module for a while (a message): the ticks and
+    // the screen's timer keep counting, but no refresh writes. A switch made
+    // meanwhile is only noted. release() runs the shown mode's switch again,
+    // so the module shows what a fresh switch shows; a counted mode keeps
+    // its count.
+    void hold();
+    void release();
+    bool held() const { return m_held; }
+
     // The mode shown; -1 before the first switch.
     int selectedMode() const { return m_selected; }
     // The mode saved at exit: the last one chosen, or the one restored at
@@ -78,6 +87,8 @@ public:
 
 Q_SIGNALS:
     void modeSelected(int mode);
+    // stop() has begun: whatever holds the module lets it go.
+    void stopping();
     void statusClockChanged(const QString& text);
 
 private:
@@ -85,6 +96,7 @@ private:
     ModeScreen* shown() const;
     void leaveShown();
     void refreshNow();
+    void enterShown(bool countFromZero);
 
     std::vector<Mode> m_modes;
     LcdLink& m_link;
@@ -99,6 +111,7 @@ private:
     int m_currentMode = 0;
     int m_updateCounter = 0;
     bool m_internetConnected = false;
+    bool m_held = false;
     // Bumped by every switch, so a late refresh of an earlier mode is dropped.
     quint64 m_generation = 0;
     QString m_statusClock;

@@ -4,11 +4,13 @@
 #include "app/DisplayScheduler.h"
 #include "app/Lifecycle.h"
 #include "app/Messages.h"
+#include "app/RemoteAccess.h"
 #include "lcd/LinkController.h"
 #include "platform/ResumeWatch.h"
 #include "platform/ShutdownSignals.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxShutdownSignals.h"
+#include "platform/linux/SessionBusService.h"
 #include "platform/modINI.h"
 #include "sim/PtyLcdModule.h"
 
@@ -95,8 +97,10 @@ int Launcher::run()
             lifecycle.requestQuit();
     });
     m_resume = m_platform->watchResume([&link] { link.reinitialise(); });
+    m_remote = publishOnSessionBus(m_context->remote());
     lifecycle.start();
     const int code = QCoreApplication::exec();
+    m_remote.reset();
     m_resume.reset();
     m_signals.reset();
     return code;

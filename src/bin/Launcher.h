@@ -9,13 +9,14 @@ class AppContext;
 class Lifecycle;
 class Platform;
 class PtyLcdModule;
+class RemoteService;
 class ResumeWatch;
 class ShutdownSignals;
 
 // The start-up path brellix and brellixd share: the command line, the
 // platform, the application context and the lifecycle wired to it, the
-// simulated module of --simulate, the shutdown signals and the run of the
-// event loop. Each program adds only its views.
+// simulated module of --simulate, the shutdown signals, the session bus
+// interface and the run of the event loop. Each program adds only its views.
 class Launcher
 {
 public:
@@ -48,4 +49,5 @@ private:
     std::unique_ptr<Lifecycle> m_lifecycle;
     std::unique_ptr<ShutdownSignals> m_signals;
     std::unique_ptr<ResumeWatch> m_resume;
+    std::unique_ptr<RemoteService> m_remote; // the session bus interface, when there is one
 };

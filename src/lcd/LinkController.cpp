@@ -272,6 +272,12 @@ void LinkController::sliderMoved(int position)
     sendBrightness();
 }
 
+void LinkController::setSliderPosition(int position)
+{
+    sliderMoved(position);
+    Q_EMIT sliderPositionChanged(m_sliderPosition);
+}
+
 void LinkController::sendBrightness()
 {
     // Position 0, the top of the slider, is the brightest.

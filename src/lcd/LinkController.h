@@ -86,6 +86,9 @@ public:
     void backlightOnClicked();
     void backlightOffClicked();
     void sliderMoved(int position);
+    // The slider moved from elsewhere (another program): sent as a move, and
+    // the window's slider follows.
+    void setSliderPosition(int position);
 
     LcdLink& link() { return m_link; }
     // The port where the module last answered; saved at exit.

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <array>
+#include <deque>
+
+class DisplayScheduler;
+class LcdLink;
+class LineWriter;
+class LinkController;
+class ScreenLines;
+
+// Messages from other programs on the module, over the shown mode: one at a
+// time on the four screen lines (so the window's boxes show it too), the
+// others waiting. While one shows, the scheduler holds its refreshes; after
+// the last, it switches into its mode again. Text reaches the lines only
+// through the module codec, cut to the screen's width.
+class MessageOverlay : public QObject
+{
+    Q_OBJECT
+public:
+    // The one shown and the waiting ones together.
+    static constexpr int QueueLimit = 32;
+    static constexpr int MaxSeconds = 3600;
+    // Half a period of the backlight's blink: at most one change a half
+    // second, so the module never flickers faster than 1 Hz.
+    static constexpr int FlashHalfPeriodMs = 500;
+
+    struct Message
+    {
+        QStringList lines; // at most 4 are kept, each cut to the width
+        int seconds = 0;
+        bool flash = false;
+        bool alert = false; // interrupts the one shown instead of waiting
+        bool center = false;
+        QString caller;
+    };
+
+    MessageOverlay(ScreenLines& lines, LineWriter& writer, LcdLink& link, LinkController& control,
+                   DisplayScheduler& scheduler, QObject* parent = nullptr);
+    ~MessageOverlay() override;
+
+    // The message's id (never 0); 0 when the queue is full of alerts and
+    // the new message is an info one.
+    quint32 add(const Message& message);
+    // Ends the message shown, or takes a waiting one out; false for an id
+    // that is neither.
+    bool dismiss(quint32 id);
+    bool showing() const { return m_shown.id != 0; }
+    int queued() const { return int(m_waiting.size()) + (showing() ? 1 : 0); }
+
+    // The module's lines as a message shows them: cut and, when asked,
+    // centred, in module codes.
+    static std::array<QByteArray, 4> compose(const QStringList& lines, bool center);
+
+Q_SIGNALS:
+    // A waiting message made room for a newer one.
+    void dropped(quint32 id, const QString& caller);
+
+private:
+    struct Entry
+    {
+        quint32 id = 0;
+        std::array<QByteArray, 4> lines;
+        qint64 remainingMs = 0;
+        bool flash = false;
+        bool alert = false;
+        QString caller;
+    };
+    void show(Entry entry);
+    void endShown();
+    void draw();
+    void flashStep();
+    void restoreBacklight();
+    bool makeRoom(bool forAlert);
+
+    ScreenLines& m_lines;
+    LineWriter& m_writer;
+    LcdLink& m_link;
+    LinkController& m_control;
+    DisplayScheduler& m_scheduler;
+    quint32 m_lastId = 0;
+    Entry m_shown;
+    QDeadlineTimer m_shownUntil;
+    std::deque<Entry> m_waiting;
+    QTimer m_end;
+    QTimer m_flash;
+    bool m_flashDark = false; // the backlight is off for the blink
+};

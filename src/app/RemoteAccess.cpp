@@ -1,0 +1,133 @@
+#include "app/RemoteAccess.h"
+
+#include "app/DisplayScheduler.h"
+#include "codec/ModuleCodec.h"
+#include "lcd/LinkController.h"
+#include "screens/base/ScreenLines.h"
+
+#include <algorithm>
+
+namespace {
+using Refusal = RemoteControl::Refusal;
+RemoteControl::Outcome refused(Refusal why, const QString& reason)
+{
+    return {why, reason, 0};
+}
+} // namespace
+
+RemoteAccess::RemoteAccess(MessageOverlay& overlay, DisplayScheduler& scheduler,
+                           LinkController& control, ScreenLines& lines, QObject* parent)
+    : QObject(parent), m_overlay(overlay), m_scheduler(scheduler), m_control(control),
+      m_lines(lines)
+{
+    m_clock.start();
+    connect(&m_scheduler, &DisplayScheduler::modeSelected, this, &RemoteAccess::changed);
+    connect(&m_control, &LinkController::statusTextChanged, this, &RemoteAccess::changed);
+    connect(&m_control, &LinkController::comCheckChanged, this, &RemoteAccess::changed);
+    connect(&m_lines, &ScreenLines::lineChanged, this, &RemoteAccess::changed);
+    connect(&m_overlay, &MessageOverlay::dropped, this, [this](quint32 id, const QString& caller) {
+        if (m_observer.dropped)
+            m_observer.dropped(caller, id);
+    });
+}
+
+bool RemoteAccess::admit(const QString& caller)
+{
+    const qint64 now = m_clock.elapsed();
+    for (auto it = m_calls.begin(); it != m_calls.end();) {
+        std::deque<qint64>& calls = it.value();
+        while (!calls.empty() && now - calls.front() >= 1000)
+            calls.pop_front();
+        it = calls.empty() ? m_calls.erase(it) : std::next(it);
+    }
+    std::deque<qint64>& calls = m_calls[caller];
+    if (int(calls.size()) >= CallsPerSecond)
+        return false;
+    calls.push_back(now);
+    return true;
+}
+
+RemoteControl::Outcome RemoteAccess::showMessage(const QString& caller, const Message& message)
+{
+    if (!admit(caller))
+        return refused(Refusal::LimitsExceeded, QStringLiteral("more than 20 calls a second"));
+    if (message.lines.isEmpty() || message.lines.size() > ScreenLines::Count)
+        return refused(Refusal::InvalidArgs, QStringLiteral("a message has 1 to 4 lines"));
+    if (message.seconds < 1 || message.seconds > quint32(MessageOverlay::MaxSeconds))
+        return refused(Refusal::InvalidArgs, QStringLiteral("seconds must be 1 to 3600"));
+    const quint32 id = m_overlay.add({message.lines, int(message.seconds), message.flash,
+                                      message.alert, message.center, caller});
+    if (id == 0)
+        return refused(Refusal::LimitsExceeded,
+                       QStringLiteral("32 alerts are waiting; no room for another message"));
+    return {Refusal::None, {}, id};
+}
+
+RemoteControl::Outcome RemoteAccess::dismiss(const QString& caller, quint32 id)
+{
+    if (!admit(caller))
+        return refused(Refusal::LimitsExceeded, QStringLiteral("more than 20 calls a second"));
+    if (!m_overlay.dismiss(id))
+        return refused(Refusal::UnknownId,
+                       QStringLiteral("no message %1 is shown or waiting").arg(id));
+    return {};
+}
+
+RemoteControl::Outcome RemoteAccess::setMode(const QString& caller, quint32 mode)
+{
+    if (!admit(caller))
+        return refused(Refusal::LimitsExceeded, QStringLiteral("more than 20 calls a second"));
+    if (mode >= quint32(m_scheduler.modeCount()))
+        return refused(Refusal::InvalidArgs,
+                       QStringLiteral("mode must be 0 to %1").arg(m_scheduler.modeCount() - 1));
+    // As the mode's option button: saved at exit.
+    m_scheduler.selectMode(int(mode));
+    return {};
+}
+
+RemoteControl::Outcome RemoteAccess::setBacklight(const QString& caller, bool on)
+{
+    if (!admit(caller))
+        return refused(Refusal::LimitsExceeded, QStringLiteral("more than 20 calls a second"));
+    if (on)
+        m_control.backlightOnClicked();
+    else
+        m_control.backlightOffClicked();
+    return {};
+}
+
+RemoteControl::Outcome RemoteAccess::setBrightness(const QString& caller, quint8 level)
+{
+    if (!admit(caller))
+        return refused(Refusal::LimitsExceeded, QStringLiteral("more than 20 calls a second"));
+    if (level > LinkController::MaxSliderPosition)
+        return refused(Refusal::InvalidArgs, QStringLiteral("level must be 0 to 254"));
+    if (!m_control.backlightOn())
+        return refused(Refusal::Unavailable, QStringLiteral("the backlight is off"));
+    // Level 254 is the brightest, as the module counts; the slider's top is 0.
+    m_control.setSliderPosition(LinkController::MaxSliderPosition - level);
+    return {};
+}
+
+RemoteControl::State RemoteAccess::state() const
+{
+    State s;
+    s.mode = quint32(std::max(m_scheduler.currentMode(), 0));
+    s.connected = m_control.statusText() == LinkController::ConnectedStatus;
+    const LcdLink& link = m_control.link();
+    s.port = link.portPath(link.portNumber());
+    for (int i = 0; i < ScreenLines::Count; ++i)
+        s.lines << ModuleCodec::toDisplay(m_lines.line(i));
+    return s;
+}
+
+void RemoteAccess::setObserver(Observer observer)
+{
+    m_observer = std::move(observer);
+}
+
+void RemoteAccess::changed()
+{
+    if (m_observer.changed)
+        m_observer.changed();
+}

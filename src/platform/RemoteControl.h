@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <functional>
+
+// What other programs of the session may ask of Brellix (a message on the
+// module, the mode, the backlight) and what they may see. The core answers;
+// the session bus side (libbrellix-bus.so) only translates. Every request
+// names its caller (the bus's unique name), whom the limits count.
+class RemoteControl
+{
+public:
+    enum class Refusal { None, InvalidArgs, LimitsExceeded, UnknownId, Unavailable };
+    struct Outcome
+    {
+        Refusal refusal = Refusal::None;
+        QString reason; // for the caller, when refused
+        quint32 id = 0; // the message's, for showMessage
+        bool done() const { return refusal == Refusal::None; }
+    };
+    struct Message
+    {
+        QStringList lines;
+        quint32 seconds = 0;
+        bool flash = false;
+        bool alert = false;
+        bool center = false;
+    };
+    struct State
+    {
+        quint32 mode = 0;
+        bool connected = false;
+        QString port;
+        QStringList lines; // as the module shows them, readable
+        friend bool operator==(const State&, const State&) = default;
+    };
+    struct Observer
+    {
+        // After any change of state().
+        std::function<void()> changed;
+        // A waiting message of caller made room for a newer one.
+        std::function<void(const QString& caller, quint32 id)> dropped;
+    };
+
+    virtual ~RemoteControl() = default;
+    virtual Outcome showMessage(const QString& caller, const Message& message) = 0;
+    virtual Outcome dismiss(const QString& caller, quint32 id) = 0;
+    virtual Outcome setMode(const QString& caller, quint32 mode) = 0;
+    virtual Outcome setBacklight(const QString& caller, bool on) = 0;
+    virtual Outcome setBrightness(const QString& caller, quint8 level) = 0;
+    virtual State state() const = 0;
+    virtual void setObserver(Observer observer) = 0;
+};
+
+// The published side: it holds the bus name for as long as it lives.
+class RemoteService
+{
+public:
+    virtual ~RemoteService() = default;
+};
