@@ -23,6 +23,7 @@ class TestExecutables : public QObject
     // Sends the signal and expects an orderly end.
     static void endWith(QProcess& p, int signalNumber)
     {
+        QVERIFY(p.processId() > 0); // kill(0) would hit ctest's whole group
         ::kill(pid_t(p.processId()), signalNumber);
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
@@ -114,6 +115,7 @@ private Q_SLOTS:
         QProcess p;
         QByteArray seen;
         launch(p, "brellixd", {"--simulate", "--config", h.iniPath()}, "Start-up finished", seen);
+        QVERIFY(p.processId() > 0);
         ::kill(pid_t(p.processId()), SIGUSR1);
         QTRY_VERIFY2_WITH_TIMEOUT(
             (seen += p.readAllStandardError()).count("Status: LCD Connected") == 2,
