@@ -1,0 +1,32 @@
+// Any bytes sent to the module, as LCDd is asked to show them: each line
+// quoted for a widget_set reads back as itself and holds nothing that could
+// end the command or start another; digits and icons stay on the display.
+#include "FuzzSupport.h"
+
+#include "lcd/LcddScreen.h"
+#include "lcd/ModuleFrame.h"
+
+FUZZ_TARGET
+{
+    const int width = in.ConsumeIntegralInRange(1, 40), height = in.ConsumeIntegralInRange(1, 8);
+    ModuleFrame frame;
+    frame.feed(QByteArray::fromStdString(in.ConsumeRemainingBytesAsString()));
+    const LcddScreen screen = LcddScreen::from(frame, width, height);
+    for (int r = 0; r < LcddScreen::Rows; ++r) {
+        const QByteArray& row = screen.rows[std::size_t(r)];
+        FUZZ_CHECK(row.size() <= width && (r < height || row.isEmpty()));
+        const QByteArray quoted = LcddScreen::quoted(row);
+        FUZZ_CHECK(quoted.size() >= 2 && quoted.startsWith('"') && quoted.endsWith('"'));
+        QByteArray back;
+        for (qsizetype i = 1; i + 1 < quoted.size(); ++i) {
+            const auto c = quint8(quoted[i]);
+            FUZZ_CHECK(c >= 0x20 && c < 0x7F && c != '"');
+            if (c == '\\')
+                ++i;
+            back += quoted[i];
+        }
+        FUZZ_CHECK(back == row);
+    }
+    for (const LcddScreen::Icon& icon : screen.icons)
+        FUZZ_CHECK(icon.row < height && icon.column < width);
+}
