@@ -21,7 +21,8 @@ struct ScriptedPlayer : MediaPlayerLink
     State playing = State::Stopped;
     Track current;
     double level = 0.0;
-    qint64 position = 0;
+    qint64 position = 0; // what the link last read
+    qint64 playerPosition = 0; // what the player would say if asked: players do not announce it
     QString preferred;
     std::vector<std::function<void()>> waiting;
 
@@ -41,7 +42,7 @@ struct ScriptedPlayer : MediaPlayerLink
     Track track() const override { return current; }
     double volume() const override { return level; }
     qint64 positionUs() const override { return position; }
-    void refresh() override {}
+    void refresh() override { position = playerPosition; }
 };
 
 // The screen on the simulated module, with a settings file.
@@ -154,7 +155,7 @@ private Q_SLOTS:
         r.player.present = true;
         r.player.playing = State(state);
         r.player.current = {title, artists, url, lengthUs};
-        r.player.position = positionUs;
+        r.player.playerPosition = positionUs;
         r.player.level = volume;
         QTEST(r.show(), "expected");
         QCOMPARE(r.sent.count(), 0); // the screen never sends

@@ -106,6 +106,21 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^processor load unavailable"));
         QCOMPARE(cpu.GetCpuText(), QByteArray());
     }
+
+    // Chosen again, the mode samples afresh: no load against an old sample.
+    void reopenStartsAfresh()
+    {
+        QTemporaryDir dir;
+        const QString stat = dir.filePath(QStringLiteral("stat"));
+        QVERIFY(writeFile(stat, readData("cpu/stat-before")));
+        const ProcStatReader cpuTimes(stat);
+        CPUStat cpu(cpuTimes);
+        QVERIFY(cpu.OpenCpuQuery());
+        QCOMPARE(cpu.GetCpuText(), QByteArray());
+        QVERIFY(writeFile(stat, readData("cpu/stat-after")));
+        QVERIFY(cpu.OpenCpuQuery());
+        QCOMPARE(cpu.GetCpuText(), QByteArray());
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_CpuMemMod)
