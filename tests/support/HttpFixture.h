@@ -29,23 +29,19 @@ public:
         // as fast as the client reads.
         QByteArray floodUnit = {};
     };
-    static Reply flooding(const QByteArray& head, const QByteArray& unit)
-    {
-        return {.body = head, .floodUnit = unit};
-    }
     static Reply answer(int status, const QByteArray& body)
     {
         return {.status = status, .body = body};
     }
-    static Reply silent() { return {.neverAnswer = true}; }
-    static Reply unsized(const QByteArray& body) { return {.body = body, .withoutLength = true}; }
     static Reply late(int delayMs, const QByteArray& body)
     {
         return {.body = body, .delayMs = delayMs};
     }
-    static Reply redirect(const QByteArray& location)
+    static Reply silent() { return {.neverAnswer = true}; }
+    static Reply unsized(const QByteArray& body) { return {.body = body, .withoutLength = true}; }
+    static Reply flooding(const QByteArray& head, const QByteArray& unit)
     {
-        return {.status = 302, .headers = {{"Location", location}}};
+        return {.body = head, .floodUnit = unit};
     }
 
     struct Request
@@ -59,7 +55,6 @@ public:
     HttpFixture(const HttpFixture&) = delete;
     HttpFixture& operator=(const HttpFixture&) = delete;
 
-    bool isListening() const { return m_server.isListening(); }
     QString base() const
     {
         return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort());
@@ -75,14 +70,6 @@ public:
 
     QList<Request> requests;
     int closedByClient = 0; // connections the client dropped before an answer
-
-    // A loopback port where nothing listens.
-    static quint16 refusedPort()
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        return probe.serverPort();
-    }
 
 private:
     void accept()
