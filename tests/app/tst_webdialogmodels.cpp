@@ -7,109 +7,64 @@
 
 #include <QtTest>
 
-namespace {
-const QString Refused =
-    QStringLiteral("Update Frequency must be a whole number of minutes from 1 to 546");
-const QByteArray Saved = "[Weather]\nCity=Oslo\nCountry=Norway\nUpdate=30\n"
-                         "[Stock]\nSymbol=AAPL\nUpdate=5\n";
-} // namespace
-
 // The logic of the Weather and Stock dialogs: what they open on, the
 // warnings, the keys they store and the seconds the screens get.
 class TestWebDialogModels : public QObject
 {
     Q_OBJECT
 
-    struct Dialog
-    {
-        LinkHarness h;
-        modINI ini{(h.writeIni(Saved), h.iniPath())};
-        RecordedMessages messages;
-        WeatherSettings weather{QStringLiteral("Oslo"), QStringLiteral("Norway"), 1800};
-        StockSettings stock{QStringLiteral("AAPL"), 300};
-        IntervalModel model(bool isWeather)
-        {
-            return isWeather ? IntervalModel::weather(ini, weather, messages)
-                             : IntervalModel::stock(ini, stock, messages);
-        }
-        // The values in use, then the section as stored.
-        QStringList state() const
-        {
-            return {weather.WeatherCity, weather.WeatherCountry,
-                    QString::number(weather.WeatherUpdateSeconds), stock.StockSymbol,
-                    QString::number(stock.StockUpdateSeconds), QString::fromUtf8(h.readIni())};
-        }
-    };
-
 private Q_SLOTS:
-    void load_data()
+    void dialogs()
     {
-        QTest::addColumn<int>("seconds");
-        QTest::addColumn<QString>("update");
-        QTest::newRow("a fraction shows its decimals") << 150 << "2.5";
-        QTest::newRow("longest") << 32760 << "546";
-    }
-    void load()
-    {
-        QFETCH(int, seconds);
-        Dialog d;
-        d.weather = {QStringLiteral("Llanfairpwllgwyngyllgogerychwyrndrobwll"),
-                     QStringLiteral("Wales"), seconds};
-        const IntervalModel::Choice c = d.model(true).load();
-        QCOMPARE(c.texts, (QStringList{"Llanfairpwllgwyngyllgogerychwy", "Wales"})); // 30
-        QTEST(c.update, "update");
-    }
-
-    // Rows with a warning store nothing and change nothing in use.
-    void confirm_data()
-    {
-        QTest::addColumn<bool>("weather");
-        QTest::addColumn<QStringList>("typed"); // the fields, then the interval
-        QTest::addColumn<QString>("warning");
-        QTest::addColumn<QStringList>("inUse"); // the fields, then the seconds
-        QTest::addColumn<QByteArray>("stored");
-        const QStringList none;
-        QTest::newRow("no city") << true << QStringList{"", "Germany", "5"} << "City Not Entered"
-                                 << none << QByteArray();
-        QTest::newRow("no country") << true << QStringList{"Berlin", "", "5"}
-                                    << "Country Not Entered" << none << QByteArray();
-        for (const char* bad : {"0", "547", "5.5", "abc"})
-            QTest::addRow("interval \"%s\"", bad) << true << QStringList{"Berlin", "Germany", bad}
-                                                  << Refused << none << QByteArray();
-        QTest::newRow("longest, blanks around")
-            << true << QStringList{" Port of Spain ", " Trinidad", " 546 "} << ""
-            << QStringList{"Port of Spain", "Trinidad", "32760"}
-            << QByteArray("City=Port of Spain\nCountry=Trinidad\nUpdate=546\n");
-        QTest::newRow("no symbol, bad interval") << false << QStringList{" ", "0"}
-                                                 << "Stock Symbol Not Entered" << none << QByteArray();
-        QTest::newRow("stock interval 600")
-            << false << QStringList{"MSFT", "600"} << Refused << none << QByteArray();
-        QTest::newRow("index symbol") << false << QStringList{" ^GSPC", "07"} << ""
-                                      << QStringList{"^GSPC", "420"}
-                                      << QByteArray("Symbol=^GSPC\nUpdate=7\n");
-    }
-    void confirm()
-    {
-        QFETCH(bool, weather);
-        QFETCH(QStringList, typed);
-        QFETCH(QString, warning);
-        QFETCH(QStringList, inUse);
-        QFETCH(QByteArray, stored);
-        Dialog d;
-        QStringList expected = d.state();
-        const QString update = typed.takeLast();
-        QCOMPARE(d.model(weather).confirm({typed, update}), warning.isEmpty());
-        if (warning.isEmpty()) {
-            for (int i = 0; i < inUse.size(); ++i)
-                expected[(weather ? 0 : 3) + i] = inUse[i];
-            QByteArray file = Saved;
-            const qsizetype at = file.indexOf(weather ? "City=" : "Symbol=");
-            file.replace(at, (weather ? file.indexOf("[Stock]") : file.size()) - at, stored);
-            expected.last() = QString::fromUtf8(file);
+        const QString refused =
+            QStringLiteral("Update Frequency must be a whole number of minutes from 1 to 546");
+        const QString saved = QStringLiteral("[Weather]\nCity=Oslo\nCountry=Norway\nUpdate=30\n"
+                                             "[Stock]\nSymbol=AAPL\nUpdate=5\n");
+        const QString city = QStringLiteral("Llanfairpwllgwyngyllgogerychwyrndrobwll");
+        // Typed (the fields, then the interval); the warning, else the values
+        // in use and the file after. A warning stores and changes nothing.
+        const std::tuple<bool, const char*, QString> rows[] = {
+            {true, "|Germany|5", "City Not Entered"},
+            {true, "Berlin||5", "Country Not Entered"},
+            {true, "Berlin|Germany|0", refused},
+            {true, "Berlin|Germany|547", refused},
+            {true, "Berlin|Germany|5.5", refused},
+            {false, " |0", "Stock Symbol Not Entered"},
+            {true, " Port of Spain | Trinidad| 546 ",
+             "Port of Spain|Trinidad|32760|AAPL|300|" +
+                 QString(saved).replace("Oslo\nCountry=Norway\nUpdate=30",
+                                        "Port of Spain\nCountry=Trinidad\nUpdate=546")},
+            {false, " ^GSPC|07",
+             city + "|Norway|150|^GSPC|420|" +
+                 QString(saved).replace("AAPL\nUpdate=5", "^GSPC\nUpdate=7")},
+        };
+        for (const auto& [weather, typing, expected] : rows) {
+            LinkHarness h;
+            h.writeIni(saved.toUtf8());
+            modINI ini(h.iniPath());
+            RecordedMessages messages;
+            WeatherSettings place{city, QStringLiteral("Norway"), 150};
+            StockSettings stock{QStringLiteral("AAPL"), 300};
+            IntervalModel model = weather ? IntervalModel::weather(ini, place, messages)
+                                          : IntervalModel::stock(ini, stock, messages);
+            // Opened on the values in use, cut to the field, in minutes.
+            const IntervalModel::Choice opened = model.load();
+            QCOMPARE(opened.texts.join('|') + ' ' + opened.update,
+                     weather ? "Llanfairpwllgwyngyllgogerychwy|Norway 2.5" : "AAPL 5");
+            const QStringList typed = QString::fromUtf8(typing).split('|');
+            const bool ok = model.confirm({typed.first(typed.size() - 1), typed.last()});
+            const QString state =
+                QStringLiteral("%1|%2|%3|%4|%5|%6")
+                    .arg(place.WeatherCity, place.WeatherCountry,
+                         QString::number(place.WeatherUpdateSeconds), stock.StockSymbol,
+                         QString::number(stock.StockUpdateSeconds), QString::fromUtf8(h.readIni()));
+            const QList<UserMessage> warned{
+                {expected, MessageSeverity::Warning, MessageCategory::Settings}};
+            QCOMPARE(ok ? state : messages.shown.value(0).text, expected);
+            QCOMPARE(messages.shown, ok ? QList<UserMessage>{} : warned);
+            if (!ok)
+                QCOMPARE(state, city + "|Norway|150|AAPL|300|" + saved);
         }
-        QCOMPARE(d.state(), expected);
-        const QList<UserMessage> shown{{warning, MessageSeverity::Warning, MessageCategory::Settings}};
-        QCOMPARE(d.messages.shown, warning.isEmpty() ? QList<UserMessage>{} : shown);
     }
 };
 

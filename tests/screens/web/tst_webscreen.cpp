@@ -154,13 +154,12 @@ private Q_SLOTS:
                           {{.status = 302, .headers = {{"Location", to}}}});
             }
             const qint64 before = memoryKb("VmRSS:");
-            QElapsedTimer clock;
-            clock.start();
+            const QDeadlineTimer deadline(3000);
             const modWebservices::Answer answer = get(server.url(QString::fromLatin1(path)));
             QCOMPARE(answer.describe(), QString::fromLatin1(described));
             QCOMPARE(answer.body, answer.ok ? reply.body : QByteArray());
             QCOMPARE(answer.reached(), answer.status != 0);
-            QVERIFY2(clock.elapsed() < 3000, "the timeout bounds the whole download");
+            QVERIFY2(!deadline.hasExpired(), "the timeout bounds the whole download");
             QTRY_COMPARE(server.closedByClient, closed);
             // The client holds no more than the limits (AddressSanitizer's
             // shadow and quarantine make these figures mean nothing there).
@@ -185,7 +184,6 @@ private Q_SLOTS:
         server.setSslConfiguration(config);
         QVERIFY(server.listen(QHostAddress::LocalHost));
         const auto answer = get(QStringLiteral("https://127.0.0.1:%1/x").arg(server.serverPort()));
-        QVERIFY2(answer.error.contains(QLatin1String("self-signed")), qPrintable(answer.error));
         QCOMPARE(answer.failure, WebAnswer::Failure::Tls);
     }
 
@@ -207,10 +205,9 @@ private Q_SLOTS:
         modWebservices client(*transport, modWebservices::Limits{.timeoutMs = 10000});
         request = client.FetchUrl(server.url(QStringLiteral("/slow")), calls);
         QTRY_COMPARE(server.requests.size(), 2);
-        QElapsedTimer clock;
-        clock.start();
+        const QDeadlineTimer soon(1000);
         transport.reset();
-        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY(!soon.hasExpired());
         QTRY_COMPARE_WITH_TIMEOUT(server.closedByClient, 2, 1000);
         request.reset();
         QTest::qWait(50);
@@ -390,22 +387,30 @@ private Q_SLOTS:
         }
     }
 
-    // A failed refresh keeps the lines; a run of failures is logged once,
-    // and a good refresh after it shows the new result.
-    void failures()
+    // A failed refresh keeps the lines; a run of failures is logged once.
+    // Yahoo refused with 429 or 403 is asked once more with a browser's
+    // agent, and no third time; the next refresh starts with Brellix's own.
+    void refreshes()
     {
         Rig rig(m_client);
         const auto good = HttpFixture::answer(200, chart(AaplMeta));
-        const auto bad = HttpFixture::answer(500, "<html>Error</html>");
-        rig.server.on("/v8/finance/chart/AAPL", {good, bad, bad, good, bad});
-        const QRegularExpression logged("^Yahoo chart gave no quote: HTTP 500");
-        QTest::ignoreMessage(QtWarningMsg, logged);
-        QTest::ignoreMessage(QtWarningMsg, logged);
+        const auto error = HttpFixture::answer(500, "<html>Error</html>");
+        const auto refused = HttpFixture::answer(403, "Forbidden");
+        rig.server.on("/v8/finance/chart/AAPL", {good, HttpFixture::answer(429, "Too Many"), good,
+                                                 refused, refused, error, good, error});
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Yahoo chart .* HTTP 403"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Yahoo chart .* HTTP 500"));
         QTest::failOnWarning(QRegularExpression("gave no"));
-        for (const bool ok : {true, false, false, true, false}) {
+        for (const bool ok : {true, true, false, false, true, false}) {
             rig.lines.setLine(0, "kept");
             QCOMPARE(rig.refresh(false).left(5), ok ? "Apple" : "kept|");
         }
+        QByteArray agents;
+        for (const auto& r : std::as_const(rig.server.requests)) {
+            agents += r.agent() == YahooStockSource::BrowserAgent ? "browser " : r.agent() + ' ';
+            QCOMPARE(r.target, "/v8/finance/chart/AAPL?range=1d&interval=1d");
+        }
+        QCOMPARE(agents, "Project Project browser Project browser Project Project Project ");
     }
 
     // A weather source that cannot be reached is no unknown city: the mode
@@ -452,36 +457,17 @@ private Q_SLOTS:
         rig.refresh(true);
         QByteArrayList targets;
         for (const auto& r : std::as_const(rig.server.requests))
-            targets << QByteArray(r.target).replace(
-                "&current=temperature_2m,relative_humidity_2m,weather_code,visibility", "");
+            targets << r.target;
         const QByteArray berlin = "/v1/search?name=Berlin&count=10&language=en&format=json";
+        const QByteArray now =
+            "&current=temperature_2m,relative_humidity_2m,weather_code,visibility";
         QCOMPARE(
             targets,
-            (QByteArrayList{berlin, berlin, "/v1/forecast?latitude=52.5244&longitude=13.4105",
-                            "/v1/forecast?latitude=52.5244&longitude=13.4105", berlin,
-                            "/v1/forecast?latitude=44.4687&longitude=-71.1851",
+            (QByteArrayList{berlin, berlin, "/v1/forecast?latitude=52.5244&longitude=13.4105" + now,
+                            "/v1/forecast?latitude=52.5244&longitude=13.4105" + now, berlin,
+                            "/v1/forecast?latitude=44.4687&longitude=-71.1851" + now,
                             "/v1/search?name=Port%20of%20Spain&count=10&language=en&format=json"}));
-        QVERIFY(rig.server.requests[2].target.endsWith(
-            "&current=temperature_2m,relative_humidity_2m,weather_code,visibility"));
         QCOMPARE(rig.messages.shown.size(), 4);
-    }
-
-    // Refused with 429 or 403: once more with a browser's agent, and no
-    // third time; the next refresh starts again with Brellix's own agent.
-    void yahooRefused()
-    {
-        Rig rig(m_client);
-        rig.server.on("/v8/finance/chart/AAPL", {HttpFixture::answer(429, "Too Many Requests"),
-                                                 HttpFixture::answer(200, chart(AaplMeta)),
-                                                 HttpFixture::answer(403, "Forbidden")});
-        QVERIFY(rig.refresh(false).startsWith("Apple Inc.|"));
-        rig.refresh(false);
-        QByteArrayList sent;
-        for (const auto& r : std::as_const(rig.server.requests))
-            sent << r.agent() + ' ' + r.target;
-        const QByteArray target = " /v8/finance/chart/AAPL?range=1d&interval=1d";
-        const QByteArray browser = YahooStockSource::BrowserAgent + target;
-        QCOMPARE(sent, (QByteArrayList{"Project" + target, browser, "Project" + target, browser}));
     }
 
     // No symbol: nothing to ask; the mode says it is not set up, and where
