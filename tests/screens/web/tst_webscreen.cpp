@@ -270,17 +270,13 @@ private Q_SLOTS:
             {1, ServiceWeather,
              "/ws/globalweather.asmx/GetWeather?CityName=%5EB%26C%20D%2FE.F&CountryName=C%3DD",
              "Partly Cloudy|57 F (14 C)|Humidity:68%|Vis:greater than 7 m"},
-            {1,
-             QByteArray(ServiceWeather).replace("Success", "success"),
-             {},
+            {1, QByteArray(ServiceWeather).replace("Success", "success"), "",
              "kept|kept|kept|kept"},
-            {1,
-             "Success SkyConditions&gt; l\xe9g\xe8re pluie&lt;/SkyConditions",
-             {},
+            {1, "Success SkyConditions&gt; l\xe9g\xe8re pluie&lt;/SkyConditions", "",
              "Legere Pluie||Humidity:|Vis:"},
             {3, ServiceStock, "/ws/stockquote.asmx/GetQuote?symbol=%5EB%26C%20D%2FE.F",
              "Microsoft Corporatio|Open:35.33|4:00pm:35.50|31234567:+0.77%"},
-            {3, QByteArray(ServiceStock).replace("Name", "name"), {}, "kept|kept|kept|kept"},
+            {3, QByteArray(ServiceStock).replace("Name", "name"), "", "kept|kept|kept|kept"},
             {2, chart(AaplMeta), "/v8/finance/chart/%5EB%26C%20D%2FE.F?range=1d&interval=1d",
              "Apple Inc.|Open:242.91|16:00:242.84|36870619:-0.08%"},
         };
@@ -318,10 +314,8 @@ private Q_SLOTS:
         for (const auto& [json, country, latitude, readable] : rows) {
             bool read = false;
             const auto place = OpenMeteoWeatherSource::ParseGeocoding(json, country, &read);
-            QCOMPARE(json + ' ' + QByteArray::number(place ? place->latitude : 0) + ' ' +
-                         QByteArray::number(read),
-                     json + ' ' + QByteArray::number(latitude) + ' ' +
-                         QByteArray::number(readable));
+            QCOMPARE(json + QStringLiteral(" %1 %2").arg(place ? place->latitude : 0).arg(read),
+                     json + QStringLiteral(" %1 %2").arg(latitude).arg(readable));
         }
     }
 
