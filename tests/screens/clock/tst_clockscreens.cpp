@@ -1,0 +1,183 @@
+#include "support/TimeTestSupport.h"
+
+#include "codec/ModuleCodec.h"
+#include "screens/base/ScreenLines.h"
+#include "screens/clock/LargeClock.h"
+#include "screens/clock/TimeDateScreen.h"
+#include "screens/clock/TimeText.h"
+#include "screens/clock/WorldTimeSettings.h"
+#include "screens/clock/modTimeZone.h"
+#include "support/FixedClock.h"
+
+class TestClockScreens : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Local time (ISO, in zone tz) -> destination zone, name, daylight -> lines.
+    void showTimeDate()
+    {
+        const struct
+        {
+            const char* tz;
+            const char* local;
+            qint16 zone;
+            const char* name;
+            bool daylight;
+            QByteArrayList lines;
+            const char* locale = "en_US";
+        } rows[] = {
+            // Centring pads half the free room, halves to even: 10 -> 5, 5 -> 2, 3 -> 2
+            // (London on 5 December: the wire in tst_displayscheduler).
+            {"UTC",
+             "2026-09-30T23:59:59",
+             13,
+             "Zürich",
+             false,
+             {"    11:59:59 PM", "  30-September-2026", "Zurich Time", "30/Sep/26 23:59:59"}},
+            {"UTC",
+             "2026-12-05T14:05:07",
+             -1,
+             "X",
+             false, // no zone selected
+             {"     2:05:07 PM", "  5-December-2026", "X Time", "5/Dec/26 14:05:07"}},
+            {"UTC",
+             "2026-12-05T03:04:05",
+             7,
+             "New York",
+             false,
+             {"     3:04:05 AM", "  5-December-2026", "New York Time", "4/Dec/26 22:04:05"}},
+            {"UTC",
+             "2026-07-10T12:00:00",
+             14,
+             "Amsterdam",
+             true,
+             {"    12:00:00 PM", "    10-July-2026", "Amsterdam Time", "10/Jul/26 14:00:00"}},
+            // GMT is still on Saturday 24 October, the destination already on the last Sunday.
+            {"UTC",
+             "2026-10-24T20:00:00",
+             31,
+             "Auckland",
+             true,
+             {"     8:00:00 PM", "  24-October-2026", "Auckland Time", "25/Oct/26 08:00:00"}},
+            // Local daylight time is taken out before the destination offset goes in.
+            {"America/New_York",
+             "2026-07-10T10:00:00",
+             13,
+             "London",
+             false,
+             {"    10:00:00 AM", "    10-July-2026", "London Time", "10/Jul/26 14:00:00"}},
+            // The locale's month names and designators reach the lines through the codec.
+            {"UTC",
+             "2026-12-05T14:05:07",
+             13,
+             "London",
+             false,
+             {"     2:05:07 \?\?", "     5-\?\?\?-2026", "London Time", "5/12?/26 14:05:07"},
+             "zh_CN"},
+        };
+        for (const auto& r : rows) {
+            QLocale::setDefault(QLocale(QString::fromLatin1(r.locale)));
+            setLocalZone(r.tz);
+            const FixedClock clock(
+                QDateTime::fromString(QString::fromLatin1(r.local), Qt::ISODate));
+            ScreenLines screen;
+            const WorldTimeSettings settings{r.zone, QString::fromUtf8(r.name), r.daylight};
+            TimeDateScreen(screen, clock, settings).ShowTimeDate();
+            QCOMPARE(
+                QByteArrayList({screen.line(0), screen.line(1), screen.line(2), screen.line(3)}),
+                r.lines);
+        }
+        // Line 4 keeps its seconds in every locale: three characters of month at most.
+        QLocale::setDefault(QLocale(QStringLiteral("ca_ES")));
+        QCOMPARE(ModuleCodec::fromUnicode(TimeText::ShortDateTimeText(
+                     QDateTime(QDate(2026, 9, 30), QTime(23, 59, 59), Qt::UTC))),
+                 "30/set/26 23:59:59");
+    }
+
+    // The local offset at an instant, and the GMT wall clock of a local time.
+    void localOffsetAndGMT()
+    {
+        const struct
+        {
+            const char* tz;
+            const char* local;
+            int offset;
+            const char* gmt;
+        } rows[] = {
+            {"Australia/Adelaide", "2026-01-11T01:30:00", 37800, "2026-01-10T15:00:00Z"},
+            {"Asia/Kathmandu", "2026-12-05T05:00:09", 20700, "2026-12-04T23:15:09Z"},
+        };
+        for (const auto& r : rows) {
+            setLocalZone(r.tz); // before the local date-time is read
+            const QDateTime gmt = QDateTime::fromString(QString::fromLatin1(r.gmt), Qt::ISODate);
+            QCOMPARE(modTimeZone::LocalOffsetSeconds(gmt.toSecsSinceEpoch()), r.offset);
+            const FixedClock clock(
+                QDateTime::fromString(QString::fromLatin1(r.local), Qt::ISODate));
+            const QDateTime got = modTimeZone::LocalToGMT(clock);
+            QCOMPARE(got.timeSpec(), Qt::UTC);
+            QCOMPARE(got, gmt);
+        }
+    }
+
+    // From the first Sunday of April to the last Sunday of October.
+    void isDaylightSaving()
+    {
+        const std::pair<QDate, bool> rows[] = {
+            {QDate(2026, 4, 4), false},   // Saturday before the first Sunday
+            {QDate(2018, 4, 1), true},    // the first Sunday on the first
+            {QDate(2026, 10, 24), true},  // Saturday before the last Sunday
+            {QDate(2026, 10, 25), false}, // the last Sunday
+            {QDate(2021, 10, 30), true},  // Saturday before the last Sunday on the 31st
+            {QDate(2021, 10, 31), false}, {QDate(2026, 11, 1), false},
+        };
+        for (const auto& [date, daylight] : rows)
+            QVERIFY2(modTimeZone::IsDaylightSaving(date) == daylight, qPrintable(date.toString()));
+    }
+
+    // One-digit hours blank columns 0-3 and show three digits at positions
+    // 1, 3, 2; the letter follows the hour, whatever the locale calls the
+    // morning.
+    void showLargeClock()
+    {
+        const struct
+        {
+            QTime time;
+            const char* locale;
+            const char* writes;
+        } rows[] = {
+            {QTime(9, 30), "es_ES",
+             "FE2E00 FE2E01 FE2E02 FE2E03 FE343139FE343330FE343233 FE32021361 FE3203136D"},
+            {QTime(0, 5, 59), "en_US", "FE343335FE343031FE343132FE343230 FE32021361 FE3203136D"},
+            {QTime(12, 0), "en_US", "FE343330FE343031FE343132FE343230 FE32021370 FE3203136D"},
+            {QTime(13, 7, 30), "en_US",
+             "FE2E00 FE2E01 FE2E02 FE2E03 FE343131FE343337FE343230 FE32021370 FE3203136D"},
+        };
+        for (const auto& r : rows) {
+            QLocale::setDefault(QLocale(QString::fromLatin1(r.locale)));
+            PtyLink pty;
+            QVERIFY(pty.open());
+            const FixedClock clock(QDateTime(QDate(2026, 12, 5), r.time));
+            LargeClock(pty.link, clock).ShowLargeClock();
+            QCOMPARE(pty.takeWrites(), hexWrites(r.writes));
+        }
+    }
+
+    // The colon shows on even counts; the count wraps at 255 ticks, so once
+    // a round it stays for two.
+    void blinkColon()
+    {
+        PtyLink pty;
+        QVERIFY(pty.open());
+        const FixedClock clock;
+        LargeClock largeClock(pty.link, clock);
+        for (int tick = 1; tick <= 256; ++tick) {
+            largeClock.BlinkColon();
+            QCOMPARE(int(largeClock.blinkCount()), tick % 255);
+            QCOMPARE(pty.takeWrites(),
+                     hexWrites(tick % 255 % 2 ? "FE2E09" : "FE320109DF FE320309DF"));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClockScreens)
+#include "tst_clockscreens.moc"
