@@ -21,7 +21,7 @@ private Q_SLOTS:
         screen.setLine(2, a + "UVWXY");
         screen.setLine(3, "Hello");
         LineWriter(screen, pty.link).WriteLines();
-        QVERIFY(pty.waitFor(81));
+        QVERIFY(pty.module->waitForBytes(81, 5000));
         const QByteArray wire =
             "\x0B" + QByteArray(20, ' ') + a + a + "Hello" + QByteArray(15, ' ');
         QCOMPARE(pty.module->received().toHex(' '), wire.toHex(' '));
