@@ -1,6 +1,5 @@
-// The simulated module's byte parser: any bytes, cut into pieces of any
-// size (the first byte says which), leave a 20x4 screen with the cursor on
-// it, and the only answer is the detection reply.
+// The simulated module: any bytes, cut into pieces of the size the first byte
+// says, leave a 20x4 screen with the cursor on it; the only answer is 0x65.
 #include "FuzzSupport.h"
 
 #include "sim/LcdModule.h"

@@ -1,8 +1,5 @@
-// Outside text onto the module: whatever the text, what comes out is
-// printable ASCII or the degree sign, one code per character at most, so
-// no text can act as a command (0xFE) or move the cursor. The bytes are
-// read as UTF-8, as Latin-1 and as raw UTF-16, which can hold unpaired
-// surrogates.
+// Outside text onto the module, read as UTF-8, Latin-1 and raw UTF-16 (which
+// can hold unpaired surrogates): at most one code per character, none a command.
 #include "FuzzSupport.h"
 
 FUZZ_TARGET
