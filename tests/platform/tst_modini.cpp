@@ -49,7 +49,6 @@ private Q_SLOTS:
 
     void write()
     {
-        const QByteArray old = "[A]\nk=old\n";
         const struct
         {
             QByteArray before; // null: no file yet
@@ -60,19 +59,16 @@ private Q_SLOTS:
             {"[A]\nk=1\n\n", {{"B", "j", "2"}}, "[A]\nk=1\n\n[B]\nj=2\n"},
             {"[A]\r\nk=1", {{"B", "j", "2"}}, "[A]\r\nk=1\r\n\r\n[B]\r\nj=2\r\n"},
             {"[A]\nk=1\n\n; B\n[B]\nx=1\n", {{"A", "j", "2"}}, "[A]\nk=1\nj=2\n\n; B\n[B]\nx=1\n"},
-            {"; top\n[settings]\n  COMMPORT = 1 \nodd line\n\n[Other]\nx = y\n",
-             {{"Settings", "CommPort", "4"}},
-             "; top\n[settings]\nCOMMPORT=4\nodd line\n\n[Other]\nx = y\n"},
+            // Replacing keeps the key's spelling and the rest.
+            {"[s]\n  K = 1 \n?\n[O]\nx = y\n", {{"S", "k", "4"}}, "[s]\nK=4\n?\n[O]\nx = y\n"},
             {"[A]\nk=1\nk=2\n", {{"A", "K", "9"}}, "[A]\nk=9\nk=2\n"},
-            {"\xEF\xBB\xBF[W]\nCity=Z\xFCrich\nUpdate=30\n",
-             {{"W", "Update", "15"}},
-             "\xEF\xBB\xBF[W]\nCity=Z\xFCrich\nUpdate=15\n"},
+            {"\xEF\xBB\xBF[W]\nC=\xFC\nU=3\n", {{"W", "U", "1"}}, "\xEF\xBB\xBF[W]\nC=\xFC\nU=1\n"},
             // The keys of one save land as separate writes would put them.
-            {"[Settings]\r\nbacklight=3\r\n",
-             {{"Mode", "mode", "0"}, {"Settings", "CommPort", "1"}, {"Settings", "Backlight", "9"}},
-             "[Settings]\r\nbacklight=9\r\nCommPort=1\r\n\r\n[Mode]\r\nmode=0\r\n"},
-            {old, {{"A", "k", "1\n2"}}, {}},
-            {old, {{"A", "k=x", "1"}}, {}},
+            {"[S]\r\nb=3\r\n",
+             {{"M", "m", "0"}, {"S", "c", "1"}, {"S", "B", "9"}},
+             "[S]\r\nb=9\r\nc=1\r\n\r\n[M]\r\nm=0\r\n"},
+            {"[A]\nk=old\n", {{"A", "k", "1\n2"}}, {}},
+            {"[A]\nk=old\n", {{"A", "k=x", "1"}}, {}},
             {"[A]\nk=v\n;" + QByteArray(modINI::MaxFileSize - 8, 'c'), {{"A", "k", "w"}}, {}},
         };
         for (const auto& r : rows) {
