@@ -36,11 +36,7 @@ private Q_SLOTS:
     // characters of that value).
     void utf8OrWindows1252()
     {
-        const struct
-        {
-            QByteArray bytes;
-            QString text;
-        } rows[] = {
+        const std::pair<QByteArray, QString> rows[] = {
             {"\xef\xbb\xbfZ\xc3\xbcrich \xe2\x82\xac \xf0\x9f\x98\x80"_ba,
              u"Zürich € \U0001F600"_s},
             {"Z\xfc \x80\x8a\x9a\x93\x94\x9f\xa0\xff \x81\x8d\x8f\x90\x9d \0\x01"_ba,
@@ -49,8 +45,8 @@ private Q_SLOTS:
             {"caf\xc3"_ba, u"cafÃ"_s},
             {"\xc0\xaf"_ba, u"À¯"_s}, // overlong UTF-8 is not UTF-8
         };
-        for (const auto& r : rows)
-            QCOMPARE(TextDecoding::utf8OrWindows1252(r.bytes), r.text);
+        for (const auto& [bytes, text] : rows)
+            QCOMPARE(TextDecoding::utf8OrWindows1252(bytes), text);
     }
 };
 

@@ -12,25 +12,18 @@ class TestLcdLink : public QObject
 private Q_SLOTS:
     void parseLineSettings()
     {
-        const struct
-        {
-            const char* text;
-            int baud;
-            P::Parity parity;
-            P::DataBits data;
-            P::StopBits stop;
-        } rows[] = {
+        const std::tuple<const char*, int, P::Parity, P::DataBits, P::StopBits> rows[] = {
             {"9600,n,8,1", 9600, P::NoParity, P::Data8, P::OneStop},
             {" 19200 , E , 7 , 2 ", 19200, P::EvenParity, P::Data7, P::TwoStop},
             {"2400,o,5,1.5", 2400, P::OddParity, P::Data5, P::OneAndHalfStop},
             {"1200,m,8,1", 1200, P::MarkParity, P::Data8, P::OneStop},
             {"300,s,6,1", 300, P::SpaceParity, P::Data6, P::OneStop},
         };
-        for (const auto& r : rows) {
-            const auto s = SerialLineSettings::parse(QString::fromLatin1(r.text));
-            QVERIFY2(s, r.text);
+        for (const auto& [text, baud, parity, data, stop] : rows) {
+            const auto s = SerialLineSettings::parse(QString::fromLatin1(text));
+            QVERIFY2(s, text);
             QCOMPARE(std::tuple(s->baudRate, s->parity, s->dataBits, s->stopBits),
-                     std::tuple(r.baud, r.parity, r.data, r.stop));
+                     std::tuple(baud, parity, data, stop));
         }
         for (const char* bad : {"", "9600,n,8", "9600,n,8,1,x", "fast,n,8,1", "0,n,8,1",
                                 "9600,x,8,1", "9600,n,9,1", "9600,n,8,3"}) {
@@ -45,25 +38,21 @@ private Q_SLOTS:
     // later sends are dropped: it is no lost module.
     void applyLineSettings()
     {
-        const struct
-        {
-            QString settings;
-            const char* warning;
-        } rows[] = {
-            {LcdLink::DefaultSettings, nullptr},
-            {QStringLiteral("19200,e,8,2"), "Cannot apply"},
-            {QStringLiteral("9600,q,8,1"), "Invalid serial settings"},
+        const std::pair<const char*, const char*> rows[] = {
+            {"9600,n,8,1", nullptr}, // the default
+            {"19200,e,8,2", "Cannot apply"},
+            {"9600,q,8,1", "Invalid serial settings"},
         };
-        for (const auto& r : rows) {
+        for (const auto& [settings, warning] : rows) {
             PtyLink pty;
-            pty.link.setSettings(r.settings);
+            pty.link.setSettings(QString::fromLatin1(settings));
             QSignalSpy lost(&pty.link, &LcdLink::portLost);
-            if (r.warning)
-                QTest::ignoreMessage(QtWarningMsg, QRegularExpression(r.warning));
-            QCOMPARE(pty.open(), !r.warning);
-            QCOMPARE(pty.link.isOpen(), !r.warning);
+            if (warning)
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+            QCOMPARE(pty.open(), !warning);
+            QCOMPARE(pty.link.isOpen(), !warning);
             pty.link.SendLcd("x");
-            QCOMPARE(pty.module->waitForBytes(1, r.warning ? 100 : 2000), !r.warning);
+            QCOMPARE(pty.module->waitForBytes(1, warning ? 100 : 2000), !warning);
             QCOMPARE(lost.count(), 0);
         }
     }

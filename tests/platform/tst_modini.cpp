@@ -22,12 +22,8 @@ private Q_SLOTS:
     void read()
     {
         const QByteArray v254(254, 'x');
-        const struct
-        {
-            QByteArray file; // null: no file at all
-            const char* key; // in section A
-            QString expected;
-        } rows[] = {
+        // The file (null: none at all), a key of section A, its value.
+        const std::tuple<QByteArray, const char*, QString> rows[] = {
             {{}, "k", ""},
             {"[A]\nx=1\n[B]\nk=2\n", "k", ""},
             {"[a]\nkEY=3\n", "Key", "3"},
@@ -39,22 +35,19 @@ private Q_SLOTS:
             {"[A]\nk=" + v254 + "y\n", "k", QString::fromLatin1(v254)},
             {"[A]\nk=" + QByteArray(253, 'x') + "\xF0\x9F\x98\x80", "k", QString(253, u'x')},
         };
-        for (const auto& r : rows) {
+        for (const auto& [file, key, expected] : rows) {
             LinkHarness h;
-            if (!r.file.isNull())
-                h.writeIni(r.file);
-            QCOMPARE(modINI(h.iniPath()).ReadIni(u"A"_s, QString::fromLatin1(r.key)), r.expected);
+            if (!file.isNull())
+                h.writeIni(file);
+            QCOMPARE(modINI(h.iniPath()).ReadIni(u"A"_s, QString::fromLatin1(key)), expected);
         }
     }
 
     void write()
     {
-        const struct
-        {
-            QByteArray before; // null: no file yet
-            QList<modINI::Entry> entries;
-            QByteArray after; // null: refused, file untouched
-        } rows[] = {
+        // The file before (null: none yet), the keys saved, the file after
+        // (null: refused, the file untouched).
+        const std::tuple<QByteArray, QList<modINI::Entry>, QByteArray> rows[] = {
             {{}, {{"W", "City", u"Zürich"_s}}, "[W]\nCity=Z\xC3\xBCrich\n"},
             {"[A]\nk=1\n\n", {{"B", "j", "2"}}, "[A]\nk=1\n\n[B]\nj=2\n"},
             {"[A]\r\nk=1", {{"B", "j", "2"}}, "[A]\r\nk=1\r\n\r\n[B]\r\nj=2\r\n"},
@@ -71,15 +64,15 @@ private Q_SLOTS:
             {"[A]\nk=old\n", {{"A", "k=x", "1"}}, {}},
             {"[A]\nk=v\n;" + QByteArray(modINI::MaxFileSize - 8, 'c'), {{"A", "k", "w"}}, {}},
         };
-        for (const auto& r : rows) {
+        for (const auto& [before, entries, after] : rows) {
             LinkHarness h;
-            if (!r.before.isNull())
-                h.writeIni(r.before);
-            if (r.after.isNull())
+            if (!before.isNull())
+                h.writeIni(before);
+            if (after.isNull())
                 QTest::ignoreMessage(QtWarningMsg,
                                      QRegularExpression(u"not writing|larger than"_s));
-            QCOMPARE(modINI(h.iniPath()).WriteIniKeys(r.entries), !r.after.isNull());
-            QCOMPARE(h.readIni(), r.after.isNull() ? r.before : r.after);
+            QCOMPARE(modINI(h.iniPath()).WriteIniKeys(entries), !after.isNull());
+            QCOMPARE(h.readIni(), after.isNull() ? before : after);
         }
     }
 

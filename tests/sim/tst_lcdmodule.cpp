@@ -40,48 +40,45 @@ private Q_SLOTS:
         const QByteArray full = "ABCDEFGHIJKLMNOPQRSTabcdefghijklmnopqrst"
                                 "0123456789!#$%&()*+,uvwxyzUVWXYZ<=>?@[]^";
         const QByteArray line = "xxxxx xxxxxxxxxxxxxx";
-        const struct
-        {
-            QByteArray input, cells; // cells padded with spaces to 80
-            const char* state;       // cursor, backlight, brightness, code41, FE 09 seen
-            QByteArray reply = {};
-        } rows[] = {
-            {"abc" + clear + "xy" + home + "X", "Xy", "0,1 1 255 0 0"}, // clear, home keep text
-            {"junk" + home + full, full, "0,0 1 255 0 0"},
+        // Input, cells (padded with spaces to 80), state (cursor, backlight,
+        // brightness, code41, FE 09 seen), reply.
+        const std::tuple<QByteArray, QByteArray, const char*, QByteArray> rows[] = {
+            {"abc" + clear + "xy" + home + "X", "Xy", "0,1 1 255 0 0", ""}, // clear, home keep text
+            {"junk" + home + full, full, "0,0 1 255 0 0", ""},
             // Line select, placement, wrap to the next line and to the top.
             {"ab" + fe({0x2D, 2}) + "Hi" + fe({0x32, 1, 18}) + "abc" + fe({0x32, 3, 19}) + "xyz",
-             "yz" + QByteArray(36, ' ') + "abci" + QByteArray(37, ' ') + "x", "0,2 1 255 0 0"},
+             "yz" + QByteArray(36, ' ') + "abci" + QByteArray(37, ' ') + "x", "0,2 1 255 0 0", ""},
             // Ignored controls, no-op and unknown FE xx; codes 0-7, 128-255 are characters.
             {QByteArray::fromHex("6109620a630c6408650e660f671b68") + fe({1}) + fe({2}) + fe({3}) +
                  fe({4}) + fe({5}) + fe({8}) + fe({0x99}) + "i" + fe({0xFE}) + "j" +
                  QByteArray::fromHex("0007dfff80"),
-             QByteArray::fromHex("6162636465666768696a0007dfff80"), "0,15 1 255 0 0"},
+             QByteArray::fromHex("6162636465666768696a0007dfff80"), "0,15 1 255 0 0", ""},
             // Column blank; out-of-range arguments ignored, over a full screen,
             // so that any misplaced cell shows.
             {home + QByteArray(80, 'x') + fe({0x2E, 5}) + fe({0x2D, 4}) + fe({0x32, 4, 0}) +
                  fe({0x32, 1, 20}) + fe({0x2E, 20}) + fe({0x2E, 0xFF}) + fe({0x34, '4', '1'}) +
                  fe({0x34, 3, '1'}) + fe({0x34, '0', ':'}) + fe({0x34, '1', 7}) + "d",
-             "d" + line.mid(1) + line + line + line, "0,1 1 255 0 0"},
-            {fe({7}) + fe({0x29, 0x41}) + fe({9}), "", "0,0 0 255 65 1"},
+             "d" + line.mid(1) + line + line + line, "0,1 1 255 0 0", ""},
+            {fe({7}) + fe({0x29, 0x41}) + fe({9}), "", "0,0 0 255 65 1", ""},
             // 0xFE as the level must not start a new command: the 'A' is text.
-            {fe({7}) + fe({0x28, 0xFE}) + "A" + fe({6}), "A", "0,1 1 254 0 0"},
+            {fe({7}) + fe({0x28, 0xFE}) + "A" + fe({6}), "A", "0,1 1 254 0 0", ""},
             {fe({0x10}) + "x" + fe({0x10}), "x", "0,1 1 255 0 0", "\x65\x65"},
             // Glyph rows may hold FE 10 or FE 07; inside an upload they are data.
             {fe({0x64}) + QByteArray::fromHex("fe10fe07fe28000d") + QByteArray(56, 0) + "k", "k",
-             "0,1 1 255 0 0"},
+             "0,1 1 255 0 0", ""},
         };
-        for (const auto& r : rows) {
+        for (const auto& [input, expected, state, reply] : rows) {
             LcdModule m;
-            QCOMPARE(m.feed(r.input), r.reply);
-            QCOMPARE(cells(m), r.cells.leftJustified(80));
+            QCOMPARE(m.feed(input), reply);
+            QCOMPARE(cells(m), expected.leftJustified(80));
             QCOMPARE(QString::asprintf("%d,%d %d %d %d %d", m.cursorRow(), m.cursorColumn(),
                                        m.backlight(), m.brightness(), m.code41(),
                                        m.largeDigitsReady()),
-                     QString::fromLatin1(r.state));
-            for (int cut = 1; cut < r.input.size(); ++cut) {
+                     QString::fromLatin1(state));
+            for (int cut = 1; cut < input.size(); ++cut) {
                 LcdModule split;
-                const QByteArray reply = split.feed(r.input.left(cut));
-                QCOMPARE(reply + split.feed(r.input.mid(cut)), r.reply);
+                const QByteArray first = split.feed(input.left(cut));
+                QCOMPARE(first + split.feed(input.mid(cut)), reply);
                 QCOMPARE(split.dump(), m.dump());
                 QCOMPARE(split.glyph(0), m.glyph(0));
             }

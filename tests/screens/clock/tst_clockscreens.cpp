@@ -13,50 +13,43 @@ class TestClockScreens : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Local time (ISO, in zone tz) -> destination zone, name, daylight -> lines.
+    // Locale, local time (ISO, in zone tz) -> destination zone, name, daylight -> lines.
     void showTimeDate()
     {
-        const struct
-        {
-            const char *tz, *local;
-            qint16 zone;
-            const char* name;
-            bool daylight;
-            const char* lines;
-            const char* locale = "en_US";
-        } rows[] = {
+        using Row = std::tuple<const char*, const char*, const char*, qint16, const char*, bool,
+                               const char*>;
+        const Row rows[] = {
             // Centring pads half the free room, halves to even: 10 -> 5, 5 -> 2, 3 -> 2.
-            {"UTC", "2026-09-30T23:59:59", 13, "Zürich", false,
+            {"en_US", "UTC", "2026-09-30T23:59:59", 13, "Zürich", false,
              "    11:59:59 PM|  30-September-2026|Zurich Time|30/Sep/26 23:59:59"},
             // No zone selected; a local offset of 5:45 taken out, back over midnight.
-            {"Asia/Kathmandu", "2026-12-05T03:04:05", -1, "X", false,
+            {"en_US", "Asia/Kathmandu", "2026-12-05T03:04:05", -1, "X", false,
              "     3:04:05 AM|  5-December-2026|X Time|4/Dec/26 21:19:05"},
-            {"UTC", "2026-12-05T03:04:05", 7, "New York", false,
+            {"en_US", "UTC", "2026-12-05T03:04:05", 7, "New York", false,
              "     3:04:05 AM|  5-December-2026|New York Time|4/Dec/26 22:04:05"},
-            {"UTC", "2026-07-10T12:00:00", 14, "Amsterdam", true,
+            {"en_US", "UTC", "2026-07-10T12:00:00", 14, "Amsterdam", true,
              "    12:00:00 PM|    10-July-2026|Amsterdam Time|10/Jul/26 14:00:00"},
             // GMT is still on Saturday 24 October, the destination already on the last Sunday.
-            {"UTC", "2026-10-24T20:00:00", 31, "Auckland", true,
+            {"en_US", "UTC", "2026-10-24T20:00:00", 31, "Auckland", true,
              "     8:00:00 PM|  24-October-2026|Auckland Time|25/Oct/26 08:00:00"},
             // Local daylight time is taken out before the destination offset goes in.
-            {"America/New_York", "2026-07-10T10:00:00", 13, "London", false,
+            {"en_US", "America/New_York", "2026-07-10T10:00:00", 13, "London", false,
              "    10:00:00 AM|    10-July-2026|London Time|10/Jul/26 14:00:00"},
             // The locale's month names and designators reach the lines through the codec.
-            {"UTC", "2026-12-05T14:05:07", 13, "London", false,
-             "     2:05:07 \?\?|     5-\?\?\?-2026|London Time|5/12?/26 14:05:07", "zh_CN"},
+            {"zh_CN", "UTC", "2026-12-05T14:05:07", 13, "London", false,
+             "     2:05:07 \?\?|     5-\?\?\?-2026|London Time|5/12?/26 14:05:07"},
         };
-        for (const auto& r : rows) {
-            QLocale::setDefault(QLocale(QString::fromLatin1(r.locale)));
-            setLocalZone(r.tz);
-            const FixedClock clock(
-                QDateTime::fromString(QString::fromLatin1(r.local), Qt::ISODate));
+        for (const auto& [locale, tz, local, zone, name, daylight, lines] : rows) {
+            QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+            setLocalZone(tz);
+            const FixedClock clock(QDateTime::fromString(QString::fromLatin1(local), Qt::ISODate));
             ScreenLines screen;
-            const WorldTimeSettings settings{r.zone, QString::fromUtf8(r.name), r.daylight};
+            const WorldTimeSettings settings{zone, QString::fromUtf8(name), daylight};
             TimeDateScreen(screen, clock, settings).ShowTimeDate();
             QCOMPARE(
                 QByteArrayList({screen.line(0), screen.line(1), screen.line(2), screen.line(3)})
                     .join('|'),
-                r.lines);
+                lines);
         }
         // Line 4 keeps its seconds in every locale: three characters of month at most.
         QLocale::setDefault(QLocale(QStringLiteral("ca_ES")));
@@ -73,6 +66,7 @@ private Q_SLOTS:
             {QDate(2018, 4, 1), true},    // the first Sunday on the first
             {QDate(2026, 10, 24), true},  // Saturday before the last Sunday
             {QDate(2026, 10, 25), false}, // the last Sunday
+            {QDate(2026, 10, 26), false}, // the Monday after it
             {QDate(2021, 10, 30), true},  // Saturday before the last Sunday on the 31st
             {QDate(2021, 10, 31), false}, {QDate(2026, 11, 1), false},
         };
@@ -85,12 +79,7 @@ private Q_SLOTS:
     // morning.
     void showLargeClock()
     {
-        const struct
-        {
-            QTime time;
-            const char* locale;
-            const char* writes;
-        } rows[] = {
+        const std::tuple<QTime, const char*, const char*> rows[] = {
             {QTime(9, 30), "es_ES",
              "FE2E00 FE2E01 FE2E02 FE2E03 FE343139FE343330FE343233 FE32021361 FE3203136D"},
             {QTime(0, 5, 59), "en_US", "FE343335FE343031FE343132FE343230 FE32021361 FE3203136D"},
@@ -98,13 +87,13 @@ private Q_SLOTS:
             {QTime(13, 7, 30), "en_US",
              "FE2E00 FE2E01 FE2E02 FE2E03 FE343131FE343337FE343230 FE32021370 FE3203136D"},
         };
-        for (const auto& r : rows) {
-            QLocale::setDefault(QLocale(QString::fromLatin1(r.locale)));
+        for (const auto& [time, locale, writes] : rows) {
+            QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
             PtyLink pty;
             QVERIFY(pty.open());
-            const FixedClock clock(QDateTime(QDate(2026, 12, 5), r.time));
+            const FixedClock clock(QDateTime(QDate(2026, 12, 5), time));
             LargeClock(pty.link, clock).ShowLargeClock();
-            QCOMPARE(pty.takeWrites(), hexWrites(r.writes));
+            QCOMPARE(pty.takeWrites(), hexWrites(writes));
         }
     }
 
