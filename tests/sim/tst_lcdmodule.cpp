@@ -3,6 +3,7 @@
 #include "sim/PtyLcdModule.h"
 #include "sim/TerminalView.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include <poll.h>
@@ -153,6 +154,9 @@ private Q_SLOTS:
             QCOMPARE(slave.write(w), w.size());
             QVERIFY(pty.waitForBytes(int(all.size()), 2000));
         }
+        QElapsedTimer waited; // bytes already there end the wait at once
+        waited.start();
+        QVERIFY(pty.waitForBytes(int(all.size()), 5000) && waited.elapsed() < 2500);
         pollfd p{slave.handle(), POLLIN, 0};
         QByteArray reply(8, 0);
         reply.resize(::poll(&p, 1, 200) > 0 ? ::read(p.fd, reply.data(), 8) : 0);
