@@ -39,7 +39,7 @@ private Q_SLOTS:
     void applyLineSettings()
     {
         const std::pair<const char*, const char*> rows[] = {
-            {"9600,n,8,1", nullptr}, // the default
+            {"19200,n,8,2", nullptr},
             {"19200,e,8,2", "Cannot apply"},
             {"9600,q,8,1", "Invalid serial settings"},
         };
