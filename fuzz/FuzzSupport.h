@@ -1,14 +1,13 @@
 #pragma once
 
-// Shared by the libFuzzer targets in this folder: the entry point, a check
-// that aborts (so libFuzzer records the input as a crash), quiet Qt
-// logging, a scratch folder for parsers that read files, and the test that
-// text reaches the module only as codes it shows.
+// Shared by the libFuzzer targets in this folder. FUZZ_CHECK aborts, so
+// libFuzzer records the input as a crash.
 
 #include "codec/ModuleCodec.h"
 
 #include <QByteArray>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -17,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-// A broken promise of the code under test: print where, then abort.
 #define FUZZ_CHECK(cond)                                                                           \
     do {                                                                                           \
         if (!(cond)) {                                                                             \
@@ -26,8 +24,7 @@
         }                                                                                          \
     } while (false)
 
-// The target's body, run on each input: `bytes` holds it, `in` hands it out
-// piece by piece.
+// The body run on each input: `bytes` holds it, `in` hands it out piece by piece.
 #define FUZZ_TARGET                                                                                \
     static void fuzzOne(const QByteArray& bytes, FuzzedDataProvider& in);                          \
     extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)                        \
@@ -41,16 +38,10 @@
 
 namespace fuzz {
 
-// The parsers warn about bad input, which is all a fuzzer feeds them; a
-// warning per run would drown the output and slow the run. Fatal messages
-// still abort.
+// The parsers warn about every bad input, which would drown the output and
+// slow the run; qFatal still aborts.
 inline const bool QuietLogs = [] {
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-        if (type == QtFatalMsg) {
-            std::fprintf(stderr, "qFatal: %s\n", qPrintable(msg));
-            std::abort();
-        }
-    });
+    QLoggingCategory::setFilterRules(QStringLiteral("*=false"));
     return true;
 }();
 
@@ -59,26 +50,25 @@ inline QString text(FuzzedDataProvider& in, size_t max = 300)
     return QString::fromStdString(in.ConsumeRandomLengthString(max));
 }
 
-// A folder that lives as long as the fuzzer.
-inline const QString& scratchFolder()
+inline QString scratchFolder()
 {
     static QTemporaryDir dir;
-    static const QString path = dir.path();
     FUZZ_CHECK(dir.isValid());
-    return path;
+    return dir.path();
 }
 
 // Replaces the file's content; a run that did not write its input tests nothing.
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
-    FUZZ_CHECK(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
+    FUZZ_CHECK(f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               f.write(bytes) == bytes.size());
 }
 
 // Whether text reaches the wire only as printable ASCII and the degree sign (223).
-inline bool onlyModuleCodes(const QByteArray& codes)
+inline bool onlyModuleCodes(const QString& text)
 {
-    for (const char c : codes) {
+    for (const char c : ModuleCodec::fromUnicode(text)) {
         const auto code = static_cast<unsigned char>(c);
         if ((code < 32 || code > 126) && code != 223)
             return false;
@@ -86,9 +76,9 @@ inline bool onlyModuleCodes(const QByteArray& codes)
     return true;
 }
 
-inline bool onlyModuleCodes(const QString& text)
+template <typename... Texts> bool onlyModuleCodes(const QString& first, const Texts&... rest)
 {
-    return onlyModuleCodes(ModuleCodec::fromUnicode(text));
+    return onlyModuleCodes(first) && (onlyModuleCodes(rest) && ...);
 }
 
 } // namespace fuzz

@@ -19,10 +19,8 @@ FUZZ_TARGET
         FUZZ_CHECK(quoted.size() >= 2 && quoted.startsWith('"') && quoted.endsWith('"'));
         QByteArray back;
         for (qsizetype i = 1; i + 1 < quoted.size(); ++i) {
-            const auto c = quint8(quoted[i]);
-            FUZZ_CHECK(c >= 0x20 && c < 0x7F && c != '"');
-            if (c == '\\')
-                ++i;
+            FUZZ_CHECK(quint8(quoted[i]) >= 0x20 && quint8(quoted[i]) < 0x7F && quoted[i] != '"');
+            i += quoted[i] == '\\';
             back += quoted[i];
         }
         FUZZ_CHECK(back == row);

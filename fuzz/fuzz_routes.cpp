@@ -5,9 +5,8 @@
 
 FUZZ_TARGET
 {
-    const QByteArray& text = bytes;
-    const QString iface = LinuxInternetState::defaultRouteInterface(text);
-    FUZZ_CHECK(LinuxInternetState::hasDefaultRouteV4(text) == !iface.isEmpty());
+    const QString iface = LinuxInternetState::defaultRouteInterface(bytes);
+    FUZZ_CHECK(LinuxInternetState::hasDefaultRouteV4(bytes) == !iface.isEmpty());
     FUZZ_CHECK(iface != QLatin1String("lo"));
-    LinuxInternetState::hasDefaultRouteV6(text);
+    LinuxInternetState::hasDefaultRouteV6(bytes);
 }

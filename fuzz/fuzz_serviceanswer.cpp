@@ -8,23 +8,14 @@
 
 FUZZ_TARGET
 {
-    const QString name = QString::fromStdString(in.ConsumeRandomLengthString(16));
-    const int skip = in.ConsumeIntegralInRange(-4, 40);
-    const int drop = in.ConsumeIntegralInRange(-4, 40);
-    const std::string rest = in.ConsumeRemainingBytesAsString();
-    const QString answer = QString::fromUtf8(rest.data(), qsizetype(rest.size()));
+    const QString name = fuzz::text(in, 16);
+    const int skip = in.ConsumeIntegralInRange(-4, 40), drop = in.ConsumeIntegralInRange(-4, 40);
+    const QString answer = QString::fromStdString(in.ConsumeRemainingBytesAsString());
 
     if (const auto value = ServiceAnswer::CutValue(answer, name, skip, drop))
         FUZZ_CHECK(answer.contains(*value));
-
-    if (const auto report = ServiceWeatherSource::Parse(answer)) {
-        for (const QString* v :
-             {&report->sky, &report->temperature, &report->humidity, &report->visibility})
-            FUZZ_CHECK(fuzz::onlyModuleCodes(*v));
-    }
-    if (const auto quote = ServiceStockSource::Parse(answer)) {
-        for (const QString* v : {&quote->name, &quote->time, &quote->last, &quote->change,
-                                 &quote->volume, &quote->open})
-            FUZZ_CHECK(fuzz::onlyModuleCodes(*v));
-    }
+    if (const auto r = ServiceWeatherSource::Parse(answer))
+        FUZZ_CHECK(fuzz::onlyModuleCodes(r->sky, r->temperature, r->humidity, r->visibility));
+    if (const auto q = ServiceStockSource::Parse(answer))
+        FUZZ_CHECK(fuzz::onlyModuleCodes(q->name, q->time, q->last, q->change, q->volume, q->open));
 }

@@ -5,10 +5,6 @@
 
 FUZZ_TARGET
 {
-    const QByteArray& json = bytes;
-    if (const auto quote = YahooStockSource::Parse(json, QStringLiteral("AAPL"))) {
-        for (const QString* v : {&quote->name, &quote->time, &quote->last, &quote->change,
-                                 &quote->volume, &quote->open})
-            FUZZ_CHECK(fuzz::onlyModuleCodes(*v));
-    }
+    if (const auto q = YahooStockSource::Parse(bytes, QStringLiteral("AAPL")))
+        FUZZ_CHECK(fuzz::onlyModuleCodes(q->name, q->time, q->last, q->change, q->volume, q->open));
 }

@@ -1,54 +1,60 @@
-#include "lcd/LcdLink.h"
-#include "support/LinkHarness.h"
+#include "lcd/SerialLineSettings.h"
+#include "support/TimeTestSupport.h"
 
 #include <QElapsedTimer>
-#include <QSignalSpy>
-#include <QtTest>
 
-// The serial link over a pseudo-terminal.
+using P = QSerialPort;
+
+// The serial link over a pseudo-terminal, and the line settings it applies.
 class TestLcdLink : public QObject
 {
     Q_OBJECT
-
-    static void useModule(LcdLink& link, PtyLcdModule* module)
+private Q_SLOTS:
+    void parseLineSettings()
     {
-        std::array<QString, LcdLink::PortCount> paths;
-        paths.fill(module->slavePath());
-        link.setPortPaths(paths);
+        const std::tuple<const char*, int, P::Parity, P::DataBits, P::StopBits> rows[] = {
+            {"9600,n,8,1", 9600, P::NoParity, P::Data8, P::OneStop},
+            {" 19200 , E , 7 , 2 ", 19200, P::EvenParity, P::Data7, P::TwoStop},
+            {"2400,o,5,1.5", 2400, P::OddParity, P::Data5, P::OneAndHalfStop},
+            {"1200,m,8,1", 1200, P::MarkParity, P::Data8, P::OneStop},
+            {"300,s,6,1", 300, P::SpaceParity, P::Data6, P::OneStop},
+        };
+        for (const auto& [text, baud, parity, data, stop] : rows) {
+            const auto s = SerialLineSettings::parse(QString::fromLatin1(text));
+            QVERIFY2(s, text);
+            QCOMPARE(std::tuple(s->baudRate, s->parity, s->dataBits, s->stopBits),
+                     std::tuple(baud, parity, data, stop));
+        }
+        for (const char* bad : {"", "9600,n,8", "9600,n,8,1,x", "fast,n,8,1", "0,n,8,1",
+                                "9600,x,8,1", "9600,n,9,1", "9600,n,8,3"}) {
+            QString why;
+            QVERIFY2(!SerialLineSettings::parse(QString::fromLatin1(bad), &why), bad);
+            QVERIFY2(!why.isEmpty(), bad);
+        }
     }
 
-private Q_SLOTS:
     // A line setting that parses but that the device refuses (a
     // pseudo-terminal takes no parity) leaves the port closed, logs why, and
     // later sends are dropped: it is no lost module.
-    void lineSettings_data()
+    void applyLineSettings()
     {
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<bool>("opens");
-        QTest::addColumn<QString>("warning");
-        QTest::newRow("default") << LcdLink::DefaultSettings << true << QString();
-        QTest::newRow("19200, two stop bits") << "19200,n,8,2" << true << QString();
-        QTest::newRow("parity refused") << "19200,e,8,2" << false << "Cannot apply";
-        QTest::newRow("not a setting") << "9600,q,8,1" << false << "Invalid serial settings";
-    }
-    void lineSettings()
-    {
-        QFETCH(QString, settings);
-        QFETCH(bool, opens);
-        QFETCH(QString, warning);
-        LinkHarness h;
-        PtyLcdModule* module = h.addModule();
-        LcdLink link;
-        useModule(link, module);
-        link.setSettings(settings);
-        QSignalSpy lost(&link, &LcdLink::portLost);
-        if (!warning.isEmpty())
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
-        QCOMPARE(link.openPort(), opens);
-        QCOMPARE(link.isOpen(), opens);
-        link.SendLcd("x");
-        QCOMPARE(module->waitForBytes(1, opens ? 2000 : 100), opens);
-        QCOMPARE(lost.count(), 0);
+        const std::pair<const char*, const char*> rows[] = {
+            {"19200,n,8,2", nullptr},
+            {"19200,e,8,2", "Cannot apply"},
+            {"9600,q,8,1", "Invalid serial settings"},
+        };
+        for (const auto& [settings, warning] : rows) {
+            PtyLink pty;
+            pty.link.setSettings(QString::fromLatin1(settings));
+            QSignalSpy lost(&pty.link, &LcdLink::portLost);
+            if (warning)
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+            QCOMPARE(pty.open(), !warning);
+            QCOMPARE(pty.link.isOpen(), !warning);
+            pty.link.SendLcd("x");
+            QCOMPARE(pty.module->waitForBytes(1, warning ? 100 : 2000), !warning);
+            QCOMPARE(lost.count(), 0);
+        }
     }
 
     // Two waits at once each get their own ticks: the shorter one ends
@@ -58,16 +64,13 @@ private Q_SLOTS:
         LcdLink link;
         QElapsedTimer clock;
         clock.start();
-        QList<QPair<int, qint64>> ended;
-        link.WaitTicks(20, [&] { ended.append({20, clock.elapsed()}); });
-        link.WaitTicks(5, [&] { ended.append({5, clock.elapsed()}); });
-        QTRY_COMPARE(ended.size(), 2);
-        QCOMPARE(ended[0].first, 5);
-        QCOMPARE(ended[1].first, 20);
-        QVERIFY2(ended[0].second >= 5 * LcdLink::TickMs,
-                 qPrintable(QString::number(ended[0].second)));
-        QVERIFY2(ended[1].second >= 20 * LcdLink::TickMs,
-                 qPrintable(QString::number(ended[1].second)));
+        QList<int> ended; // negative: ended too early
+        for (const int ticks : {20, 5}) {
+            link.WaitTicks(ticks, [&, ticks] {
+                ended.append(clock.elapsed() >= ticks * LcdLink::TickMs ? ticks : -ticks);
+            });
+        }
+        QTRY_COMPARE(ended, (QList<int>{5, 20}));
     }
 };
 

@@ -1,7 +1,13 @@
 #include "sim/LcdFont.h"
 #include "sim/LcdModule.h"
+#include "sim/PtyLcdModule.h"
+#include "sim/TerminalView.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
+
+#include <poll.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,76 +29,66 @@ const QByteArray home(1, 0x0B), clear(1, 0x0D);
 
 } // namespace
 
+// The simulated module, on its own, on a pseudo-terminal and drawn on a terminal.
 class TestLcdModule : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void feed_data()
-    {
-        QTest::addColumn<QByteArray>("input");
-        QTest::addColumn<QByteArray>("expected"); // padded with spaces to 80 cells
-        QTest::addColumn<QString>("state"); // cursor, backlight, brightness, code41, FE 09 seen
-        QTest::addColumn<QByteArray>("reply");
-        const auto row = [](const char* name, const QByteArray& input, const QByteArray& expected,
-                            const char* state, const QByteArray& reply = {}) {
-            QTest::newRow(name) << input << expected.leftJustified(80) << QString::fromLatin1(state)
-                                << reply;
-        };
-        const QByteArray full = "ABCDEFGHIJKLMNOPQRSTabcdefghijklmnopqrst"
-                                "0123456789!#$%&()*+,uvwxyzUVWXYZ<=>?@[]^";
-        row("clear, home keeps text", "abc" + clear + "xy" + home + "X", "Xy", "0,1 1 255 0 0");
-        row("home, 80 bytes fill lines 1-4", "junk" + home + full, full, "0,0 1 255 0 0");
-        row("line select, placement, wrap to next line and to top",
-            "ab" + fe({0x2D, 2}) + "Hi" + fe({0x32, 1, 18}) + "abc" + fe({0x32, 3, 19}) + "xyz",
-            "yz" + QByteArray(36, ' ') + "abci" + QByteArray(37, ' ') + "x", "0,2 1 255 0 0");
-        row("ignored controls, no-op and unknown FE xx; codes 0-7, 128-255 are characters",
-            QByteArray::fromHex("6109620a630c6408650e660f671b68") + fe({1}) + fe({2}) + fe({3}) +
-                fe({4}) + fe({5}) + fe({8}) + fe({0x99}) + "i" + fe({0xFE}) + "j" +
-                QByteArray::fromHex("0007dfff80"),
-            QByteArray::fromHex("6162636465666768696a0007dfff80"), "0,15 1 255 0 0");
-        // Over a full screen, so that any misplaced cell shows.
-        const QByteArray line = "xxxxx xxxxxxxxxxxxxx";
-        row("column blank; out-of-range arguments ignored",
-            home + QByteArray(80, 'x') + fe({0x2E, 5}) + fe({0x2D, 4}) + fe({0x32, 4, 0}) +
-                fe({0x32, 1, 20}) + fe({0x2E, 20}) + fe({0x2E, 0xFF}) + fe({0x34, '4', '1'}) +
-                fe({0x34, 3, '1'}) + fe({0x34, '0', ':'}) + fe({0x34, '1', 7}) + "d",
-            "d" + line.mid(1) + line + line + line, "0,1 1 255 0 0");
-        row("backlight off, code41, FE 09", fe({7}) + fe({0x29, 0x41}) + fe({9}), "",
-            "0,0 0 255 65 1");
-        // 0xFE as the level must not start a new command: the 'A' is text.
-        row("backlight off, on; brightness 254 by length",
-            fe({7}) + fe({0x28, 0xFE}) + "A" + fe({6}), "A", "0,1 1 254 0 0");
-        row("two detection queries", fe({0x10}) + "x" + fe({0x10}), "x", "0,1 1 255 0 0",
-            "\x65\x65");
-        // Glyph rows may hold FE 10 or FE 07; inside an upload they are data.
-        row("upload bytes are data",
-            fe({0x64}) + QByteArray::fromHex("fe10fe07fe28000d") + QByteArray(56, 0) + "k", "k",
-            "0,1 1 255 0 0");
-    }
-
     // Each input is also fed in two parts cut at every place, as the serial
     // link may cut a sequence anywhere.
     void feed()
     {
-        QFETCH(QByteArray, input);
-        LcdModule m;
-        QTEST(m.feed(input), "reply");
-        QTEST(cells(m), "expected");
-        QTEST(QString::asprintf("%d,%d %d %d %d %d", m.cursorRow(), m.cursorColumn(), m.backlight(),
-                                m.brightness(), m.code41(), m.largeDigitsReady()),
-              "state");
-        for (int cut = 1; cut < input.size(); ++cut) {
-            LcdModule split;
-            QByteArray reply = split.feed(input.left(cut));
-            reply += split.feed(input.mid(cut));
-            QTEST(reply, "reply");
-            QCOMPARE(split.dump(), m.dump());
-            QCOMPARE(split.glyph(0), m.glyph(0));
+        const QByteArray full = "ABCDEFGHIJKLMNOPQRSTabcdefghijklmnopqrst"
+                                "0123456789!#$%&()*+,uvwxyzUVWXYZ<=>?@[]^";
+        const QByteArray line = "xxxxx xxxxxxxxxxxxxx";
+        // Input, cells (padded with spaces to 80), state (cursor, backlight,
+        // brightness, code41, FE 09 seen), reply.
+        const std::tuple<QByteArray, QByteArray, const char*, QByteArray> rows[] = {
+            {"abc" + clear + "xy" + home + "X", "Xy", "0,1 1 255 0 0", ""}, // clear, home keep text
+            {"junk" + home + full, full, "0,0 1 255 0 0", ""},
+            // Line select, placement, wrap to the next line and to the top.
+            {"ab" + fe({0x2D, 2}) + "Hi" + fe({0x32, 1, 18}) + "abc" + fe({0x32, 3, 19}) + "xyz",
+             "yz" + QByteArray(36, ' ') + "abci" + QByteArray(37, ' ') + "x", "0,2 1 255 0 0", ""},
+            // Ignored controls, no-op and unknown FE xx; codes 0-7, 128-255 are characters.
+            {QByteArray::fromHex("6109620a630c6408650e660f671b68") + fe({1}) + fe({2}) + fe({3}) +
+                 fe({4}) + fe({5}) + fe({8}) + fe({0x99}) + "i" + fe({0xFE}) + "j" +
+                 QByteArray::fromHex("0007dfff80"),
+             QByteArray::fromHex("6162636465666768696a0007dfff80"), "0,15 1 255 0 0", ""},
+            // Column blank; out-of-range arguments ignored, over a full screen,
+            // so that any misplaced cell shows.
+            {home + QByteArray(80, 'x') + fe({0x2E, 5}) + fe({0x2D, 4}) + fe({0x32, 4, 0}) +
+                 fe({0x32, 1, 20}) + fe({0x2E, 20}) + fe({0x2E, 0xFF}) + fe({0x34, '4', '1'}) +
+                 fe({0x34, 3, '1'}) + fe({0x34, '0', ':'}) + fe({0x34, '1', 7}) + "d",
+             "d" + line.mid(1) + line + line + line, "0,1 1 255 0 0", ""},
+            {fe({7}) + fe({0x29, 0x41}) + fe({9}), "", "0,0 0 255 65 1", ""},
+            // 0xFE as the level must not start a new command: the 'A' is text.
+            {fe({7}) + fe({0x28, 0xFE}) + "A" + fe({6}), "A", "0,1 1 254 0 0", ""},
+            {fe({0x10}) + "x" + fe({0x10}), "x", "0,1 1 255 0 0", "\x65\x65"},
+            // Glyph rows may hold FE 10 or FE 07; inside an upload they are data.
+            {fe({0x64}) + QByteArray::fromHex("fe10fe07fe28000d") + QByteArray(56, 0) + "k", "k",
+             "0,1 1 255 0 0", ""},
+        };
+        for (const auto& [input, expected, state, reply] : rows) {
+            LcdModule m;
+            QCOMPARE(m.feed(input), reply);
+            QCOMPARE(cells(m), expected.leftJustified(80));
+            QCOMPARE(QString::asprintf("%d,%d %d %d %d %d", m.cursorRow(), m.cursorColumn(),
+                                       m.backlight(), m.brightness(), m.code41(),
+                                       m.largeDigitsReady()),
+                     QString::fromLatin1(state));
+            for (int cut = 1; cut < input.size(); ++cut) {
+                LcdModule split;
+                const QByteArray first = split.feed(input.left(cut));
+                QCOMPARE(first + split.feed(input.mid(cut)), reply);
+                QCOMPARE(split.dump(), m.dump());
+                QCOMPARE(split.glyph(0), m.glyph(0));
+            }
         }
     }
 
     // Custom characters keep their rows' five low bits. As text they show by
-    // shape, beside the degree sign and the block.
+    // shape, beside the degree sign and the block; codes without a readable
+    // form show as the GUI mirror shows them.
     void customCharacters()
     {
         const LcdFont::Rows a = LcdFont::rows('A');
@@ -104,11 +100,8 @@ private Q_SLOTS:
                              QByteArray(8, 0) + glyphA + QByteArray(16, 0) + fe({8}) + char(5)),
                  QByteArray());
         QCOMPARE(custom.glyph(5), a);
-        custom.feed(QByteArray::fromHex("3231df43ff00010203"));
-        QCOMPARE(custom.textLines().at(0), QStringLiteral("▒21°C██▄▌▐").leftJustified(20));
-        // Codes without a readable form show as the GUI mirror shows them.
-        custom.feed(QByteArray::fromHex("80"));
-        QCOMPARE(custom.textLines().at(0).at(10), QChar(0x00B7));
+        custom.feed(QByteArray::fromHex("3231df43ff0001020380"));
+        QCOMPARE(custom.textLines().at(0), QStringLiteral("▒21°C██▄▌▐·").leftJustified(20));
     }
 
     // A digit is one shape of blocks (never custom characters), the same at
@@ -133,6 +126,67 @@ private Q_SLOTS:
             shapes.insert(shape);
         }
         QCOMPARE(shapes.size(), 10);
+    }
+
+    // Writes on the slave arrive unchanged (no newline translation, no
+    // flow-control bytes eaten), read by read as written, also after the port
+    // was closed and reopened. FE 10 gets the set answer, never echoed back.
+    void onPty()
+    {
+        PtyLcdModule pty;
+        pty.setDetectionReply("\x45");
+        QVERIFY(pty.open());
+        QFile first(pty.slavePath());
+        QVERIFY(first.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && first.write("ab") == 2);
+        QVERIFY(pty.waitForBytes(2, 2000));
+        first.close();
+        QTest::qWait(50); // give a hang-up, if any, time to show
+        pty.clearRecord();
+
+        QSignalSpy changed(&pty, &PtyLcdModule::screenChanged);
+        QFile slave(pty.slavePath());
+        QVERIFY(slave.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+        const QList<QByteArray> writes = {"\xFE", "\x32", QByteArray("\x00\x03X", 3),
+                                          QByteArray::fromHex("0a0311137f04"), "\xFE\x10"};
+        QByteArray all;
+        for (const QByteArray& w : writes) {
+            all += w;
+            QCOMPARE(slave.write(w), w.size());
+            QVERIFY(pty.waitForBytes(int(all.size()), 2000));
+        }
+        QElapsedTimer waited; // bytes already there end the wait at once
+        waited.start();
+        QVERIFY(pty.waitForBytes(int(all.size()), 5000) && waited.elapsed() < 2500);
+        pollfd p{slave.handle(), POLLIN, 0};
+        QByteArray reply(8, 0);
+        reply.resize(::poll(&p, 1, 200) > 0 ? ::read(p.fd, reply.data(), 8) : 0);
+        QCOMPARE(reply, "\x45");
+        pty.waitForBytes(int(all.size()) + 1, 100); // where an echo would show
+        QCOMPARE(pty.received(), all);
+        QCOMPARE(pty.chunks(), writes);
+        QCOMPARE(pty.module().line(0), QByteArray("ab X\x03\x7f\x04").leftJustified(20));
+        QCOMPARE(changed.count(), 2); // not for FE alone nor for FE 10
+    }
+
+    // A drawing climbs back over the seven lines of the last one. A burst of
+    // changes costs one drawing now and one when the interval is over.
+    void terminalView()
+    {
+        LcdModule m;
+        QString text;
+        QTextStream out(&text);
+        TerminalView view(m, out, TerminalView::Mode::Ansi);
+        view.setMinimumInterval(50);
+        for (int i = 0; i < 20; ++i)
+            view.scheduleRedraw();
+        QCOMPARE(view.redrawCount(), 1);
+        QVERIFY(text.startsWith(QStringLiteral("┌"))); // the first one climbs nowhere
+        m.feed(QByteArray("Hi 21") + char(223) + "C");
+        QTRY_COMPARE(view.redrawCount(), 2);
+        QTest::qWait(120);
+        QCOMPARE(view.redrawCount(), 2);
+        QVERIFY(text.contains(QStringLiteral("\x1b[7A\r┌")));
+        QVERIFY(text.contains(QStringLiteral("│Hi 21°C")));
     }
 };
 

@@ -8,7 +8,6 @@ class FixedClock final : public Clock
 public:
     explicit FixedClock(QDateTime t = {}) : m_now(std::move(t)) {}
     QDateTime now() const override { return m_now; }
-    void set(const QDateTime& t) { m_now = t; }
     void advanceSecs(qint64 s) { m_now = m_now.addSecs(s); }
 
 private:

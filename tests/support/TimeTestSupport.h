@@ -40,8 +40,6 @@ public:
         return writes;
     }
 
-    bool waitFor(qsizetype count) { return module->waitForBytes(int(count), 5000); }
-
     LinkHarness harness;
     PtyLcdModule* module;
     LcdLink link;

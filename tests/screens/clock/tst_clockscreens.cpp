@@ -1,0 +1,118 @@
+#include "support/TimeTestSupport.h"
+
+#include "codec/ModuleCodec.h"
+#include "screens/base/ScreenLines.h"
+#include "screens/clock/LargeClock.h"
+#include "screens/clock/TimeDateScreen.h"
+#include "screens/clock/TimeText.h"
+#include "screens/clock/WorldTimeSettings.h"
+#include "screens/clock/modTimeZone.h"
+#include "support/FixedClock.h"
+
+class TestClockScreens : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Locale, local time (ISO, in zone tz) -> destination zone, name, daylight -> lines.
+    void showTimeDate()
+    {
+        using Row = std::tuple<const char*, const char*, const char*, qint16, const char*, bool,
+                               const char*>;
+        const Row rows[] = {
+            // Centring pads half the free room, halves to even: 10 -> 5, 5 -> 2, 3 -> 2.
+            {"en_US", "UTC", "2026-09-30T23:59:59", 13, "Zürich", false,
+             "    11:59:59 PM|  30-September-2026|Zurich Time|30/Sep/26 23:59:59"},
+            // No zone selected; a local offset of 5:45 taken out, back over midnight.
+            {"en_US", "Asia/Kathmandu", "2026-12-05T03:04:05", -1, "X", false,
+             "     3:04:05 AM|  5-December-2026|X Time|4/Dec/26 21:19:05"},
+            {"en_US", "UTC", "2026-12-05T03:04:05", 7, "New York", false,
+             "     3:04:05 AM|  5-December-2026|New York Time|4/Dec/26 22:04:05"},
+            {"en_US", "UTC", "2026-07-10T12:00:00", 14, "Amsterdam", true,
+             "    12:00:00 PM|    10-July-2026|Amsterdam Time|10/Jul/26 14:00:00"},
+            // GMT is still on Saturday 24 October, the destination already on the last Sunday.
+            {"en_US", "UTC", "2026-10-24T20:00:00", 31, "Auckland", true,
+             "     8:00:00 PM|  24-October-2026|Auckland Time|25/Oct/26 08:00:00"},
+            // Local daylight time is taken out before the destination offset goes in.
+            {"en_US", "America/New_York", "2026-07-10T10:00:00", 13, "London", false,
+             "    10:00:00 AM|    10-July-2026|London Time|10/Jul/26 14:00:00"},
+            // The locale's month names and designators reach the lines through the codec.
+            {"zh_CN", "UTC", "2026-12-05T14:05:07", 13, "London", false,
+             "     2:05:07 \?\?|     5-\?\?\?-2026|London Time|5/12?/26 14:05:07"},
+        };
+        for (const auto& [locale, tz, local, zone, name, daylight, lines] : rows) {
+            QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+            setLocalZone(tz);
+            const FixedClock clock(QDateTime::fromString(QString::fromLatin1(local), Qt::ISODate));
+            ScreenLines screen;
+            const WorldTimeSettings settings{zone, QString::fromUtf8(name), daylight};
+            TimeDateScreen(screen, clock, settings).ShowTimeDate();
+            QCOMPARE(
+                QByteArrayList({screen.line(0), screen.line(1), screen.line(2), screen.line(3)})
+                    .join('|'),
+                lines);
+        }
+        // Line 4 keeps its seconds in every locale: three characters of month at most.
+        QLocale::setDefault(QLocale(QStringLiteral("ca_ES")));
+        QCOMPARE(ModuleCodec::fromUnicode(TimeText::ShortDateTimeText(
+                     QDateTime(QDate(2026, 9, 30), QTime(23, 59, 59), Qt::UTC))),
+                 "30/set/26 23:59:59");
+    }
+
+    // From the first Sunday of April to the last Sunday of October.
+    void isDaylightSaving()
+    {
+        const std::pair<QDate, bool> rows[] = {
+            {QDate(2026, 4, 4), false},   // Saturday before the first Sunday
+            {QDate(2018, 4, 1), true},    // the first Sunday on the first
+            {QDate(2026, 10, 24), true},  // Saturday before the last Sunday
+            {QDate(2026, 10, 25), false}, // the last Sunday
+            {QDate(2026, 10, 26), false}, // the Monday after it
+            {QDate(2021, 10, 30), true},  // Saturday before the last Sunday on the 31st
+            {QDate(2021, 10, 31), false}, {QDate(2026, 11, 1), false},
+        };
+        for (const auto& [date, daylight] : rows)
+            QVERIFY2(modTimeZone::IsDaylightSaving(date) == daylight, qPrintable(date.toString()));
+    }
+
+    // One-digit hours blank columns 0-3 and show three digits at positions
+    // 1, 3, 2; the letter follows the hour, whatever the locale calls the
+    // morning.
+    void showLargeClock()
+    {
+        const std::tuple<QTime, const char*, const char*> rows[] = {
+            {QTime(9, 30), "es_ES",
+             "FE2E00 FE2E01 FE2E02 FE2E03 FE343139FE343330FE343233 FE32021361 FE3203136D"},
+            {QTime(0, 5, 59), "en_US", "FE343335FE343031FE343132FE343230 FE32021361 FE3203136D"},
+            {QTime(12, 0), "en_US", "FE343330FE343031FE343132FE343230 FE32021370 FE3203136D"},
+            {QTime(13, 7, 30), "en_US",
+             "FE2E00 FE2E01 FE2E02 FE2E03 FE343131FE343337FE343230 FE32021370 FE3203136D"},
+        };
+        for (const auto& [time, locale, writes] : rows) {
+            QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+            PtyLink pty;
+            QVERIFY(pty.open());
+            const FixedClock clock(QDateTime(QDate(2026, 12, 5), time));
+            LargeClock(pty.link, clock).ShowLargeClock();
+            QCOMPARE(pty.takeWrites(), hexWrites(writes));
+        }
+    }
+
+    // The colon shows on even counts; the count wraps at 255 ticks, so once
+    // a round it stays for two.
+    void blinkColon()
+    {
+        PtyLink pty;
+        QVERIFY(pty.open());
+        const FixedClock clock;
+        LargeClock largeClock(pty.link, clock);
+        for (int tick = 1; tick <= 256; ++tick) {
+            largeClock.BlinkColon();
+            QCOMPARE(int(largeClock.blinkCount()), tick % 255);
+            QCOMPARE(pty.takeWrites(),
+                     hexWrites(tick % 255 % 2 ? "FE2E09" : "FE320109DF FE320309DF"));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClockScreens)
+#include "tst_clockscreens.moc"
