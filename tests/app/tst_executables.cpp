@@ -47,22 +47,16 @@ class TestExecutables : public QObject
         p.waitForFinished(5000);
         return QString::fromLatin1(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     }
-    // The icon is docked in the tray; what brellix shows at the top level
-    // besides its main window is the notification.
-    QStringList trayIcon()
+    // Brellix's visible windows but the main one: at the top level the
+    // notification, below it the icon docked in the tray.
+    QStringList shown(bool topLevel)
     {
-        QStringList icons = xdotool({"search", "--onlyvisible", "--class", "brellix"});
-        for (const QString& top : xdotool({"search", "--maxdepth", "1", "--class", "brellix"}))
-            icons.removeAll(top);
-        return icons;
-    }
-    QStringList notification()
-    {
-        QStringList shown =
-            xdotool({"search", "--onlyvisible", "--maxdepth", "1", "--class", "brellix"});
-        for (const QString& main : xdotool({"search", "--name", "BRELLIX Version 2"}))
-            shown.removeAll(main);
-        return shown;
+        QStringList all = xdotool({"search", "--onlyvisible", "--class", "brellix"});
+        const QStringList top = xdotool({"search", "--maxdepth", "1", "--class", "brellix"});
+        const QStringList main = xdotool({"search", "--name", "BRELLIX Version 2"});
+        all.removeIf(
+            [&](const QString& w) { return top.contains(w) != topLevel || main.contains(w); });
+        return all;
     }
 
 private Q_SLOTS:
@@ -206,21 +200,21 @@ private Q_SLOTS:
             QByteArray seen;
             launch(brellix, "brellix", {"--simulate", "--config", h.iniPath()}, "Start-up finished",
                    seen);
-            QTRY_VERIFY_WITH_TIMEOUT(!trayIcon().isEmpty(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!shown(false).isEmpty(), 10000);
             if (first) {
                 QVERIFY(xdotool({"search", "--name", "BRELLIX Version 2"}).isEmpty());
-                QTRY_VERIFY_WITH_TIMEOUT(!notification().isEmpty(), 5000);
+                QTRY_VERIFY_WITH_TIMEOUT(!shown(true).isEmpty(), 5000);
                 QTRY_VERIFY(h.readIni().contains("TrayHintShown=1"));
-                const QStringList icon = trayIcon();
+                const QStringList icon = shown(false);
                 QCOMPARE(icon.size(), 1);
                 xdotool({"mousemove", "--window", icon.first(), "5", "5", "click", "1"});
                 QTRY_VERIFY_WITH_TIMEOUT(
                     !xdotool({"search", "--onlyvisible", "--name", "BRELLIX Version 2"}).isEmpty(),
                     5000);
-                QTRY_VERIFY_WITH_TIMEOUT(trayIcon().isEmpty(), 5000);
+                QTRY_VERIFY_WITH_TIMEOUT(shown(false).isEmpty(), 5000);
             } else {
                 QTest::qWait(1000);
-                QVERIFY(notification().isEmpty());
+                QVERIFY(shown(true).isEmpty());
             }
             endWith(brellix, SIGTERM);
         }
