@@ -12,7 +12,6 @@
 class TestExecutables : public QObject
 {
     Q_OBJECT
-    QString m_display; // the tray's, once started
 
     // Starts a program and waits until its standard error shows `until`;
     // what it showed is left in seen.
@@ -33,16 +32,9 @@ class TestExecutables : public QObject
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
     }
-    QProcessEnvironment onDisplay() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), m_display);
-        return env;
-    }
     QStringList xdotool(const QStringList& args)
     {
         QProcess p;
-        p.setProcessEnvironment(onDisplay());
         p.start(QStringLiteral("xdotool"), args);
         p.waitForFinished(5000);
         return QString::fromLatin1(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
@@ -176,9 +168,10 @@ private Q_SLOTS:
         QProcess xvfb;
         xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24"});
         QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 10000);
-        m_display = u':' + QString::fromLatin1(xvfb.readLine()).trimmed();
+        // The programs started from here on go to it (this check is the last).
+        qputenv("DISPLAY", ':' + xvfb.readLine().trimmed());
+        qputenv("QT_QPA_PLATFORM", "xcb");
         QProcess tray;
-        tray.setProcessEnvironment(onDisplay());
         tray.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--widthtype",
                                               "pixel", "--width", "100", "--height", "32"});
         QTRY_VERIFY_WITH_TIMEOUT(!xdotool({"search", "--class", "trayer"}).isEmpty(), 30000);
@@ -191,12 +184,9 @@ private Q_SLOTS:
         });
 
         LinkHarness h;
-        QProcessEnvironment env = onDisplay();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), h.dirPath(QStringLiteral("config")));
+        qputenv("XDG_CONFIG_HOME", h.dirPath(QStringLiteral("config")).toUtf8());
         for (const bool first : {true, false}) {
             QProcess brellix;
-            brellix.setProcessEnvironment(env);
             QByteArray seen;
             launch(brellix, "brellix", {"--simulate", "--config", h.iniPath()}, "Start-up finished",
                    seen);
