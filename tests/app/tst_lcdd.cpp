@@ -128,12 +128,6 @@ class TestLcdd : public QObject
     Q_OBJECT
     TestPlatform m_platform;
 
-    static QByteArray settings(int mode, const char* output, quint16 port)
-    {
-        return "[Mode]\nmode=" + QByteArray::number(mode) + "\n[Display]\nOutput=" + output +
-               "\n[LCDd]\nPort=" + QByteArray::number(port) + "\n";
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -185,7 +179,8 @@ private Q_SLOTS:
         Lcdd lcdd;
         lcdd.start();
         ModuleApp p(m_platform);
-        p.start(settings(1, "serial,lcdd", lcdd.port));
+        p.start("[Mode]\nmode=1\n[Display]\nOutput=serial,lcdd\n[LCDd]\nPort=" +
+                QByteArray::number(lcdd.port) + "\n");
         LinkController& link = p.c->linkController();
         // Both outputs: LCDd shows what the module shows.
         for (const int mode : {1, 2, 3}) { // the network mode with its antenna icon
