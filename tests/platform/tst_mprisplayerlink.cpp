@@ -43,18 +43,20 @@ private Q_SLOTS:
     // one by its suffix, also an instance of it, and nothing when absent.
     void choice()
     {
-        const struct {
+        const struct
+        {
             QStringList players; // suffix=status
             QString preferred, shown;
             State state;
         } rows[] = {
-            {{}, {}, {}, State::Stopped},
-            {{"a=Paused", "b=Playing", "c=Stopped"}, {}, "b", State::Playing},
-            {{"a=Stopped", "b=Paused"}, {}, "b", State::Paused},
-            {{"zz=Stopped", "aa=Stopped"}, {}, "aa", State::Stopped},
-            {{"a=Playing", "vlc=Stopped"}, "vlc", "vlc", State::Stopped},
-            {{"vlcx=Playing", "vlc.instance42=Paused"}, "vlc", "vlc.instance42", State::Paused},
-            {{"a=Playing"}, "vlc", {}, State::Stopped},
+            {QStringList(), QString(), QString(), State::Stopped},
+            {QStringList{"a=Paused", "b=Playing", "c=Stopped"}, QString(), "b", State::Playing},
+            {QStringList{"a=Stopped", "b=Paused"}, QString(), "b", State::Paused},
+            {QStringList{"zz=Stopped", "aa=Stopped"}, QString(), "aa", State::Stopped},
+            {QStringList{"a=Playing", "vlc=Stopped"}, "vlc", "vlc", State::Stopped},
+            {QStringList{"vlcx=Playing", "vlc.instance42=Paused"}, "vlc", "vlc.instance42",
+             State::Paused},
+            {QStringList{"a=Playing"}, "vlc", QString(), State::Stopped},
         };
         for (const auto& r : rows) {
             std::vector<std::unique_ptr<TestMprisPlayer>> running;
@@ -64,7 +66,8 @@ private Q_SLOTS:
                 QVERIFY(running.back()->isRegistered());
             }
             auto link = startedLink(r.preferred);
-            const QString shown = r.shown.isEmpty() ? r.shown : MprisPlayerLink::BusPrefix + r.shown;
+            const QString shown =
+                r.shown.isEmpty() ? r.shown : MprisPlayerLink::BusPrefix + r.shown;
             QTRY_COMPARE(link->chosenPlayer(), shown);
             QTRY_COMPARE(link->state(), r.state);
             QCOMPARE(link->hasPlayer(), !shown.isEmpty());
@@ -170,33 +173,36 @@ private Q_SLOTS:
     // player's megabytes are cut where they come in.
     void metadata()
     {
-        const QString huge(10 * 1024 * 1024, u'x');
-        QStringList many;
-        for (int i = 0; i < 100000; ++i)
-            many << u"Artist %1"_s.arg(i); // the first twelve fill the 120 shown
-        const struct {
+        const struct
+        {
             QVariantMap metadata;
-            QString title, url;
             QStringList artists;
             qint64 lengthUs;
         } rows[] = {
-            {{{"xesam:artist", QStringList{"A", "", "B"}}, {"mpris:length", qlonglong(1)}},
-             {}, {}, {"A", "B"}, 1},
-            {{{"xesam:artist", u"Solo"_s}, {"mpris:length", qulonglong(7)}}, {}, {}, {"Solo"}, 7},
-            {{{"mpris:length", qulonglong(18446744073709551615ULL)}}, {}, {}, {},
+            {QVariantMap{{"xesam:artist", QStringList{"A", "", "B"}}, {"mpris:length", 1LL}},
+             QStringList{"A", "B"}, 1},
+            {QVariantMap{{"xesam:artist", u"Solo"_s}, {"mpris:length", 7ULL}}, QStringList{"Solo"},
+             7},
+            {QVariantMap{{"mpris:length", 18446744073709551615ULL}}, QStringList(),
              std::numeric_limits<qint64>::max()},
-            {{{"mpris:length", qlonglong(-5)}}, {}, {}, {}, -1},
-            {{{"xesam:title", huge}, {"xesam:artist", many},
-              {"xesam:url", u"file:///music/"_s + huge + u"/song.ogg"_s}},
-             huge.left(120), u"song.ogg"_s, many.mid(0, 12), -1},
+            {QVariantMap{{"mpris:length", -5LL}}, QStringList(), -1},
         };
         for (const auto& r : rows) {
             const MediaPlayerLink::Track track = MprisPlayerLink::readMetadata(r.metadata);
-            QCOMPARE(track.title, r.title);
-            QCOMPARE(track.url, r.url);
             QCOMPARE(track.artists, r.artists);
             QCOMPARE(track.lengthUs, r.lengthUs);
         }
+        QStringList many;
+        for (int i = 0; i < 100000; ++i)
+            many << u"Artist %1"_s.arg(i);
+        const QString huge(10 * 1024 * 1024, u'x');
+        const MediaPlayerLink::Track track = MprisPlayerLink::readMetadata(
+            QVariantMap{{"xesam:title", huge},
+                        {"xesam:artist", many},
+                        {"xesam:url", u"file:///music/"_s + huge + u"/song.ogg"_s}});
+        QCOMPARE(track.title.size(), 120);
+        QCOMPARE(track.artists, many.mid(0, 12)); // the first twelve fill the 120 shown
+        QCOMPARE(track.url, u"song.ogg"_s);
     }
 
     // Without a bus the mode still runs: no player, stopped, and the

@@ -81,9 +81,9 @@ private:
         m_mutex.unlock();
         if (!announced)
             return;
-        QDBusMessage signal = QDBusMessage::createSignal(
-            Path, QStringLiteral("org.freedesktop.DBus.Properties"),
-            QStringLiteral("PropertiesChanged"));
+        QDBusMessage signal =
+            QDBusMessage::createSignal(Path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                       QStringLiteral("PropertiesChanged"));
         signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << QVariantMap{{name, value}}
                << QStringList();
         m_bus.send(signal);

@@ -21,7 +21,7 @@ struct ScriptedPlayer : MediaPlayerLink
     State playing = State::Stopped;
     Track current;
     double level = 0.0;
-    qint64 position = 0; // what the link last read
+    qint64 position = 0;       // what the link last read
     qint64 playerPosition = 0; // what the player would say if asked: players do not announce it
     QString preferred;
     std::function<void()> listed;
@@ -90,7 +90,8 @@ private Q_SLOTS:
     void showWinAmp()
     {
         const QStringList some{u"7. Some Artist"_s};
-        const struct {
+        const struct
+        {
             State state;
             QString title;
             QStringList artists;
@@ -99,26 +100,28 @@ private Q_SLOTS:
             double volume;
             QByteArray expected;
         } rows[] = {
-            {State::Stopped, u"Some Song"_s, some, {}, 1, 1, 1.0, "|  \x01 WINAMP STOPPED||"},
-            {State::Paused, u"Some Song"_s, some, {}, 1, 1, 1.0, "|   \x02 WINAMP PAUSED||"},
+            {State::Stopped, u"Some Song"_s, some, QString(), 1, 1, 1.0,
+             "|  \x01 WINAMP STOPPED||"},
+            {State::Paused, u"Some Song"_s, some, QString(), 1, 1, 1.0, "|   \x02 WINAMP PAUSED||"},
             // length unknown, volume 0
-            {State::Playing, u"Radio"_s, some, {}, -1, 0, 0.0,
+            {State::Playing, u"Radio"_s, some, QString(), -1, 0, 0.0,
              "Playing Now: \x05|Radio|7. Some Artist|0:00 0:00 \x03 0%"},
             // above full, rounded lengths
-            {State::Playing, u"S"_s, some, {}, 59'500'000, 3'500'000, 1.3,
+            {State::Playing, u"S"_s, some, QString(), 59'500'000, 3'500'000, 1.3,
              "Playing Now: \x05|S|7. Some Artist|1:00 0:04 \x04 130%"},
-            {State::Playing, u"Song - Live"_s, {u"Simon - Garfunkel"_s, u"Guest"_s}, {}, 0, 0, 1.0,
+            {State::Playing, u"Song - Live"_s, QStringList{u"Simon - Garfunkel"_s, u"Guest"_s},
+             QString(), 0, 0, 1.0,
              "Playing Now: \x05|Song - Live|Simon - Garfunkel, G|0:00 0:00 \x04 100%"},
-            {State::Playing, {}, {}, u"file:///music/Track%2001.ogg"_s, 0, 0, 1.0,
+            {State::Playing, QString(), QStringList(), u"file:///music/Track%2001.ogg"_s, 0, 0, 1.0,
              "Playing Now: \x05|Track 01.ogg||0:00 0:00 \x04 100%"},
             {State::Playing, u"Caf\u00e9 \u2615\U0001F600\n\x1b\u00fe"_s,
-             {u"M\u00f6tley Cr\u00fce\t\u0000x"_s}, {}, 0, 0, 1.0,
+             QStringList{u"M\u00f6tley Cr\u00fce\t\u0000x"_s}, QString(), 0, 0, 1.0,
              "Playing Now: \x05|Cafe ?????|Motley Crue?|0:00 0:00 \x04 100%"},
-            {State::Playing, u"Mix"_s, {}, {}, 40'000'000'000, 32'768'000'000, 1.0,
-             "Playing Now: \x05|Mix||666:40 546:08 \x04 100%"},
-            {State::Playing, u"Mix"_s, {}, {}, 60'000'000'000, 86'399'000'000, 0.5,
-             "Playing Now: \x05|Mix||16h40 23h59 \x04 50%"},
-            {State::Playing, u"Mix"_s, {}, {}, std::numeric_limits<qint64>::max(),
+            {State::Playing, u"Mix"_s, QStringList(), QString(), 40'000'000'000, 32'768'000'000,
+             1.0, "Playing Now: \x05|Mix||666:40 546:08 \x04 100%"},
+            {State::Playing, u"Mix"_s, QStringList(), QString(), 60'000'000'000, 86'399'000'000,
+             0.5, "Playing Now: \x05|Mix||16h40 23h59 \x04 50%"},
+            {State::Playing, u"Mix"_s, QStringList(), QString(), std::numeric_limits<qint64>::max(),
              3'600'000'000'000, 0.5, "Playing Now: \x05|Mix||>999h >999h \x04 50%"},
         };
         for (const auto& r : rows) {
@@ -137,7 +140,8 @@ private Q_SLOTS:
     void numbers()
     {
         const qint64 rows[][4] = {
-            {2500, 2, 0, 0}, {3500, 4, 1, 0}, {2501, 3, 2, 1}, {-1500, -2, 128, 50}, {999, 1, 255, 100},
+            {2500, 2, 0, 0},      {3500, 4, 1, 0},    {2501, 3, 2, 1},
+            {-1500, -2, 128, 50}, {999, 1, 255, 100},
         };
         for (const auto& r : rows) {
             QCOMPARE(modWinAmp::SecondsHalfEven(r[0]), r[1]);
@@ -194,17 +198,19 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QByteArray path = dir.path().toUtf8() + '/';
         const QByteArray touch = "[WinAmp]\nCommand=touch " + path;
-        const struct {
+        const struct
+        {
             QByteArray ini;
             bool present, leaveFirst;
             QString preferred;
         } rows[] = {
             {touch + "present\nPlayer=vlc\n", true, false, u"vlc"_s},
-            {touch + "left\n", false, true, {}}, // the mode left before the listing
+            {touch + "left\n", false, true, QString()}, // the mode left before the listing
             {"[WinAmp]\nPlayer=org.mpris.MediaPlayer2.vlc.instance7\n", false, false,
              u"vlc.instance7"_s},
-            {"[WinAmp]\nPlayer=my player\n", false, false, {}}, // not a bus name
-            {"[WinAmp]\nCommand=touch \"" + path + "a b\" " + path + "c;d\n", false, false, {}},
+            {"[WinAmp]\nPlayer=my player\n", false, false, QString()}, // not a bus name
+            {"[WinAmp]\nCommand=touch \"" + path + "a b\" " + path + "c;d\n", false, false,
+             QString()},
         };
         for (const auto& r : rows) {
             Rig rig;
