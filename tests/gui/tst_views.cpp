@@ -71,14 +71,6 @@ struct Rig
     }
 };
 
-QByteArray fe(std::initializer_list<int> bytes)
-{
-    QByteArray out(1, char(0xFE));
-    for (int b : bytes)
-        out += char(b);
-    return out;
-}
-
 QImage grabPanel(ModulePanel& panel)
 {
     return panel.grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -360,53 +352,42 @@ private Q_SLOTS:
     // dots and no others.
     void modulePanel()
     {
-        const struct
-        {
-            QByteArray input;
-            int cell;
-            QByteArray rows;
-        } rows[] = {
-            {"A", 0, "0e1111111f111100"},
-            {fe({0x32, 3, 19}) + char(223), 79, "1c141c0000000000"}, // degree sign
-            // Glyph 6 is a chequer; the high bits of each uploaded row are not dots.
-            {fe({0x64}) + QByteArray(48, 0) + QByteArray::fromHex("f50a150a150a150a") +
-                 QByteArray(8, 0) + fe({8}) + fe({0x32, 2, 7}) + char(6),
-             47, "150a150a150a150a"},
-        };
-        for (const auto& row : rows) {
-            LcdModule module;
-            module.feed(row.input);
-            ModulePanel panel(module);
-            QCOMPARE(panel.sizeHint(), QSize(326, 106));
-            panel.resize(panel.sizeHint());
-            QByteArray expected(80 * 8, 0);
-            expected.replace(row.cell * 8, 8, QByteArray::fromHex(row.rows));
-            QCOMPARE(dotsOf(grabPanel(panel)).toHex(), expected.toHex());
-        }
+        // Glyph 6 is a chequer; the high bits of each uploaded row are not dots.
+        LcdModule module;
+        module.feed(hex("fe64") + QByteArray(48, 0) + hex("f50a150a150a150a") + QByteArray(8, 0) +
+                    hex("fe08 fe320207 06 fe320313 df fe320000") + 'A');
+        ModulePanel panel(module);
+        QCOMPARE(panel.sizeHint(), QSize(326, 106));
+        panel.resize(panel.sizeHint());
+        QByteArray expected(80 * 8, 0);
+        expected.replace(0, 8, hex("0e1111111f111100"));
+        expected.replace(47 * 8, 8, hex("150a150a150a150a"));
+        expected.replace(79 * 8, 8, hex("1c141c0000000000")); // the degree sign
+        QCOMPARE(dotsOf(grabPanel(panel)).toHex(), expected.toHex());
         // The glass follows backlight and brightness; a dark backlight
         // ignores the brightness level.
-        QVERIFY(glassOf(fe({0x28, 0xFF})) > glassOf(fe({0x28, 0x80})) + 10);
-        QVERIFY(glassOf(fe({0x28, 0})) > glassOf(fe({7})) + 10);
-        QCOMPARE(glassOf(fe({7}) + fe({0x28, 0xFF})), glassOf(fe({7}) + fe({0x28, 0})));
+        QVERIFY(glassOf(hex("fe28ff")) > glassOf(hex("fe2880")) + 10);
+        QVERIFY(glassOf(hex("fe2800")) > glassOf(hex("fe07")) + 10);
+        QCOMPARE(glassOf(hex("fe07fe28ff")), glassOf(hex("fe07fe2800")));
 
         // A picture kept between paints must not outlive a change of the module.
-        LcdModule module;
-        ModulePanel panel(module);
-        panel.resize(panel.sizeHint());
-        const QImage blank = grabPanel(panel);
-        module.feed("A");
-        panel.moduleChanged();
-        QCOMPARE(dotsOf(grabPanel(panel)).left(8).toHex(), QByteArray("0e1111111f111100"));
-        module.feed(fe({7}));
-        panel.moduleChanged();
-        QVERIFY(qGray(grabPanel(panel).pixel(0, 0)) < qGray(blank.pixel(0, 0)));
-        module.feed(QByteArray(1, 0x0D) + fe({6}));
-        panel.moduleChanged();
-        QCOMPARE(grabPanel(panel), blank);
+        LcdModule shown;
+        ModulePanel follows(shown);
+        follows.resize(follows.sizeHint());
+        const QImage blank = grabPanel(follows);
+        shown.feed("A");
+        follows.moduleChanged();
+        QCOMPARE(dotsOf(grabPanel(follows)).left(8), expected.left(8));
+        shown.feed(hex("fe07"));
+        follows.moduleChanged();
+        QVERIFY(qGray(grabPanel(follows).pixel(0, 0)) < qGray(blank.pixel(0, 0)));
+        shown.feed(hex("0d fe06"));
+        follows.moduleChanged();
+        QCOMPARE(grabPanel(follows), blank);
         // A window twice as large shows dots twice as large, still square.
-        panel.resize(panel.sizeHint() * 2);
-        QCOMPARE(grabPanel(panel).size(), panel.sizeHint() * 2);
-        QCOMPARE(panel.heightForWidth(652), 184); // dots of 4 pixels, the largest that fit
+        follows.resize(follows.sizeHint() * 2);
+        QCOMPARE(grabPanel(follows).size(), follows.sizeHint() * 2);
+        QCOMPARE(follows.heightForWidth(652), 184); // dots of 4 pixels, the largest that fit
     }
 };
 

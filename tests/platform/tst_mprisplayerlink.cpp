@@ -237,11 +237,6 @@ private Q_SLOTS:
                            u"--volume=67"_s, u"--script="_s + script,
                            u"--force-media-title=Silence"_s, u"av://lavfi:anullsrc=d=300"_s});
         QVERIFY(player.waitForStarted(5000));
-        const auto stop = qScopeGuard([&player] {
-            player.terminate();
-            if (!player.waitForFinished(5000))
-                player.kill();
-        });
         QTRY_COMPARE_WITH_TIMEOUT(link->state(), State::Playing, 10000);
         QTRY_COMPARE(link->track().title, u"Silence"_s);
         QCOMPARE(link->volume(), 0.67);
