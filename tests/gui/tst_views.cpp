@@ -29,11 +29,6 @@ template <typename T> T* child(QObject* o, const char* name)
     return o->findChild<T*>(QString::fromLatin1(name));
 }
 
-void click(QAbstractButton* b)
-{
-    QTest::mouseClick(b, Qt::LeftButton, {}, {5, 5});
-}
-
 // The window as brellix's main makes it, over a settings file written first
 // ("$PTY" naming a simulated module), at a time of the test's choosing.
 struct Rig
@@ -178,7 +173,7 @@ private Q_SLOTS:
         QVERIFY(child<QRadioButton>(&r.w, "optBLOn")->isChecked());
         QTRY_COMPARE(r.module->module().brightness(), quint8(0x9a));
 
-        click(child<QRadioButton>(&r.w, "optDisplay1"));
+        child<QRadioButton>(&r.w, "optDisplay1")->click();
         QCOMPARE(r.c.scheduler().selectedMode(), 1);
         r.c.scheduler().tick();
         auto* line3 = child<QLineEdit>(&r.w, "txtLine3");
@@ -187,14 +182,14 @@ private Q_SLOTS:
         // The window's picture of the module, from the bytes sent, is what
         // the module shows.
         QTRY_COMPARE(r.w.preview().textLines(), r.module->module().textLines());
-        click(opt0);
+        opt0->click();
         QCOMPARE(line3->text(), QString());
         QTRY_COMPARE(r.module->module().line(2), QByteArray(20, ' '));
         r.module->clearRecord();
 
-        click(child<QRadioButton>(&r.w, "optBLOff"));
+        child<QRadioButton>(&r.w, "optBLOff")->click();
         QVERIFY(!slider->isEnabled());
-        click(child<QRadioButton>(&r.w, "optBLOn"));
+        child<QRadioButton>(&r.w, "optBLOn")->click();
         // Up brightens: the slider is drawn with 0 at the top.
         slider->setValue(10);
         slider->setFocus();

@@ -60,11 +60,9 @@ private Q_SLOTS:
         };
         for (const auto& r : rows) {
             std::vector<std::unique_ptr<TestMprisPlayer>> running;
-            for (const QString& p : r.players) {
+            for (const QString& p : r.players)
                 running.push_back(std::make_unique<TestMprisPlayer>(
                     m_bus.address(), p.section('=', 0, 0), p.section('=', 1)));
-                QVERIFY(running.back()->isRegistered());
-            }
             auto link = startedLink(r.preferred);
             const QString shown =
                 r.shown.isEmpty() ? r.shown : MprisPlayerLink::BusPrefix + r.shown;
