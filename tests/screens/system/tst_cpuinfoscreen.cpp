@@ -5,6 +5,7 @@
 #include "platform/modINI.h"
 #include "screens/base/ScreenLines.h"
 #include "screens/system/CpuInfoScreen.h"
+#include "screens/system/modSpeedFan.h"
 #include "support/FixedClock.h"
 
 #include <QDir>
@@ -12,149 +13,275 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using Slots = QStringList; // names or values of slots 1..5
+using Figures = QList<quint64>;
 
 namespace {
 const QDateTime LogDay(QDate(2007, 3, 3), QTime(14, 30)); // the fixture logs' day
-}
+
+// The screen on copies of /proc/stat and /proc/meminfo, with brellix.ini and a SpeedFan
+// folder beside them.
+struct Rig
+{
+    explicit Rig(CpuInfoScreen::OpenSensors openSensors = nullptr)
+        : screen(
+              lines, sink, [this] { return SensorSettings::load(ini); }, clock, cpuTimes, memory,
+              std::move(openSensors))
+    {
+        QDir().mkpath(folder);
+        put("meminfo", "meminfo");
+        put("stat", "stat-before");
+    }
+    bool put(const QString& name, const QString& fixture)
+    {
+        return writeFile(dir.filePath(name), readData("cpu/" + fixture));
+    }
+    // Line 1 after the screen read the stat fixture given (none: an empty file).
+    QByteArray show(const char* stat)
+    {
+        if (!writeFile(dir.filePath("stat"), stat ? readData("cpu/" + QString(stat)) : ""))
+            return "cannot write stat";
+        screen.ShowCpuInfo();
+        return lines.line(0);
+    }
+
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("speedfan");
+    modINI ini{dir.filePath("brellix.ini")};
+    RecordingMessages sink;
+    ScreenLines lines;
+    FixedClock clock{LogDay};
+    const ProcStatReader cpuTimes{dir.filePath("stat")};
+    const ProcMemInfoReader memory{dir.filePath("meminfo")};
+    CpuInfoScreen screen;
+};
+} // namespace
 
 class tst_CpuInfoScreen : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void sensorLines_data()
+    void figures()
     {
-        QTest::addColumn<Slots>("names");
-        QTest::addColumn<Slots>("values");
-        QTest::addColumn<QByteArray>("lines"); // lines 2, 3, 4 joined by '|'
-        // 3a ":", 2e ".", df degree sign, 43 20 "C ", 20 72 70 6d " rpm", 7c '|'
-        QTest::newRow("values cut, not rounded")
-            << Slots{"A", "B", "C", "D", "Fan"} << Slots{"8.5", "105.0", "45.9", "44.0", "12000"}
-            << QByteArray::fromHex("413a382edf4320 423a3130df4320 7c 433a3435df4320 443a3434df4320"
-                                   "7c 46616e3a313230302072706d");
-        QTest::newRow("fan in slot 4, nameless slot 3, slot 5 temperature wins")
-            << Slots{"A", "B", "", "Fan", "E"} << Slots{"40.0", "41.0", "42.0", "2410", "9.0"}
-            << QByteArray::fromHex("413a3430df4320 423a3431df4320 7c 7c 453a392edf4320");
-        // A log's NULs and control characters never reach the module.
-        QTest::newRow("control characters dropped")
-            << Slots{QStringLiteral("\x01T\rx\x1b"), QStringLiteral("\x7f"), "", "", "Fan"}
-            << Slots{QStringLiteral("\t4\n5.5"), QStringLiteral("3.0"), "", "",
-                     QStringLiteral("2410") + QString(236, QChar(0))}
-            << QByteArray::fromHex("54783a3435df4320 3a332edf4320 7c 7c 46616e3a323431302072706d");
+        // total = user+nice+system+idle+iowait+irq+softirq+steal, idle = idle+iowait
+        const struct
+        {
+            const char* name;
+            QByteArray text;
+            int cpu;          // -1: the text is /proc/meminfo
+            Figures expected; // total and idle or available; empty: none
+        } files[] = {
+            {"cpu0, not the aggregate", readData("cpu/stat-before"), 0, {9980, 8400}},
+            {"four counters, beyond 32 bits", "cpu0 4294967296 0 0 1\n", 0, {4294967297, 1}},
+            {"meminfo", readData("cpu/meminfo"), -1, {25276194816, 24152825856}},
+            {"no MemAvailable: free + buffers + cached",
+             readData("cpu/meminfo-old"),
+             -1,
+             {2101698560, 1059536896}},
+            {"bytes beyond 64 bits",
+             "MemTotal: 18014398509481984 kB\nMemAvailable: 1 kB\n",
+             -1,
+             {}},
+            // 18014398509481983 kB is 0xFFFFFFFFFFFFFC00 bytes: another kB stops at the top.
+            {"old kernel sum beyond 64 bits",
+             "MemTotal: 8388608 kB\nMemFree: 18014398509481983 kB\nBuffers: 1 kB\n",
+             -1,
+             {8589934592, 0xFFFFFFFFFFFFFFFF}},
+        };
+        for (const auto& r : files) {
+            Figures got;
+            if (const auto m = r.cpu < 0 ? ProcMemInfoReader::parse(r.text) : std::nullopt)
+                got = {m->totalBytes, m->availableBytes};
+            if (const auto t = r.cpu >= 0 ? ProcStatReader::parse(r.text, r.cpu) : std::nullopt)
+                got = {t->total, t->idle};
+            QVERIFY2(got == r.expected, r.name);
+        }
+
+        // CPU: two samples (total, idle), halves away from zero. Memory: total and available
+        // bytes in units of 1043321, halves to even.
+        const struct
+        {
+            Figures f;
+            QByteArray text;
+        } texts[] = {
+            {{1000, 500, 1200, 675}, "CPU:13%"},
+            {{1000, 500, 1000, 500}, ""},         // no time passed
+            {{1000, 500, 1100, 498}, "CPU:100%"}, // iowait stepped back
+            {{8346568, 7303247}, "MEM:12%"},      // 8 units, 7 and 5 available
+            {{8346568, 5216605}, "MEM:38%"},
+            {{34359738368, 8589934592}, "MEM:75%"}, // 32933 and 8233 units; 0 cut to 32 bits
+            {{8346568, 9389889}, "MEM:0%"},         // more available than total
+        };
+        for (const auto& r : texts) {
+            QByteArray got;
+            if (r.f.size() == 2)
+                got = MemMod::memoryText(r.f[0], r.f[1]);
+            else if (const auto p = CPUStat::busyPercent({r.f[0], r.f[1]}, {r.f[2], r.f[3]}))
+                got = CPUStat::cpuText(*p);
+            QCOMPARE(got, r.text);
+        }
     }
+
+    // Lines 2 to 4 of a table as SpeedFan's log or lm-sensors fill it.
     void sensorLines()
     {
-        QFETCH(Slots, names);
-        QFETCH(Slots, values);
-        SensorTable table;
-        for (int k = 1; k <= 5; ++k) {
-            table.SensorNames[k] = names.value(k - 1);
-            table.SensorValues[k] = values.value(k - 1);
+        // 3a ":", 2e ".", df degree sign, 43 20 "C ", 20 72 70 6d " rpm", 7c '|'
+        const struct
+        {
+            QStringList names;
+            QStringList values;
+            QByteArray lines;
+        } rows[] = {
+            // Values cut, not rounded.
+            {{"A", "B", "C", "D", "Fan"},
+             {"8.5", "105.0", "45.9", "44.0", "12000"},
+             QByteArray::fromHex("413a382edf4320 423a3130df4320 7c 433a3435df4320 443a3434df4320"
+                                 "7c 46616e3a313230302072706d")},
+            // A fan in slot 4, a nameless slot 3: the temperature in slot 5 wins.
+            {{"A", "B", "", "Fan", "E"},
+             {"40.0", "41.0", "42.0", "2410", "9.0"},
+             QByteArray::fromHex("413a3430df4320 423a3431df4320 7c 7c 453a392edf4320")},
+            // A log's NULs and control characters never reach the module.
+            {{QStringLiteral("\x01T\rx\x1b"), QStringLiteral("\x7f"), "", "", "Fan"},
+             {QStringLiteral("\t4\n5.5"), "3.0", "", "", "2410" + QString(236, QChar(0))},
+             QByteArray::fromHex("54783a3435df4320 3a332edf4320 7c 7c 46616e3a323431302072706d")},
+        };
+        for (const auto& r : rows) {
+            SensorTable table;
+            for (int k = 1; k <= 5; ++k) {
+                table.SensorNames[k] = r.names[k - 1];
+                table.SensorValues[k] = r.values[k - 1];
+            }
+            const std::array<QByteArray, 3> got = CpuInfoScreen::sensorLines(table);
+            QCOMPARE(got[0] + '|' + got[1] + '|' + got[2], r.lines);
         }
-        const std::array<QByteArray, 3> got = CpuInfoScreen::sensorLines(table);
-        QTEST(got[0] + '|' + got[1] + '|' + got[2], "lines");
     }
 
+    // Processor load from two samples, afresh when the mode is chosen again or after a
+    // failure; a failure is logged once, not every second.
     void firstLine()
     {
-        QTemporaryDir dir;
-        const QString stat = dir.filePath(QStringLiteral("stat"));
-        QVERIFY(writeFile(stat, readData("cpu/stat-before")));
-        modINI ini(dir.filePath(QStringLiteral("brellix.ini")));
-        RecordingMessages sink;
-        ScreenLines lines;
-        FixedClock clock(LogDay);
-        const ProcStatReader cpuTimes(stat);
-        const ProcMemInfoReader memory(dataPath("cpu/meminfo"));
-        CpuInfoScreen screen(
-            lines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes, memory,
-            nullptr);
-        screen.enter();
-        screen.ShowCpuInfo();
-        QCOMPARE(lines.line(0), QByteArray(" MEM:4%")); // no processor value yet
-        QVERIFY(writeFile(stat, readData("cpu/stat-after")));
-        screen.ShowCpuInfo();
-        QCOMPARE(lines.line(0), QByteArray("CPU:48% MEM:4%"));
-        screen.enter(); // a new sampling
-        screen.ShowCpuInfo();
-        QCOMPARE(lines.line(0), QByteArray(" MEM:4%"));
-        // No sensors: said once, on the module and to the user.
-        QCOMPARE(lines.line(1), QByteArray("No Sensors Found"));
-        QCOMPARE(sink.texts.size(), 1);
-        sink.texts.clear();
-        sink.messages.clear();
+        Rig rig;
+        rig.screen.enter();
+        QCOMPARE(rig.show("stat-before"), QByteArray(" MEM:4%"));
+        QCOMPARE(rig.show("stat-after"), QByteArray("CPU:48% MEM:4%"));
+        rig.show("stat-before");
+        rig.screen.enter();
+        QCOMPARE(rig.show("stat-after"), QByteArray(" MEM:4%"));
+
+        rig.show("stat-before");
+        QVERIFY(QFile::remove(rig.dir.filePath("meminfo")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^processor load unavailable"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^memory load unavailable"));
+        QCOMPARE(rig.show(nullptr), QByteArray(" "));
+        QTest::failOnWarning(QRegularExpression(".*"));
+        QCOMPARE(rig.show(nullptr), QByteArray(" "));
+        QCOMPARE(rig.show("stat-after"), QByteArray(" "));
+        // Working again in between: the next failure is news again.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^processor load unavailable"));
+        rig.show(nullptr);
 
         // Processor figures gone at the next selection: told, and the program ends.
-        QVERIFY(QFile::remove(stat));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^processor load")));
-        screen.enter();
-        QCOMPARE(sink.texts, QStringList{QStringLiteral("OpenQuery failed")});
-        QCOMPARE(sink.quits, 1);
-        QCOMPARE(sink.messages.first().severity, MessageSeverity::Critical);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^processor load unavailable"));
+        rig.screen.enter();
+        QCOMPARE(
+            rig.sink.messages.last(),
+            UserMessage({"OpenQuery failed", MessageSeverity::Critical, MessageCategory::System}));
+        QCOMPARE(rig.sink.quits, 1);
     }
 
     // Where lines 2 to 4 come from, and how often the sensors are started
     // (libsensors holds process-wide state and scans every chip when it starts).
-    void sensorSources_data()
-    {
-        QTest::addColumn<QByteArray>("settings"); // "%1" stands for the SpeedFan folder
-        QTest::addColumn<bool>("logs");           // the folder holds today's SpeedFan log
-        QTest::addColumn<bool>("noSensors");      // openSensors finds none
-        QTest::addColumn<QStringList>("opened");  // configurations the sensors started with
-        QTest::addColumn<QByteArray>("lines");    // lines 2 to 4 joined by '|'
-        // 43 50 55 3a 34 35 df 43 20 "CPU:45°C ", 46 61 6e 3a ... "Fan:2410 rpm"
-        const QByteArray lmLines = QByteArray::fromHex("4350553a3435df4320 7c 7c"
-                                                       "46616e3a323431302072706d");
-        QTest::newRow("lm-sensors, started once with the configured file")
-            << QByteArray("[Sensors]\nConfig=/etc/brellix-sensors.conf\n") << false << false
-            << QStringList{"/etc/brellix-sensors.conf"} << lmLines;
-        QTest::newRow("SpeedFan logs: lm-sensors never started")
-            << QByteArray("[SpeedFan]\nFolder=%1\n") << true << false << QStringList{}
-            << QByteArray("Temp1:45\xdf"
-                          "C Temp2:38\xdf||Fan1:2410 rpm");
-        QTest::newRow("no sensors at all: said on the module")
-            << QByteArray() << false << true << QStringList{""} << QByteArray("No Sensors Found||");
-    }
     void sensorSources()
     {
-        QFETCH(QByteArray, settings);
-        QFETCH(bool, logs);
-        QFETCH(bool, noSensors);
-        QTemporaryDir dir;
-        const QString folder = dir.filePath(QStringLiteral("speedfan"));
-        QVERIFY(QDir().mkpath(folder));
-        QVERIFY(!logs || writeFile(folder + "/SFLog20070303.csv",
-                                   readData("cpu/speedfan/basic/SFLog20070303.csv")));
-        const QString iniPath = dir.filePath(QStringLiteral("brellix.ini"));
-        QVERIFY(writeFile(iniPath, QString::fromLatin1(settings).arg(folder).toUtf8()));
-        modINI ini(iniPath);
-        RecordingMessages sink;
-        ScreenLines screenLines;
-        FixedClock clock(LogDay);
-        const ProcStatReader cpuTimes(dataPath("cpu/stat-before"));
-        const ProcMemInfoReader memory(dataPath("cpu/meminfo"));
-        QStringList started;
-        CpuInfoScreen screen(
-            screenLines, sink, [&ini] { return SensorSettings::load(ini); }, clock, cpuTimes,
-            memory,
-            [&](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
-                started.append(configFile);
-                if (noSensors)
+        const struct
+        {
+            QString settings;   // "%1" stands for the folder with today's SpeedFan log
+            bool noSensors;     // openSensors finds none
+            QStringList opened; // configurations the sensors started with
+            QByteArray lines;   // lines 2 to 4 joined by '|'
+        } rows[] = {
+            // 43 50 55 3a 34 35 df 43 20 "CPU:45°C ", 46 61 6e 3a ... "Fan:2410 rpm"
+            {"[Sensors]\nConfig=/etc/brellix-sensors.conf\n",
+             false,
+             {"/etc/brellix-sensors.conf"},
+             QByteArray::fromHex("4350553a3435df4320 7c 7c 46616e3a323431302072706d")},
+            {"[SpeedFan]\nFolder=%1\n",
+             false,
+             {},
+             "Temp1:45\xdf"
+             "C Temp2:38\xdf||Fan1:2410 rpm"},
+            {"", true, {""}, "No Sensors Found||"},
+        };
+        for (const auto& r : rows) {
+            QStringList opened;
+            Rig rig([&](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
+                opened.append(configFile);
+                if (r.noSensors)
                     return nullptr;
                 auto sensors = std::make_unique<ScriptedSensors>();
                 sensors->add("c", "temp1", "CPU", HardwareSensors::Kind::Temperature, 45.5);
                 sensors->add("c", "fan1", "Fan", HardwareSensors::Kind::Fan, 2410);
                 return sensors;
             });
-        screen.enter();
-        screen.ShowCpuInfo();
-        screen.leave();
-        screen.enter(); // chosen again: nothing starts a second time
-        screen.ShowCpuInfo();
-        QTEST(started, "opened");
-        QTEST(screenLines.line(1) + '|' + screenLines.line(2) + '|' + screenLines.line(3), "lines");
-        QCOMPARE(sink.texts.size(), noSensors ? 1 : 0);
+            QVERIFY(rig.put("speedfan/SFLog20070303.csv", "speedfan/basic/SFLog20070303.csv"));
+            QVERIFY(
+                writeFile(rig.ini.path(), QString(r.settings).replace("%1", rig.folder).toUtf8()));
+            rig.screen.enter();
+            rig.screen.ShowCpuInfo();
+            rig.screen.enter(); // chosen again: nothing starts a second time
+            rig.screen.ShowCpuInfo();
+            QCOMPARE(opened, r.opened);
+            QCOMPARE(rig.lines.line(1) + '|' + rig.lines.line(2) + '|' + rig.lines.line(3),
+                     r.lines);
+            QCOMPARE(rig.sink.texts.size(), r.noSensors ? 1 : 0);
+        }
+    }
+
+    // The CR LF of the last line goes, the NULs of the 256-byte block after it stay; slots a
+    // line does not reach keep what they held.
+    void speedFanLog()
+    {
+        const QStringList old = {"o1", "o2", "o3", "o4", "o5"};
+        const auto fixture = [](const char* name) {
+            return readData(QStringLiteral("cpu/speedfan/%1/SFLog20070303.csv").arg(name));
+        };
+        const struct
+        {
+            QByteArray log; // null: no log for today
+            QStringList names;
+            QStringList values; // old: the read failed
+        } rows[] = {
+            {fixture("basic"),
+             {"Temp1", "Temp2", "Fan1", "o4", "o5"},
+             {"45.5", "38.0", "2410" + QString(236, QChar(0)), "o4", "o5"}},
+            // The first 256 bytes of a longer last line.
+            {fixture("longline"),
+             {"Temp1", "Temp2", "o3", "o4", "o5"},
+             {QString(252, u'A'), "o2", "o3", "o4", "o5"}},
+            // Only the last field is trimmed.
+            {"Seconds\t Temp1 \t Fan1 \r\n7\t 45.5 \t 2410 \r\n",
+             {" Temp1 ", "Fan1", "o3", "o4", "o5"},
+             {" 45.5 ", "2410 " + QString(239, QChar(0)), "o3", "o4", "o5"}},
+            {fixture("oneline"), {"Temp1", "Temp2", "o3", "o4", "o5"}, old},
+            {fixture("empty"), {"", "o2", "o3", "o4", "o5"}, old},
+            {QByteArray(), old, old},
+            // A title of 32767 bytes: not a log.
+            {"Seconds\tTemp1\t" + QByteArray(32753, 'x'), old, old},
+        };
+        for (const auto& r : rows) {
+            Rig rig;
+            QVERIFY(r.log.isNull() || writeFile(rig.folder + "/SFLog20070303.csv", r.log));
+            modSpeedFan reader(rig.folder, rig.clock);
+            SensorTable table;
+            for (int k = 1; k <= 5; ++k)
+                table.SensorNames[k] = table.SensorValues[k] = old[k - 1];
+            if (r.values == old)
+                QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^SpeedFan readings"));
+            QCOMPARE(reader.ReadSpeedFanLog(table), r.values != old);
+            QCOMPARE(slotTexts(table.SensorNames), r.names);
+            QCOMPARE(slotTexts(table.SensorValues), r.values);
+        }
     }
 };
 
