@@ -13,11 +13,50 @@
 #include <QtTest>
 
 #include <atomic>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 const IPMod::Runner AtOnce = [](std::function<void()> job) { job(); };
+constexpr qint64 TopCount = std::numeric_limits<qint64>::max();
+
+QString told(const QString& reason)
+{
+    return u"Cannot read the network interface statistics: "_s + reason + u"."_s;
+}
+
+// Name, address, then index type speed mtu oper admin queue, received octets unicast
+// nonunicast discarded errors unknown, sent octets unicast nonunicast discarded errors, and
+// the description.
+QString properties(const CInterface& i)
+{
+    QStringList p{i.InterfaceName(), i.AdapterAddress()};
+    for (const qint64 n :
+         {qint64(i.InterfaceIndex()), qint64(i.InterfaceType()), i.Speed(),
+          qint64(i.MaximumTransmissionUnit()), qint64(i.OperationalStatus()),
+          qint64(i.AdminStatus()), i.OutputQueueLength(), i.OctetsReceived(),
+          i.UnicastPacketsReceived(), i.NonunicastPacketsReceived(), i.DiscardedIncomingPackets(),
+          i.IncomingErrors(), i.UnknownProtocolPackets(), i.OctetsSent(), i.UnicastPacketsSent(),
+          i.NonunicastPacketsSent(), i.DiscardedOutgoingPackets(), i.OutgoingErrors()})
+        p << QString::number(n);
+    return (p << i.InterfaceDescription()).join(' ');
+}
+
+// A table that hands out the rows it is given, and counts what it was asked.
+struct GivenTable : InterfaceTable
+{
+    std::optional<QList<InterfaceRow>> read(Detail detail, QString* error) const override
+    {
+        ++(detail == Detail::Counters ? counterReads : attributeReads);
+        if (!rows && error)
+            *error = QStringLiteral("no table here");
+        return rows;
+    }
+    std::optional<QList<InterfaceRow>> rows;
+    mutable int counterReads = 0;
+    mutable int attributeReads = 0;
+};
 
 // A resolver that does not answer until the test lets it (or after 5 s, as a slow server).
 class StuckHost : public ScriptedHost
@@ -33,13 +72,8 @@ public:
     mutable std::atomic<int> started{0};
 };
 
-// A host name with a byte that is no character, longer than a line.
-std::shared_ptr<const HostLookup> host()
-{
-    return std::make_shared<ScriptedHost>("a\376bcdefghijklmnopqrstuvwx");
-}
-
-// The screen on a table file rewritten before each refresh.
+// The screen on a table file rewritten before each refresh, on a host whose name has a byte
+// that is no character and is longer than a line.
 struct Rig : InternetState
 {
     bool connected = true;
@@ -50,7 +84,12 @@ struct Rig : InternetState
     ScreenLines lines;
     LinuxInterfaceTable table{dev, dir.filePath("sys")};
     CIpHelper helper{messages, table};
-    NetworkInfoScreen screen{lines, messages, *this, helper, host(), AtOnce};
+    NetworkInfoScreen screen{lines,
+                             messages,
+                             *this,
+                             helper,
+                             std::make_shared<ScriptedHost>("a\376bcdefghijklmnopqrstuvwx"),
+                             AtOnce};
     // Octets received and sent, split over two rows; -1: offline, no table.
     QByteArray show(qint64 received, qint64 sent)
     {
@@ -66,15 +105,115 @@ struct Rig : InternetState
 };
 } // namespace
 
-// The network screen with the host name and address it shows.
+// The network screen, the interface table and the host name and address it shows.
 class TestNetworkInfo : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void interfaceFixtures()
+    {
+        const struct
+        {
+            QString fixture;
+            QString totals; // rows, octets received, octets sent
+            int item;
+            QString properties;
+        } rows[] = {
+            {"two_rows", "2 1000 400", 1,
+             "eth0 00-0A-95-9D-68-16 2 6 1000000000 1500 1 1 1000 1000 15 5 2 1 7 400 10 0 4 3 "
+             "eth0"},
+            // A tunnel that is down, sys files missing, 64-bit totals: 4294967296 + 5000000000
+            // + 900 and 3000000000 + 2000000000 + 100.
+            {"mixed", "3 9294968196 5000000100", 2,
+             "wg0  5 131 0 1420 4 2 500 5000000000 4000000 0 0 2 0 2000000000 1000000 0 7 0 wg0"},
+        };
+        for (const auto& r : rows) {
+            RecordingMessages messages;
+            const LinuxInterfaceTable table(dataPath("net/" + r.fixture + "/proc_net_dev"),
+                                            dataPath("net/" + r.fixture + "/sys_class_net"));
+            CIpHelper helper(messages, table);
+            const int count = helper.readTotals();
+            QCOMPARE(u"%1 %2 %3"_s.arg(count).arg(helper.BytesReceived()).arg(helper.BytesSent()),
+                     r.totals);
+            const auto interfaces = helper.Interfaces();
+            QCOMPARE(interfaces->Count(), count);
+            QCOMPARE(properties(*interfaces->Item(r.item)), r.properties);
+            QVERIFY(messages.texts.isEmpty());
+        }
+    }
+
+    void everyGetRereads()
+    {
+        QTemporaryDir dir;
+        const QString dev = dir.filePath("dev");
+        RecordingMessages messages;
+        const LinuxInterfaceTable table(dev, dir.filePath("sys"));
+        CIpHelper helper(messages, table);
+        // No table: told once, not once a second, naming the file.
+        QCOMPARE(helper.Interfaces()->Count(), 0);
+        QCOMPARE(helper.readTotals(), -1);
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts[0].startsWith(told("cannot open " + dev).chopped(1)));
+
+        QVERIFY(writeFile(dev, NetDevHeader + " eth0: 100 1 0 0 0 0 0 0 10 1 0 0 0 0 0 0\n"));
+        const auto first = helper.Interfaces();
+        // A short row and one with a bad number are skipped; a number may touch the colon.
+        QVERIFY(writeFile(dev, NetDevHeader +
+                                   " eth0: 300 1 0 0 0 0 0 0 30 1 0 0 0 0 0 0\n"
+                                   " bad0: 1 2 3\n bad1: 1 2 x 0 0 0 0 0 1 1 0 0 0 0 0 0\n"
+                                   "eth1:5 1 0 0 0 0 0 0 7 1 0 0 0 0 0 0\n"));
+        QCOMPARE(helper.Interfaces()->Count(), 2);
+        QCOMPARE(helper.BytesReceived(), 305);
+        QCOMPARE(helper.BytesSent(), 37);
+        QCOMPARE(first->Item(1)->OctetsReceived(), 100); // what a caller kept stays
+
+        // Not the kernel's table after a good read: told again, totals 0.
+        QVERIFY(writeFile(dev, QByteArray(NetDevHeader).replace("Transmit", "Tx") +
+                                   " eth0: 9 1 0 0 0 0 0 0 9 1 0 0 0 0 0 0\n"));
+        QCOMPARE(helper.readTotals(), -1);
+        QCOMPARE(helper.readTotals(), -1);
+        QCOMPARE(helper.BytesReceived(), 0);
+        QCOMPARE(messages.texts.mid(1),
+                 QStringList{told(dev + " is not an interface statistics table")});
+    }
+
+    // Counters the kernel keeps as unsigned 64-bit values never turn negative and totals
+    // stick at the top; the every-second refresh reads only the counters, the collection the
+    // attributes too.
+    void counters()
+    {
+        GivenTable table;
+        RecordingMessages messages;
+        CIpHelper helper(messages, table);
+        QCOMPARE(helper.readTotals(), -1);
+        QCOMPARE(helper.Interfaces()->Count(), 0);
+        QCOMPARE(messages.messages,
+                 QList<UserMessage>({{told(u"no table here"_s), MessageSeverity::Warning,
+                                      MessageCategory::Network}}));
+        QList<InterfaceRow> rows(2);
+        rows[0].rxBytes = rows[1].rxBytes = quint64(TopCount) + 1;
+        rows[0].rxPackets = std::numeric_limits<quint64>::max();
+        rows[1].rxPackets = 3;
+        rows[1].rxMulticast = 10;
+        rows[0].txBytes = 5;
+        rows[1].txBytes = 7;
+        table.rows = rows;
+        QCOMPARE(helper.readTotals(), 2);
+        QCOMPARE(helper.BytesReceived(), TopCount);
+        QCOMPARE(helper.BytesSent(), 12);
+        const auto interfaces = helper.Interfaces();
+        QCOMPARE(interfaces->Item(1)->OctetsReceived(), TopCount);
+        QCOMPARE(interfaces->Item(1)->UnicastPacketsReceived(), TopCount);
+        QCOMPARE(interfaces->Item(2)->UnicastPacketsReceived(), 0);
+        QCOMPARE(interfaces->Item(2)->NonunicastPacketsReceived(), 10);
+        QCOMPARE(table.counterReads, 2);
+        QCOMPARE(table.attributeReads, 2);
+    }
+
     // Rates from the octets since the last connected refresh; offline, the last rates stay
     // and no table is read. Control bytes of the host name never reach the module.
-    void refreshSequence()
+    void screen()
     {
         Rig rig;
         // 06 / 07: connected or not, a space, the address.
@@ -87,145 +226,106 @@ private Q_SLOTS:
         QCOMPARE(rig.show(-1, -1), off + "In :0 kbps|Out:0 kbps");
         QCOMPARE(rig.show(5020000, 101000), on + "In :7.655 kbps|Out:0.6 kbps");
         QCOMPARE(rig.show(5018500, 101000), on + "In :-1.5 kbps|Out:0 kbps");
-        // Beyond 32 bits; rate lines of exactly 20 and cut at 20.
-        QCOMPARE(rig.show(4294968296, 10000102124),
-                 on + "In :4289949.796 kbps|Out:10000001.124 kbp");
-        QVERIFY(rig.messages.texts.isEmpty());
-    }
-
-    // An unreadable table or one without rows shows 0; the message is told once, and the
-    // next good read covers the whole gap.
-    void noTableShowsZero()
-    {
-        Rig rig;
-        rig.show(8000, 2000);
-        for (const QByteArray& bad : {QByteArray("garbage\n"),
-                                      QByteArray(NetDevHeader).replace("Transmit", "Tx") +
-                                          " eth0: 99999 1 0 0 0 0 0 0 9 1 0 0 0 0 0 0\n",
-                                      NetDevHeader}) {
+        // An unreadable table or one without rows shows 0; the next good read covers the gap.
+        for (const QByteArray& bad : {QByteArray("garbage\n"), NetDevHeader}) {
             QVERIFY(writeFile(rig.dev, bad));
             rig.screen.ShowNetworkInfo();
             QCOMPARE(rig.lines.line(2) + '|' + rig.lines.line(3), "In :0 kbps|Out:0 kbps");
         }
-        QCOMPARE(rig.messages.texts.size(), 1);
-        QVERIFY(rig.show(9500, 2000).endsWith("|In :1.5 kbps|Out:0 kbps"));
-    }
+        // Beyond 32 bits; rate lines of exactly 20 and cut at 20.
+        QCOMPARE(rig.show(4294968296, 10000102124),
+                 on + "In :4289949.796 kbps|Out:10000001.124 kbp");
 
-    // The rate lines in the user's locale; a separator the module has no
-    // code for gives way to ".", rather than showing as "?".
-    void rateLinesInLocale_data()
-    {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("German comma")
-            << QLocale(QLocale::German) << QByteArray("In :12,345 kbps|Out:0,4 kbps");
-        QTest::newRow("Arabic separator") << QLocale(QLocale::Arabic, QLocale::Egypt)
-                                          << QByteArray("In :12.345 kbps|Out:0.4 kbps");
-    }
-    void rateLinesInLocale()
-    {
-        QFETCH(QLocale, locale);
+        // The rates in the user's locale; a separator the module has no code for gives way
+        // to ".", rather than showing as "?".
         const QLocale previous;
-        QLocale::setDefault(locale);
         const auto restore = qScopeGuard([&previous] { QLocale::setDefault(previous); });
-        Rig rig;
-        rig.show(5000000, 100000);
-        rig.show(5012345, 100400);
-        QTEST(rig.lines.line(2) + '|' + rig.lines.line(3), "expected");
+        QLocale::setDefault(QLocale(QLocale::German));
+        QVERIFY(rig.show(4294980641, 10000102524).endsWith("In :12,345 kbps|Out:0,4 kbps"));
+        QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+        QVERIFY(rig.show(4294992986, 10000102924).endsWith("In :12.345 kbps|Out:0.4 kbps"));
+        QCOMPARE(rig.messages.texts.size(), 1);
     }
 
     // The IPv4 and IPv6 route tables as the kernel writes them: only an up, not rejected
     // default route counts, never one on loopback; of several, the lowest metric wins.
-    void defaultRoute_data()
+    void defaultRoute()
     {
-        QTest::addColumn<QByteArray>("ipv4");
-        QTest::addColumn<QByteArray>("ipv6");
-        QTest::addColumn<QString>("routeInterface"); // of the IPv4 default route
-        QTest::addColumn<bool>("connected");
         const QByteArray head4 = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask"
                                  "\t\tMTU\tWindow\tIRTT\n";
         const QByteArray zero6(32, '0');
         const QByteArray unreachable6 =
             zero6 + " 00 " + zero6 + " 00 " + zero6 + " ffffffff 00000001 00000000 00200200 lo\n";
-        QTest::newRow("fixture") << readData("net/route_default_eth0") << unreachable6 << u"eth0"_s
-                                 << true;
-        QTest::newRow("no default")
-            << readData("net/route_no_default") << unreachable6 << QString() << false;
-        // 4294967295, the worst metric, as the kernel prints it.
-        QTest::newRow("lowest metric, one above 2^31")
-            << head4 + "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t-1\t00000000\t0\t0\t0\n"
-                       "eth0\t00000000\t0101A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
-                       "eth1\t00000000\t0101A8C0\t0003\t0\t0\t600\t00000000\t0\t0\t0\n"
-            << QByteArray() << u"eth0"_s << true;
-        QTest::newRow("down, rejected, loopback")
-            << head4 + "eth0\t00000000\t0101A8C0\t0002\t0\t0\t100\t00000000\t0\t0\t0\n"
-                       "eth1\t00000000\t00000000\t0201\t0\t0\t100\t00000000\t0\t0\t0\n"
-                       "lo\t00000000\t00000000\t0001\t0\t0\t0\t00000000\t0\t0\t0\n"
-            << unreachable6 << QString() << false;
-        QTest::newRow("IPv6 only") << head4
-                                   << unreachable6 + zero6 + " 00 " + zero6 +
-                                          " 00 fe800000000000000000000000000001 "
-                                          "00000400 00000001 00000000 00450003 eth0\n"
-                                   << QString() << true;
-        QTest::newRow("IPv6 prefix not zero")
-            << QByteArray()
-            << "20010db8000000000000000000000000 20 " + zero6 + " 00 " + zero6 +
-                   " 00000100 00000001 00000000 00000001 eth0\n"
-            << QString() << false;
-        QTest::newRow("IPv6 prefix not a number")
-            << QByteArray()
-            << zero6 + " zz " + zero6 + " 00 " + zero6 + " 00000100 1 0 00000001 eth0\n"
-            << QString() << false;
-    }
-    void defaultRoute()
-    {
-        QFETCH(QByteArray, ipv4);
-        QFETCH(QByteArray, ipv6);
-        QFETCH(QString, routeInterface);
-        QFETCH(bool, connected);
-        QCOMPARE(LinuxInternetState::defaultRouteInterface(ipv4), routeInterface);
-        QCOMPARE(LinuxInternetState::hasDefaultRouteV4(ipv4) ||
-                     LinuxInternetState::hasDefaultRouteV6(ipv6),
-                 connected);
-
+        const struct
+        {
+            QByteArray ipv4;
+            QByteArray ipv6;
+            QString routeInterface; // of the IPv4 default route
+            bool connected;
+        } rows[] = {
+            {readData("net/route_no_default"), unreachable6, "", false},
+            // 4294967295, the worst metric, as the kernel prints it.
+            {head4 + "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t-1\t00000000\t0\t0\t0\n"
+                     "eth0\t00000000\t0101A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
+                     "eth1\t00000000\t0101A8C0\t0003\t0\t0\t600\t00000000\t0\t0\t0\n",
+             "", "eth0", true},
+            // Down, rejected, loopback.
+            {head4 + "eth0\t00000000\t0101A8C0\t0002\t0\t0\t100\t00000000\t0\t0\t0\n"
+                     "eth1\t00000000\t00000000\t0201\t0\t0\t100\t00000000\t0\t0\t0\n"
+                     "lo\t00000000\t00000000\t0001\t0\t0\t0\t00000000\t0\t0\t0\n",
+             unreachable6, "", false},
+            {head4,
+             unreachable6 + zero6 + " 00 " + zero6 +
+                 " 00 fe800000000000000000000000000001 00000400 00000001 00000000 00450003 eth0\n",
+             "", true},
+            // The prefix length not zero, not a number.
+            {"",
+             "20010db8000000000000000000000000 20 " + zero6 + " 00 " + zero6 +
+                 " 00000100 00000001 00000000 00000001 eth0\n" + zero6 + " zz " + zero6 + " 00 " +
+                 zero6 + " 00000100 1 0 00000001 eth0\n",
+             "", false},
+        };
         QTemporaryDir dir;
         const QString v4 = dir.filePath("route"), v6 = dir.filePath("ipv6_route");
-        QVERIFY(writeFile(v4, ipv4) && writeFile(v6, ipv6));
-        QCOMPARE(LinuxInternetState(v4, v6).isConnected(), connected);
-        QCOMPARE(LinuxHostLookup(v4).defaultRouteInterface(), routeInterface);
+        for (const auto& r : rows) {
+            QVERIFY(writeFile(v4, r.ipv4) && writeFile(v6, r.ipv6));
+            QCOMPARE(LinuxInternetState(v4, v6).isConnected(), r.connected);
+            QCOMPARE(LinuxHostLookup(v4).defaultRouteInterface(), r.routeInterface);
+        }
+
+        // The system calls themselves.
+        const LinuxHostLookup real(v4);
+        QList<QByteArray> addresses{"stale"};
+        QCOMPARE(real.resolveIPv4("localhost", addresses), 0);
+        QCOMPARE(addresses.value(0).toHex() + real.interfaceIPv4("lo").toHex(), "7f0000017f000001");
     }
 
-    void address_data()
-    {
-        QTest::addColumn<QByteArray>("resolved"); // addresses, 4 bytes each
-        QTest::addColumn<QString>("route");       // interface of the default route:its address
-        QTest::addColumn<QString>("expected");
-        const QByteArray loopback = QByteArray::fromHex("7f000101");
-        QTest::newRow("first of two, bytes unsigned")
-            << QByteArray::fromHex("ffff00fe0a000001") << "eth0:0a000002" << u"255.255.0.254"_s;
-        QTest::newRow("loopback: the default route's address")
-            << loopback << "eth0:c0a8010a" << u"192.168.1.10"_s;
-        QTest::newRow("loopback, route interface without IPv4")
-            << loopback << "wg0:" << u"127.0.1.1"_s;
-    }
     void address()
     {
-        QFETCH(QByteArray, resolved);
-        QFETCH(QString, route);
+        const QByteArray loopback = QByteArray::fromHex("7f000101");
+        const struct
+        {
+            QByteArray resolved; // addresses, 4 bytes each
+            QString route;       // interface of the default route:its address
+            QString expected;
+        } rows[] = {
+            {QByteArray::fromHex("ffff00fe0a000001"), "eth0:0a000002", "255.255.0.254"},
+            // Loopback: the default route's address, if it has one.
+            {loopback, "eth0:c0a8010a", "192.168.1.10"},
+            {loopback, "wg0:", "127.0.1.1"},
+        };
         RecordingMessages messages;
-        auto host = std::make_shared<ScriptedHost>("  box ");
-        host->addresses = {resolved.first(4), resolved.mid(4)};
-        host->routeInterface = route.section(':', 0, 0);
-        host->routeAddress = QByteArray::fromHex(route.section(':', 1).toLatin1());
-        IPMod ip(messages, host, 0, AtOnce);
-        QTEST(ip.GetIPAddress(), "expected");
-        QCOMPARE(host->lastQuery, QByteArray("box"));
-    }
+        for (const auto& r : rows) {
+            auto host = std::make_shared<ScriptedHost>("  box ");
+            host->addresses = {r.resolved.first(4), r.resolved.mid(4)};
+            host->routeInterface = r.route.section(':', 0, 0);
+            host->routeAddress = QByteArray::fromHex(r.route.section(':', 1).toLatin1());
+            IPMod ip(messages, host, 0, AtOnce);
+            QCOMPARE(ip.GetIPAddress(), r.expected);
+            QCOMPARE(host->lastQuery, QByteArray("box"));
+        }
 
-    // Each failure is told once until the call succeeds again, not once a second.
-    void failuresToldOnce()
-    {
-        RecordingMessages messages;
+        // Each failure is told once until the call succeeds again, not once a second.
         auto host = std::make_shared<ScriptedHost>();
         IPMod ip(messages, host, 0, AtOnce);
         host->resolveError = -2; // EAI_NONAME
@@ -238,8 +338,8 @@ private Q_SLOTS:
         for (int refresh = 0; refresh < 3; ++refresh) // one refresh asks for both
             QCOMPARE(ip.GetHostName() + ip.GetIPAddress(), QString());
         const QString resolve = u"Cannot look up the address of this computer's name brellixbox."_s;
-        const QString told = u"Cannot read this computer's name (system error 36)."_s;
-        QCOMPARE(messages.texts, QStringList({resolve, resolve, told}));
+        const QString nameFailed = u"Cannot read this computer's name (system error 36)."_s;
+        QCOMPARE(messages.texts, QStringList({resolve, resolve, nameFailed}));
     }
 
     // A resolver that hangs holds neither the refresh nor the end of the screen; one
@@ -262,14 +362,6 @@ private Q_SLOTS:
         host->released.release();
         QTRY_COMPARE(host.use_count(), long(1));
         QVERIFY(messages.texts.isEmpty());
-    }
-
-    void realSystemCalls()
-    {
-        const LinuxHostLookup real(dataPath("net/route_default_eth0"));
-        QList<QByteArray> addresses{"stale"};
-        QCOMPARE(real.resolveIPv4("localhost", addresses), 0);
-        QCOMPARE(addresses.value(0).toHex() + real.interfaceIPv4("lo").toHex(), "7f0000017f000001");
     }
 };
 
