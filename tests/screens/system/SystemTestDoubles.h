@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/HardwareSensors.h"
 #include "platform/HostLookup.h"
 #include "platform/InternetState.h"
 #include "platform/UserMessage.h"
@@ -85,31 +84,3 @@ inline bool writeFile(const QString& path, const QByteArray& content)
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
 }
-
-// Temperature and fan sensors as a test lists them; find() knows exact
-// names only, and value() gives the value a sensor was added with.
-class ScriptedSensors : public HardwareSensors
-{
-public:
-    bool isOpen() const override { return true; }
-    const QList<Sensor>& sensors() const override { return list; }
-    std::optional<Sensor> find(const QString& chip, const QString& feature) const override
-    {
-        for (const Sensor& s : list)
-            if (s.chip == chip && s.feature == feature)
-                return s;
-        return std::nullopt;
-    }
-    std::optional<double> value(const Sensor& sensor) const override
-    {
-        return values.value(sensor.handle);
-    }
-    void add(const QString& chip, const QString& feature, const QString& label, Kind kind, double v)
-    {
-        list.append({chip, feature, label, kind, int(values.size())});
-        values.append(v);
-    }
-
-    QList<Sensor> list;
-    QList<double> values;
-};

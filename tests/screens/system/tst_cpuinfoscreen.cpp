@@ -1,5 +1,6 @@
 #include "SystemTestDoubles.h"
 
+#include "platform/linux/LinuxSensors.h"
 #include "platform/linux/ProcMemInfoReader.h"
 #include "platform/linux/ProcStatReader.h"
 #include "platform/modINI.h"
@@ -13,10 +14,49 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
 using Figures = QList<quint64>;
 
 namespace {
 const QDateTime LogDay(QDate(2007, 3, 3), QTime(14, 30)); // the fixture logs' day
+const QString Hwmon = QStringLiteral("/sys/class/hwmon/");
+
+// One write(2) of text to a /proc file, which takes it only whole.
+bool writeProcFile(const char* path, const QByteArray& text)
+{
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    const bool ok =
+        fd >= 0 && ::write(fd, text.constData(), std::size_t(text.size())) == text.size();
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+// Gives this process a private /sys/class, for a hwmon tree of our own. Without
+// CAP_SYS_ADMIN (a normal user, or root in a container) it enters a user namespace of its own
+// first, where it is root over its own mounts (an unprivileged gid_map is refused while
+// setgroups is allowed). Must run before any thread starts. Returns why it failed, or nothing.
+QString privateSysClass()
+{
+    const QByteArray uid = QByteArray::number(geteuid()), gid = QByteArray::number(getegid());
+    if (unshare(CLONE_NEWNS) != 0 && (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+                                      !writeProcFile("/proc/self/setgroups", "deny") ||
+                                      !writeProcFile("/proc/self/uid_map", "0 " + uid + " 1") ||
+                                      !writeProcFile("/proc/self/gid_map", "0 " + gid + " 1")))
+        return QStringLiteral("no user and mount namespace: ") +
+               QString::fromLocal8Bit(std::strerror(errno));
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", "/sys/class", "tmpfs", 0, "mode=0755,size=1m") != 0)
+        return QStringLiteral("no private /sys/class: ") +
+               QString::fromLocal8Bit(std::strerror(errno));
+    return QString();
+}
 
 // The screen on copies of /proc/stat and /proc/meminfo, with brellix.ini and a SpeedFan
 // folder beside them.
@@ -43,6 +83,13 @@ struct Rig
         screen.ShowCpuInfo();
         return lines.line(0);
     }
+    // Lines 2 to 4 when the mode is chosen.
+    QByteArray choose()
+    {
+        screen.enter();
+        screen.ShowCpuInfo();
+        return lines.line(1) + '|' + lines.line(2) + '|' + lines.line(3);
+    }
 
     QTemporaryDir dir;
     const QString folder = dir.filePath("speedfan");
@@ -59,6 +106,11 @@ struct Rig
 class tst_CpuInfoScreen : public QObject
 {
     Q_OBJECT
+
+    const QString m_noTree; // why there is no hwmon tree of our own
+
+public:
+    explicit tst_CpuInfoScreen(QString noTree) : m_noTree(std::move(noTree)) {}
 
 private Q_SLOTS:
     void figures()
@@ -165,6 +217,7 @@ private Q_SLOTS:
         rig.screen.enter();
         QCOMPARE(rig.show("stat-before"), QByteArray(" MEM:4%"));
         QCOMPARE(rig.show("stat-after"), QByteArray("CPU:48% MEM:4%"));
+        QCOMPARE(rig.lines.line(1), QByteArray("No Sensors Found"));
         rig.show("stat-before");
         rig.screen.enter();
         QCOMPARE(rig.show("stat-after"), QByteArray(" MEM:4%"));
@@ -188,54 +241,79 @@ private Q_SLOTS:
             rig.sink.messages.last(),
             UserMessage({"OpenQuery failed", MessageSeverity::Critical, MessageCategory::System}));
         QCOMPARE(rig.sink.quits, 1);
+        QCOMPARE(rig.sink.texts.size(), 2); // no sensors: said once
     }
 
-    // Where lines 2 to 4 come from, and how often the sensors are started
-    // (libsensors holds process-wide state and scans every chip when it starts).
+    // libsensors on a hwmon tree of our own, or SpeedFan's log when its folder holds one;
+    // libsensors starts once (it holds process-wide state and scans every chip when it starts).
     void sensorSources()
     {
-        const struct
-        {
-            QString settings;   // "%1" stands for the folder with today's SpeedFan log
-            bool noSensors;     // openSensors finds none
-            QStringList opened; // configurations the sensors started with
-            QByteArray lines;   // lines 2 to 4 joined by '|'
-        } rows[] = {
-            // 43 50 55 3a 34 35 df 43 20 "CPU:45°C ", 46 61 6e 3a ... "Fan:2410 rpm"
-            {"[Sensors]\nConfig=/etc/brellix-sensors.conf\n",
-             false,
-             {"/etc/brellix-sensors.conf"},
-             QByteArray::fromHex("4350553a3435df4320 7c 7c 46616e3a323431302072706d")},
-            {"[SpeedFan]\nFolder=%1\n",
-             false,
-             {},
-             "Temp1:45\xdf"
-             "C Temp2:38\xdf||Fan1:2410 rpm"},
-            {"", true, {""}, "No Sensors Found||"},
-        };
-        for (const auto& r : rows) {
-            QStringList opened;
-            Rig rig([&](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
-                opened.append(configFile);
-                if (r.noSensors)
-                    return nullptr;
-                auto sensors = std::make_unique<ScriptedSensors>();
-                sensors->add("c", "temp1", "CPU", HardwareSensors::Kind::Temperature, 45.5);
-                sensors->add("c", "fan1", "Fan", HardwareSensors::Kind::Fan, 2410);
-                return sensors;
-            });
-            QVERIFY(rig.put("speedfan/SFLog20070303.csv", "speedfan/basic/SFLog20070303.csv"));
+        if (!m_noTree.isEmpty())
+            QSKIP(qPrintable(m_noTree));
+        for (const QString file :
+             {"hwmon0/name=fake", "hwmon0/temp1_input=45500", "hwmon0/temp1_label=CPU",
+              "hwmon0/temp2_input=38000", "hwmon0/temp3_input=-40", "hwmon0/temp4_input=51200",
+              "hwmon0/temp5_input=60000", "hwmon0/fan1_input=2410", "hwmon0/fan2_input=1200",
+              "hwmon0/in0_input=1520"})
             QVERIFY(
-                writeFile(rig.ini.path(), QString(r.settings).replace("%1", rig.folder).toUtf8()));
-            rig.screen.enter();
-            rig.screen.ShowCpuInfo();
-            rig.screen.enter(); // chosen again: nothing starts a second time
-            rig.screen.ShowCpuInfo();
-            QCOMPARE(opened, r.opened);
-            QCOMPARE(rig.lines.line(1) + '|' + rig.lines.line(2) + '|' + rig.lines.line(3),
-                     r.lines);
-            QCOMPARE(rig.sink.texts.size(), r.noSensors ? 1 : 0);
-        }
+                QDir().mkpath(Hwmon + file.section('/', 0, 0)) &&
+                writeFile(Hwmon + file.section('=', 0, 0), file.section('=', 1).toLatin1() + '\n'));
+        QStringList opened;
+        Rig rig([&opened](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
+            opened.append(configFile);
+            return std::make_unique<LinuxSensors>(configFile);
+        });
+        const QString conf = rig.dir.filePath("sensors.conf");
+        const QString log = rig.folder + "/SFLog20070303.csv";
+        const QByteArray ini = "[SpeedFan]\nFolder=" + QFile::encodeName(rig.folder) +
+                               "\n[Sensors]\nConfig=" + QFile::encodeName(conf) + "\nName1=Chip\n";
+        const QByteArray threeColumns = "Seconds\tTemp1\tTemp2\tFan1\r\n123\t45.5\t38.0\t2410\r\n";
+        const QByteArray speedFan = "Temp1:45\xdf"
+                                    "C Temp2:38\xdf||Fan1:2410 rpm";
+        QVERIFY(writeFile(conf,
+                          "chip \"fake-*\"\n label temp2 \"Board\"\n compute temp3 @+10, @-10\n"));
+        QVERIFY(writeFile(rig.ini.path(), ini) && writeFile(log, threeColumns));
+        QCOMPARE(rig.choose(), speedFan);
+        QVERIFY(opened.isEmpty());
+
+        // The first four temperatures and the first fan; the voltage is no candidate.
+        QVERIFY(QFile::remove(log));
+        QCOMPARE(rig.choose(), "Chip:45\xdf"
+                               "C Board:38\xdf"
+                               "C|temp3:10\xdf"
+                               "C temp4:51\xdf|fan1:2410 rpm");
+        // A sensor that stops answering keeps its last value, logged once until read again.
+        const QString temp1 = Hwmon + "hwmon0/temp1_input";
+        QTest::failOnWarning(QRegularExpression(".*"));
+        QVERIFY(QFile::remove(temp1));
+        QTest::ignoreMessage(QtWarningMsg, "cannot read fake-virtual-0/temp1");
+        rig.screen.ShowCpuInfo();
+        rig.screen.ShowCpuInfo();
+        QVERIFY(rig.lines.line(1).startsWith("Chip:45"));
+        QVERIFY(writeFile(temp1, "40000\n"));
+        rig.screen.ShowCpuInfo();
+        QVERIFY(QFile::remove(temp1));
+        QTest::ignoreMessage(QtWarningMsg, "cannot read fake-virtual-0/temp1");
+        rig.screen.ShowCpuInfo();
+        QVERIFY(rig.lines.line(1).startsWith("Chip:40"));
+
+        // SpeedFan's log appears with three columns: slots 4 and 5 must not keep lm-sensors'
+        // last readings as if they were live.
+        QVERIFY(writeFile(log, threeColumns));
+        QCOMPARE(rig.choose(), speedFan);
+
+        // Chosen slots: by chip name or pattern, named; a voltage is refused.
+        QVERIFY(QFile::remove(log) &&
+                writeFile(rig.ini.path(),
+                          ini + "Sensor1 = fake-virtual-0/temp2\nSensor2=coretemp\n"
+                                "sensor3=fake-*/fan2\nName3=Pump\nSensor4=fake-*/in0\n"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Sensor2 = \"coretemp\" is not"));
+        QTest::ignoreMessage(QtWarningMsg,
+                             "[Sensors] Sensor4: no temperature or fan fake-*/in0 found");
+        QCOMPARE(rig.choose(), "Chip:38\xdf"
+                               "C ||Pump:1200 rpm");
+        QCOMPARE(opened, QStringList{conf});
+        QVERIFY(rig.sink.texts.isEmpty());
     }
 
     // The CR LF of the last line goes, the NULs of the 256-byte block after it stay; slots a
@@ -285,5 +363,17 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_CpuInfoScreen)
+int main(int argc, char* argv[])
+{
+    // Before QCoreApplication, which may start threads.
+#ifdef BRELLIX_HAVE_SENSORS
+    const QString noTree = privateSysClass();
+#else
+    const QString noTree = QStringLiteral("built without libsensors");
+#endif
+    QCoreApplication app(argc, argv);
+    tst_CpuInfoScreen test(noTree);
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_cpuinfoscreen.moc"
