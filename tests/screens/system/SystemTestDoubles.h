@@ -7,8 +7,6 @@
 #include <QFile>
 #include <QStringList>
 
-#include <array>
-
 class RecordingMessages : public MessageSink
 {
 public:
@@ -71,12 +69,6 @@ inline QByteArray readData(const QString& name)
         qFatal("missing fixture %s", qPrintable(name));
     const QByteArray data = f.readAll();
     return data.isNull() ? QByteArray("", 0) : data; // an empty file is not "no file"
-}
-
-// Slots 1 to 5 of a sensor table's names or values.
-inline QStringList slotTexts(const std::array<QString, 6>& a)
-{
-    return {a[1], a[2], a[3], a[4], a[5]};
 }
 
 inline bool writeFile(const QString& path, const QByteArray& content)

@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 using Figures = QList<quint64>;
+using namespace Qt::StringLiterals;
 
 namespace {
 const QDateTime LogDay(QDate(2007, 3, 3), QTime(14, 30)); // the fixture logs' day
@@ -68,12 +69,8 @@ struct Rig
               std::move(openSensors))
     {
         QDir().mkpath(folder);
-        put("meminfo", "meminfo");
-        put("stat", "stat-before");
-    }
-    bool put(const QString& name, const QString& fixture)
-    {
-        return writeFile(dir.filePath(name), readData("cpu/" + fixture));
+        writeFile(dir.filePath("meminfo"), readData("cpu/meminfo"));
+        writeFile(dir.filePath("stat"), readData("cpu/stat-before"));
     }
     // Line 1 after the screen read the stat fixture given (none: an empty file).
     QByteArray show(const char* stat)
@@ -113,40 +110,28 @@ public:
     explicit tst_CpuInfoScreen(QString noTree) : m_noTree(std::move(noTree)) {}
 
 private Q_SLOTS:
+    // Processor times: total = user+nice+system+idle+iowait+irq+softirq+steal, idle =
+    // idle+iowait, of four counters at least. Memory: available = MemAvailable or, on old
+    // kernels, free + buffers + cached.
     void figures()
     {
-        // total = user+nice+system+idle+iowait+irq+softirq+steal, idle = idle+iowait
+        const auto times = ProcStatReader::parse("cpu0 4294967296 0 0 1\n", 0);
+        QCOMPARE((times ? Figures{times->total, times->idle} : Figures()),
+                 Figures({4294967297, 1}));
         const struct
         {
-            const char* name;
             QByteArray text;
-            int cpu;          // -1: the text is /proc/meminfo
-            Figures expected; // total and idle or available; empty: none
-        } files[] = {
-            {"cpu0, not the aggregate", readData("cpu/stat-before"), 0, {9980, 8400}},
-            {"four counters, beyond 32 bits", "cpu0 4294967296 0 0 1\n", 0, {4294967297, 1}},
-            {"meminfo", readData("cpu/meminfo"), -1, {25276194816, 24152825856}},
-            {"no MemAvailable: free + buffers + cached",
-             readData("cpu/meminfo-old"),
-             -1,
-             {2101698560, 1059536896}},
-            {"bytes beyond 64 bits",
-             "MemTotal: 18014398509481984 kB\nMemAvailable: 1 kB\n",
-             -1,
-             {}},
+            Figures expected; // total and available; empty: none
+        } memory[] = {
+            {readData("cpu/meminfo-old"), {2101698560, 1059536896}},
+            {"MemTotal: 18014398509481984 kB\nMemAvailable: 1 kB\n", {}}, // beyond 64 bits
             // 18014398509481983 kB is 0xFFFFFFFFFFFFFC00 bytes: another kB stops at the top.
-            {"old kernel sum beyond 64 bits",
-             "MemTotal: 8388608 kB\nMemFree: 18014398509481983 kB\nBuffers: 1 kB\n",
-             -1,
+            {"MemTotal: 8388608 kB\nMemFree: 18014398509481983 kB\nBuffers: 1 kB\n",
              {8589934592, 0xFFFFFFFFFFFFFFFF}},
         };
-        for (const auto& r : files) {
-            Figures got;
-            if (const auto m = r.cpu < 0 ? ProcMemInfoReader::parse(r.text) : std::nullopt)
-                got = {m->totalBytes, m->availableBytes};
-            if (const auto t = r.cpu >= 0 ? ProcStatReader::parse(r.text, r.cpu) : std::nullopt)
-                got = {t->total, t->idle};
-            QVERIFY2(got == r.expected, r.name);
+        for (const auto& r : memory) {
+            const auto m = ProcMemInfoReader::parse(r.text);
+            QCOMPARE((m ? Figures{m->totalBytes, m->availableBytes} : Figures()), r.expected);
         }
 
         // CPU: two samples (total, idle), halves away from zero. Memory: total and available
@@ -177,32 +162,26 @@ private Q_SLOTS:
     // Lines 2 to 4 of a table as SpeedFan's log or lm-sensors fill it.
     void sensorLines()
     {
-        // 3a ":", 2e ".", df degree sign, 43 20 "C ", 20 72 70 6d " rpm", 7c '|'
         const struct
         {
-            QStringList names;
-            QStringList values;
+            QStringList slots; // name and value of each
             QByteArray lines;
         } rows[] = {
             // Values cut, not rounded.
-            {{"A", "B", "C", "D", "Fan"},
-             {"8.5", "105.0", "45.9", "44.0", "12000"},
-             QByteArray::fromHex("413a382edf4320 423a3130df4320 7c 433a3435df4320 443a3434df4320"
-                                 "7c 46616e3a313230302072706d")},
+            {{"A", "8.5", "B", "105.0", "C", "45.9", "D", "44.0", "Fan", "12000"},
+             "A:8.\337C B:10\337C |C:45\337C D:44\337C |Fan:1200 rpm"},
             // A fan in slot 4, a nameless slot 3: the temperature in slot 5 wins.
-            {{"A", "B", "", "Fan", "E"},
-             {"40.0", "41.0", "42.0", "2410", "9.0"},
-             QByteArray::fromHex("413a3430df4320 423a3431df4320 7c 7c 453a392edf4320")},
-            // A log's NULs and control characters never reach the module.
-            {{QStringLiteral("\x01T\rx\x1b"), QStringLiteral("\x7f"), "", "", "Fan"},
-             {QStringLiteral("\t4\n5.5"), "3.0", "", "", "2410" + QString(236, QChar(0))},
-             QByteArray::fromHex("54783a3435df4320 3a332edf4320 7c 7c 46616e3a323431302072706d")},
+            {{"A", "40.0", "B", "41.0", "", "42.0", "Fan", "2410", "E", "9.0"},
+             "A:40\337C B:41\337C ||E:9.\337C "},
+            // A log's control characters never reach the module.
+            {{"\x01T\rx\x1b", "\t4\n5.5", "\x7f", "3.0", "", "", "", "", "Fan", "2410"},
+             "Tx:45\337C :3.\337C ||Fan:2410 rpm"},
         };
         for (const auto& r : rows) {
             SensorTable table;
             for (int k = 1; k <= 5; ++k) {
-                table.SensorNames[k] = r.names[k - 1];
-                table.SensorValues[k] = r.values[k - 1];
+                table.SensorNames[k] = r.slots[2 * k - 2];
+                table.SensorValues[k] = r.slots[2 * k - 1];
             }
             const std::array<QByteArray, 3> got = CpuInfoScreen::sensorLines(table);
             QCOMPARE(got[0] + '|' + got[1] + '|' + got[2], r.lines);
@@ -268,8 +247,7 @@ private Q_SLOTS:
         const QByteArray ini = "[SpeedFan]\nFolder=" + QFile::encodeName(rig.folder) +
                                "\n[Sensors]\nConfig=" + QFile::encodeName(conf) + "\nName1=Chip\n";
         const QByteArray threeColumns = "Seconds\tTemp1\tTemp2\tFan1\r\n123\t45.5\t38.0\t2410\r\n";
-        const QByteArray speedFan = "Temp1:45\xdf"
-                                    "C Temp2:38\xdf||Fan1:2410 rpm";
+        const QByteArray speedFan = "Temp1:45\337C Temp2:38\337||Fan1:2410 rpm";
         QVERIFY(writeFile(conf,
                           "chip \"fake-*\"\n label temp2 \"Board\"\n compute temp3 @+10, @-10\n"));
         QVERIFY(writeFile(rig.ini.path(), ini) && writeFile(log, threeColumns));
@@ -278,10 +256,8 @@ private Q_SLOTS:
 
         // The first four temperatures and the first fan; the voltage is no candidate.
         QVERIFY(QFile::remove(log));
-        QCOMPARE(rig.choose(), "Chip:45\xdf"
-                               "C Board:38\xdf"
-                               "C|temp3:10\xdf"
-                               "C temp4:51\xdf|fan1:2410 rpm");
+        QCOMPARE(rig.choose(),
+                 "Chip:45\337C Board:38\337C|temp3:10\337C temp4:51\337|fan1:2410 rpm");
         // A sensor that stops answering keeps its last value, logged once until read again.
         const QString temp1 = Hwmon + "hwmon0/temp1_input";
         QTest::failOnWarning(QRegularExpression(".*"));
@@ -310,8 +286,7 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Sensor2 = \"coretemp\" is not"));
         QTest::ignoreMessage(QtWarningMsg,
                              "[Sensors] Sensor4: no temperature or fan fake-*/in0 found");
-        QCOMPARE(rig.choose(), "Chip:38\xdf"
-                               "C ||Pump:1200 rpm");
+        QCOMPARE(rig.choose(), "Chip:38\337C ||Pump:1200 rpm");
         QCOMPARE(opened, QStringList{conf});
         QVERIFY(rig.sink.texts.isEmpty());
     }
@@ -320,32 +295,30 @@ private Q_SLOTS:
     // line does not reach keep what they held.
     void speedFanLog()
     {
-        const QStringList old = {"o1", "o2", "o3", "o4", "o5"};
         const auto fixture = [](const char* name) {
             return readData(QStringLiteral("cpu/speedfan/%1/SFLog20070303.csv").arg(name));
         };
+        const QString old = u"o1,o2,o3,o4,o5"_s; // slots 1 to 5 before the read
         const struct
         {
-            QByteArray log; // null: no log for today
-            QStringList names;
-            QStringList values; // old: the read failed
+            QByteArray log;   // null: no log for today
+            QString expected; // names|values; the values old: the read failed
         } rows[] = {
             {fixture("basic"),
-             {"Temp1", "Temp2", "Fan1", "o4", "o5"},
-             {"45.5", "38.0", "2410" + QString(236, QChar(0)), "o4", "o5"}},
+             "Temp1,Temp2,Fan1,o4,o5|45.5,38.0,2410" + QString(236, QChar(0)) + ",o4,o5"},
             // The first 256 bytes of a longer last line.
-            {fixture("longline"),
-             {"Temp1", "Temp2", "o3", "o4", "o5"},
-             {QString(252, u'A'), "o2", "o3", "o4", "o5"}},
+            {fixture("longline"), "Temp1,Temp2,o3,o4,o5|" + QString(252, u'A') + ",o2,o3,o4,o5"},
             // Only the last field is trimmed.
             {"Seconds\t Temp1 \t Fan1 \r\n7\t 45.5 \t 2410 \r\n",
-             {" Temp1 ", "Fan1", "o3", "o4", "o5"},
-             {" 45.5 ", "2410 " + QString(239, QChar(0)), "o3", "o4", "o5"}},
-            {fixture("oneline"), {"Temp1", "Temp2", "o3", "o4", "o5"}, old},
-            {fixture("empty"), {"", "o2", "o3", "o4", "o5"}, old},
-            {QByteArray(), old, old},
+             " Temp1 ,Fan1,o3,o4,o5| 45.5 ,2410 " + QString(239, QChar(0)) + ",o3,o4,o5"},
+            {fixture("oneline"), "Temp1,Temp2,o3,o4,o5|" + old},
+            {fixture("empty"), ",o2,o3,o4,o5|" + old},
+            {QByteArray(), old + '|' + old},
             // A title of 32767 bytes: not a log.
-            {"Seconds\tTemp1\t" + QByteArray(32753, 'x'), old, old},
+            {"Seconds\tTemp1\t" + QByteArray(32753, 'x'), old + '|' + old},
+        };
+        const auto column = [](const auto& a) {
+            return QStringList(a.begin() + 1, a.end()).join(',');
         };
         for (const auto& r : rows) {
             Rig rig;
@@ -353,12 +326,12 @@ private Q_SLOTS:
             modSpeedFan reader(rig.folder, rig.clock);
             SensorTable table;
             for (int k = 1; k <= 5; ++k)
-                table.SensorNames[k] = table.SensorValues[k] = old[k - 1];
-            if (r.values == old)
+                table.SensorNames[k] = table.SensorValues[k] = u"o%1"_s.arg(k);
+            const bool read = !r.expected.endsWith('|' + old);
+            if (!read)
                 QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^SpeedFan readings"));
-            QCOMPARE(reader.ReadSpeedFanLog(table), r.values != old);
-            QCOMPARE(slotTexts(table.SensorNames), r.names);
-            QCOMPARE(slotTexts(table.SensorValues), r.values);
+            QCOMPARE(reader.ReadSpeedFanLog(table), read);
+            QCOMPARE(column(table.SensorNames) + '|' + column(table.SensorValues), r.expected);
         }
     }
 };
