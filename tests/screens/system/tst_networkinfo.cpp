@@ -19,12 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const IPMod::Runner AtOnce = [](std::function<void()> job) { job(); };
-constexpr qint64 TopCount = std::numeric_limits<qint64>::max();
-
-QString told(const QString& reason)
-{
-    return u"Cannot read the network interface statistics: "_s + reason + u"."_s;
-}
 
 // Name, address, then index type speed mtu oper admin queue, received octets unicast
 // nonunicast discarded errors unknown, sent octets unicast nonunicast discarded errors, and
@@ -42,21 +36,6 @@ QString properties(const CInterface& i)
         p << QString::number(n);
     return (p << i.InterfaceDescription()).join(' ');
 }
-
-// A table that hands out the rows it is given, and counts what it was asked.
-struct GivenTable : InterfaceTable
-{
-    std::optional<QList<InterfaceRow>> read(Detail detail, QString* error) const override
-    {
-        ++(detail == Detail::Counters ? counterReads : attributeReads);
-        if (!rows && error)
-            *error = QStringLiteral("no table here");
-        return rows;
-    }
-    std::optional<QList<InterfaceRow>> rows;
-    mutable int counterReads = 0;
-    mutable int attributeReads = 0;
-};
 
 // A resolver that does not answer until the test lets it (or after 5 s, as a slow server).
 class StuckHost : public ScriptedHost
@@ -143,10 +122,13 @@ private Q_SLOTS:
         }
     }
 
+    // Every call reads the table afresh. Counters the kernel keeps as unsigned 64-bit values
+    // never turn negative, and totals stick at the top instead of wrapping round.
     void everyGetRereads()
     {
         QTemporaryDir dir;
         const QString dev = dir.filePath("dev");
+        const QString told = u"Cannot read the network interface statistics: "_s;
         RecordingMessages messages;
         const LinuxInterfaceTable table(dev, dir.filePath("sys"));
         CIpHelper helper(messages, table);
@@ -154,18 +136,25 @@ private Q_SLOTS:
         QCOMPARE(helper.Interfaces()->Count(), 0);
         QCOMPARE(helper.readTotals(), -1);
         QCOMPARE(messages.texts.size(), 1);
-        QVERIFY(messages.texts[0].startsWith(told("cannot open " + dev).chopped(1)));
+        QVERIFY(messages.texts[0].startsWith(told + "cannot open " + dev));
 
         QVERIFY(writeFile(dev, NetDevHeader + " eth0: 100 1 0 0 0 0 0 0 10 1 0 0 0 0 0 0\n"));
         const auto first = helper.Interfaces();
         // A short row and one with a bad number are skipped; a number may touch the colon.
         QVERIFY(writeFile(dev, NetDevHeader +
-                                   " eth0: 300 1 0 0 0 0 0 0 30 1 0 0 0 0 0 0\n"
-                                   " bad0: 1 2 3\n bad1: 1 2 x 0 0 0 0 0 1 1 0 0 0 0 0 0\n"
-                                   "eth1:5 1 0 0 0 0 0 0 7 1 0 0 0 0 0 0\n"));
-        QCOMPARE(helper.Interfaces()->Count(), 2);
-        QCOMPARE(helper.BytesReceived(), 305);
+                                   " eth0: 9223372036854775808 18446744073709551615 0 0 0 0 0 0 "
+                                   "30 1 0 0 0 0 0 0\n bad0: 1 2 3\n"
+                                   " bad1: 1 2 x 0 0 0 0 0 1 1 0 0 0 0 0 0\n"
+                                   "eth1:9223372036854775808 3 0 0 0 0 0 10 7 1 0 0 0 0 0 0\n"));
+        const auto interfaces = helper.Interfaces();
+        QCOMPARE(interfaces->Count(), 2);
+        const qint64 top = std::numeric_limits<qint64>::max();
+        QCOMPARE(helper.BytesReceived(), top);
         QCOMPARE(helper.BytesSent(), 37);
+        QCOMPARE(interfaces->Item(1)->OctetsReceived(), top);
+        QCOMPARE(interfaces->Item(1)->UnicastPacketsReceived(), top);
+        QCOMPARE(interfaces->Item(2)->UnicastPacketsReceived(), 0); // more multicast than packets
+        QCOMPARE(interfaces->Item(2)->NonunicastPacketsReceived(), 10);
         QCOMPARE(first->Item(1)->OctetsReceived(), 100); // what a caller kept stays
 
         // Not the kernel's table after a good read: told again, totals 0.
@@ -175,40 +164,7 @@ private Q_SLOTS:
         QCOMPARE(helper.readTotals(), -1);
         QCOMPARE(helper.BytesReceived(), 0);
         QCOMPARE(messages.texts.mid(1),
-                 QStringList{told(dev + " is not an interface statistics table")});
-    }
-
-    // Counters the kernel keeps as unsigned 64-bit values never turn negative and totals
-    // stick at the top; the every-second refresh reads only the counters, the collection the
-    // attributes too.
-    void counters()
-    {
-        GivenTable table;
-        RecordingMessages messages;
-        CIpHelper helper(messages, table);
-        QCOMPARE(helper.readTotals(), -1);
-        QCOMPARE(helper.Interfaces()->Count(), 0);
-        QCOMPARE(messages.messages,
-                 QList<UserMessage>({{told(u"no table here"_s), MessageSeverity::Warning,
-                                      MessageCategory::Network}}));
-        QList<InterfaceRow> rows(2);
-        rows[0].rxBytes = rows[1].rxBytes = quint64(TopCount) + 1;
-        rows[0].rxPackets = std::numeric_limits<quint64>::max();
-        rows[1].rxPackets = 3;
-        rows[1].rxMulticast = 10;
-        rows[0].txBytes = 5;
-        rows[1].txBytes = 7;
-        table.rows = rows;
-        QCOMPARE(helper.readTotals(), 2);
-        QCOMPARE(helper.BytesReceived(), TopCount);
-        QCOMPARE(helper.BytesSent(), 12);
-        const auto interfaces = helper.Interfaces();
-        QCOMPARE(interfaces->Item(1)->OctetsReceived(), TopCount);
-        QCOMPARE(interfaces->Item(1)->UnicastPacketsReceived(), TopCount);
-        QCOMPARE(interfaces->Item(2)->UnicastPacketsReceived(), 0);
-        QCOMPARE(interfaces->Item(2)->NonunicastPacketsReceived(), 10);
-        QCOMPARE(table.counterReads, 2);
-        QCOMPARE(table.attributeReads, 2);
+                 QStringList{told + dev + " is not an interface statistics table."});
     }
 
     // Rates from the octets since the last connected refresh; offline, the last rates stay
@@ -251,11 +207,18 @@ private Q_SLOTS:
     // default route counts, never one on loopback; of several, the lowest metric wins.
     void defaultRoute()
     {
+        const QByteArray zero(32, '0');
+        const auto v4 = [](QByteArray iface, QByteArray dest, QByteArray flags, QByteArray metric) {
+            return iface + '\t' + dest + "\t0101A8C0\t" + flags + "\t0\t0\t" + metric +
+                   "\t00000000\t0\t0\t0\n";
+        };
+        const auto v6 = [&zero](QByteArray dest, QByteArray prefix, QByteArray flags,
+                                QByteArray iface) {
+            return dest + ' ' + prefix + ' ' + zero + " 00 " + zero +
+                   " 00000100 00000001 00000000 " + flags + ' ' + iface + '\n';
+        };
         const QByteArray head4 = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask"
                                  "\t\tMTU\tWindow\tIRTT\n";
-        const QByteArray zero6(32, '0');
-        const QByteArray unreachable6 =
-            zero6 + " 00 " + zero6 + " 00 " + zero6 + " ffffffff 00000001 00000000 00200200 lo\n";
         const struct
         {
             QByteArray ipv4;
@@ -263,38 +226,32 @@ private Q_SLOTS:
             QString routeInterface; // of the IPv4 default route
             bool connected;
         } rows[] = {
-            {readData("net/route_no_default"), unreachable6, "", false},
+            // Not a default route; down, rejected, on loopback.
+            {head4 + v4("eth0", "0001A8C0", "0001", "100") +
+                 v4("eth0", zero.left(8), "0002", "100") + v4("eth1", zero.left(8), "0201", "100") +
+                 v4("lo", zero.left(8), "0001", "0"),
+             v6(zero, "00", "00200200", "lo"), "", false},
             // 4294967295, the worst metric, as the kernel prints it.
-            {head4 + "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t-1\t00000000\t0\t0\t0\n"
-                     "eth0\t00000000\t0101A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
-                     "eth1\t00000000\t0101A8C0\t0003\t0\t0\t600\t00000000\t0\t0\t0\n",
+            {head4 + v4("wlan0", zero.left(8), "0003", "-1") +
+                 v4("eth0", zero.left(8), "0003", "100") + v4("eth1", zero.left(8), "0003", "600"),
              "", "eth0", true},
-            // Down, rejected, loopback.
-            {head4 + "eth0\t00000000\t0101A8C0\t0002\t0\t0\t100\t00000000\t0\t0\t0\n"
-                     "eth1\t00000000\t00000000\t0201\t0\t0\t100\t00000000\t0\t0\t0\n"
-                     "lo\t00000000\t00000000\t0001\t0\t0\t0\t00000000\t0\t0\t0\n",
-             unreachable6, "", false},
-            {head4,
-             unreachable6 + zero6 + " 00 " + zero6 +
-                 " 00 fe800000000000000000000000000001 00000400 00000001 00000000 00450003 eth0\n",
-             "", true},
+            {head4, v6(zero, "00", "00450003", "eth0"), "", true},
             // The prefix length not zero, not a number.
             {"",
-             "20010db8000000000000000000000000 20 " + zero6 + " 00 " + zero6 +
-                 " 00000100 00000001 00000000 00000001 eth0\n" + zero6 + " zz " + zero6 + " 00 " +
-                 zero6 + " 00000100 1 0 00000001 eth0\n",
+             v6("20010db8000000000000000000000000", "20", "00000001", "eth0") +
+                 v6(zero, "zz", "00000001", "eth0"),
              "", false},
         };
         QTemporaryDir dir;
-        const QString v4 = dir.filePath("route"), v6 = dir.filePath("ipv6_route");
+        const QString v4File = dir.filePath("route"), v6File = dir.filePath("ipv6_route");
         for (const auto& r : rows) {
-            QVERIFY(writeFile(v4, r.ipv4) && writeFile(v6, r.ipv6));
-            QCOMPARE(LinuxInternetState(v4, v6).isConnected(), r.connected);
-            QCOMPARE(LinuxHostLookup(v4).defaultRouteInterface(), r.routeInterface);
+            QVERIFY(writeFile(v4File, r.ipv4) && writeFile(v6File, r.ipv6));
+            QCOMPARE(LinuxInternetState(v4File, v6File).isConnected(), r.connected);
+            QCOMPARE(LinuxHostLookup(v4File).defaultRouteInterface(), r.routeInterface);
         }
 
         // The system calls themselves.
-        const LinuxHostLookup real(v4);
+        const LinuxHostLookup real(v4File);
         QList<QByteArray> addresses{"stale"};
         QCOMPARE(real.resolveIPv4("localhost", addresses), 0);
         QCOMPARE(addresses.value(0).toHex() + real.interfaceIPv4("lo").toHex(), "7f0000017f000001");
