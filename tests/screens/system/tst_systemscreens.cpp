@@ -24,9 +24,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <limits>
 #include <sched.h>
 #include <sys/mount.h>
@@ -110,14 +107,10 @@ const QDateTime LogDay(QDate(2007, 3, 3), QTime(14, 30)); // the fixture logs' d
 const QString Hwmon = QStringLiteral("/sys/class/hwmon/");
 
 // One write(2) of text to a /proc file, which takes it only whole.
-bool writeProcFile(const char* path, const QByteArray& text)
+bool writeProcFile(const QString& path, const QByteArray& text)
 {
-    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
-    const bool ok =
-        fd >= 0 && ::write(fd, text.constData(), std::size_t(text.size())) == text.size();
-    if (fd >= 0)
-        ::close(fd);
-    return ok;
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && f.write(text) == text.size();
 }
 
 // Gives this process a private /sys/class, for a hwmon tree of our own. Without
@@ -131,12 +124,10 @@ QString privateSysClass()
                                       !writeProcFile("/proc/self/setgroups", "deny") ||
                                       !writeProcFile("/proc/self/uid_map", "0 " + uid + " 1") ||
                                       !writeProcFile("/proc/self/gid_map", "0 " + gid + " 1")))
-        return QStringLiteral("no user and mount namespace: ") +
-               QString::fromLocal8Bit(std::strerror(errno));
+        return u"no user and mount namespace: "_s + qt_error_string();
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount("tmpfs", "/sys/class", "tmpfs", 0, "mode=0755,size=1m") != 0)
-        return QStringLiteral("no private /sys/class: ") +
-               QString::fromLocal8Bit(std::strerror(errno));
+        return u"no private /sys/class: "_s + qt_error_string();
     return QString();
 }
 
@@ -485,18 +476,21 @@ private Q_SLOTS:
         const struct
         {
             QString fixture;
+            QList<qint64> totals; // rows, octets received and sent, items
             int item;
-            QString expected; // rows, octets received and sent, items; the item's properties
+            QString properties;
         } rows[] = {
-            {"two_rows", 1,
-             "2 1000 400 2|eth0 00-0A-95-9D-68-16 2 6 1000000000 1500 1 1 1000 1000 15 5 2 1 7 400 "
-             "10 0 4 3 "
+            {"two_rows",
+             {2, 1000, 400, 2},
+             1,
+             "eth0 00-0A-95-9D-68-16 2 6 1000000000 1500 1 1 1000 1000 15 5 2 1 7 400 10 0 4 3 "
              "eth0"},
             // A tunnel that is down, sys files missing, 64-bit totals: 4294967296 + 5000000000
             // + 900 and 3000000000 + 2000000000 + 100.
-            {"mixed", 2,
-             "3 9294968196 5000000100 3|wg0  5 131 0 1420 4 2 500 5000000000 4000000 0 0 2 0 "
-             "2000000000 1000000 0 7 0 wg0"},
+            {"mixed",
+             {3, 9294968196, 5000000100, 3},
+             2,
+             "wg0  5 131 0 1420 4 2 500 5000000000 4000000 0 0 2 0 2000000000 1000000 0 7 0 wg0"},
         };
         for (const auto& r : rows) {
             RecordingMessages messages;
@@ -504,13 +498,10 @@ private Q_SLOTS:
                                             dataPath("net/" + r.fixture + "/sys_class_net"));
             CIpHelper helper(messages, table);
             const auto interfaces = helper.Interfaces();
-            const int count = helper.readTotals();
-            QCOMPARE(u"%1 %2 %3 %4|"_s.arg(count)
-                             .arg(helper.BytesReceived())
-                             .arg(helper.BytesSent())
-                             .arg(interfaces->Count()) +
-                         properties(*interfaces->Item(r.item)),
-                     r.expected);
+            const QList<qint64> totals{helper.readTotals(), helper.BytesReceived(),
+                                       helper.BytesSent(), interfaces->Count()};
+            QCOMPARE(totals, r.totals);
+            QCOMPARE(properties(*interfaces->Item(r.item)), r.properties);
             QVERIFY(messages.texts.isEmpty());
         }
     }
