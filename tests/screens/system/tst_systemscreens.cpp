@@ -1,5 +1,3 @@
-#include "platform/HostLookup.h"
-#include "platform/InternetState.h"
 #include "platform/UserMessage.h"
 #include "platform/linux/LinuxHostLookup.h"
 #include "platform/linux/LinuxInterfaceTable.h"
@@ -59,6 +57,9 @@ public:
     }
     int resolveIPv4(const QByteArray& query, QList<QByteArray>& out) const override
     {
+        ++started;
+        if (gate) // as a slow server: no answer until the test lets it, or after 5 s
+            gate->tryAcquire(1, 5000);
         lastQuery = query;
         out = addresses;
         return resolveError;
@@ -76,6 +77,8 @@ public:
     QString routeInterface;
     QByteArray routeAddress;
     mutable QByteArray lastQuery;
+    QSemaphore* gate = nullptr;
+    mutable std::atomic<int> started{0};
 };
 
 inline const QByteArray NetDevHeader =
@@ -83,14 +86,9 @@ inline const QByteArray NetDevHeader =
     " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs "
     "drop fifo colls carrier compressed\n";
 
-inline QString dataPath(const QString& name)
-{
-    return QStringLiteral(BRELLIX_TEST_DATA "/system/") + name;
-}
-
 inline QByteArray readData(const QString& name)
 {
-    QFile f(dataPath(name));
+    QFile f(QStringLiteral(BRELLIX_TEST_DATA "/system/") + name);
     if (!f.open(QIODevice::ReadOnly))
         qFatal("missing fixture %s", qPrintable(name));
     const QByteArray data = f.readAll();
@@ -103,7 +101,6 @@ inline bool writeFile(const QString& path, const QByteArray& content)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
 }
 
-const QDateTime LogDay(QDate(2007, 3, 3), QTime(14, 30)); // the fixture logs' day
 const QString Hwmon = QStringLiteral("/sys/class/hwmon/");
 
 // One write(2) of text to a /proc file, which takes it only whole.
@@ -165,7 +162,7 @@ struct CpuRig
     modINI ini{dir.filePath("brellix.ini")};
     RecordingMessages sink;
     ScreenLines lines;
-    FixedClock clock{LogDay};
+    FixedClock clock{QDateTime(QDate(2007, 3, 3), QTime(14, 30))}; // the fixture logs' day
     const ProcStatReader cpuTimes{dir.filePath("stat")};
     const ProcMemInfoReader memory{dir.filePath("meminfo")};
     CpuInfoScreen screen;
@@ -189,20 +186,6 @@ QString properties(const CInterface& i)
         p << QString::number(n);
     return (p << i.InterfaceDescription()).join(' ');
 }
-
-// A resolver that does not answer until the test lets it (or after 5 s, as a slow server).
-class StuckHost : public ScriptedHost
-{
-public:
-    int resolveIPv4(const QByteArray& query, QList<QByteArray>& out) const override
-    {
-        ++started;
-        released.tryAcquire(1, 5000);
-        return ScriptedHost::resolveIPv4(query, out);
-    }
-    mutable QSemaphore released;
-    mutable std::atomic<int> started{0};
-};
 
 // The screen on a table file rewritten before each refresh, on a host whose name has a byte
 // that is no character and is longer than a line.
@@ -246,10 +229,11 @@ public:
     explicit tst_SystemScreens(QString noTree) : m_noTree(std::move(noTree)) {}
 
 private Q_SLOTS:
-    // Processor times: total = user+nice+system+idle+iowait+irq+softirq+steal, idle =
+    // The texts of the CPU screen from what it reads. Processor times: total =
+    // user+nice+system+idle+iowait+irq+softirq+steal, idle =
     // idle+iowait, of four counters at least. Memory: available = MemAvailable or, on old
     // kernels, free + buffers + cached.
-    void figures()
+    void texts()
     {
         const auto times = ProcStatReader::parse("cpu0 4294967296 0 0 1\n", 0);
         QCOMPARE((times ? Figures{times->total, times->idle} : Figures()),
@@ -293,16 +277,13 @@ private Q_SLOTS:
                 got = CPUStat::cpuText(*p);
             QCOMPARE(got, r.text);
         }
-    }
 
-    // Lines 2 to 4 of a table as SpeedFan's log or lm-sensors fill it.
-    void sensorLines()
-    {
+        // Lines 2 to 4 of a sensor table.
         const struct
         {
             QStringList slots; // name and value of each
             QByteArray lines;
-        } rows[] = {
+        } sensors[] = {
             // Values cut, not rounded.
             {{"A", "8.5", "B", "105.0", "C", "45.9", "D", "44.0", "Fan", "12000"},
              "A:8.\337C B:10\337C |C:45\337C D:44\337C |Fan:1200 rpm"},
@@ -313,7 +294,7 @@ private Q_SLOTS:
             {{"\x01T\rx\x1b", "\t4\n5.5", "\x7f", "3.0", "", "", "", "", "Fan", "2410"},
              "Tx:45\337C :3.\337C ||Fan:2410 rpm"},
         };
-        for (const auto& r : rows) {
+        for (const auto& r : sensors) {
             SensorTable table;
             for (int k = 1; k <= 5; ++k) {
                 table.SensorNames[k] = r.slots[2 * k - 2];
@@ -471,7 +452,7 @@ private Q_SLOTS:
         }
     }
 
-    void interfaceFixtures()
+    void interfaceTable()
     {
         const struct
         {
@@ -494,8 +475,8 @@ private Q_SLOTS:
         };
         for (const auto& r : rows) {
             RecordingMessages messages;
-            const LinuxInterfaceTable table(dataPath("net/" + r.fixture + "/proc_net_dev"),
-                                            dataPath("net/" + r.fixture + "/sys_class_net"));
+            const QString net = QStringLiteral(BRELLIX_TEST_DATA "/system/net/") + r.fixture;
+            const LinuxInterfaceTable table(net + "/proc_net_dev", net + "/sys_class_net");
             CIpHelper helper(messages, table);
             const auto interfaces = helper.Interfaces();
             const QList<qint64> totals{helper.readTotals(), helper.BytesReceived(),
@@ -504,12 +485,9 @@ private Q_SLOTS:
             QCOMPARE(properties(*interfaces->Item(r.item)), r.properties);
             QVERIFY(messages.texts.isEmpty());
         }
-    }
 
-    // Every call reads the table afresh. Counters the kernel keeps as unsigned 64-bit values
-    // never turn negative, and totals stick at the top instead of wrapping round.
-    void everyGetRereads()
-    {
+        // Every call reads the table afresh. Counters the kernel keeps as unsigned 64-bit
+        // values never turn negative, and totals stick at the top instead of wrapping round.
         QTemporaryDir dir;
         const QString dev = dir.filePath("dev");
         const QString told = u"Cannot read the network interface statistics: "_s;
@@ -686,19 +664,21 @@ private Q_SLOTS:
     void stuckResolver()
     {
         RecordingMessages messages;
-        auto host = std::make_shared<StuckHost>();
+        QSemaphore released;
+        auto host = std::make_shared<ScriptedHost>();
+        host->gate = &released;
         {
             IPMod ip(messages, host); // lookups on a thread of their own
             QCOMPARE(ip.GetIPAddress() + ip.GetIPAddress(), QString());
             QTRY_COMPARE(host->started.load(), 1);
-            host->released.release();
+            released.release();
             QTRY_COMPARE(ip.GetIPAddress(), u"192.168.1.10"_s);
             host->name = "renamed"; // looked up at once, not when the answer is old
             QCOMPARE(ip.GetIPAddress(), u"192.168.1.10"_s);
             QTRY_COMPARE(host->started.load(), 2);
         }
         QCOMPARE(host.use_count(), long(2)); // the worker's share
-        host->released.release();
+        released.release();
         QTRY_COMPARE(host.use_count(), long(1));
         QVERIFY(messages.texts.isEmpty());
     }
