@@ -26,9 +26,8 @@ using Figures = QList<quint64>;
 using namespace Qt::StringLiterals;
 
 namespace {
-class RecordingMessages : public MessageSink
+struct RecordingMessages : MessageSink
 {
-public:
     void showMessage(const UserMessage& message) override
     {
         texts.append(message.text);
@@ -40,9 +39,8 @@ public:
     int quits = 0;
 };
 
-class ScriptedHost : public HostLookup
+struct ScriptedHost : HostLookup
 {
-public:
     explicit ScriptedHost(QByteArray hostName = "brellixbox") : name(std::move(hostName)) {}
     bool hostName(QByteArray& out, int& error) const override
     {
@@ -99,18 +97,19 @@ inline bool writeFile(const QString& path, const QByteArray& content)
 
 const QString Hwmon = QStringLiteral("/sys/class/hwmon/");
 
-// One write(2) of text to a /proc file, which takes it only whole.
-bool writeProcFile(const QString& path, const QByteArray& text)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && f.write(text) == text.size();
-}
-
 // A private /sys/class, for a hwmon tree of our own. Without CAP_SYS_ADMIN (a user, or root in
 // a container) in a user namespace of our own first, root over its own mounts (an unprivileged
 // gid_map is refused while setgroups is allowed). Before any thread starts; why it failed.
 QString privateSysClass()
 {
+    // One write(2) to a /proc file, which takes its text only whole.
+    const auto writeProcFile = [](const QString& path, const QByteArray& text) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && f.write(text) == text.size();
+    };
+#ifndef BRELLIX_HAVE_SENSORS
+    return u"built without libsensors"_s;
+#endif
     const QByteArray uid = QByteArray::number(geteuid()), gid = QByteArray::number(getegid());
     if (unshare(CLONE_NEWNS) != 0 && (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
                                       !writeProcFile("/proc/self/setgroups", "deny") ||
@@ -226,9 +225,8 @@ public:
     explicit tst_SystemScreens(QString noTree) : m_noTree(std::move(noTree)) {}
 
 private Q_SLOTS:
-    // Processor times: total = user+nice+system+idle+iowait+irq+softirq+steal, idle =
-    // idle+iowait, of four counters at least. Memory: available = MemAvailable or, on old
-    // kernels, free + buffers + cached.
+    // Processor total = user+nice+system+idle+iowait+irq+softirq+steal, idle = idle+iowait, of
+    // four counters or more. Available memory: MemAvailable, or free + buffers + cached.
     void texts()
     {
         const auto times = ProcStatReader::parse("cpu0 4294967296 0 0 1\n", 0);
@@ -326,9 +324,9 @@ private Q_SLOTS:
         // Processor figures gone at the next selection: told, and the program ends.
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^processor load unavailable"));
         rig.screen.enter();
-        QCOMPARE(
-            rig.sink.messages.last(),
-            UserMessage({"OpenQuery failed", MessageSeverity::Critical, MessageCategory::System}));
+        const UserMessage fatal{"OpenQuery failed", MessageSeverity::Critical,
+                                MessageCategory::System};
+        QCOMPARE(rig.sink.messages.last(), fatal);
         QCOMPARE(rig.sink.quits, 1);
         QCOMPARE(rig.sink.texts.size(), 2); // no sensors: said once
     }
@@ -339,14 +337,13 @@ private Q_SLOTS:
     {
         if (!m_noTree.isEmpty())
             QSKIP(qPrintable(m_noTree));
+        QVERIFY(QDir().mkpath(Hwmon + "hwmon0"));
         for (const QString file :
-             {"hwmon0/name=fake", "hwmon0/temp1_input=45500", "hwmon0/temp1_label=CPU",
-              "hwmon0/temp2_input=38000", "hwmon0/temp3_input=-40", "hwmon0/temp4_input=51200",
-              "hwmon0/temp5_input=60000", "hwmon0/fan1_input=2410", "hwmon0/fan2_input=1200",
-              "hwmon0/in0_input=1520"})
-            QVERIFY(
-                QDir().mkpath(Hwmon + file.section('/', 0, 0)) &&
-                writeFile(Hwmon + file.section('=', 0, 0), file.section('=', 1).toLatin1() + '\n'));
+             {"name=fake", "temp1_input=45500", "temp1_label=CPU", "temp2_input=38000",
+              "temp3_input=-40", "temp4_input=51200", "temp5_input=60000", "fan1_input=2410",
+              "fan2_input=1200", "in0_input=1520"})
+            QVERIFY(writeFile(Hwmon + "hwmon0/" + file.section('=', 0, 0),
+                              file.section('=', 1).toLatin1() + '\n'));
         QStringList opened;
         CpuRig rig([&opened](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
             opened.append(configFile);
@@ -638,8 +635,9 @@ private Q_SLOTS:
         for (int refresh = 0; refresh < 3; ++refresh) // one refresh asks for both
             QCOMPARE(ip.GetHostName() + ip.GetIPAddress(), QString());
         const QString resolve = u"Cannot look up the address of this computer's name box."_s;
-        const QString nameFailed = u"Cannot read this computer's name (system error 36)."_s;
-        QCOMPARE(messages.texts, QStringList({resolve, resolve, nameFailed}));
+        QCOMPARE(
+            messages.texts,
+            QStringList({resolve, resolve, "Cannot read this computer's name (system error 36)."}));
 
         // A resolver that hangs holds neither the refresh nor the end of the screen; one
         // lookup at a time, the last answer standing until the next is in.
@@ -665,15 +663,9 @@ private Q_SLOTS:
 
 int main(int argc, char* argv[])
 {
-    // Before QCoreApplication, which may start threads.
-#ifdef BRELLIX_HAVE_SENSORS
-    const QString noTree = privateSysClass();
-#else
-    const QString noTree = QStringLiteral("built without libsensors");
-#endif
+    const QString noTree = privateSysClass(); // before QCoreApplication, which may start threads
     QCoreApplication app(argc, argv);
     tst_SystemScreens test(noTree);
-    QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
 #include "tst_systemscreens.moc"
