@@ -141,7 +141,6 @@ struct CpuRig
             screen.ShowCpuInfo();
         return lines.line(0);
     }
-    // Lines 2 to 4 when the mode is chosen.
     QByteArray choose()
     {
         screen.enter();
@@ -550,13 +549,13 @@ private Q_SLOTS:
     void defaultRoute()
     {
         const QByteArray zero(32, '0');
-        const auto v4 = [](QByteArray iface, QByteArray flags, QByteArray metric,
+        const auto v4 = [](QByteArray iface, QByteArray metric, QByteArray flags = "0003",
                            QByteArray dest = "00000000") {
             return iface + '\t' + dest + "\t0101A8C0\t" + flags + "\t0\t0\t" + metric +
                    "\t00000000\t0\t0\t0\n";
         };
-        const auto v6 = [&zero](QByteArray dest, QByteArray prefix, QByteArray flags,
-                                QByteArray iface) {
+        const auto v6 = [&zero](QByteArray dest, QByteArray prefix, QByteArray flags = "00000001",
+                                QByteArray iface = "eth0") {
             return dest + ' ' + prefix + ' ' + zero + " 00 " + zero +
                    " 00000100 00000001 00000000 " + flags + ' ' + iface + '\n';
         };
@@ -570,19 +569,14 @@ private Q_SLOTS:
             bool connected;
         } rows[] = {
             // Not a default route; down, rejected, on loopback.
-            {head4 + v4("eth0", "0001", "100", "0001A8C0") + v4("eth0", "0002", "100") +
-                 v4("eth1", "0201", "100") + v4("lo", "0001", "0"),
+            {head4 + v4("eth0", "100", "0001", "0001A8C0") + v4("eth0", "100", "0002") +
+                 v4("eth1", "100", "0201") + v4("lo", "0", "0001"),
              v6(zero, "00", "00200200", "lo"), "", false},
             // 4294967295, the worst metric, as the kernel prints it.
-            {head4 + v4("wlan0", "0003", "-1") + v4("eth0", "0003", "100") +
-                 v4("eth1", "0003", "600"),
-             "", "eth0", true},
-            {head4, v6(zero, "00", "00450003", "eth0"), "", true},
+            {head4 + v4("wlan0", "-1") + v4("eth0", "100") + v4("eth1", "600"), "", "eth0", true},
+            {head4, v6(zero, "00", "00450003"), "", true},
             // The prefix length not zero, not a number.
-            {"",
-             v6("20010db8000000000000000000000000", "20", "00000001", "eth0") +
-                 v6(zero, "zz", "00000001", "eth0"),
-             "", false},
+            {"", v6("20010db8000000000000000000000000", "20") + v6(zero, "zz"), "", false},
         };
         QTemporaryDir dir;
         const QString v4File = dir.filePath("route"), v6File = dir.filePath("ipv6_route");
@@ -592,7 +586,6 @@ private Q_SLOTS:
             QCOMPARE(LinuxHostLookup(v4File).defaultRouteInterface(), r.routeInterface);
         }
 
-        // The system calls themselves.
         const LinuxHostLookup real(v4File);
         QList<QByteArray> addresses{"stale"};
         QCOMPARE(real.resolveIPv4("localhost", addresses), 0);
@@ -601,7 +594,6 @@ private Q_SLOTS:
 
     void address()
     {
-        const QByteArray loopback = QByteArray::fromHex("7f000101");
         const struct
         {
             QByteArray resolved; // addresses, 4 bytes each
@@ -610,8 +602,8 @@ private Q_SLOTS:
         } rows[] = {
             {QByteArray::fromHex("ffff00fe0a000001"), "eth0:0a000002", "255.255.0.254"},
             // Loopback: the default route's address, if it has one.
-            {loopback, "eth0:c0a8010a", "192.168.1.10"},
-            {loopback, "wg0:", "127.0.1.1"},
+            {QByteArray::fromHex("7f000101"), "eth0:c0a8010a", "192.168.1.10"},
+            {QByteArray::fromHex("7f000101"), "wg0:", "127.0.1.1"},
         };
         RecordingMessages messages;
         auto host = std::make_shared<ScriptedHost>("  box ");
