@@ -75,12 +75,12 @@ struct ScriptedHost : HostLookup
     mutable std::atomic<int> started{0};
 };
 
-inline const QByteArray NetDevHeader =
+const QByteArray NetDevHeader =
     "Inter-|   Receive                                                |  Transmit\n"
     " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs "
     "drop fifo colls carrier compressed\n";
 
-inline QByteArray readData(const QString& name)
+QByteArray readData(const QString& name)
 {
     QFile f(QStringLiteral(BRELLIX_TEST_DATA "/system/") + name);
     if (!f.open(QIODevice::ReadOnly))
@@ -89,7 +89,7 @@ inline QByteArray readData(const QString& name)
     return data.isNull() ? QByteArray("", 0) : data; // an empty file is not "no file"
 }
 
-inline bool writeFile(const QString& path, const QByteArray& content)
+bool writeFile(const QString& path, const QByteArray& content)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
@@ -97,9 +97,9 @@ inline bool writeFile(const QString& path, const QByteArray& content)
 
 const QString Hwmon = QStringLiteral("/sys/class/hwmon/");
 
-// A private /sys/class, for a hwmon tree of our own. Without CAP_SYS_ADMIN (a user, or root in
-// a container) in a user namespace of our own first, root over its own mounts (an unprivileged
-// gid_map is refused while setgroups is allowed). Before any thread starts; why it failed.
+// Mounts a private /sys/class for a hwmon tree of our own: without CAP_SYS_ADMIN (a user, or
+// root in a container) in a user namespace of its own, root over its mounts (an unprivileged
+// gid_map is refused while setgroups is allowed). Before any thread starts; returns why not.
 QString privateSysClass()
 {
     // One write(2) to a /proc file, which takes its text only whole.
