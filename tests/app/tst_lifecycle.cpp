@@ -297,36 +297,30 @@ private Q_SLOTS:
     // refused and changes nothing.
     void portChoice()
     {
-        const struct
-        {
-            int com;
-            QString settings;
-            QString error; // empty: applied
-        } rows[] = {{1, "9600,n,8,1", ""},
-                    {6, "19200,n,8,1", ""},
-                    {2, "9600,n,9,1", "are not valid"},
-                    {7, "9600,n,8,1", "COM1 to COM6"}};
-        for (const auto& r : rows) {
-            LinkHarness h;
-            PtyLcdModule* module = h.addModule();
-            const QByteArray before = "[Settings]\nCommPort=1\n";
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot open COM1"));
-            auto c = started(h, before, QStringLiteral("/nonexistent/tty"));
-            PortChooser chooser(c->ini(), c->linkController());
-            QString why;
-            const bool applied = chooser.apply(r.com, module->slavePath(), r.settings, &why);
-            QVERIFY2(applied == r.error.isEmpty() && why.contains(r.error), qPrintable(why));
-            if (!applied) {
-                QCOMPARE(h.readIni(), before);
-                continue;
-            }
-            const QByteArray com = QByteArray::number(r.com);
-            QCOMPARE(h.readIni(), before + "Setting=" + r.settings.toUtf8() + "\n\n[Ports]\nCOM" +
-                                      com + "=" + module->slavePath().toUtf8() + "\n");
-            QTRY_COMPARE(c->linkController().statusText(), QStringLiteral("LCD Connected"));
-            QCOMPARE(c->linkController().checkedComItem(), r.com);
-            QCOMPARE(c->link().settings(), r.settings);
-            QCOMPARE(c->linkController().commPortText(), com);
+        LinkHarness h;
+        const QString path = h.addModule()->slavePath();
+        QByteArray ini = "[Settings]\nCommPort=1\n";
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot open COM1"));
+        auto c = started(h, ini, QStringLiteral("/nonexistent/tty"));
+        LinkController& link = c->linkController();
+        QSignalSpy found(&link, &LinkController::moduleFound);
+        PortChooser chooser(c->ini(), link);
+        QString why;
+        QVERIFY(!chooser.apply(2, path, "9600,n,9,1", &why));
+        QVERIFY2(why.contains("are not valid"), qPrintable(why));
+        QVERIFY(!chooser.apply(7, path, "9600,n,8,1", &why));
+        QVERIFY2(why.contains("COM1 to COM6"), qPrintable(why));
+        QCOMPARE(h.readIni(), ini);
+        ini += "Setting=9600,n,8,1\n\n[Ports]\nCOM1=" + path.toUtf8() + "\n";
+        for (const auto& [com, settings] : {std::pair(1, "9600,n,8,1"), {6, "19200,n,8,1"}}) {
+            QVERIFY(chooser.apply(com, path, settings, &why));
+            if (com == 6)
+                ini.replace("9600", "19200").append("COM6=" + path.toUtf8() + "\n");
+            QCOMPARE(h.readIni(), ini);
+            QTRY_COMPARE(found.count(), com == 1 ? 1 : 2);
+            QCOMPARE(link.checkedComItem(), com);
+            QCOMPARE(c->link().settings(), settings);
+            QCOMPARE(link.commPortText(), QString::number(com));
         }
     }
 };
