@@ -40,104 +40,76 @@ class TestLifecycle : public QObject
     }
 
 private Q_SLOTS:
-    void detection_data()
-    {
-        QTest::addColumn<QByteArray>("reply"); // null: no device behind COM3
-        QTest::addColumn<QByteArray>("setting");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QByteArray>("wire");
-        // Query, code 41, clear, backlight on, the saved brightness (slider
-        // 20: level 234); then the switch to the saved mode 0: clear, large digits.
-        QTest::newRow("answers 0x65")
-            << QByteArray("\x65") << QByteArray("9600,n,8,1") << "LCD Connected"
-            << hex("fe10 fe2900 0d fe06 fe28ea 0d fe09");
-        QTest::newRow("answers 0x45") << QByteArray("\x45") << QByteArray("9600,n,8,1")
-                                      << "LCD Not Found On Com 3" << hex("fe10 0d fe09");
-        QTest::newRow("no such device")
-            << QByteArray() << QByteArray("9600,n,8,1") << "LCD Connection Status" << QByteArray();
-        QTest::newRow("invalid settings") << QByteArray("\x65") << QByteArray("9600,q,8,1")
-                                          << "LCD Connection Status" << QByteArray();
-    }
+    // The saved COM3 at start-up; then COM2 chosen in the menu after the
+    // start-up, or while it still waits on COM3: only COM2's own detection
+    // may report. A port that does not open is a port without a module; the
+    // check mark says which one is in use. The module in use gets the query,
+    // code 41, clear, backlight on, the saved brightness (slider 20: level
+    // 234); then the saved mode 0's switch (clear, large digits), which waits
+    // for the detection instead of landing in the middle of it.
     void detection()
     {
-        QFETCH(QByteArray, reply);
-        QFETCH(QByteArray, setting);
-        QFETCH(QString, status);
-        QFETCH(QByteArray, wire);
-        LinkHarness h;
-        PtyLcdModule* module = h.addModule(reply);
-        const QString com3 = reply.isNull() ? "/nonexistent/c" : module->slavePath();
-        auto c = context(h, "[Settings]\nCommPort=3\nSetting=" + setting + "\nBacklight=20\n" +
-                                portsSection({"/nonexistent/a", "/nonexistent/b", com3}));
-        LinkController& link = c->linkController();
-        QSignalSpy found(&link, &LinkController::moduleFound);
-        if (setting.contains('q'))
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Invalid serial settings.*"));
-        c->lifecycle().start();
-        QTRY_VERIFY(c->lifecycle().startupDone());
-        QCOMPARE(link.statusText(), status);
-        QCOMPARE(link.checkedComItem(), 3);
-        QCOMPARE(c->link().isOpen(), !wire.isEmpty());
-        QVERIFY(module->waitForBytes(wire.size(), 2000));
-        QCOMPARE(module->received().toHex(' '), wire.toHex(' '));
-        QCOMPARE(found.count(), status == "LCD Connected" ? 1 : 0);
-        QCOMPARE(link.sliderPosition(), 20);
-        QVERIFY(link.backlightOn()); // ON is selected from the start
-    }
-
-    // COM2 chosen after the start-up detection, or while it still waits on
-    // COM1: only COM2's own detection may report. A port that does not open
-    // is a port without a module, and the check mark says which one is in use.
-    void comMenu_data()
-    {
-        QTest::addColumn<QByteArray>("com1"); // the modules' answers; null: no device
-        QTest::addColumn<QByteArray>("com2");
-        QTest::addColumn<bool>("during");
-        QTest::addColumn<int>("reports");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<int>("saved");
+        enum Click { None, After, During };
         const QString found = QStringLiteral("LCD Connected");
         const QString notOn2 = QStringLiteral("LCD Not Found On Com 2");
-        QTest::newRow("COM2 silent") << QByteArray("\x65") << QByteArray("") << false << 2 << notOn2 << 1;
-        QTest::newRow("COM2 answers during detection")
-            << QByteArray("") << QByteArray("\x65") << true << 1 << found << 2;
-        QTest::newRow("COM2 missing during detection")
-            << QByteArray("\x65") << QByteArray() << true << 1 << notOn2 << 1;
-    }
-    void comMenu()
-    {
-        QFETCH(QByteArray, com1);
-        QFETCH(QByteArray, com2);
-        QFETCH(bool, during);
-        QFETCH(int, reports);
-        QFETCH(QString, status);
-        QFETCH(int, saved);
-        LinkHarness h;
-        PtyLcdModule* one = h.addModule(com1);
-        PtyLcdModule* two = com2.isNull() ? nullptr : h.addModule(com2);
-        auto c =
-            context(h, portsSection({one->slavePath(), two ? two->slavePath() : "/nonexistent/2"}));
-        LinkController& link = c->linkController();
-        QSignalSpy shown(&link, &LinkController::statusTextChanged);
-        QSignalSpy finished(&c->lifecycle(), &Lifecycle::startupFinished);
-        c->lifecycle().start();
-        QVERIFY(one->waitForBytes(2, 1000));
-        QCOMPARE(finished.count(), 0); // start() returned; the wait runs on the event loop
-        if (!during)
-            QVERIFY(finished.wait(2000));
-        link.comMenuClicked(2);
-        QTRY_COMPARE(finished.count(), 1);
-        QTRY_COMPARE(shown.count(), reports);
-        QCOMPARE(link.statusText(), status);
-        QCOMPARE(link.checkedComItem(), 2);
-        QCOMPARE(link.commPortText(), QString::number(saved));
-        QCOMPARE(c->link().isOpen(), two != nullptr);
-        if (during && !com2.isEmpty()) {
-            // The rest of start-up (the saved mode 0's switch) waits for
-            // COM2's detection instead of landing in the middle of it.
-            QVERIFY(two->waitForBytes(14, 1000));
-            QCOMPARE(two->received().toHex(' '),
-                     hex("fe10 fe2900 0d fe06 fe28fe 0d fe09").toHex(' '));
+        const QByteArray init = hex("fe10 fe2900 0d fe06 fe28ea 0d fe09");
+        const struct
+        {
+            const char* name;
+            QByteArray com3; // the modules' answers; null: no device
+            QByteArray com2;
+            QByteArray setting;
+            Click click;
+            QStringList statuses;
+            QString saved;
+            QByteArray wire; // what the module in use got
+        } rows[] = {
+            {"answers 0x65", "\x65", {}, "9600,n,8,1", None, {found}, "3", init},
+            {"answers 0x45", "\x45", {}, "9600,n,8,1", None, {"LCD Not Found On Com 3"}, "3",
+             hex("fe10 0d fe09")},
+            {"no such device", {}, {}, "9600,n,8,1", None, {}, "3", {}},
+            {"invalid settings", "\x65", {}, "9600,q,8,1", None, {}, "3", {}},
+            {"COM2 silent", "\x65", "", "9600,n,8,1", After, {found, notOn2}, "3", hex("fe10")},
+            {"COM2 answers during detection", "", "\x65", "9600,n,8,1", During, {found}, "2", init},
+            {"COM2 missing during detection", "\x65", {}, "9600,n,8,1", During, {notOn2}, "3", {}},
+        };
+        for (const auto& r : rows) {
+            LinkHarness h;
+            PtyLcdModule* com3 = r.com3.isNull() ? nullptr : h.addModule(r.com3);
+            PtyLcdModule* com2 = r.com2.isNull() ? nullptr : h.addModule(r.com2);
+            const auto path = [](PtyLcdModule* m) { return m ? m->slavePath() : "/nonexistent"; };
+            auto c = context(h, "[Settings]\nCommPort=3\nSetting=" + r.setting +
+                                    "\nBacklight=20\n" +
+                                    portsSection({"/nonexistent", path(com2), path(com3)}));
+            LinkController& link = c->linkController();
+            QSignalSpy shown(&link, &LinkController::statusTextChanged);
+            QSignalSpy moduleFound(&link, &LinkController::moduleFound);
+            QSignalSpy finished(&c->lifecycle(), &Lifecycle::startupFinished);
+            if (r.setting.contains('q'))
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Invalid serial settings.*"));
+            c->lifecycle().start();
+            if (r.click == During) {
+                QVERIFY(com3->waitForBytes(2, 1000));
+                QCOMPARE(finished.count(), 0); // start() returned; the wait runs on the event loop
+            }
+            if (r.click == After)
+                QVERIFY(finished.wait(2000));
+            if (r.click != None)
+                link.comMenuClicked(2);
+            QTRY_COMPARE(finished.count(), 1);
+            PtyLcdModule* used = r.click == None ? com3 : com2;
+            if (used)
+                QTRY_COMPARE(used->received().toHex(' '), r.wire.toHex(' '));
+            QTRY_COMPARE(shown.count(), r.statuses.size());
+            QStringList statuses;
+            for (const QList<QVariant>& args : std::as_const(shown))
+                statuses << args.at(0).toString();
+            QCOMPARE(std::tuple(r.name, statuses, link.checkedComItem(), link.commPortText(),
+                                c->link().isOpen(), moduleFound.count()),
+                     std::tuple(r.name, r.statuses, r.click == None ? 3 : 2, r.saved,
+                                !r.wire.isEmpty(), int(r.statuses.count(found))));
+            QCOMPARE(link.sliderPosition(), 20);
+            QVERIFY(link.backlightOn()); // ON is selected from the start
         }
     }
 
