@@ -1,10 +1,15 @@
+#include "app/AppSettings.h"
 #include "app/PortChooser.h"
+#include "platform/UserMessage.h"
+#include "screens/base/LineWriter.h"
+#include "screens/base/ModeScreen.h"
 #include "support/DovecotServer.h"
 #include "support/HttpFixture.h"
 #include "support/PrivateSessionBus.h"
 #include "support/TestApp.h"
 #include "support/TestMprisPlayer.h"
 #include "support/TestPlatform.h"
+#include "support/TimeTestSupport.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -56,6 +61,75 @@ QString checkWire(const QByteArray& wire)
     return {};
 }
 
+// The connection check and the message boxes.
+struct Outside : InternetState, MessageSink
+{
+    bool connected = true;
+    QList<UserMessage> shown;
+    bool isConnected() const override { return connected; }
+    void showMessage(const UserMessage& message) override { shown.append(message); }
+    void requestFatalEnd() override {}
+};
+
+// A screen that writes its refresh count into line 1; its data can be held
+// back like a download that has not come in yet.
+struct Screen : ModeScreen
+{
+    Screen(ScreenLines& l, Traits t) : lines(l), t(t) {}
+    ScreenLines& lines;
+    Traits t;
+    int interval = 60;
+    int shown = 0;
+    int cancelled = 0;
+    bool hold = false;
+    FetchDone pending;
+    Traits traits() const override { return t; }
+    int refreshTicks() const override { return interval; }
+    void show() { lines.setLine(0, "refresh " + QByteArray::number(++shown)); }
+    void fetch(FetchDone done) override
+    {
+        if (hold)
+            pending = std::move(done);
+        else
+            done(true);
+    }
+    void cancelFetch() override { ++cancelled; }
+};
+
+using Steps = QList<QList<int>>;
+
+// A fixed underlying type: rows name the ports after Com1 as Com1 + n.
+enum Field : int {
+    Port,
+    Setting,
+    Dest,
+    Symbol,
+    City,
+    Country,
+    Light,
+    Zone,
+    Dst,
+    Stock,
+    Wx,
+    Mode,
+    Com1
+};
+
+// Every field of the sections read at start-up as text, in Field order.
+QStringList fields(const modINI& ini)
+{
+    const AppSettings s = AppSettings::load(ini);
+    const WorldTimeSettings t = WorldTimeSettings::load(ini);
+    const StockSettings st = StockSettings::load(ini);
+    const WeatherSettings w = WeatherSettings::load(ini);
+    QStringList f{s.CommPortText, s.SerialSettings, t.DestinationName(),
+                  st.StockSymbol, w.WeatherCity,    w.WeatherCountry};
+    for (int n : {s.Backlight, int(t.ZoneIndex()), int(t.ObserveDaylight()), st.StockUpdateSeconds,
+                  w.WeatherUpdateSeconds, s.CurrentMode})
+        f << QString::number(n);
+    return f << QStringList(s.Ports.begin(), s.Ports.end());
+}
+
 } // namespace
 
 // The program without its views over pseudo-terminals with simulated
@@ -99,6 +173,31 @@ class TestAppContext : public QObject
         return c;
     }
 
+    struct Rig
+    {
+        using C = ModeScreen::Cadence;
+        PtyLink pty;
+        ScreenLines lines;
+        LineWriter writer{lines, pty.link};
+        FixedClock clock{QDateTime(QDate(2026, 12, 5), QTime(14, 5, 7))};
+        Screen own{lines, {.cadence = C::Own, .writesLines = false, .timerMs = 500}};
+        Screen everyTick{lines, {.glyphUploads = 2}};
+        Screen web{lines, {.cadence = C::CountedTicks, .needsInternet = true}};
+        Screen mail{lines, {.cadence = C::CountedTicks}};
+        Outside outside;
+        DisplayScheduler s{{{"own timer", &own, &Screen::show},
+                            {"every tick", &everyTick, &Screen::show},
+                            {"web", &web, &Screen::show},
+                            {"mail", &mail, &Screen::show}},
+                           pty.link,
+                           lines,
+                           writer,
+                           clock,
+                           outside,
+                           outside};
+        Rig() { QVERIFY(pty.open()); }
+    };
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -111,6 +210,8 @@ private Q_SLOTS:
             many.messages.append(
                 {"From: Ann <ann@example.org>\r\nSubject: Unread\r\n\r\nHi.\r\n", false});
         m_noServer = m_server.start({many});
+        setLocalZone("UTC");
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
     // The saved COM3 at start-up; then COM2 chosen in the menu after the
@@ -424,6 +525,180 @@ private Q_SLOTS:
                 m_server.caFile().toUtf8() + "\n");
         QTRY_COMPARE_WITH_TIMEOUT(p.module->module().line(0), QByteArray("12 Unread Messages  "),
                                   15000);
+    }
+
+    // A mode without an option button selects nothing and sends nothing.
+    // Each switch clears the module and the lines and uploads the screen's
+    // glyphs; only a screen with a timer of its own keeps one running.
+    // Offline, an internet mode says so and goes no further. Every mode is
+    // saved at shutdown. An every-tick screen is written as one frame at each
+    // tick; after the stop no mode is shown.
+    void switching()
+    {
+        Rig r;
+        r.s.selectMode(9);
+        r.s.tick();
+        QCOMPARE(r.s.selectedMode(), -1);
+        QVERIFY(r.pty.takeWrites().isEmpty());
+        r.outside.connected = false;
+        const struct
+        {
+            int mode;
+            qsizetype uploads;
+            bool timer;
+            int messages;
+        } rows[] = {{0, 0, true, 0}, {1, 2, false, 0}, {2, 0, false, 1}, {3, 0, false, 1}};
+        for (const auto& row : rows) {
+            r.lines.setLine(2, "left over");
+            r.s.selectMode(row.mode);
+            const QByteArray wire = r.pty.takeWrites().join();
+            QCOMPARE(std::tuple(row.mode, wire.left(1), wire.count("\xfe\x64"),
+                                r.s.screenTimerActive(), r.outside.shown.size(), r.s.currentMode()),
+                     std::tuple(row.mode, QByteArray("\x0d"), row.uploads, row.timer, row.messages,
+                                row.mode));
+            QCOMPARE(r.lines.line(2), QByteArray());
+        }
+        const QList<UserMessage> offline{
+            {"Internet Not Available", MessageSeverity::Information, MessageCategory::Web}};
+        QCOMPARE(r.outside.shown, offline);
+        QCOMPARE(r.web.shown, 0);
+        QCOMPARE(r.mail.shown, 1);
+
+        r.s.selectMode(1);
+        r.pty.takeWrites();
+        r.s.tick();
+        QCOMPARE(r.s.statusClock(), QStringLiteral("2:05:07 PM"));
+        const QByteArray frame = r.pty.takeWrites().join();
+        QCOMPARE(frame.size(), 81);
+        QCOMPARE(frame.left(10), QByteArray("\x0brefresh 1"));
+        r.s.selectMode(0);
+        r.s.stop();
+        QVERIFY(!r.s.screenTimerActive());
+        QCOMPARE(r.s.selectedMode(), -1);
+    }
+
+    // Each step: ticks to run, the interval, online or not, then the refreshes
+    // so far. The first refresh comes with the switch.
+    void refreshCounting_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<Steps>("steps");
+        // Offline at the 600th tick: the retry comes 5000 ticks later, not before.
+        QTest::newRow("web, offline retry")
+            << 2 << Steps{{599, 600, 1, 1}, {1, 600, 0, 1}, {4999, 600, 1, 1}, {1, 600, 1, 2}};
+        // A shorter interval chosen while counting still refreshes.
+        QTest::newRow("web, interval shortened") << 2 << Steps{{100, 1200, 1, 1}, {1, 60, 1, 2}};
+        // Mail asks no connection check.
+        QTest::newRow("mail every 60 ticks") << 3 << Steps{{59, 60, 0, 1}, {1, 60, 0, 2}};
+    }
+    void refreshCounting()
+    {
+        QFETCH(int, mode);
+        QFETCH(Steps, steps);
+        Rig r;
+        Screen& screen = mode == 2 ? r.web : r.mail;
+        screen.interval = steps[0][1];
+        r.outside.connected = steps[0][2];
+        r.s.selectMode(mode);
+        for (const QList<int>& step : std::as_const(steps)) {
+            screen.interval = step[1];
+            r.outside.connected = step[2];
+            for (int i = 0; i < step[0]; ++i)
+                r.s.tick();
+            QCOMPARE(screen.shown, step[3]);
+        }
+        QVERIFY(r.outside.shown.isEmpty()); // no message at a refresh
+    }
+
+    // Held data composes and writes the lines when it comes in, unless the
+    // user chose a mode since (the fetch is then cancelled, and a late answer
+    // neither composes nor writes) or nothing came.
+    void heldRefresh_data()
+    {
+        QTest::addColumn<int>("next");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("still web") << -1 << true;
+        QTest::newRow("still web, failed") << -1 << false;
+        QTest::newRow("another mode") << 0 << true;
+        QTest::newRow("web again, offline") << 2 << true;
+    }
+    void heldRefresh()
+    {
+        QFETCH(int, next);
+        QFETCH(bool, ok);
+        Rig r;
+        r.web.hold = true;
+        r.s.selectMode(2);
+        QVERIFY(r.web.pending);
+        if (next >= 0) {
+            r.outside.connected = false;
+            r.s.selectMode(next);
+            QCOMPARE(r.web.cancelled, 1);
+        }
+        r.pty.takeWrites();
+        r.web.pending(ok);
+        const bool painted = next < 0 && ok;
+        QCOMPARE(r.web.shown, painted ? 1 : 0);
+        QCOMPARE(r.lines.line(0), painted ? QByteArray("refresh 1") : QByteArray());
+        QCOMPARE(r.pty.takeWrites().join().left(10), painted ? QByteArray("\x0brefresh 1") : "");
+    }
+
+    // The settings read at start-up, each refused value with a warning.
+    void load_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // null: no file
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("bad"); // the default a refused value falls back to
+        const QStringList defaults{
+            "1",          "9600,n,8,1", "London",     "",           "",           "",
+            "0",          "13",         "0",          "300",        "1800",       "0",
+            "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3", "/dev/ttyS4", "/dev/ttyS5"};
+        using Changes = std::initializer_list<std::pair<Field, const char*>>;
+        const auto row = [&](const char* name, const QByteArray& file, Changes changes,
+                             const char* bad = "") {
+            QStringList expected = defaults;
+            for (const auto& [f, v] : changes)
+                expected[f] = QString::fromUtf8(v);
+            QTest::newRow(name) << file << expected << QString::fromUtf8(bad);
+        };
+        row("no file", nullptr, {});
+        row("empty values",
+            "[Settings]\nCommPort=\nBacklight=\n[Stock]\nUpdate=\n[Ports]\nCOM1=", {});
+        row("Settings", "[Settings]\nCommPort= +3 \nSetting=19200,n,8,1\nBacklight=254",
+            {{Port, "+3"}, {Setting, "19200,n,8,1"}, {Light, "254"}});
+        row("CommPort not a number", "[Settings]\nCommPort=COM3", {}, "1");
+        row("Backlight above", "[Settings]\nBacklight=255", {}, "0");
+        row("Backlight 100 + 2^64", "[Settings]\nBacklight=18446744073709551716", {}, "0");
+        // Once the dialog has saved a zone, an empty name stays empty.
+        row("Zone 16-bit bottom", "[TimeZone]\nZone=-32768", {{Zone, "-32768"}, {Dest, ""}});
+        row("Zone beyond 16 bits", "[TimeZone]\nZone=32768", {{Dest, ""}}, "13");
+        row("TimeZone", "[TimeZone]\nDestination=Tokyo\nDaylight=-1",
+            {{Dest, "Tokyo"}, {Dst, "1"}});
+        row("Daylight text", "[TimeZone]\nDaylight=yes", {}, "0");
+        row("Stock", "[Stock]\nSymbol=ACME\nUpdate=546", {{Symbol, "ACME"}, {Stock, "32760"}});
+        row("Stock Update above", "[Stock]\nUpdate=547", {}, "5");
+        row("Weather; each section its own Update",
+            "[Weather]\nCity=Zürich\nCountry=CH\nUpdate=10\n[Stock]\nUpdate=2",
+            {{City, "Zürich"}, {Country, "CH"}, {Wx, "600"}, {Stock, "120"}});
+        row("mode out of 0..7 kept", "[Mode]\nmode=8", {{Mode, "8"}});
+        row("mode beyond 16 bits", "[Mode]\nmode=40000", {}, "0");
+        row("Ports", "[Ports]\nCOM1=/dev/serial/by-id/usb-FTDI-if00\nCOM6=/dev/ttyUSB0",
+            {{Com1, "/dev/serial/by-id/usb-FTDI-if00"}, {Field(Com1 + 5), "/dev/ttyUSB0"}});
+    }
+    void load()
+    {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+        QFETCH(QByteArray, file);
+        QFETCH(QString, bad);
+        LinkHarness h;
+        if (!file.isNull())
+            h.writeIni(file);
+        const QString value = QString::fromUtf8(file.mid(file.indexOf('=') + 1)).trimmed();
+        if (!bad.isEmpty()) // the warning names the value and the default used
+            QTest::ignoreMessage(
+                QtWarningMsg, QRegularExpression(QStringLiteral("= \"%1\".*default %2$")
+                                                     .arg(QRegularExpression::escape(value), bad)));
+        QTEST(fields(modINI(h.iniPath())), "expected");
     }
 };
 
