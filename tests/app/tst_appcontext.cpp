@@ -99,21 +99,7 @@ struct Screen : ModeScreen
 using Steps = QList<QList<int>>;
 
 // A fixed underlying type: rows name the ports after Com1 as Com1 + n.
-enum Field : int {
-    Port,
-    Setting,
-    Dest,
-    Symbol,
-    City,
-    Country,
-    Light,
-    Zone,
-    Dst,
-    Stock,
-    Wx,
-    Mode,
-    Com1
-};
+enum Field : int { Port, Line, Dest, Symbol, City, Land, Light, Zone, Dst, Stock, Wx, Mode, Com1 };
 
 // Every field of the sections read at start-up as text, in Field order.
 QStringList fields(const modINI& ini)
@@ -132,12 +118,12 @@ QStringList fields(const modINI& ini)
 
 } // namespace
 
-// The program without its views over pseudo-terminals with simulated
-// modules behind them: start-up, the COM menu, the "Ports..." dialog, the
-// backlight, unplugging and shutdown; and the modes wired end to end with
-// their outside sources (a loopback web server, a test MPRIS player on a
-// private session bus, a real Dovecot over verified TLS). What the lines
-// say is the screens' own tests' business.
+// The program without its views: the settings it reads, the scheduler of the
+// modes, and the whole over simulated modules on pseudo-terminals (start-up,
+// the COM menu, the "Ports..." dialog, the backlight, unplugging, shutdown;
+// the modes wired to a loopback web server, a test MPRIS player on a private
+// session bus and a real Dovecot over verified TLS). What the lines say is
+// the screens' own tests' business.
 class TestAppContext : public QObject
 {
     Q_OBJECT
@@ -430,10 +416,10 @@ private Q_SLOTS:
         QSignalSpy found(&link, &LinkController::moduleFound);
         PortChooser chooser(c->ini(), link);
         QString why;
-        QVERIFY(!chooser.apply(2, path, "9600,n,9,1", &why));
-        QVERIFY2(why.contains("are not valid"), qPrintable(why));
-        QVERIFY(!chooser.apply(7, path, "9600,n,8,1", &why));
-        QVERIFY2(why.contains("COM1 to COM6"), qPrintable(why));
+        for (const auto& [com, settings, error] :
+             {std::tuple(2, "9600,n,9,1", "are not valid"), {7, "9600,n,8,1", "COM1 to COM6"}})
+            QVERIFY2(!chooser.apply(com, path, settings, &why) && why.contains(error),
+                     qPrintable(why));
         QCOMPARE(h.readIni(), ini);
         ini += "Setting=9600,n,8,1\n\n[Ports]\nCOM1=" + path.toUtf8() + "\n";
         for (const auto& [com, settings] : {std::pair(1, "9600,n,8,1"), {6, "19200,n,8,1"}}) {
@@ -597,8 +583,6 @@ private Q_SLOTS:
         QFETCH(Steps, steps);
         Rig r;
         Screen& screen = mode == 2 ? r.web : r.mail;
-        screen.interval = steps[0][1];
-        r.outside.connected = steps[0][2];
         r.s.selectMode(mode);
         for (const QList<int>& step : std::as_const(steps)) {
             screen.interval = step[1];
@@ -665,7 +649,7 @@ private Q_SLOTS:
         row("empty values",
             "[Settings]\nCommPort=\nBacklight=\n[Stock]\nUpdate=\n[Ports]\nCOM1=", {});
         row("Settings", "[Settings]\nCommPort= +3 \nSetting=19200,n,8,1\nBacklight=254",
-            {{Port, "+3"}, {Setting, "19200,n,8,1"}, {Light, "254"}});
+            {{Port, "+3"}, {Line, "19200,n,8,1"}, {Light, "254"}});
         row("CommPort not a number", "[Settings]\nCommPort=COM3", {}, "1");
         row("Backlight above", "[Settings]\nBacklight=255", {}, "0");
         row("Backlight 100 + 2^64", "[Settings]\nBacklight=18446744073709551716", {}, "0");
@@ -679,7 +663,7 @@ private Q_SLOTS:
         row("Stock Update above", "[Stock]\nUpdate=547", {}, "5");
         row("Weather; each section its own Update",
             "[Weather]\nCity=Zürich\nCountry=CH\nUpdate=10\n[Stock]\nUpdate=2",
-            {{City, "Zürich"}, {Country, "CH"}, {Wx, "600"}, {Stock, "120"}});
+            {{City, "Zürich"}, {Land, "CH"}, {Wx, "600"}, {Stock, "120"}});
         row("mode out of 0..7 kept", "[Mode]\nmode=8", {{Mode, "8"}});
         row("mode beyond 16 bits", "[Mode]\nmode=40000", {}, "0");
         row("Ports", "[Ports]\nCOM1=/dev/serial/by-id/usb-FTDI-if00\nCOM6=/dev/ttyUSB0",
