@@ -134,14 +134,6 @@ class TestAppContext : public QObject
     QString m_noBus;
     QString m_noServer;
 
-    static QByteArray portsSection(const QStringList& paths)
-    {
-        QByteArray s = "[Ports]\n";
-        for (int i = 0; i < paths.size(); ++i)
-            s += "COM" + QByteArray::number(i + 1) + "=" + paths[i].toUtf8() + "\n";
-        return s;
-    }
-
     std::unique_ptr<TestApp> context(LinkHarness& h, const QByteArray& ini)
     {
         h.writeIni(ini);
@@ -237,10 +229,12 @@ private Q_SLOTS:
             LinkHarness h;
             PtyLcdModule* com3 = r.com3.isNull() ? nullptr : h.addModule(r.com3);
             PtyLcdModule* com2 = r.com2.isNull() ? nullptr : h.addModule(r.com2);
-            const auto path = [](PtyLcdModule* m) { return m ? m->slavePath() : "/nonexistent"; };
-            auto c =
-                context(h, "[Settings]\nCommPort=3\nSetting=" + r.setting + "\nBacklight=20\n" +
-                               portsSection({"/nonexistent", path(com2), path(com3)}));
+            const auto path = [](PtyLcdModule* m) {
+                return m ? m->slavePath().toUtf8() : QByteArray("/nonexistent");
+            };
+            auto c = context(h, "[Settings]\nCommPort=3\nSetting=" + r.setting +
+                                    "\nBacklight=20\n[Ports]\nCOM2=" + path(com2) +
+                                    "\nCOM3=" + path(com3) + "\n");
             LinkController& link = c->linkController();
             QSignalSpy shown(&link, &LinkController::statusTextChanged);
             QSignalSpy moduleFound(&link, &LinkController::moduleFound);
@@ -565,66 +559,62 @@ private Q_SLOTS:
 
     // Each step: ticks to run, the interval, online or not, then the refreshes
     // so far. The first refresh comes with the switch.
-    void refreshCounting_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<Steps>("steps");
-        // Offline at the 600th tick: the retry comes 5000 ticks later, not before.
-        QTest::newRow("web, offline retry")
-            << 2 << Steps{{599, 600, 1, 1}, {1, 600, 0, 1}, {4999, 600, 1, 1}, {1, 600, 1, 2}};
-        // A shorter interval chosen while counting still refreshes.
-        QTest::newRow("web, interval shortened") << 2 << Steps{{100, 1200, 1, 1}, {1, 60, 1, 2}};
-        // Mail asks no connection check.
-        QTest::newRow("mail every 60 ticks") << 3 << Steps{{59, 60, 0, 1}, {1, 60, 0, 2}};
-    }
     void refreshCounting()
     {
-        QFETCH(int, mode);
-        QFETCH(Steps, steps);
-        Rig r;
-        Screen& screen = mode == 2 ? r.web : r.mail;
-        r.s.selectMode(mode);
-        for (const QList<int>& step : std::as_const(steps)) {
-            screen.interval = step[1];
-            r.outside.connected = step[2];
-            for (int i = 0; i < step[0]; ++i)
-                r.s.tick();
-            QCOMPARE(screen.shown, step[3]);
+        const struct
+        {
+            const char* name;
+            int mode;
+            Steps steps;
+        } rows[] = {
+            // Offline at the 600th tick: the retry comes 5000 ticks later, not before.
+            {"offline retry",
+             2,
+             {{599, 600, 1, 1}, {1, 600, 0, 1}, {4999, 600, 1, 1}, {1, 600, 1, 2}}},
+            // A shorter interval chosen while counting still refreshes.
+            {"interval shortened", 2, {{100, 1200, 1, 1}, {1, 60, 1, 2}}},
+            // Mail asks no connection check.
+            {"mail", 3, {{59, 60, 0, 1}, {1, 60, 0, 2}}},
+        };
+        for (const auto& row : rows) {
+            Rig r;
+            Screen& screen = row.mode == 2 ? r.web : r.mail;
+            r.s.selectMode(row.mode);
+            for (const QList<int>& step : row.steps) {
+                screen.interval = step[1];
+                r.outside.connected = step[2];
+                for (int i = 0; i < step[0]; ++i)
+                    r.s.tick();
+                QCOMPARE(std::pair(row.name, screen.shown), std::pair(row.name, step[3]));
+            }
+            QVERIFY(r.outside.shown.isEmpty()); // no message at a refresh
         }
-        QVERIFY(r.outside.shown.isEmpty()); // no message at a refresh
     }
 
     // Held data composes and writes the lines when it comes in, unless the
-    // user chose a mode since (the fetch is then cancelled, and a late answer
-    // neither composes nor writes) or nothing came.
-    void heldRefresh_data()
-    {
-        QTest::addColumn<int>("next");
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("still web") << -1 << true;
-        QTest::newRow("still web, failed") << -1 << false;
-        QTest::newRow("another mode") << 0 << true;
-        QTest::newRow("web again, offline") << 2 << true;
-    }
+    // user chose a mode since, the same one included (the fetch is then
+    // cancelled, and a late answer neither composes nor writes), or nothing
+    // came. Each row: the mode chosen meanwhile (-1: none), the answer.
     void heldRefresh()
     {
-        QFETCH(int, next);
-        QFETCH(bool, ok);
-        Rig r;
-        r.web.hold = true;
-        r.s.selectMode(2);
-        QVERIFY(r.web.pending);
-        if (next >= 0) {
-            r.outside.connected = false;
-            r.s.selectMode(next);
-            QCOMPARE(r.web.cancelled, 1);
+        for (const auto& [next, ok] : {std::pair(-1, true), {-1, false}, {0, true}, {2, true}}) {
+            Rig r;
+            r.web.hold = true;
+            r.s.selectMode(2);
+            QVERIFY(r.web.pending);
+            if (next >= 0) {
+                r.outside.connected = false;
+                r.s.selectMode(next);
+            }
+            r.pty.takeWrites();
+            r.web.pending(ok);
+            const bool painted = next < 0 && ok;
+            QCOMPARE(std::tuple(next, ok, r.web.cancelled, r.web.shown, r.lines.line(0),
+                                r.pty.takeWrites().join().left(10)),
+                     std::tuple(next, ok, int(next >= 0), int(painted),
+                                painted ? QByteArray("refresh 1") : QByteArray(),
+                                painted ? QByteArray("\x0brefresh 1") : QByteArray()));
         }
-        r.pty.takeWrites();
-        r.web.pending(ok);
-        const bool painted = next < 0 && ok;
-        QCOMPARE(r.web.shown, painted ? 1 : 0);
-        QCOMPARE(r.lines.line(0), painted ? QByteArray("refresh 1") : QByteArray());
-        QCOMPARE(r.pty.takeWrites().join().left(10), painted ? QByteArray("\x0brefresh 1") : "");
     }
 
     // The settings read at start-up, each refused value with a warning.
