@@ -44,12 +44,7 @@ public:
 
     void dropModule(PtyLcdModule* module)
     {
-        for (auto it = m_modules.begin(); it != m_modules.end(); ++it) {
-            if (it->get() == module) {
-                m_modules.erase(it);
-                return;
-            }
-        }
+        std::erase_if(m_modules, [module](const auto& m) { return m.get() == module; });
     }
 
     QString dirPath(const QString& name) const { return m_dir.filePath(name); }

@@ -39,23 +39,14 @@ struct ModuleApp
 {
     explicit ModuleApp(Platform& platform) : platform(platform) {}
 
-    // Writes the settings (the Ports section is added) and builds the program.
-    void make(const QByteArray& ini)
+    // Writes the settings (the Ports section is added) and runs the start-up.
+    void start(const QByteArray& ini)
     {
         h.writeIni(ini + "[Ports]\nCOM1=" + module->slavePath().toUtf8() + "\n");
         c = std::make_unique<TestApp>(h.iniPath(), platform);
         c->lifecycle().setTimersEnabled(false);
-    }
-    // Runs the start-up to its end.
-    void run()
-    {
         c->lifecycle().start();
         QTRY_VERIFY(c->lifecycle().startupDone());
-    }
-    void start(const QByteArray& ini)
-    {
-        make(ini);
-        run();
     }
     void ticks(int count)
     {

@@ -4,9 +4,9 @@
 #include "platform/Platform.h"
 #include "platform/linux/LinuxHostLookup.h"
 #include "platform/linux/LinuxInterfaceTable.h"
+#include "platform/linux/LinuxResumeWatch.h"
 #include "platform/linux/LinuxSensors.h"
 #include "platform/linux/LinuxShutdownSignals.h"
-#include "platform/linux/LinuxResumeWatch.h"
 #include "platform/linux/ProcMemInfoReader.h"
 #include "platform/linux/ProcStatReader.h"
 #include "platform/linux/mail/CurlMailbox.h"
@@ -38,10 +38,7 @@ public:
     // On the session bus: a test that shows the player mode points
     // DBUS_SESSION_BUS_ADDRESS at a private bus before it starts.
     MediaPlayerLink& mediaPlayer() override { return player; }
-    std::unique_ptr<Mailbox> openMailbox() override
-    {
-        return std::make_unique<CurlMailbox>();
-    }
+    std::unique_ptr<Mailbox> openMailbox() override { return std::make_unique<CurlMailbox>(); }
     WebTransport& webTransport() override { return web; }
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {

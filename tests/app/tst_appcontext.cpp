@@ -1,0 +1,656 @@
+#include "app/AppSettings.h"
+#include "app/PortChooser.h"
+#include "platform/UserMessage.h"
+#include "screens/base/LineWriter.h"
+#include "screens/base/ModeScreen.h"
+#include "support/DovecotServer.h"
+#include "support/HttpFixture.h"
+#include "support/PrivateSessionBus.h"
+#include "support/TestApp.h"
+#include "support/TestMprisPlayer.h"
+#include "support/TestPlatform.h"
+#include "support/TimeTestSupport.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray WeatherAnswer =
+    "<string>&lt;CurrentWeather&gt;&lt;Visibility&gt; 1\xFE\x0B mile(s):0&lt;/Visibility&gt;"
+    "&lt;SkyConditions&gt; \x0B\xFE\x1B[2Jrain\x7F&lt;/SkyConditions&gt;&lt;Temperature&gt; "
+    "5\xFE F\x0D\x01&lt;/Temperature&gt;&lt;RelativeHumidity&gt; 6\x08%&lt;/RelativeHumidity&gt;"
+    "&lt;Status&gt;Success&lt;/Status&gt;&lt;/CurrentWeather&gt;</string>";
+
+const QByteArray ChartAnswer =
+    R"({"chart":{"result":[{"meta":{"exchangeTimezoneName":"America/New_York",)"
+    R"("regularMarketTime":1796418000,"regularMarketPrice":1.5,)"
+    R"("longName":"Ev\u000bil\u00fe\u001b[2J\u0000Inc"}}]}})";
+
+bool shown(quint8 code)
+{
+    return code <= 7 || (code >= 32 && code <= 126) || code == 223 || code == 255;
+}
+
+// Empty when, read with the module's command table, every 0B is followed by
+// 80 codes it shows and nothing else outside a command is a control code.
+QString checkWire(const QByteArray& wire)
+{
+    for (qsizetype i = 0; i < wire.size();) {
+        const auto b = quint8(wire[i]);
+        if (b == 0xFE) { // the argument bytes of the module's commands
+            const auto c = quint8(wire.at(i + 1));
+            const bool one = c == 0x28 || c == 0x29 || c == 0x2D || c == 0x2E;
+            i += 2 + (c == 0x64 ? 64 : c == 0x32 || c == 0x34 ? 2 : one);
+        } else if (b == 0x0B) {
+            for (qsizetype k = i + 1; k < i + 81; ++k) {
+                if (k >= wire.size() || !shown(quint8(wire[k])))
+                    return u"code at %1 in the frame from %2"_s.arg(k).arg(i);
+            }
+            i += 81;
+        } else if (b == 0x0D || b == 0x0C || b == 0x08 || b == 0x0E || b == 0x0F || shown(b)) {
+            ++i;
+        } else {
+            return u"stray byte %1 at %2"_s.arg(b).arg(i);
+        }
+    }
+    return {};
+}
+
+// The connection check and the message boxes.
+struct Outside : InternetState, MessageSink
+{
+    bool connected = true;
+    QList<UserMessage> shown;
+    bool isConnected() const override { return connected; }
+    void showMessage(const UserMessage& message) override { shown.append(message); }
+    void requestFatalEnd() override {}
+};
+
+// A screen that writes its refresh count into line 1; its data can be held
+// back like a download that has not come in yet.
+struct Screen : ModeScreen
+{
+    Screen(ScreenLines& l, Traits t) : lines(l), t(t) {}
+    ScreenLines& lines;
+    Traits t;
+    int interval = 60;
+    int shown = 0;
+    int cancelled = 0;
+    bool hold = false;
+    FetchDone pending;
+    Traits traits() const override { return t; }
+    int refreshTicks() const override { return interval; }
+    void show() { lines.setLine(0, "refresh " + QByteArray::number(++shown)); }
+    void fetch(FetchDone done) override
+    {
+        if (hold)
+            pending = std::move(done);
+        else
+            done(true);
+    }
+    void cancelFetch() override { ++cancelled; }
+};
+
+using Steps = QList<QList<int>>;
+
+// A fixed underlying type: rows name the ports after Com1 as Com1 + n.
+enum Field : int { Port, Line, Dest, Symbol, City, Land, Light, Zone, Dst, Stock, Wx, Mode, Com1 };
+
+// Every field of the sections read at start-up as text, in Field order.
+QStringList fields(const modINI& ini)
+{
+    const AppSettings s = AppSettings::load(ini);
+    const WorldTimeSettings t = WorldTimeSettings::load(ini);
+    const StockSettings st = StockSettings::load(ini);
+    const WeatherSettings w = WeatherSettings::load(ini);
+    QStringList f{s.CommPortText, s.SerialSettings, t.DestinationName(),
+                  st.StockSymbol, w.WeatherCity,    w.WeatherCountry};
+    for (int n : {s.Backlight, int(t.ZoneIndex()), int(t.ObserveDaylight()), st.StockUpdateSeconds,
+                  w.WeatherUpdateSeconds, s.CurrentMode})
+        f << QString::number(n);
+    return f << QStringList(s.Ports.begin(), s.Ports.end());
+}
+
+} // namespace
+
+// The program without its views: its settings, its scheduler, and the whole
+// over simulated modules, the modes wired to their real sources (what the
+// lines say is the screens' own tests' business).
+class TestAppContext : public QObject
+{
+    Q_OBJECT
+
+    TestPlatform m_platform;
+    PrivateSessionBus m_bus;
+    DovecotServer m_server;
+    QString m_noBus;
+    QString m_noServer;
+
+    std::unique_ptr<TestApp> context(LinkHarness& h, const QByteArray& ini)
+    {
+        h.writeIni(ini);
+        auto c = std::make_unique<TestApp>(h.iniPath(), m_platform);
+        c->lifecycle().setTimersEnabled(false);
+        return c;
+    }
+    // Started with COM1 at com1 for this run only.
+    std::unique_ptr<TestApp> started(LinkHarness& h, const QByteArray& ini, const QString& com1)
+    {
+        auto c = context(h, ini);
+        c->lifecycle().overridePort(1, com1);
+        c->lifecycle().start();
+        [&] { QTRY_VERIFY(c->lifecycle().startupDone()); }();
+        return c;
+    }
+
+    struct Rig
+    {
+        using C = ModeScreen::Cadence;
+        PtyLink pty;
+        ScreenLines lines;
+        LineWriter writer{lines, pty.link};
+        FixedClock clock{QDateTime(QDate(2026, 12, 5), QTime(14, 5, 7))};
+        Screen own{lines, {.cadence = C::Own, .writesLines = false, .timerMs = 500}};
+        Screen everyTick{lines, {.glyphUploads = 2}};
+        Screen web{lines, {.cadence = C::CountedTicks, .needsInternet = true}};
+        Screen mail{lines, {.cadence = C::CountedTicks}};
+        Outside outside;
+        DisplayScheduler s{{{"own timer", &own, &Screen::show},
+                            {"every tick", &everyTick, &Screen::show},
+                            {"web", &web, &Screen::show},
+                            {"mail", &mail, &Screen::show}},
+                           pty.link,
+                           lines,
+                           writer,
+                           clock,
+                           outside,
+                           outside};
+        Rig() { QVERIFY(pty.open()); }
+    };
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!m_bus.start())
+            m_noBus = u"No private session bus: "_s + m_bus.error();
+        else // before anything in this process opens the session bus
+            qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address().toUtf8());
+        DovecotServer::User many{"many", "secret-many", {}};
+        for (int i = 1; i <= 12; ++i)
+            many.messages.append(
+                {"From: Ann <ann@example.org>\r\nSubject: Unread\r\n\r\nHi.\r\n", false});
+        m_noServer = m_server.start({many});
+        setLocalZone("UTC");
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    // The saved COM3 at start-up, then COM2 chosen after it or while it waits:
+    // only COM2's own detection may report; a port that does not open has no
+    // module. The module gets the query, code 41, clear, backlight on, the
+    // brightness (slider 20: 234), then mode 0's switch, after the detection.
+    void detection()
+    {
+        enum Click { None, After, During };
+        const QString found = QStringLiteral("LCD Connected");
+        const QString notOn2 = QStringLiteral("LCD Not Found On Com 2");
+        const QByteArray init = hex("fe10 fe2900 0d fe06 fe28ea 0d fe09");
+        const QByteArray ok = "9600,n,8,1";
+        const struct
+        {
+            const char* name;
+            QByteArray com3; // the modules' answers; null: no device
+            QByteArray com2;
+            QByteArray setting;
+            Click click;
+            QStringList statuses;
+            QString saved;
+            QByteArray wire; // what the module in use got
+        } rows[] = {
+            {"0x65", "\x65", {}, ok, None, {found}, "3", init},
+            {"0x45", "\x45", {}, ok, None, {"LCD Not Found On Com 3"}, "3", hex("fe10 0d fe09")},
+            {"no such device", {}, {}, ok, None, {}, "3", {}},
+            {"invalid settings", "\x65", {}, "9600,q,8,1", None, {}, "3", {}},
+            {"COM2 silent", "\x65", "", ok, After, {found, notOn2}, "3", hex("fe10")},
+            {"COM2 answers during detection", "", "\x65", ok, During, {found}, "2", init},
+            {"COM2 missing during detection", "\x65", {}, ok, During, {notOn2}, "3", {}},
+        };
+        for (const auto& r : rows) {
+            LinkHarness h;
+            PtyLcdModule* com3 = r.com3.isNull() ? nullptr : h.addModule(r.com3);
+            PtyLcdModule* com2 = r.com2.isNull() ? nullptr : h.addModule(r.com2);
+            const auto path = [](PtyLcdModule* m) {
+                return m ? m->slavePath().toUtf8() : QByteArray("/nonexistent");
+            };
+            auto c = context(h, "[Settings]\nCommPort=3\nSetting=" + r.setting +
+                                    "\nBacklight=20\n[Ports]\nCOM2=" + path(com2) +
+                                    "\nCOM3=" + path(com3) + "\n");
+            LinkController& link = c->linkController();
+            QSignalSpy shown(&link, &LinkController::statusTextChanged);
+            QSignalSpy moduleFound(&link, &LinkController::moduleFound);
+            QSignalSpy finished(&c->lifecycle(), &Lifecycle::startupFinished);
+            if (r.setting.contains('q'))
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Invalid serial settings.*"));
+            c->lifecycle().start();
+            if (r.click == During) {
+                QVERIFY(com3->waitForBytes(2, 1000));
+                QCOMPARE(finished.count(), 0); // start() returned; the wait runs on the event loop
+            }
+            if (r.click == After)
+                QVERIFY(finished.wait(2000));
+            if (r.click != None)
+                link.comMenuClicked(2);
+            QTRY_COMPARE(finished.count(), 1);
+            PtyLcdModule* used = r.click == None ? com3 : com2;
+            if (used)
+                QTRY_COMPARE(used->received().toHex(' '), r.wire.toHex(' '));
+            QTRY_COMPARE(shown.count(), r.statuses.size());
+            QStringList statuses;
+            for (const QList<QVariant>& args : std::as_const(shown))
+                statuses << args.at(0).toString();
+            QCOMPARE(std::tuple(r.name, statuses, link.checkedComItem(), link.commPortText(),
+                                c->link().isOpen(), moduleFound.count()),
+                     std::tuple(r.name, r.statuses, r.click == None ? 3 : 2, r.saved,
+                                !r.wire.isEmpty(), int(r.statuses.count(found))));
+            QCOMPARE(link.sliderPosition(), 20);
+            QVERIFY(link.backlightOn()); // ON is selected from the start
+        }
+    }
+
+    // A session on the simulated module (COM1 for this run only): slider and
+    // backlight bytes; what the end writes to the module and to the file.
+    void sessionAndShutdown()
+    {
+        LinkHarness h;
+        PtyLcdModule* module = h.addModule();
+        const QByteArray notes = "; my notes\n[Settings]\nCommPort=3\nSetting=9600,n,8,1\n";
+        auto c = started(h, notes + "Backlight=7\n\n[Weather]\nCity=Oslo\n\n[Mode]\nmode=2\n",
+                         module->slavePath());
+        LinkController& link = c->linkController();
+        link.comMenuClicked(1); // found there again: still not the port to save
+        // Two detections with their brightness, and the CPU mode's clear.
+        QVERIFY(module->waitForBytes(23, 1000));
+        module->clearRecord();
+        for (int position : {100, 0, 254})
+            link.sliderMoved(position);
+        link.backlightOffClicked();
+        QCOMPARE(link.sliderEnabled(), false);
+        link.sliderMoved(50); // unavailable while the light is off
+        link.backlightOnClicked();
+        QCOMPARE(link.sliderEnabled(), true);
+        link.sliderMoved(50);
+        QTRY_COMPARE(module->received().toHex(' '),
+                     hex("fe289a fe28fe fe2800 fe07 fe06 fe28cc").toHex(' '));
+
+        // An orderly end clears the module's lines, so a stopped clock is not
+        // taken for the time; the backlight stays as the user chose.
+        c->scheduler().selectMode(1);
+        c->scheduler().tick();
+        QTRY_VERIFY(!module->module().line(0).trimmed().isEmpty());
+        module->clearRecord();
+        QSignalSpy ended(&c->lifecycle(), &Lifecycle::finished);
+        c->lifecycle().requestQuit();
+        c->lifecycle().requestQuit(); // a second request (the window closing after SIGTERM)
+        QCOMPARE(ended.count(), 1);
+        QTRY_COMPARE(module->received().toHex(' '), hex("0d").toHex(' '));
+        QVERIFY(module->module().backlight());
+        QCOMPARE(h.readIni(), notes + "Backlight=50\n\n[Weather]\nCity=Oslo\n\n[Mode]\nmode=1\n");
+    }
+
+    // A /dev/serial/by-id symlink: absent at start (brellixd started at boot),
+    // plugged, unplugged and back with no descriptor left behind, power lost in
+    // a suspend: each time the module is initialised (slider 4: 250) and shown.
+    void replugged()
+    {
+        LinkHarness h;
+        const QString path = h.dirPath(QStringLiteral("by-id-module"));
+        PtyLcdModule* module = nullptr;
+        const auto plug = [&] {
+            module = h.addModule();
+            QFile::remove(path);
+            QVERIFY(QFile::link(module->slavePath(), path));
+        };
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot open COM1"));
+        auto c = started(h, "[Settings]\nBacklight=4\n[Mode]\nmode=1\n", path);
+        LinkController& link = c->linkController();
+        link.setWatchInterval(20);
+        QSignalSpy found(&link, &LinkController::moduleFound);
+        const auto showsTimeAndDate = [&] {
+            QTRY_COMPARE_WITH_TIMEOUT(module->received().left(12).toHex(' '),
+                                      hex("fe10 fe2900 0d fe06 fe28fa 0d").toHex(' '), 3000);
+            c->scheduler().tick();
+            QTRY_COMPARE(module->module().line(2), QByteArray("London Time         "));
+        };
+        QCOMPARE(link.statusText(), QStringLiteral("LCD Connection Status"));
+        int descriptors[5] = {};
+        for (int i = 0; i < 5; ++i) {
+            QVERIFY(link.watching());
+            plug();
+            QTRY_COMPARE_WITH_TIMEOUT(link.statusText(), QStringLiteral("LCD Connected"), 3000);
+            showsTimeAndDate();
+            if (i == 0) { // after a resume
+                module->module().reset();
+                module->clearRecord();
+                link.reinitialise();
+                showsTimeAndDate();
+                QCOMPARE(found.count(), 0); // the window is not sent out of the way again
+            }
+            descriptors[i] = int(QDir(QStringLiteral("/proc/self/fd")).count());
+            QFile::remove(path);
+            h.dropModule(module);
+            // The next write finds the port gone.
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("lost: device removed"));
+            c->scheduler().tick();
+            QTRY_COMPARE(link.statusText(), QStringLiteral("LCD Not Found On Com 1"));
+        }
+        QCOMPARE(descriptors[4], descriptors[1]);
+        // After a quit nothing opens the port.
+        c->lifecycle().requestQuit();
+        plug();
+        QTest::qWait(100); // five watch intervals
+        QVERIFY(!c->link().isOpen());
+        QCOMPARE(module->received(), QByteArray());
+    }
+
+    // Adapters with a stable name first, each group by name; the line says
+    // what the device is.
+    void portListing()
+    {
+        using Device = PortChooser::Device;
+        const QList<Device> devices =
+            PortChooser::ordered({{"/dev/ttyS0", "", "", "", ""},
+                                  {"/dev/ttyUSB1", "/dev/serial/by-id/usb-Prolific-if00",
+                                   "USB-Serial Controller", "Prolific", ""},
+                                  {"/dev/ttyACM0", "", "Arduino Uno", "", "8573"},
+                                  {"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_FT232R_A900XYZ-if00",
+                                   "FT232R USB UART", "FTDI", "A900XYZ"}});
+        QStringList labels;
+        for (const Device& d : devices)
+            labels << PortChooser::label(d);
+        QCOMPARE(
+            labels,
+            (QStringList{
+                "/dev/serial/by-id/usb-FTDI_FT232R_A900XYZ-if00 - FT232R USB UART (FTDI, A900XYZ)",
+                "/dev/serial/by-id/usb-Prolific-if00 - USB-Serial Controller (Prolific)",
+                "/dev/ttyACM0 - Arduino Uno (8573)", "/dev/ttyS0"}));
+    }
+
+    // A "Ports..." choice is saved in one write and switched to as from the
+    // COM menu; one that cannot work changes nothing. A fatal end saves
+    // nothing, once the last view showing the message has released it.
+    void portChoiceThenFatalEnd()
+    {
+        LinkHarness h;
+        const QString path = h.addModule()->slavePath();
+        QByteArray ini = "[Settings]\nCommPort=1\n";
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot open COM1"));
+        auto c = started(h, ini, QStringLiteral("/nonexistent/tty"));
+        LinkController& link = c->linkController();
+        QSignalSpy found(&link, &LinkController::moduleFound);
+        PortChooser chooser(c->ini(), link);
+        QString why;
+        for (const auto& [com, settings, error] :
+             {std::tuple(2, "9600,n,9,1", "are not valid"), {7, "9600,n,8,1", "COM1 to COM6"}})
+            QVERIFY2(!chooser.apply(com, path, settings, &why) && why.contains(error),
+                     qPrintable(why));
+        QCOMPARE(h.readIni(), ini);
+        ini += "Setting=9600,n,8,1\n\n[Ports]\nCOM1=" + path.toUtf8() + "\n";
+        for (const auto& [com, settings] : {std::pair(1, "9600,n,8,1"), {6, "19200,n,8,1"}}) {
+            QVERIFY(chooser.apply(com, path, settings, &why));
+            if (com == 6)
+                ini.replace("9600", "19200").append("COM6=" + path.toUtf8() + "\n");
+            QCOMPARE(h.readIni(), ini);
+            QTRY_COMPARE(found.count(), com == 1 ? 1 : 2);
+            QCOMPARE(link.checkedComItem(), com);
+            QCOMPARE(c->link().settings(), settings);
+            QCOMPARE(link.commPortText(), QString::number(com));
+        }
+        c->scheduler().selectMode(2);
+        QSignalSpy ended(&c->lifecycle(), &Lifecycle::finished);
+        c->lifecycle().holdEnd();
+        c->lifecycle().holdEnd();
+        c->messages().requestFatalEnd();
+        c->lifecycle().releaseEnd();
+        QCOMPARE(ended.count(), 0);
+        c->lifecycle().releaseEnd();
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(c->lifecycle().exitCode(), 1);
+        QCOMPARE(h.readIni(), ini);
+    }
+
+    // Outside text full of control codes and 0xFE (a destination name, the
+    // weather service's and Yahoo's answers) reaches the module only as text.
+    void outsideTextStaysText()
+    {
+        HttpFixture server;
+        server.on("/ws/globalweather.asmx/GetWeather", WeatherAnswer);
+        server.on("/chart/AAPL", ChartAnswer);
+        TestPlatform platform;
+        ModuleApp p(platform);
+        p.start("[TimeZone]\nDestination=To\x0Bky\xFE\x01o\x7F\x1B[2J\n[Weather]\nCity=Berlin\n"
+                "Source=service\n[Stock]\nSymbol=AAPL\n[Web]\nBase=" +
+                server.base().toUtf8() + "/ws/\nYahooChart=" + server.base().toUtf8() +
+                "/chart/\n");
+        const struct
+        {
+            int mode;
+            int row;
+            QByteArray expected; // written out by hand
+        } rows[] = {
+            // "To" 0B "ky" FE(þ) 01 "o" 7F 1B "[2J": each control and the þ become '?'.
+            {1, 2, "To?ky??o??[2J Time  "},
+            // Sky 0B FE 1B "[2Jrain" 7F, in words: each control and the FE are '?'.
+            {5, 0, "???[2jrain?         "},
+            // Company "Ev" 0B "il" þ 1B "[2J" 00 "Inc".
+            {6, 0, "Ev?il??[2J?Inc      "},
+        };
+        for (const auto& r : rows) {
+            p.c->scheduler().selectMode(r.mode);
+            QTRY_COMPARE_WITH_TIMEOUT((p.ticks(1), p.module->module().line(r.row)), r.expected,
+                                      5000);
+        }
+        const QString broken = checkWire(p.module->received());
+        QVERIFY2(broken.isEmpty(), qPrintable(broken));
+    }
+
+    // The player is known once the bus has answered; the title scrolls on the
+    // mode's own timer.
+    void playerMode()
+    {
+        if (!m_noBus.isEmpty())
+            QSKIP(qPrintable(m_noBus));
+        TestMprisPlayer player(m_bus.address(), u"e2e"_s, u"Playing"_s);
+        player.setTrack(u"ABCDEFGHIJKLMNOPQRSTUVWXY"_s, {u"Some Artist"_s}, 225'000'000);
+        TestPlatform platform;
+        ModuleApp p(platform);
+        p.start("[Mode]\nmode=4\n");
+        const LcdModule& module = p.module->module();
+        QTRY_COMPARE_WITH_TIMEOUT((p.ticks(1), module.line(0)),
+                                  QByteArray("Playing Now: \x05      "), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(module.line(1), QByteArray("GHIJKLMNOPQRSTUVWXY*"), 2500);
+    }
+
+    // The switch signs on and shows the count without a tick.
+    void mailMode()
+    {
+        if (!m_noServer.isEmpty())
+            QSKIP(qPrintable(m_noServer));
+        TestPlatform platform;
+        ModuleApp p(platform);
+        p.start("[Mode]\nmode=7\n[Mail]\nUrl=imaps://localhost:" +
+                QByteArray::number(m_server.imapsPort()) +
+                "/INBOX\nUser=many\nPasswordCommand=echo secret-many\nCaFile=" +
+                m_server.caFile().toUtf8() + "\n");
+        QTRY_COMPARE_WITH_TIMEOUT(p.module->module().line(0), QByteArray("12 Unread Messages  "),
+                                  15000);
+    }
+
+    // Each switch clears the module and the lines, uploads the glyphs, runs the
+    // screen's own timer only; offline, an internet mode says so and stops
+    // there. An every-tick screen is one frame a tick.
+    void switching()
+    {
+        Rig r;
+        r.s.selectMode(9);
+        r.s.tick();
+        QCOMPARE(r.s.selectedMode(), -1);
+        QVERIFY(r.pty.takeWrites().isEmpty());
+        r.outside.connected = false;
+        const struct
+        {
+            int mode;
+            qsizetype uploads;
+            bool timer;
+            int messages;
+        } rows[] = {{0, 0, true, 0}, {1, 2, false, 0}, {2, 0, false, 1}, {3, 0, false, 1}};
+        for (const auto& row : rows) {
+            r.lines.setLine(2, "left over");
+            r.s.selectMode(row.mode);
+            const QByteArray wire = r.pty.takeWrites().join();
+            QCOMPARE(std::tuple(row.mode, wire.left(1), wire.count("\xfe\x64"),
+                                r.s.screenTimerActive(), r.outside.shown.size(), r.s.currentMode()),
+                     std::tuple(row.mode, QByteArray("\x0d"), row.uploads, row.timer, row.messages,
+                                row.mode));
+            QCOMPARE(r.lines.line(2), QByteArray());
+        }
+        const QList<UserMessage> offline{
+            {"Internet Not Available", MessageSeverity::Information, MessageCategory::Web}};
+        QCOMPARE(r.outside.shown, offline);
+        QCOMPARE(r.web.shown, 0);
+        QCOMPARE(r.mail.shown, 1);
+
+        r.s.selectMode(1);
+        r.pty.takeWrites();
+        r.s.tick();
+        QCOMPARE(r.s.statusClock(), QStringLiteral("2:05:07 PM"));
+        const QByteArray frame = r.pty.takeWrites().join();
+        QCOMPARE(frame.size(), 81);
+        QCOMPARE(frame.left(10), QByteArray("\x0brefresh 1"));
+        r.s.selectMode(0);
+        r.s.stop();
+        QVERIFY(!r.s.screenTimerActive());
+        QCOMPARE(r.s.selectedMode(), -1);
+    }
+
+    // Each step: ticks to run, the interval, online or not, then the refreshes
+    // so far. The first refresh comes with the switch.
+    void refreshCounting()
+    {
+        const struct
+        {
+            const char* name;
+            int mode;
+            Steps steps;
+        } rows[] = {
+            // Offline at the 600th tick: the retry comes 5000 ticks later, not before.
+            {"offline retry",
+             2,
+             {{599, 600, 1, 1}, {1, 600, 0, 1}, {4999, 600, 1, 1}, {1, 600, 1, 2}}},
+            // A shorter interval chosen while counting still refreshes.
+            {"interval shortened", 2, {{100, 1200, 1, 1}, {1, 60, 1, 2}}},
+            // Mail asks no connection check.
+            {"mail", 3, {{59, 60, 0, 1}, {1, 60, 0, 2}}},
+        };
+        for (const auto& row : rows) {
+            Rig r;
+            Screen& screen = row.mode == 2 ? r.web : r.mail;
+            r.s.selectMode(row.mode);
+            for (const QList<int>& step : row.steps) {
+                screen.interval = step[1];
+                r.outside.connected = step[2];
+                for (int i = 0; i < step[0]; ++i)
+                    r.s.tick();
+                QCOMPARE(std::pair(row.name, screen.shown), std::pair(row.name, step[3]));
+            }
+            QVERIFY(r.outside.shown.isEmpty()); // no message at a refresh
+        }
+    }
+
+    // Held data is shown when it comes, unless nothing came or a mode (the
+    // same one too) was chosen since: each row, that mode (-1: none), the answer.
+    void heldRefresh()
+    {
+        for (const auto& [next, ok] : {std::pair(-1, true), {-1, false}, {0, true}, {2, true}}) {
+            Rig r;
+            r.web.hold = true;
+            r.s.selectMode(2);
+            QVERIFY(r.web.pending);
+            if (next >= 0) {
+                r.outside.connected = false;
+                r.s.selectMode(next);
+            }
+            r.pty.takeWrites();
+            r.web.pending(ok);
+            const bool painted = next < 0 && ok;
+            QCOMPARE(std::tuple(next, ok, r.web.cancelled, r.web.shown, r.lines.line(0),
+                                r.pty.takeWrites().join().left(10)),
+                     std::tuple(next, ok, int(next >= 0), int(painted),
+                                painted ? QByteArray("refresh 1") : QByteArray(),
+                                painted ? QByteArray("\x0brefresh 1") : QByteArray()));
+        }
+    }
+
+    // The settings read at start-up, each refused value with a warning.
+    void load_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // null: no file
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("bad"); // the default a refused value falls back to
+        const QStringList defaults{
+            "1",          "9600,n,8,1", "London",     "",           "",           "",
+            "0",          "13",         "0",          "300",        "1800",       "0",
+            "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3", "/dev/ttyS4", "/dev/ttyS5"};
+        using Changes = std::initializer_list<std::pair<Field, const char*>>;
+        const auto row = [&](const char* name, const QByteArray& file, Changes changes,
+                             const char* bad = "") {
+            QStringList expected = defaults;
+            for (const auto& [f, v] : changes)
+                expected[f] = QString::fromUtf8(v);
+            QTest::newRow(name) << file << expected << QString::fromUtf8(bad);
+        };
+        row("no file", nullptr, {});
+        row("empty values",
+            "[Settings]\nCommPort=\nBacklight=\n[Stock]\nUpdate=\n[Ports]\nCOM1=", {});
+        row("Settings", "[Settings]\nCommPort= +3 \nSetting=19200,n,8,1\nBacklight=254",
+            {{Port, "+3"}, {Line, "19200,n,8,1"}, {Light, "254"}});
+        row("CommPort not a number", "[Settings]\nCommPort=COM3", {}, "1");
+        row("Backlight above", "[Settings]\nBacklight=255", {}, "0");
+        row("Backlight 100 + 2^64", "[Settings]\nBacklight=18446744073709551716", {}, "0");
+        // Once the dialog has saved a zone, an empty name stays empty.
+        row("Zone 16-bit bottom", "[TimeZone]\nZone=-32768", {{Zone, "-32768"}, {Dest, ""}});
+        row("Zone beyond 16 bits", "[TimeZone]\nZone=32768", {{Dest, ""}}, "13");
+        row("TimeZone", "[TimeZone]\nDestination=Tokyo\nDaylight=-1",
+            {{Dest, "Tokyo"}, {Dst, "1"}});
+        row("Daylight text", "[TimeZone]\nDaylight=yes", {}, "0");
+        row("Stock", "[Stock]\nSymbol=ACME\nUpdate=546", {{Symbol, "ACME"}, {Stock, "32760"}});
+        row("Stock Update above", "[Stock]\nUpdate=547", {}, "5");
+        row("Weather; each section its own Update",
+            "[Weather]\nCity=Zürich\nCountry=CH\nUpdate=10\n[Stock]\nUpdate=2",
+            {{City, "Zürich"}, {Land, "CH"}, {Wx, "600"}, {Stock, "120"}});
+        row("mode out of 0..7 kept", "[Mode]\nmode=8", {{Mode, "8"}});
+        row("mode beyond 16 bits", "[Mode]\nmode=40000", {}, "0");
+        row("Ports", "[Ports]\nCOM1=/dev/serial/by-id/usb-FTDI-if00\nCOM6=/dev/ttyUSB0",
+            {{Com1, "/dev/serial/by-id/usb-FTDI-if00"}, {Field(Com1 + 5), "/dev/ttyUSB0"}});
+    }
+    void load()
+    {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+        QFETCH(QByteArray, file);
+        QFETCH(QString, bad);
+        LinkHarness h;
+        if (!file.isNull())
+            h.writeIni(file);
+        const QString value = QString::fromUtf8(file.mid(file.indexOf('=') + 1)).trimmed();
+        if (!bad.isEmpty()) // the warning names the value and the default used
+            QTest::ignoreMessage(
+                QtWarningMsg, QRegularExpression(QStringLiteral("= \"%1\".*default %2$")
+                                                     .arg(QRegularExpression::escape(value), bad)));
+        QTEST(fields(modINI(h.iniPath())), "expected");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppContext)
+#include "tst_appcontext.moc"
