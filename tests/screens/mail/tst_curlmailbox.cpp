@@ -37,6 +37,7 @@ class TestCurlMailbox : public QObject
 {
     Q_OBJECT
     DovecotServer m_server;
+    QTemporaryDir m_home;
 
     MailAccount account(const QString& kind, const QByteArray& user,
                         const QString& host = QStringLiteral("localhost")) const
@@ -56,6 +57,8 @@ class TestCurlMailbox : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
+        // No ~/.netrc but the test's own.
+        qputenv("HOME", m_home.path().toUtf8());
         DovecotServer::User many{"many", "secret-many", {{message("Old news"), true}}};
         for (const QByteArray& subject :
              {LongSubject, QByteArray("Unread 2"), QByteArray("Unread 3")})
@@ -123,11 +126,7 @@ private Q_SLOTS:
     // nothing can be checked after it.
     void refused()
     {
-        QTemporaryDir home;
-        const QByteArray oldHome = qgetenv("HOME");
-        qputenv("HOME", home.path().toUtf8());
-        const auto restore = qScopeGuard([&] { qputenv("HOME", oldHome); });
-        const QString netrc = home.filePath(QStringLiteral(".netrc"));
+        const QString netrc = QDir::homePath() + QStringLiteral("/.netrc");
         const QStringList echo{QStringLiteral("echo"), QStringLiteral("secret-one")};
         const struct
         {
