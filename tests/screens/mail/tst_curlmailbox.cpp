@@ -110,6 +110,7 @@ private Q_SLOTS:
             QVERIFY2(got.ok, qPrintable(got.error + m_server.log().right(600)));
             for (int round = 0; round < 2; ++round) {
                 got = await(mailbox);
+                QVERIFY2(got.ok, qPrintable(got.error));
                 const QString subject =
                     got.headersRead ? MailHeaders::parse(got.headers).subject : "-";
                 QCOMPARE(r.user + ": " + QByteArray::number(got.count) + ' ' + subject.toUtf8(),
@@ -174,6 +175,7 @@ private Q_SLOTS:
                      qPrintable(r.failure + QStringLiteral(": ") + got.error));
             if (!got.ok) {
                 got = await(mailbox);
+                QVERIFY2(got.ok, qPrintable(got.error));
                 QVERIFY(!got.ok && got.count == -1);
             }
         }
