@@ -124,7 +124,6 @@ private Q_SLOTS:
             {parse, "Date: sat, 05 dec 2026 14:05:07 +0100 (CET)", t},
             {parse, "Date: Sat, 5 Dec 26 08:05:07 -0500", t},
             {parse, "Date: Sat, 5 Dec 2026 08:05:07 EST", t},
-            {parse, "Date: Sat, 5 Dec 2026 14:05 +0100", "||2026-12-05T13:05:00Z"},
             {parse, "Date: yesterday\nFrom: =?UTF-8?Q?a_=3Cb=3E?= <c@example.org>", "a <b>||"},
             {parse,
              "Received: from x\r\n\tby y\r\nFROM: Ann <a@example.org>\r\nSubject: a long\r\n "
@@ -192,7 +191,7 @@ private Q_SLOTS:
 
     // A sign-on cut short by another mode is made again at the next switch;
     // a failed one is told once and tried again at the next refresh; a new
-    // run of failures after a success is told again.
+    // run of failures after a success is told again. No mailbox, no sign-on.
     void signOn()
     {
         Rig s;
@@ -221,24 +220,20 @@ private Q_SLOTS:
         QCOMPARE(m.text, QStringLiteral("Mail sign-on at h failed: Login denied"));
         QCOMPARE(s.messages.shown.last().text,
                  QStringLiteral("Mail check at h failed: Timeout was reached"));
-    }
 
-    // Without a mailbox the mode says so, once and where to set it, and
-    // never signs on.
-    void noMailbox()
-    {
-        Rig s{QString()};
+        // Without a mailbox the mode says so, once and where to set it.
+        Rig none{QString()};
         for (int round = 0; round < 2; ++round) {
-            s.screen->enter();
-            s.fetch();
-            QVERIFY(s.done == true);
-            s.screen->ShowEmail();
-            s.screen->leave();
+            none.screen->enter();
+            none.fetch();
+            QVERIFY(none.done == true);
+            none.screen->ShowEmail();
+            none.screen->leave();
         }
-        QCOMPARE(s.shown(), QByteArray("Mail Not Set Up|||"));
-        QVERIFY(s.box->calls.isEmpty());
-        QCOMPARE(s.messages.shown.size(), 1);
-        QVERIFY(s.messages.shown.first().text.contains(QLatin1String("[Mail] Url")));
+        QCOMPARE(none.shown(), QByteArray("Mail Not Set Up|||"));
+        QVERIFY(none.box->calls.isEmpty());
+        QCOMPARE(none.messages.shown.size(), 1);
+        QVERIFY(none.messages.shown.first().text.contains(QLatin1String("[Mail] Url")));
     }
 };
 
