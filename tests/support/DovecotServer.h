@@ -89,10 +89,9 @@ public:
                 QDir().mkpath(box + QLatin1String(sub));
             // Dovecot numbers new files in the order of their names.
             for (int n = 1; n <= user.messages.size(); ++n)
-                if (!write(QStringLiteral("%1/cur/%2.M%3P1.brellix:2,%4")
+                if (!write(QStringLiteral("%1/cur/%2.brellix:2,%3")
                                .arg(box)
                                .arg(1700000000 + n)
-                               .arg(n)
                                .arg(user.messages[n - 1].seen ? "S" : ""),
                            user.messages[n - 1].content))
                     return QStringLiteral("cannot write the mail of ") + user.name;

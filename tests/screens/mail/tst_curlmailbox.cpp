@@ -20,10 +20,7 @@ MailboxResult await(CurlMailbox& mailbox, const MailAccount* account = nullptr)
 {
     std::optional<MailboxResult> got;
     const auto done = [&got](const MailboxResult& r) { got = r; };
-    if (account)
-        mailbox.signOn(*account, done);
-    else
-        mailbox.check(done);
+    account ? mailbox.signOn(*account, done) : mailbox.check(done);
     (void)QTest::qWaitFor([&] { return got.has_value(); }, 20000);
     return got.value_or(MailboxResult{});
 }
