@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QList>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -20,9 +19,9 @@
 
 // A real Dovecot (IMAP and POP3) on loopback ports with a throw-away
 // configuration: passwd-file users with Maildir fixtures, TLS with a
-// certificate for "localhost" from a CA made here, plain ports that offer
-// STARTTLS. A second CA that signed nothing stands for "someone else's".
-// Failed logins are not slowed down, so they cost a test nothing.
+// self-signed certificate for "localhost" (caFile()), plain ports that offer
+// STARTTLS; "other.crt" is someone else's certificate. Failed logins are not
+// slowed down, so they cost a test nothing.
 class DovecotServer
 {
 public:
@@ -45,7 +44,6 @@ public:
         m_process.terminate();
         if (!m_process.waitForFinished(5000))
             m_process.kill();
-        m_process.waitForFinished(2000);
     }
 
     // Empty when the server runs; else why it cannot (for a skip).
@@ -54,38 +52,34 @@ public:
         const QString dovecot = QStringLiteral("/usr/sbin/dovecot");
         if (!QFile::exists(dovecot))
             return QStringLiteral("dovecot is not installed (dovecot-imapd, dovecot-pop3d)");
-        if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty())
-            return QStringLiteral("openssl is not installed");
-        if (!m_dir.isValid())
-            return QStringLiteral("no temporary folder");
-        QString error;
-        if (!makeCertificates(error))
-            return error;
-
+        // The server's certificate, and someone else's for the same name.
+        for (const char* name : {"server", "other"}) {
+            QProcess p;
+            p.setWorkingDirectory(m_dir.path());
+            p.setProcessChannelMode(QProcess::MergedChannels);
+            p.start(QStringLiteral("openssl"),
+                    QStringLiteral("req -x509 -days 2 -newkey ec -pkeyopt "
+                                   "ec_paramgen_curve:prime256v1 -nodes -keyout %1.key -out %1.crt "
+                                   "-subj /CN=localhost -addext subjectAltName=DNS:localhost")
+                        .arg(QLatin1String(name))
+                        .split(QLatin1Char(' ')));
+            if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit ||
+                p.exitCode() != 0)
+                return "openssl cannot make a certificate: " + QString::fromLocal8Bit(p.readAll());
+        }
         // Dovecot's login processes refuse to run as root: as root, the
         // package's own users run them and own the mail.
-        uid_t uid = ::getuid();
-        gid_t gid = ::getgid();
-        QByteArray internalUser, loginUser, groupName;
-        if (uid == 0) {
-            const passwd* dv = ::getpwnam("dovecot");
-            const passwd* nobody = ::getpwnam("dovenull");
-            if (!dv || !nobody)
-                return QStringLiteral("running as root without the dovecot and dovenull users");
-            uid = dv->pw_uid;
-            gid = dv->pw_gid;
-            internalUser = "dovecot";
-            loginUser = "dovenull";
-        } else {
-            const passwd* me = ::getpwuid(uid);
-            if (!me)
-                return QStringLiteral("the current user has no name");
-            internalUser = loginUser = me->pw_name;
-        }
-        const struct group* g = ::getgrgid(gid);
-        if (!g)
-            return QStringLiteral("the user's group has no name");
-        groupName = g->gr_name;
+        const bool root = ::getuid() == 0;
+        if (root && !::getpwnam("dovenull"))
+            return QStringLiteral("running as root without the dovenull user");
+        const passwd* owner = root ? ::getpwnam("dovecot") : ::getpwuid(::getuid());
+        const struct group* group = owner ? ::getgrgid(owner->pw_gid) : nullptr;
+        if (!group)
+            return QStringLiteral("no user and group to run dovecot as");
+        const QByteArray internalUser = owner->pw_name, groupName = group->gr_name,
+                         loginUser = root ? "dovenull" : internalUser,
+                         u = QByteArray::number(owner->pw_uid),
+                         gg = QByteArray::number(owner->pw_gid);
 
         QByteArray passwd;
         for (const User& user : users) {
@@ -95,18 +89,19 @@ public:
                 QDir().mkpath(box + QLatin1String(sub));
             // Dovecot numbers new files in the order of their names.
             for (int n = 1; n <= user.messages.size(); ++n)
-                if (!write(QStringLiteral("%1/cur/%2.M%3P1.brellix:2,%4")
+                if (!write(QStringLiteral("%1/cur/%2.brellix:2,%3")
                                .arg(box)
                                .arg(1700000000 + n)
-                               .arg(n)
                                .arg(user.messages[n - 1].seen ? "S" : ""),
                            user.messages[n - 1].content))
                     return QStringLiteral("cannot write the mail of ") + user.name;
         }
-        for (int& port : m_ports)
-            port = freePort();
-        const QByteArray d = m_dir.path().toUtf8(), u = QByteArray::number(uid),
-                         gg = QByteArray::number(gid);
+        for (int& port : m_ports) {
+            QTcpServer s;
+            s.listen(QHostAddress::LocalHost, 0);
+            port = s.serverPort();
+        }
+        const QByteArray d = m_dir.path().toUtf8();
         const auto listeners = [](const char* kind, int plain, int tls) {
             return QByteArray("service ") + kind + "-login {\n chroot =\n inet_listener " + kind +
                    " {\n port = " + QByteArray::number(plain) + "\n }\n inet_listener " + kind +
@@ -133,11 +128,11 @@ public:
         if (!write(path("passwd"), passwd) || !write(path("dovecot.conf"), conf))
             return QStringLiteral("cannot write the configuration");
 
-        if (::getuid() == 0) {
+        if (root) {
             // The services reach the folder as the dovecot user.
             QFile::setPermissions(m_dir.path(), QFile::Permissions(0x7055)); // rwxr-xr-x
             if (QProcess::execute(QStringLiteral("chown"),
-                                  {QStringLiteral("-R"), QStringLiteral("%1:%2").arg(uid).arg(gid),
+                                  {QStringLiteral("-R"), QString::fromLatin1(u + ':' + gg),
                                    path("mail"), path("passwd")}) != 0)
                 return QStringLiteral("cannot give the fixtures to the dovecot user");
         }
@@ -164,8 +159,7 @@ public:
     int imapsPort() const { return m_ports[1]; }
     int pop3Port() const { return m_ports[2]; }
     int pop3sPort() const { return m_ports[3]; }
-    QString caFile() const { return path("ca.crt"); }
-    QString otherCaFile() const { return path("other.crt"); }
+    QString caFile() const { return path("server.crt"); }
     QString maildir(const QByteArray& user) const { return path("mail/" + user); }
     QString log() const
     {
@@ -185,46 +179,11 @@ public:
     }
 
 private:
-    static int freePort()
-    {
-        QTcpServer s;
-        s.listen(QHostAddress::LocalHost, 0);
-        return s.serverPort();
-    }
-
     static bool write(const QString& name, const QByteArray& content)
     {
         QFile f(name);
         return f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
                f.write(content) == content.size();
-    }
-
-    // The CAs and the server's certificate, each step an openssl command
-    // with its arguments split at blanks.
-    bool makeCertificates(QString& error)
-    {
-        const QString ec =
-            QStringLiteral("-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ");
-        const QStringList steps{
-            "req -x509 -days 2 " + ec + "ca.key -out ca.crt -subj /CN=Brellix_test_CA",
-            "req -x509 -days 2 " + ec + "other.key -out other.crt -subj /CN=Brellix_other_CA",
-            "req " + ec + "server.key -out server.csr -subj /CN=localhost",
-            "x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -out server.crt "
-            "-days 2 -extfile ext.cnf"};
-        if (!write(path("ext.cnf"), "subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n"))
-            return false;
-        for (const QString& step : steps) {
-            QProcess p;
-            p.setWorkingDirectory(m_dir.path());
-            p.setProcessChannelMode(QProcess::MergedChannels);
-            p.start(QStringLiteral("openssl"), step.split(QLatin1Char(' ')));
-            if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit ||
-                p.exitCode() != 0) {
-                error = "openssl " + step + " failed: " + QString::fromLocal8Bit(p.readAll());
-                return false;
-            }
-        }
-        return true;
     }
 
     QTemporaryDir m_dir;
