@@ -47,11 +47,6 @@ const QByteArray AaplMeta =
     R"("regularMarketPrice":242.84,"regularMarketVolume":36870619,"longName":"Apple Inc.",)"
     R"("chartPreviousClose":243.04)";
 
-QByteArray pattern(int size)
-{
-    return QByteArray("abcdefghijklmnopqrstuvwxyz").repeated(size / 26 + 1).left(size);
-}
-
 // A figure of /proc/self/status, in kB.
 qint64 memoryKb(const QByteArray& field)
 {
@@ -118,46 +113,44 @@ class TestWebScreen : public QObject
     };
 
 private Q_SLOTS:
-    // Any whole body is the answer, error pages too; hostile servers are
-    // stopped at the limits, the connection closed, no more memory held.
+    // Any whole body is the answer, error pages too, after at most five
+    // redirects; hostile servers are stopped at the limits, the connection
+    // closed, no more memory held.
     void client()
     {
         const QByteArray head = "HTTP/1.1 200 OK\r\n";
-        const std::tuple<const char*, HttpFixture::Reply, const char*, int> rows[] = {
-            {"/data", HttpFixture::answer(500, "<html>Error</html>"), "HTTP 500, 18 bytes", 0},
-            {"/data", HttpFixture::unsized(pattern(3000)), "HTTP 200, 3000 bytes", 0},
-            {"/data", HttpFixture::answer(200, pattern(4096)), "HTTP 200, 4096 bytes", 0},
-            {"/data", HttpFixture::answer(200, pattern(4097)),
+        const std::tuple<HttpFixture::Reply, const char*, int> rows[] = {
+            {HttpFixture::answer(500, "<html>Error</html>"), "HTTP 500, 18 bytes", 0},
+            {HttpFixture::unsized(QByteArray(3000, 'x')), "HTTP 200, 3000 bytes", 0},
+            {HttpFixture::answer(200, QByteArray(4096, 'x')), "HTTP 200, 4096 bytes", 0},
+            {HttpFixture::answer(200, QByteArray(4097, 'x')),
              "answer of 4097 bytes is larger than 4096", 0},
-            {"/data", HttpFixture::unsized(pattern(9000)), "answer larger than 4096 bytes", 0},
-            {"/data", HttpFixture::silent(), "no complete answer within 1000 ms", 1},
-            {"/data", HttpFixture::flooding(head, "X-Flood: " + pattern(53) + "\r\n"),
+            {HttpFixture::unsized(QByteArray(9000, 'x')), "answer larger than 4096 bytes", 0},
+            {HttpFixture::silent(), "no complete answer within 1000 ms", 1},
+            {HttpFixture::flooding(head, "X-Flood: " + QByteArray(53, 'x') + "\r\n"),
              "headers larger than 65536 bytes", 1},
-            {"/data",
-             HttpFixture::flooding(head + "Transfer-Encoding: chunked\r\n\r\n",
-                                   "1000\r\n" + pattern(4096) + "\r\n"),
+            {HttpFixture::flooding(head + "Transfer-Encoding: chunked\r\n\r\n",
+                                   "1000\r\n" + QByteArray(4096, 'x') + "\r\n"),
              "answer larger than 4096 bytes", 1},
-            {"/hop5", HttpFixture::answer(200, "arrived"), "HTTP 200, 7 bytes", 0},
-            {"/hop6", HttpFixture::answer(200, "arrived"), "Maximum (5) redirects followed", 0},
+            {{.status = 302, .headers = {{"Location", "/0"}}}, "Maximum (5) redirects followed", 0},
         };
-        for (const auto& [path, reply, described, closed] : rows) {
+        for (const auto& [reply, described, closed] : rows) {
             HttpFixture server;
-            server.on("/data", {reply});
-            for (int i = 1; i <= 6; ++i) {
-                const QByteArray to = i > 1 ? "/hop" + QByteArray::number(i - 1) : "/data";
-                server.on("/hop" + QByteArray::number(i),
-                          {{.status = 302, .headers = {{"Location", to}}}});
-            }
+            server.on("/0", {reply});
+            for (int i = 1; i <= 5; ++i)
+                server.on(
+                    '/' + QByteArray::number(i),
+                    {{.status = 302, .headers = {{"Location", '/' + QByteArray::number(i - 1)}}}});
             // The peak starts again here where the kernel allows, else only a rise counts.
             QFile peakReset(QStringLiteral("/proc/self/clear_refs"));
             if (peakReset.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
                 peakReset.write("5");
             const qint64 before = memoryKb("VmRSS:"), peak = memoryKb("VmHWM:");
             const QDeadlineTimer deadline(3000);
-            const modWebservices::Answer answer = get(server.url(QString::fromLatin1(path)));
+            const modWebservices::Answer answer = get(server.url(QStringLiteral("/5")));
             QCOMPARE(answer.describe(), QString::fromLatin1(described));
             QCOMPARE(answer.body, answer.ok ? reply.body : QByteArray());
-            QCOMPARE(answer.reached(), answer.status != 0);
+            QCOMPARE(answer.reached(), !reply.neverAnswer);
             QVERIFY2(!deadline.hasExpired(), "the timeout bounds the whole download");
             QTRY_COMPARE(server.closedByClient, closed);
 #ifndef __SANITIZE_ADDRESS__ // its shadow and quarantine make these figures meaningless
@@ -379,10 +372,8 @@ private Q_SLOTS:
         QCOMPARE(rig.messages.shown.size(), 1);
         QVERIFY(rig.messages.shown[0].text.contains(QLatin1String("[Stock] Symbol")));
         QByteArray agents;
-        for (const auto& r : std::as_const(rig.server.requests)) {
+        for (const auto& r : std::as_const(rig.server.requests))
             agents += r.agent() == YahooStockSource::BrowserAgent ? "browser " : r.agent() + ' ';
-            QCOMPARE(r.target, "/v8/finance/chart/AAPL?range=1d&interval=1d");
-        }
         QCOMPARE(agents, "Project Project browser Project browser Project Project Project ");
     }
 
