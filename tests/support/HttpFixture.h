@@ -20,22 +20,12 @@ public:
         int status = 200;
         QByteArray body = {};
         QList<QPair<QByteArray, QByteArray>> headers = {};
-        bool neverAnswer = false;   // accept, read, never write
-        bool withoutLength = false; // no Content-Length: the body ends with the connection
-        // Written as-is instead when not empty: body, then floodUnit for ever
+        bool silent = false;  // accept, read, never write
+        bool unsized = false; // no Content-Length: the body ends with the connection
+        // Written as-is instead when not empty: body, then flood for ever
         // as fast as the client reads.
-        QByteArray floodUnit = {};
+        QByteArray flood = {};
     };
-    static Reply answer(int status, const QByteArray& body)
-    {
-        return {.status = status, .body = body};
-    }
-    static Reply silent() { return {.neverAnswer = true}; }
-    static Reply unsized(const QByteArray& body) { return {.body = body, .withoutLength = true}; }
-    static Reply flooding(const QByteArray& head, const QByteArray& unit)
-    {
-        return {.body = head, .floodUnit = unit};
-    }
 
     struct Request
     {
@@ -54,7 +44,7 @@ public:
 
     // Answers for a path (without its query); later ones for later requests.
     void on(const QByteArray& path, QList<Reply> replies) { m_routes[path] = std::move(replies); }
-    void on(const QByteArray& path, const QByteArray& body) { on(path, {answer(200, body)}); }
+    void on(const QByteArray& path, const QByteArray& body) { on(path, {{.body = body}}); }
 
     QList<Request> requests;
     int closedByClient = 0; // connections the client dropped before an answer
@@ -89,15 +79,15 @@ private:
         requests.append(request);
 
         auto route = m_routes.find(request.target.split('?').first());
-        Reply reply = answer(404, "<html><body>Not Found</body></html>");
+        Reply reply{.status = 404, .body = "<html><body>Not Found</body></html>"};
         if (route != m_routes.end() && !route->isEmpty())
             reply = route->size() > 1 ? route->takeFirst() : route->first();
-        if (reply.neverAnswer)
+        if (reply.silent)
             return;
-        if (!reply.floodUnit.isEmpty()) {
+        if (!reply.flood.isEmpty()) {
             // Little is buffered here: the test's memory is the client's.
             const QByteArray block =
-                reply.floodUnit.repeated(qMax<qsizetype>(1, 65536 / reply.floodUnit.size()));
+                reply.flood.repeated(qMax<qsizetype>(1, 65536 / reply.flood.size()));
             const auto topUp = [socket, block] {
                 while (socket->state() == QAbstractSocket::ConnectedState &&
                        socket->bytesToWrite() < 2 * block.size())
@@ -109,7 +99,7 @@ private:
             return;
         }
         QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " Canned\r\n";
-        if (!reply.withoutLength)
+        if (!reply.unsized)
             out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
         for (const auto& [name, value] : reply.headers)
             out += name + ": " + value + "\r\n";

@@ -119,22 +119,21 @@ private Q_SLOTS:
     void client()
     {
         const QByteArray head = "HTTP/1.1 200 OK\r\n";
-        const std::tuple<HttpFixture::Reply, const char*, int> rows[] = {
-            {HttpFixture::answer(500, "<html>Error</html>"), "HTTP 500, 18 bytes", 0},
-            {HttpFixture::unsized(QByteArray(3000, 'x')), "HTTP 200, 3000 bytes", 0},
-            {HttpFixture::answer(200, QByteArray(4096, 'x')), "HTTP 200, 4096 bytes", 0},
-            {HttpFixture::answer(200, QByteArray(4097, 'x')),
-             "answer of 4097 bytes is larger than 4096", 0},
-            {HttpFixture::unsized(QByteArray(9000, 'x')), "answer larger than 4096 bytes", 0},
-            {HttpFixture::silent(), "no complete answer within 1000 ms", 1},
-            {HttpFixture::flooding(head, "X-Flood: " + QByteArray(53, 'x') + "\r\n"),
-             "headers larger than 65536 bytes", 1},
-            {HttpFixture::flooding(head + "Transfer-Encoding: chunked\r\n\r\n",
-                                   "1000\r\n" + QByteArray(4096, 'x') + "\r\n"),
-             "answer larger than 4096 bytes", 1},
-            {{.status = 302, .headers = {{"Location", "/0"}}}, "Maximum (5) redirects followed", 0},
+        const QByteArray chunked = head + "Transfer-Encoding: chunked\r\n\r\n";
+        const QByteArray header = "X-Flood: " + QByteArray(53, 'x') + "\r\n";
+        const QByteArray chunk = "1000\r\n" + QByteArray(4096, 'x') + "\r\n";
+        const std::tuple<const char*, int, HttpFixture::Reply> rows[] = {
+            {"HTTP 500, 18 bytes", 0, {.status = 500, .body = "<html>Error</html>"}},
+            {"HTTP 200, 3000 bytes", 0, {.body = QByteArray(3000, 'x'), .unsized = true}},
+            {"HTTP 200, 4096 bytes", 0, {.body = QByteArray(4096, 'x')}},
+            {"answer of 4097 bytes is larger than 4096", 0, {.body = QByteArray(4097, 'x')}},
+            {"answer larger than 4096 bytes", 0, {.body = QByteArray(9000, 'x'), .unsized = true}},
+            {"no complete answer within 1000 ms", 1, {.silent = true}},
+            {"headers larger than 65536 bytes", 1, {.body = head, .flood = header}},
+            {"answer larger than 4096 bytes", 1, {.body = chunked, .flood = chunk}},
+            {"Maximum (5) redirects followed", 0, {.status = 302, .headers = {{"Location", "/0"}}}},
         };
-        for (const auto& [reply, described, closed] : rows) {
+        for (const auto& [described, closed, reply] : rows) {
             HttpFixture server;
             server.on("/0", {reply});
             for (int i = 1; i <= 5; ++i)
@@ -150,7 +149,7 @@ private Q_SLOTS:
             const modWebservices::Answer answer = get(server.url(QStringLiteral("/5")));
             QCOMPARE(answer.describe(), QString::fromLatin1(described));
             QCOMPARE(answer.body, answer.ok ? reply.body : QByteArray());
-            QCOMPARE(answer.reached(), !reply.neverAnswer);
+            QCOMPARE(answer.reached(), !reply.silent);
             QVERIFY2(!deadline.hasExpired(), "the timeout bounds the whole download");
             QTRY_COMPARE(server.closedByClient, closed);
 #ifndef __SANITIZE_ADDRESS__ // its shadow and quarantine make these figures meaningless
@@ -181,7 +180,7 @@ private Q_SLOTS:
     void cancel()
     {
         HttpFixture server;
-        server.on("/slow", {HttpFixture::silent()});
+        server.on("/slow", {{.silent = true}});
         bool called = false;
         const auto calls = [&called](const modWebservices::Answer&) { called = true; };
         auto request = m_client.FetchUrl(server.url(QStringLiteral("/slow")), calls);
@@ -352,11 +351,12 @@ private Q_SLOTS:
     void refreshes()
     {
         Rig rig(m_client);
-        const auto good = HttpFixture::answer(200, chart(AaplMeta));
-        const auto error = HttpFixture::answer(500, "<html>Error</html>");
-        const auto refused = HttpFixture::answer(403, "Forbidden");
-        rig.server.on("/v8/finance/chart/AAPL", {good, HttpFixture::answer(429, "Too Many"), good,
-                                                 refused, refused, error, good, error});
+        const HttpFixture::Reply good{.body = chart(AaplMeta)};
+        const HttpFixture::Reply error{.status = 500, .body = "<html>Error</html>"};
+        const HttpFixture::Reply refused{.status = 403, .body = "Forbidden"};
+        const HttpFixture::Reply tooMany{.status = 429, .body = "Too Many"};
+        rig.server.on("/v8/finance/chart/AAPL",
+                      {good, tooMany, good, refused, refused, error, good, error});
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Yahoo chart .* HTTP 403"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Yahoo chart .* HTTP 500"));
         QTest::failOnWarning(QRegularExpression("gave no"));
@@ -383,13 +383,11 @@ private Q_SLOTS:
     void openMeteo()
     {
         Rig rig(m_client);
-        rig.server.on("/v1/search", {HttpFixture::answer(503, "busy"),
-                                     HttpFixture::answer(200, GeocodingBerlin)});
-        rig.server.on("/v1/forecast",
-                      {HttpFixture::answer(400, R"({"error":true})"),
-                       HttpFixture::answer(200, R"({"current":{"temperature_2m":13.9,)"
+        rig.server.on("/v1/search", {{.status = 503, .body = "busy"}, {.body = GeocodingBerlin}});
+        rig.server.on("/v1/forecast", {{.status = 400, .body = R"({"error":true})"},
+                                       {.body = R"({"current":{"temperature_2m":13.9,)"
                                                 R"("relative_humidity_2m":68,"weather_code":2,)"
-                                                R"("visibility":16093.0}})")});
+                                                R"("visibility":16093.0}})"}});
         rig.refresh(true);
         rig.refresh(true);
         QCOMPARE(rig.refresh(true),
