@@ -22,8 +22,7 @@ public:
         QList<QPair<QByteArray, QByteArray>> headers = {};
         bool silent = false;  // accept, read, never write
         bool unsized = false; // no Content-Length: the body ends with the connection
-        // Written as-is instead when not empty: body, then flood for ever
-        // as fast as the client reads.
+        // When set: the body as-is, then this for ever as fast as the client reads.
         QByteArray flood = {};
     };
 
