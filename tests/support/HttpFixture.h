@@ -1,15 +1,13 @@
 #pragma once
 
-// A small HTTP/1.1 server on loopback for the web tests: canned answers per
-// path, in order (the last one repeats), with delays, silence, redirects,
-// bodies without a length and endless floods; it records every request.
+// An HTTP/1.1 server on loopback: canned answers per path, in order (the
+// last one repeats), silence, bodies without a length, endless floods.
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -22,27 +20,11 @@ public:
         int status = 200;
         QByteArray body = {};
         QList<QPair<QByteArray, QByteArray>> headers = {};
-        int delayMs = 0;
-        bool neverAnswer = false;   // accept, read, never write
-        bool withoutLength = false; // no Content-Length: the body ends with the connection
-        // Written as-is instead when not empty: body, then floodUnit for ever
-        // as fast as the client reads.
-        QByteArray floodUnit = {};
+        bool silent = false;  // accept, read, never write
+        bool unsized = false; // no Content-Length: the body ends with the connection
+        // When set: the body as-is, then this for ever as fast as the client reads.
+        QByteArray flood = {};
     };
-    static Reply answer(int status, const QByteArray& body)
-    {
-        return {.status = status, .body = body};
-    }
-    static Reply late(int delayMs, const QByteArray& body)
-    {
-        return {.body = body, .delayMs = delayMs};
-    }
-    static Reply silent() { return {.neverAnswer = true}; }
-    static Reply unsized(const QByteArray& body) { return {.body = body, .withoutLength = true}; }
-    static Reply flooding(const QByteArray& head, const QByteArray& unit)
-    {
-        return {.body = head, .floodUnit = unit};
-    }
 
     struct Request
     {
@@ -52,8 +34,6 @@ public:
     };
 
     HttpFixture() { m_server.listen(QHostAddress::LocalHost); }
-    HttpFixture(const HttpFixture&) = delete;
-    HttpFixture& operator=(const HttpFixture&) = delete;
 
     QString base() const
     {
@@ -63,10 +43,7 @@ public:
 
     // Answers for a path (without its query); later ones for later requests.
     void on(const QByteArray& path, QList<Reply> replies) { m_routes[path] = std::move(replies); }
-    void on(const QByteArray& path, const QByteArray& body, int status = 200)
-    {
-        on(path, {answer(status, body)});
-    }
+    void on(const QByteArray& path, const QByteArray& body) { on(path, {{.body = body}}); }
 
     QList<Request> requests;
     int closedByClient = 0; // connections the client dropped before an answer
@@ -101,16 +78,15 @@ private:
         requests.append(request);
 
         auto route = m_routes.find(request.target.split('?').first());
-        Reply reply = answer(404, "<html><body>Not Found</body></html>");
+        Reply reply{.status = 404, .body = "<html><body>Not Found</body></html>"};
         if (route != m_routes.end() && !route->isEmpty())
             reply = route->size() > 1 ? route->takeFirst() : route->first();
-        if (reply.neverAnswer)
+        if (reply.silent)
             return;
-        if (!reply.floodUnit.isEmpty()) {
-            // Only a little is ever buffered here, so the test's own memory
-            // says what the client holds.
+        if (!reply.flood.isEmpty()) {
+            // Little is buffered here: the test's memory is the client's.
             const QByteArray block =
-                reply.floodUnit.repeated(qMax<qsizetype>(1, 65536 / reply.floodUnit.size()));
+                reply.flood.repeated(qMax<qsizetype>(1, 65536 / reply.flood.size()));
             const auto topUp = [socket, block] {
                 while (socket->state() == QAbstractSocket::ConnectedState &&
                        socket->bytesToWrite() < 2 * block.size())
@@ -121,17 +97,14 @@ private:
             topUp();
             return;
         }
-        const auto send = [socket, reply] {
-            QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " Canned\r\n";
-            if (!reply.withoutLength)
-                out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
-            for (const auto& [name, value] : reply.headers)
-                out += name + ": " + value + "\r\n";
-            socket->setProperty("replied", true);
-            socket->write(out + "Connection: close\r\n\r\n" + reply.body);
-            socket->disconnectFromHost();
-        };
-        QTimer::singleShot(reply.delayMs, socket, send);
+        QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " Canned\r\n";
+        if (!reply.unsized)
+            out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+        for (const auto& [name, value] : reply.headers)
+            out += name + ": " + value + "\r\n";
+        socket->setProperty("replied", true);
+        socket->write(out + "Connection: close\r\n\r\n" + reply.body);
+        socket->disconnectFromHost();
     }
 
     QTcpServer m_server;
