@@ -204,37 +204,6 @@ private Q_SLOTS:
         QTRY_COMPARE(m_app->module->module().line(0), "??[2J????y?" + QByteArray(9, '?'));
     }
 
-    // Exit codes: 1 refused, 2 wrong use, 3 no Brellix on the bus.
-    void brellixctl()
-    {
-        const std::tuple<QString, int, QByteArray> rows[] = {
-            {u"status"_s, 0, "Mode: 1 (Time And Date)\nConnected: yes\n"},
-            {u"message|--seconds|5|--flash|--center|Backup done"_s, 0, {}},
-            {u"backlight|on"_s, 0, {}},
-            {u"mode|cpu info"_s, 0, {}},
-            {u"brightness|254"_s, 0, {}},
-            {u"dismiss|99999"_s, 1, {}},
-            {u"mode|8"_s, 2, {}},
-            {u"message|1|2|3|4|5"_s, 2, {}},
-            {u"status"_s, 3, {}},
-        };
-        for (const auto& [args, code, output] : rows) {
-            if (code == 3)
-                m_service.reset();
-            QProcess ctl;
-            ctl.start(QStringLiteral(BRELLIX_BIN_DIR "/brellixctl"), args.split(u'|'));
-            // The event loop runs meanwhile: the program answers from here.
-            QTRY_COMPARE_WITH_TIMEOUT(ctl.state(), QProcess::NotRunning, 10000);
-            const QByteArray out = ctl.readAllStandardOutput();
-            QVERIFY2(ctl.exitCode() == code && out.startsWith(output), qPrintable(args));
-            if (args.contains(u"--center"_s)) { // it printed the id
-                QCOMPARE(c().lines().line(0), QByteArray("    Backup done"));
-                QVERIFY(dismiss(client(), out.trimmed().toUInt()));
-            }
-        }
-        m_service = BusService::publish(c().remote(), client());
-    }
-
     // PropertiesChanged says what changed, one announcement after another.
     // A mode chosen while a message shows is entered when it ends.
     void propertiesChanged()
@@ -302,10 +271,35 @@ private Q_SLOTS:
                  u"org.freedesktop.DBus.Error.LimitsExceeded"_s);
     }
 
-    // The mode chosen over the bus is kept at exit.
-    void savedAtExit()
+    // Exit codes: 1 refused, 2 wrong use, 3 no Brellix on the bus. The mode
+    // chosen over the bus is kept at exit (the program's, so this is last).
+    void brellixctl()
     {
-        QVERIFY(call(client(), u"SetMode"_s, {2u}).errorName().isEmpty());
+        const std::tuple<QString, int, QByteArray> rows[] = {
+            {u"status"_s, 0, "Mode: 1 (Time And Date)\nConnected: yes\n"},
+            {u"message|--seconds|5|--flash|--center|Backup done"_s, 0, {}},
+            {u"backlight|on"_s, 0, {}},
+            {u"mode|cpu info"_s, 0, {}},
+            {u"brightness|254"_s, 0, {}},
+            {u"dismiss|99999"_s, 1, {}},
+            {u"mode|8"_s, 2, {}},
+            {u"message|1|2|3|4|5"_s, 2, {}},
+            {u"status"_s, 3, {}},
+        };
+        for (const auto& [args, code, output] : rows) {
+            if (code == 3)
+                m_service.reset();
+            QProcess ctl;
+            ctl.start(QStringLiteral(BRELLIX_BIN_DIR "/brellixctl"), args.split(u'|'));
+            // The event loop runs meanwhile: the program answers from here.
+            QTRY_COMPARE_WITH_TIMEOUT(ctl.state(), QProcess::NotRunning, 10000);
+            const QByteArray out = ctl.readAllStandardOutput();
+            QVERIFY2(ctl.exitCode() == code && out.startsWith(output), qPrintable(args));
+            if (args.contains(u"--center"_s)) { // it printed the id
+                QCOMPARE(c().lines().line(0), QByteArray("    Backup done"));
+                QVERIFY(dismiss(client(), out.trimmed().toUInt()));
+            }
+        }
         c().lifecycle().requestQuit();
         QVERIFY(m_app->h.readIni().startsWith("[Mode]\nmode=2\n"));
     }
