@@ -7,22 +7,9 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
-#include <QProcess>
 #include <QtTest>
 
-#include <numeric>
-
 using namespace Qt::StringLiterals;
-
-namespace {
-QByteArray joined(const QSignalSpy& spy)
-{
-    QByteArray all;
-    for (const QList<QVariant>& write : spy)
-        all += write.at(0).toByteArray();
-    return all;
-}
-} // namespace
 
 // The session bus interface end to end: a private dbus-daemon, one program
 // on a simulated module with the interface published, clients of their own.
@@ -38,6 +25,13 @@ class TestRemote : public QObject
     QList<uint> m_dropped;
 
     TestApp& c() { return *m_app->c; }
+    static QByteArray joined(const QSignalSpy& spy)
+    {
+        QByteArray all;
+        for (const QList<QVariant>& write : spy)
+            all += write.at(0).toByteArray();
+        return all;
+    }
     QDBusConnection client() { return m_bus.connect(u"client%1"_s.arg(++m_connections)); }
 
     static QDBusMessage request(const QString& method, const QVariantList& args,
@@ -263,8 +257,9 @@ private Q_SLOTS:
         for (uint i = 33; i < 65; ++i)
             QCOMPARE(show(callers[2 + i % 2], {u"alert"_s}, 60, {{u"priority"_s, u"alert"_s}}),
                      first + i);
-        QList<uint> infos(33);
-        std::iota(infos.begin(), infos.end(), first);
+        QList<uint> infos;
+        for (uint i = 0; i < 33; ++i)
+            infos << first + i;
         QTRY_COMPARE((std::sort(m_dropped.begin(), m_dropped.end()), m_dropped), infos);
         QCOMPARE(call(client(), u"ShowMessage"_s, {QStringList{u"late"_s}, 60u, QVariantMap()})
                      .errorName(),
