@@ -6,7 +6,6 @@
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QDBusVariant>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -34,19 +33,14 @@ class TestRemote : public QObject
     }
     QDBusConnection client() { return m_bus.connect(u"client%1"_s.arg(++m_connections)); }
 
-    static QDBusMessage request(const QString& method, const QVariantList& args,
-                                const QString& interface = BusService::Name)
-    {
-        QDBusMessage m =
-            QDBusMessage::createMethodCall(BusService::Name, BusService::Path, interface, method);
-        m.setArguments(args);
-        return m;
-    }
     // The program answers on this thread: the call waits in an event loop.
     static QDBusMessage call(QDBusConnection bus, const QString& method, const QVariantList& args,
                              const QString& interface = BusService::Name)
     {
-        return bus.call(request(method, args, interface), QDBus::BlockWithGui, 5000);
+        QDBusMessage m =
+            QDBusMessage::createMethodCall(BusService::Name, BusService::Path, interface, method);
+        m.setArguments(args);
+        return bus.call(m, QDBus::BlockWithGui, 5000);
     }
     // The new message's id.
     static uint show(QDBusConnection bus, const QStringList& lines, uint seconds,
@@ -103,10 +97,6 @@ private Q_SLOTS:
                 show(bus, {u"Backup done"_s, {}, u"12 files"_s}, 1, {{u"center"_s, true}});
             QCOMPARE(joined(sent), "\x0b    Backup done" + QByteArray(25, ' ') + "      12 files" +
                                        QByteArray(26, ' '));
-            const QDBusMessage lines = call(bus, u"Get"_s, {BusService::Name, u"Lines"_s},
-                                            u"org.freedesktop.DBus.Properties"_s);
-            QCOMPARE(lines.arguments().value(0).value<QDBusVariant>().variant().toStringList(),
-                     QStringList({u"    Backup done"_s, {}, u"      12 files"_s, {}}));
             sent.clear();
             m_app->ticks(3);
             QCOMPARE(joined(sent), QByteArray());
@@ -233,7 +223,10 @@ private Q_SLOTS:
         QDBusConnection busy = client();
         QList<QDBusPendingCall> calls;
         for (int i = 0; i < 21; ++i)
-            calls << busy.asyncCall(request(u"SetBacklight"_s, {true}));
+            calls << busy.asyncCall(
+                QDBusMessage::createMethodCall(BusService::Name, BusService::Path, BusService::Name,
+                                               u"SetBacklight"_s)
+                << true);
         for (int i = 0; i < 21; ++i) {
             QTRY_VERIFY(calls[i].isFinished());
             QCOMPARE(calls[i].error().type(),
@@ -266,8 +259,7 @@ private Q_SLOTS:
                  u"org.freedesktop.DBus.Error.LimitsExceeded"_s);
     }
 
-    // Exit codes: 1 refused, 2 wrong use, 3 no Brellix on the bus. The mode
-    // chosen over the bus is kept at exit (the program's, so this is last).
+    // Exit codes: 1 refused, 2 wrong use, 3 no Brellix on the bus (so last).
     void brellixctl()
     {
         const std::tuple<QString, int, QByteArray> rows[] = {
@@ -295,8 +287,6 @@ private Q_SLOTS:
                 QVERIFY(dismiss(client(), out.trimmed().toUInt()));
             }
         }
-        c().lifecycle().requestQuit();
-        QVERIFY(m_app->h.readIni().startsWith("[Mode]\nmode=2\n"));
     }
 };
 
