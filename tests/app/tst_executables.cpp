@@ -307,6 +307,16 @@ private Q_SLOTS:
         QVERIFY(!p.c->link().isOpen() && !link.sliderEnabled() &&
                 p.h.readIni().contains("Output=lcdd"));
 
+        // 2:05 pm in LCDd's own digits at our columns, the colon blinking.
+        p.c->scheduler().selectMode(0);
+        p.ticks(1);
+        for (const QByteArray c : {".", " "})
+            QTRY_COMPARE_WITH_TIMEOUT(
+                lcdd.frame(),
+                QList<QByteArray>({"      _     _   _   ", "      _| " + c + " | | |_   ",
+                                   "     |_  " + c + " |_|  _| p", "                   m"}),
+                2000);
+
         p.c->scheduler().selectMode(1);
         p.ticks(1);
         // Whatever a line holds stays inside its string: the next still arrive.

@@ -25,10 +25,7 @@ public:
         m_address = QString::fromLocal8Bit(m_daemon.readLine()).trimmed();
         return !m_address.isEmpty();
     }
-    QString error() const
-    {
-        return "dbus-daemon (Debian: dbus-daemon) gave no address: " + m_daemon.errorString();
-    }
+    QString error() const { return "dbus-daemon gave no address: " + m_daemon.errorString(); }
     QString address() const { return m_address; }
     // A connection of its own on this bus, under a name unique in the process.
     QDBusConnection connect(const QString& name) const
