@@ -3,7 +3,6 @@
 #include "support/TestMprisPlayer.h"
 
 #include <QElapsedTimer>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <memory>
@@ -45,29 +44,29 @@ private Q_SLOTS:
     {
         const struct
         {
-            QStringList players; // suffix=status
+            const char* players; // suffix=status ...
             QString preferred, shown;
             State state;
         } rows[] = {
-            {QStringList(), QString(), QString(), State::Stopped},
-            {QStringList{"a=Paused", "b=Playing", "c=Stopped"}, QString(), "b", State::Playing},
-            {QStringList{"a=Stopped", "b=Paused"}, QString(), "b", State::Paused},
-            {QStringList{"zz=Stopped", "aa=Stopped"}, QString(), "aa", State::Stopped},
-            {QStringList{"a=Playing", "vlc=Stopped"}, "vlc", "vlc", State::Stopped},
-            {QStringList{"vlcx=Playing", "vlc.instance42=Paused"}, "vlc", "vlc.instance42",
-             State::Paused},
-            {QStringList{"a=Playing"}, "vlc", QString(), State::Stopped},
+            {"", "", "", State::Stopped},
+            {"a=Paused b=Playing c=Stopped", "", "b", State::Playing},
+            {"a=Stopped b=Paused", "", "b", State::Paused},
+            {"zz=Stopped aa=Stopped", "", "aa", State::Stopped},
+            {"a=Playing vlc=Stopped", "vlc", "vlc", State::Stopped},
+            {"vlcx=Playing vlc.instance42=Paused", "vlc", "vlc.instance42", State::Paused},
+            {"a=Playing", "vlc", "", State::Stopped},
         };
         for (const auto& r : rows) {
+            const QStringList players = QString::fromLatin1(r.players).split(u' ', Qt::SkipEmptyParts);
             std::vector<std::unique_ptr<TestMprisPlayer>> running;
-            for (const QString& p : r.players)
+            for (const QString& p : players)
                 running.push_back(std::make_unique<TestMprisPlayer>(
                     m_bus.address(), p.section('=', 0, 0), p.section('=', 1)));
             auto link = startedLink(r.preferred);
             QTRY_COMPARE(link->chosenPlayer().remove(MprisPlayerLink::BusPrefix), r.shown);
             QTRY_COMPARE(link->state(), r.state);
             QCOMPARE(link->hasPlayer(), !r.shown.isEmpty());
-            QCOMPARE(link->players().size(), r.players.size());
+            QCOMPARE(link->players().size(), players.size());
         }
     }
 
@@ -125,7 +124,7 @@ private Q_SLOTS:
         link->refresh();
         QTRY_COMPARE(seen(), u"1 Next () -1 1 84500000"_s);
 
-        player->leave();
+        player.reset();
         QTRY_VERIFY(!link->hasPlayer());
         QCOMPARE(seen(), u"0  () -1 0 0"_s);
     }
@@ -136,7 +135,6 @@ private Q_SLOTS:
     void playerThatNeverAnswers()
     {
         TestMprisPlayer hung(m_bus.address(), u"aaa_hung"_s, u"Playing"_s, true);
-        QVERIFY(hung.isRegistered());
         auto link = startedLink();
         QTRY_COMPARE(link->players(), QStringList{MprisPlayerLink::BusPrefix + u"aaa_hung"_s});
         QVERIFY(link->hasPlayer());
@@ -167,24 +165,16 @@ private Q_SLOTS:
     // player's megabytes are cut where they come in.
     void metadata()
     {
-        const struct
-        {
-            QVariantMap metadata;
-            QStringList artists;
-            qint64 lengthUs;
-        } rows[] = {
-            {QVariantMap{{"xesam:artist", QStringList{"A", "", "B"}}, {"mpris:length", 1LL}},
-             QStringList{"A", "B"}, 1},
-            {QVariantMap{{"xesam:artist", u"Solo"_s}, {"mpris:length", 7ULL}}, QStringList{"Solo"},
-             7},
-            {QVariantMap{{"mpris:length", 18446744073709551615ULL}}, QStringList(),
-             std::numeric_limits<qint64>::max()},
-            {QVariantMap{{"mpris:length", -5LL}}, QStringList(), -1},
+        // metadata; artists, length
+        const std::pair<QVariantMap, QString> rows[] = {
+            {{{"xesam:artist", QStringList{"A", "", "B"}}, {"mpris:length", 1LL}}, "A,B 1"},
+            {{{"xesam:artist", u"Solo"_s}, {"mpris:length", 7ULL}}, "Solo 7"},
+            {{{"mpris:length", 18446744073709551615ULL}}, " 9223372036854775807"},
+            {{{"mpris:length", -5LL}}, " -1"},
         };
-        for (const auto& r : rows) {
-            const MediaPlayerLink::Track track = MprisPlayerLink::readMetadata(r.metadata);
-            QCOMPARE(track.artists, r.artists);
-            QCOMPARE(track.lengthUs, r.lengthUs);
+        for (const auto& [metadata, expected] : rows) {
+            const MediaPlayerLink::Track track = MprisPlayerLink::readMetadata(metadata);
+            QCOMPARE(track.artists.join(u',') + u' ' + QString::number(track.lengthUs), expected);
         }
         QStringList many;
         for (int i = 0; i < 100000; ++i)
@@ -209,34 +199,8 @@ private Q_SLOTS:
         });
         bool listed = false;
         link.start([&listed] { listed = true; });
-        QVERIFY(listed);
         link.refresh();
-        QVERIFY(!link.hasPlayer());
-        QCOMPARE(link.state(), State::Stopped);
-    }
-
-    // mpv with its MPRIS script, playing five minutes of generated silence.
-    void realPlayer()
-    {
-        const QString mpv = QStandardPaths::findExecutable(u"mpv"_s);
-        const QString script = u"/usr/lib/mpv-mpris/mpris.so"_s;
-        if (mpv.isEmpty() || !QFile::exists(script))
-            QSKIP("mpv with mpv-mpris is not installed (Debian: mpv, mpv-mpris)");
-        auto link = startedLink(u"mpv"_s);
-        QProcess player;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_bus.address());
-        player.setProcessEnvironment(env);
-        player.start(mpv, {u"--no-config"_s, u"--idle"_s, u"--no-video"_s, u"--ao=null"_s,
-                           u"--volume=67"_s, u"--script="_s + script,
-                           u"--force-media-title=Silence"_s, u"av://lavfi:anullsrc=d=300"_s});
-        QVERIFY(player.waitForStarted(5000));
-        QTRY_COMPARE_WITH_TIMEOUT(link->state(), State::Playing, 10000);
-        QTRY_COMPARE(link->track().title, u"Silence"_s);
-        QCOMPARE(link->volume(), 0.67);
-        QTRY_VERIFY_WITH_TIMEOUT((link->refresh(), link->positionUs() > 0), 5000);
-        player.terminate();
-        QTRY_VERIFY_WITH_TIMEOUT(!link->hasPlayer(), 5000);
+        QVERIFY(listed && !link.hasPlayer() && link.state() == State::Stopped);
     }
 };
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusArgument>
 #include <QDBusMessage>
-#include <QDBusObjectPath>
 #include <QDBusVirtualObject>
 #include <QMutex>
 #include <QVariantMap>
@@ -25,31 +25,22 @@ public:
           m_connectionName(QStringLiteral("test-player-") + suffix),
           m_bus(QDBusConnection::connectToBus(address, m_connectionName)), m_hung(hung)
     {
-        m_registered = m_bus.registerVirtualObject(Path, this) &&
-                       m_bus.registerService(QStringLiteral("org.mpris.MediaPlayer2.") + suffix);
+        m_bus.registerVirtualObject(Path, this);
+        m_bus.registerService(QStringLiteral("org.mpris.MediaPlayer2.") + suffix);
     }
-    ~TestMprisPlayer() override { leave(); }
-
-    bool isRegistered() const { return m_registered; }
-
     // Drops off the bus, as a player that quits or crashes.
-    void leave()
+    ~TestMprisPlayer() override
     {
-        if (!m_connectionName.isEmpty()) {
-            m_bus.unregisterObject(Path);
-            m_bus = QDBusConnection(QString());
-            QDBusConnection::disconnectFromBus(m_connectionName);
-            m_connectionName.clear();
-        }
+        m_bus.unregisterObject(Path);
+        m_bus = QDBusConnection(QString());
+        QDBusConnection::disconnectFromBus(m_connectionName);
     }
     void wakeUp() { m_hung = false; }
 
     void setStatus(const QString& status) { set(QStringLiteral("PlaybackStatus"), status); }
     void setTrack(const QString& title, const QStringList& artists, qlonglong lengthUs = -1)
     {
-        QVariantMap metadata{{QStringLiteral("mpris:trackid"),
-                              QVariant::fromValue(QDBusObjectPath("/org/brellix/track/1"))},
-                             {QStringLiteral("xesam:title"), title},
+        QVariantMap metadata{{QStringLiteral("xesam:title"), title},
                              {QStringLiteral("xesam:artist"), artists}};
         if (lengthUs >= 0)
             metadata.insert(QStringLiteral("mpris:length"), lengthUs);
@@ -94,5 +85,4 @@ private:
     QString m_connectionName;
     QDBusConnection m_bus;
     std::atomic<bool> m_hung;
-    bool m_registered = false;
 };

@@ -107,13 +107,11 @@ private Q_SLOTS:
              "Playing Now: \x05|S|7. Some Artist|1:00 0:04 \x04 130%"},
             {u"Song - Live"_s, QStringList{u"Simon - Garfunkel"_s, u"Guest"_s}, QString(), 0, 0,
              1.0, "Playing Now: \x05|Song - Live|Simon - Garfunkel, G|0:00 0:00 \x04 100%"},
-            {QString(), QStringList(), u"file:///music/Track%2001.ogg"_s, 0, 0, 1.0,
-             "Playing Now: \x05|Track 01.ogg||0:00 0:00 \x04 100%"},
             {u"Caf\u00e9 \u2615\U0001F600\n\x1b\u00fe"_s,
              QStringList{u"M\u00f6tley Cr\u00fce\t\u0000x"_s}, QString(), 0, 0, 1.0,
              "Playing Now: \x05|Cafe ?????|Motley Crue?|0:00 0:00 \x04 100%"},
-            {u"Mix"_s, QStringList(), QString(), 40'000'000'000, 32'768'000'000, 1.0,
-             "Playing Now: \x05|Mix||666:40 546:08 \x04 100%"},
+            {QString(), QStringList(), u"file:///music/Track%2001.ogg"_s, 40'000'000'000,
+             32'768'000'000, 1.0, "Playing Now: \x05|Track 01.ogg||666:40 546:08 \x04 100%"},
             {u"Mix"_s, QStringList(), QString(), 60'000'000'000, 86'399'000'000, 0.5,
              "Playing Now: \x05|Mix||16h40 23h59 \x04 50%"},
             {u"Mix"_s, QStringList(), QString(), std::numeric_limits<qint64>::max(),
@@ -154,7 +152,6 @@ private Q_SLOTS:
         QCOMPARE(r.scroll(), QByteArray()); // 20 characters fit
         r.play(u"ABCDEFGHIJKLMNOPQRSTUVWXY"_s);
         r.show();
-        QCOMPARE(r.lines.line(1), QByteArray("ABCDEFGHIJKLMNOPQRST"));
         QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01GHIJKLMNOPQRSTUVWXY*"));
         QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01HIJKLMNOPQRSTUVWXY*A"));
         r.show();
