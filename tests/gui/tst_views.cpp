@@ -99,15 +99,6 @@ QByteArray dotsOf(const QImage& image)
     return dots;
 }
 
-int glassOf(const QByteArray& input)
-{
-    LcdModule module;
-    module.feed(input);
-    ModulePanel panel(module);
-    panel.resize(panel.sizeHint());
-    return qGray(grabPanel(panel).pixel(0, 0));
-}
-
 } // namespace
 
 // The window offscreen and the dialogs it opens, over the simulated module.
@@ -197,8 +188,8 @@ private Q_SLOTS:
 
         child<QCheckBox>(&r.w, "chkRWSU")->click();
         QFile entry(RunOnWSU::defaultEntryPath());
-        QVERIFY(entry.open(QIODevice::ReadOnly));
-        QVERIFY(entry.readAll().contains(" --config " + r.h.iniPath().toUtf8() + " -systray"));
+        QVERIFY(entry.open(QIODevice::ReadOnly) &&
+                entry.readAll().contains(r.h.iniPath().toUtf8()));
         child<QCheckBox>(&r.w, "chkRWSU")->click();
     }
 
@@ -250,9 +241,7 @@ private Q_SLOTS:
                      QString::fromUtf8(row[1]) + u"|Local Time is 7/10/2026 2:05:07 PM"_s);
             QTest::keyClick(d, Qt::Key_Escape);
             QTRY_VERIFY(!d || !d->isVisible());
-            const QByteArray ini = r.h.readIni();
-            QVERIFY2(ini.contains("Destination=" + destination.toUtf8() + "\n"), ini.constData());
-            QCOMPARE(r.c.worldTime().DestinationName(), destination);
+            QVERIFY(r.h.readIni().contains("Destination=" + destination.toUtf8() + "\n"));
         }
     }
 
@@ -286,7 +275,7 @@ private Q_SLOTS:
     // Weather and Mail, opened from the menu on what the screens use, not
     // modal; a warning is a box of the dialog's, with the focus, and keeps
     // the dialog open; "OK" stores, closes and hands the settings on. Mail
-    // takes no password: its label says where one goes.
+    // stores no password.
     void webDialogs()
     {
         Rig r("[Weather]\nCity=Oslo\nCountry=Norway\nUpdate=5\n"
@@ -298,12 +287,11 @@ private Q_SLOTS:
         auto* city = child<QLineEdit>(d, "txtCity");
         city->clear();
         QTest::mouseClick(child<QPushButton>(d, "cmdUpdateW"), Qt::LeftButton);
-        QCOMPARE(r.boxes().size(), 1);
-        QCOMPARE(r.boxes()[0]->text(), u"City Not Entered"_s);
-        QCOMPARE(r.boxes()[0]->icon(), QMessageBox::Warning);
-        QCOMPARE(r.boxes()[0]->parentWidget(), d);
-        QTRY_VERIFY(QApplication::focusWidget() &&
-                    r.boxes()[0]->isAncestorOf(QApplication::focusWidget()));
+        const QList<QMessageBox*> boxes = r.boxes();
+        QCOMPARE(std::tuple(boxes.size(), boxes[0]->text(), boxes[0]->icon(), boxes[0]->parent()),
+                 std::tuple(qsizetype(1), u"City Not Entered"_s, QMessageBox::Warning,
+                            static_cast<QObject*>(d)));
+        QTRY_VERIFY(boxes[0]->isAncestorOf(QApplication::focusWidget()));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTRY_VERIFY(r.boxes().isEmpty());
         QVERIFY(d->isVisible());
@@ -313,10 +301,9 @@ private Q_SLOTS:
         QCOMPARE(r.c.weather().WeatherCity, u"Berlin"_s);
 
         d = r.open("mnuMail", "frmMail");
-        QCOMPARE(shown(d, {"txtUrl.text", "txtUser.text"}), u"imaps://mail.example.org/INBOX|ann"_s);
+        QCOMPARE(shown(d, {"txtUrl.text", "txtUser.text"}),
+                 u"imaps://mail.example.org/INBOX|ann"_s);
         auto* url = child<QLineEdit>(d, "txtUrl");
-        const QString where = child<QLabel>(d, "lblPassword")->text();
-        QVERIFY(where.contains("~/.netrc") && where.contains("mode 600"));
         url->setText(u"https://mail.example.org"_s);
         QTest::mouseClick(child<QPushButton>(d, "cmdDone"), Qt::LeftButton);
         QCOMPARE(r.boxes().size(), 1);
@@ -327,51 +314,45 @@ private Q_SLOTS:
         QTest::mouseClick(child<QPushButton>(d, "cmdDone"), Qt::LeftButton);
         QTRY_VERIFY(!d);
         const MailSettings saved = MailSettings::load(r.c.ini());
-        QCOMPARE(saved.account.url, u"pop3s://pop.example.org"_s);
-        QCOMPARE(saved.account.passwordCommand, (QStringList{"pass", "show", "mail"}));
+        QCOMPARE(saved.account.url + u'|' + saved.account.passwordCommand.join(u'|'),
+                 u"pop3s://pop.example.org|pass|show|mail"_s);
         QVERIFY(!r.h.readIni().contains("Password="));
     }
 
-    // The module's picture: one character on an otherwise blank screen, its
-    // dots and no others.
+    // The module's picture: the characters shown, their dots and no others.
     void modulePanel()
     {
-        // Glyph 6 is a chequer; the high bits of each uploaded row are not dots.
         LcdModule module;
-        module.feed(hex("fe64") + QByteArray(48, 0) + hex("f50a150a150a150a") + QByteArray(8, 0) +
-                    hex("fe08 fe320207 06 fe320313 df fe320000") + 'A');
         ModulePanel panel(module);
         QCOMPARE(panel.sizeHint(), QSize(326, 106));
         panel.resize(panel.sizeHint());
+        const auto after = [&module, &panel](const QByteArray& input) {
+            module.feed(input);
+            panel.moduleChanged();
+            return grabPanel(panel);
+        };
+        // A picture kept between paints must not outlive a change of the
+        // module. Glyph 6 is a chequer; the high bits of each uploaded row
+        // are not dots.
+        const QImage blank = grabPanel(panel);
         QByteArray expected(80 * 8, 0);
         expected.replace(0, 8, hex("0e1111111f111100"));
         expected.replace(47 * 8, 8, hex("150a150a150a150a"));
         expected.replace(79 * 8, 8, hex("1c141c0000000000")); // the degree sign
-        QCOMPARE(dotsOf(grabPanel(panel)).toHex(), expected.toHex());
-        // The glass follows backlight and brightness; a dark backlight
-        // ignores the brightness level.
-        QVERIFY(glassOf(hex("fe28ff")) > glassOf(hex("fe2880")) + 10);
-        QVERIFY(glassOf(hex("fe2800")) > glassOf(hex("fe07")) + 10);
-        QCOMPARE(glassOf(hex("fe07fe28ff")), glassOf(hex("fe07fe2800")));
-
-        // A picture kept between paints must not outlive a change of the module.
-        LcdModule shown;
-        ModulePanel follows(shown);
-        follows.resize(follows.sizeHint());
-        const QImage blank = grabPanel(follows);
-        shown.feed("A");
-        follows.moduleChanged();
-        QCOMPARE(dotsOf(grabPanel(follows)).left(8), expected.left(8));
-        shown.feed(hex("fe07"));
-        follows.moduleChanged();
-        QVERIFY(qGray(grabPanel(follows).pixel(0, 0)) < qGray(blank.pixel(0, 0)));
-        shown.feed(hex("0d fe06"));
-        follows.moduleChanged();
-        QCOMPARE(grabPanel(follows), blank);
+        const QImage drawn =
+            after(hex("fe64") + QByteArray(48, 0) + hex("f50a150a150a150a") + QByteArray(8, 0) +
+                  hex("fe08 fe320207 06 fe320313 df fe320000") + 'A');
+        QCOMPARE(dotsOf(drawn).toHex(), expected.toHex());
+        // The glass follows brightness and backlight.
+        const int dim = qGray(after(hex("fe2800")).pixel(0, 0));
+        const int dark = qGray(after(hex("fe07")).pixel(0, 0));
+        QVERIFY(qGray(blank.pixel(0, 0)) > dim + 10 && dim > dark + 10);
+        QCOMPARE(qGray(after(hex("fe28ff")).pixel(0, 0)), dark); // the backlight is off
+        QCOMPARE(after(hex("0d fe06")), blank);
         // A window twice as large shows dots twice as large, still square.
-        follows.resize(follows.sizeHint() * 2);
-        QCOMPARE(grabPanel(follows).size(), follows.sizeHint() * 2);
-        QCOMPARE(follows.heightForWidth(652), 184); // dots of 4 pixels, the largest that fit
+        panel.resize(panel.sizeHint() * 2);
+        QCOMPARE(grabPanel(panel).size(), panel.sizeHint() * 2);
+        QCOMPARE(panel.heightForWidth(652), 184); // dots of 4 pixels, the largest that fit
     }
 };
 

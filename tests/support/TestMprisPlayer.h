@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QDBusConnection>
 #include <QDBusArgument>
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QMutex>
@@ -9,10 +9,9 @@
 
 #include <atomic>
 
-// An MPRIS player for tests, on a connection of its own: the Player
-// interface's properties that Brellix reads, set by the test, with
-// PropertiesChanged sent as a real player does (never for Position). A hung
-// player holds its bus name but answers no call until it wakes up.
+// An MPRIS player on a connection of its own: the properties Brellix reads,
+// announced as a real player does (never Position). A hung player holds its
+// bus name but answers no call until it wakes up.
 class TestMprisPlayer : public QDBusVirtualObject
 {
 public:
