@@ -42,12 +42,8 @@ private Q_SLOTS:
     // one by its suffix, also an instance of it, and nothing when absent.
     void choice()
     {
-        const struct
-        {
-            const char* players; // suffix=status ...
-            QString preferred, shown;
-            State state;
-        } rows[] = {
+        // the players (suffix=status); the player asked for, the one shown
+        const std::tuple<const char*, QString, QString, State> rows[] = {
             {"", "", "", State::Stopped},
             {"a=Paused b=Playing c=Stopped", "", "b", State::Playing},
             {"a=Stopped b=Paused", "", "b", State::Paused},
@@ -56,17 +52,16 @@ private Q_SLOTS:
             {"vlcx=Playing vlc.instance42=Paused", "vlc", "vlc.instance42", State::Paused},
             {"a=Playing", "vlc", "", State::Stopped},
         };
-        for (const auto& r : rows) {
-            const QStringList players =
-                QString::fromLatin1(r.players).split(u' ', Qt::SkipEmptyParts);
+        for (const auto& [names, preferred, chosen, state] : rows) {
+            const QStringList players = QString::fromLatin1(names).split(u' ', Qt::SkipEmptyParts);
             std::vector<std::unique_ptr<TestMprisPlayer>> running;
             for (const QString& p : players)
                 running.push_back(std::make_unique<TestMprisPlayer>(
                     m_bus.address(), p.section('=', 0, 0), p.section('=', 1)));
-            auto link = startedLink(r.preferred);
-            QTRY_COMPARE(link->chosenPlayer().remove(MprisPlayerLink::BusPrefix), r.shown);
-            QTRY_COMPARE(link->state(), r.state);
-            QCOMPARE(link->hasPlayer(), !r.shown.isEmpty());
+            auto link = startedLink(preferred);
+            QTRY_COMPARE(link->chosenPlayer().remove(MprisPlayerLink::BusPrefix), chosen);
+            QTRY_COMPARE(link->state(), state);
+            QCOMPARE(link->hasPlayer(), !chosen.isEmpty());
             QCOMPARE(link->players().size(), players.size());
         }
     }
@@ -180,10 +175,10 @@ private Q_SLOTS:
         const MediaPlayerLink::Track track = MprisPlayerLink::readMetadata(
             QVariantMap{{"xesam:title", huge},
                         {"xesam:artist", many},
-                        {"xesam:url", u"file:///music/"_s + huge + u"/song.ogg"_s}});
-        QCOMPARE(track.title.size(), 120);
-        QCOMPARE(track.artists, many.mid(0, 12)); // the first twelve fill the 120 shown
-        QCOMPARE(track.url, u"song.ogg"_s);
+                        {"xesam:url", u"file:///"_s + huge + u"/song.ogg"_s}});
+        // The first twelve artists fill the 120 characters shown.
+        QCOMPARE(std::tuple(track.title.size(), track.artists, track.url),
+                 std::tuple(qsizetype(120), many.mid(0, 12), u"song.ogg"_s));
     }
 
     // Without a bus the mode still runs: no player, stopped, and the
