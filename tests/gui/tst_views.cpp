@@ -52,17 +52,13 @@ struct Rig
 
     explicit Rig(const QByteArray& ini = {}, const QDateTime& now = {})
         : platform(now.isValid() ? now : QDateTime(QDate(2026, 12, 5), QTime(14, 5, 7))),
-          c(written(ini), platform),
+          c(h.iniPath(), platform),
           w(c.scheduler(), c.linkController(), c.lines(), c.messages(), c.lifecycle(),
             {c.ini(), c.clock(), c.worldTime(), c.weather(), c.stock()}, h.iniPath())
     {
-        c.loadSettings();
-    }
-    QString written(const QByteArray& ini)
-    {
         if (!ini.isEmpty())
             h.writeIni(QByteArray(ini).replace("$PTY", module->slavePath().toUtf8()));
-        return h.iniPath();
+        c.loadSettings();
     }
     QList<QMessageBox*> boxes()
     {
@@ -82,10 +78,9 @@ QImage grabPanel(ModulePanel& panel)
     return panel.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// Reads the dots back off a picture of the panel at its size hint (4 pixels
-// of glass, a dot every 3 pixels, a character every 16 across and 25 down):
-// 8 rows of 5 bits for each of the 80 cells. A dot is lit when it is well
-// darker than the bare glass at the corner, whatever the backlight does.
+// The dots of the 80 cells (8 rows of 5 bits each) off a picture of the panel
+// at its size hint: 4 pixels of glass, a dot every 3 pixels, a character every
+// 16 across and 25 down; a dot is lit when well darker than the glass.
 QByteArray dotsOf(const QImage& image)
 {
     const int glass = qGray(image.pixel(0, 0));
@@ -114,9 +109,9 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
-    // A notice passes in the status bar; a message is a box, not opened
-    // again while one with its text is open, nor for the same failure again
-    // until new lines came; in the tray only the status bar.
+    // A notice goes to the status bar; a message is a box, not opened again
+    // while one with its text is open, nor until new lines came; in the tray
+    // only the status bar.
     void messages()
     {
         Rig r;
@@ -193,10 +188,8 @@ private Q_SLOTS:
         child<QCheckBox>(&r.w, "chkRWSU")->click();
     }
 
-    // Without a tray (the offscreen platform has none), minimising leaves an
-    // ordinary minimised window, never a hidden one; the tray menu's Exit
-    // ends the program like closing the window. The About box names the
-    // build, the Qt it runs on and the settings file.
+    // Without a tray (offscreen has none) a minimised window stays visible;
+    // Exit ends the program. The About box names build, Qt and settings file.
     void noTray()
     {
         QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
@@ -245,10 +238,8 @@ private Q_SLOTS:
         }
     }
 
-    // Opened at 23:59:59 GMT on Saturday 24 October. The daylight test looks
-    // at the date fixed at opening, while each tick follows the controls;
-    // closing writes the three keys, nothing else, and the time and date
-    // screen follows from its next tick, judging daylight by its date.
+    // Daylight is judged by the date at opening, each tick follows the
+    // controls; closing writes the three keys only; the screen follows.
     void worldTimeEdited()
     {
         Rig r("[TimeZone]\nZone=13\nDestination=London\nDaylight=0\n\n[Other]\nKeep=me\n",
@@ -272,10 +263,8 @@ private Q_SLOTS:
                  QByteArray("Beijing Central  Tim|25/Oct/26 08:00:01"));
     }
 
-    // Weather and Mail, opened from the menu on what the screens use, not
-    // modal; a warning is a box of the dialog's, with the focus, and keeps
-    // the dialog open; "OK" stores, closes and hands the settings on. Mail
-    // stores no password.
+    // Weather and Mail open modeless on what the screens use; a warning is the
+    // dialog's box, with the focus, and keeps it open; "OK" stores and closes.
     void webDialogs()
     {
         Rig r("[Weather]\nCity=Oslo\nCountry=Norway\nUpdate=5\n"

@@ -69,14 +69,12 @@ private:
         m_mutex.lock();
         m_properties.insert(name, value);
         m_mutex.unlock();
-        if (!announced)
-            return;
-        QDBusMessage signal =
-            QDBusMessage::createSignal(Path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                       QStringLiteral("PropertiesChanged"));
-        signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << QVariantMap{{name, value}}
-               << QStringList();
-        m_bus.send(signal);
+        if (announced)
+            m_bus.send(QDBusMessage::createSignal(Path,
+                                                  QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                  QStringLiteral("PropertiesChanged"))
+                       << QStringLiteral("org.mpris.MediaPlayer2.Player")
+                       << QVariantMap{{name, value}} << QStringList());
     }
 
     QMutex m_mutex;
