@@ -1,6 +1,5 @@
 #include "app/views/ModulePanel.h"
 #include "app/views/frmMain.h"
-#include "app/views/frmWorldTime.h"
 #include "screens/mail/MailSettings.h"
 #include "support/TestApp.h"
 #include "support/TestPlatform.h"
@@ -72,11 +71,6 @@ struct Rig
         return child<QDialog>(&w, dialog);
     }
 };
-
-QImage grabPanel(ModulePanel& panel)
-{
-    return panel.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
 
 // The dots of the 80 cells (8 rows of 5 bits each) off a picture of the panel
 // at its size hint: 4 pixels of glass, a dot every 3 pixels, a character every
@@ -318,12 +312,12 @@ private Q_SLOTS:
         const auto after = [&module, &panel](const QByteArray& input) {
             module.feed(input);
             panel.moduleChanged();
-            return grabPanel(panel);
+            return panel.grab().toImage();
         };
         // A picture kept between paints must not outlive a change of the
         // module. Glyph 6 is a chequer; the high bits of each uploaded row
         // are not dots.
-        const QImage blank = grabPanel(panel);
+        const QImage blank = panel.grab().toImage();
         QByteArray expected(80 * 8, 0);
         expected.replace(0, 8, hex("0e1111111f111100"));
         expected.replace(47 * 8, 8, hex("150a150a150a150a"));
@@ -340,7 +334,7 @@ private Q_SLOTS:
         QCOMPARE(after(hex("0d fe06")), blank);
         // A window twice as large shows dots twice as large, still square.
         panel.resize(panel.sizeHint() * 2);
-        QCOMPARE(grabPanel(panel).size(), panel.sizeHint() * 2);
+        QCOMPARE(panel.grab().toImage().size(), panel.sizeHint() * 2);
         QCOMPARE(panel.heightForWidth(652), 184); // dots of 4 pixels, the largest that fit
     }
 };

@@ -13,8 +13,7 @@ using namespace Qt::StringLiterals;
 using State = MediaPlayerLink::PlaybackState;
 
 namespace {
-// A player link that answers what the test sets; the listing comes when
-// the test says so.
+// A player link that answers what the test sets, listed when the test says.
 struct ScriptedPlayer : MediaPlayerLink
 {
     bool present = false;
@@ -87,8 +86,7 @@ class TestWinAmpScreen : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // The four lines of a track: 03 volume at 0%, 04 volume, 05 play (an
-    // ordinary song: in the end-to-end test, tst_winampmode).
+    // The four lines of a track: 03 volume at 0%, 04 volume, 05 play.
     void showWinAmp()
     {
         const QStringList some{u"7. Some Artist"_s};
