@@ -36,7 +36,6 @@ public:
     }
     void wakeUp() { m_hung = false; }
 
-    void setStatus(const QString& status) { set(QStringLiteral("PlaybackStatus"), status); }
     void setTrack(const QString& title, const QStringList& artists, qlonglong lengthUs = -1)
     {
         QVariantMap metadata{{QStringLiteral("xesam:title"), title},
@@ -45,8 +44,19 @@ public:
             metadata.insert(QStringLiteral("mpris:length"), lengthUs);
         set(QStringLiteral("Metadata"), metadata);
     }
-    void setVolume(double volume) { set(QStringLiteral("Volume"), volume); }
-    void setPosition(qlonglong us) { set(QStringLiteral("Position"), us, false); }
+    // A property of the Player interface; players never announce Position.
+    void set(const QString& name, const QVariant& value, bool announced = true)
+    {
+        m_mutex.lock();
+        m_properties.insert(name, value);
+        m_mutex.unlock();
+        if (announced)
+            m_bus.send(QDBusMessage::createSignal(Path,
+                                                  QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                  QStringLiteral("PropertiesChanged"))
+                       << QStringLiteral("org.mpris.MediaPlayer2.Player")
+                       << QVariantMap{{name, value}} << QStringList());
+    }
 
     QString introspect(const QString&) const override { return {}; }
     // Called on QtDBus's own thread: Get and GetAll of the Properties interface.
@@ -63,19 +73,6 @@ public:
 
 private:
     static inline const QString Path = QStringLiteral("/org/mpris/MediaPlayer2");
-
-    void set(const QString& name, const QVariant& value, bool announced = true)
-    {
-        m_mutex.lock();
-        m_properties.insert(name, value);
-        m_mutex.unlock();
-        if (announced)
-            m_bus.send(QDBusMessage::createSignal(Path,
-                                                  QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                  QStringLiteral("PropertiesChanged"))
-                       << QStringLiteral("org.mpris.MediaPlayer2.Player")
-                       << QVariantMap{{name, value}} << QStringList());
-    }
 
     QMutex m_mutex;
     QVariantMap m_properties;

@@ -133,10 +133,9 @@ private Q_SLOTS:
             QCOMPARE(WinAmpScreen::VolumePercent(r[2]), r[3]);
         }
     }
-    // A 25-character title moves one character a tick behind FE 2D 01;
-    // after 25 ticks the window that ends in "*" comes again. Line 2 of the
-    // lines keeps the scroller's window. A paused player does not scroll; a
-    // new title shorter than where the last one got to starts over.
+    // A 25-character title moves a character a tick behind FE 2D 01, round
+    // again after 25 ticks; line 2 keeps the window. A paused player does not
+    // scroll; a new title shorter than where the last one got to starts over.
     void scroller()
     {
         Rig r;
@@ -147,11 +146,10 @@ private Q_SLOTS:
         QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01HIJKLMNOPQRSTUVWXY*A"));
         r.show();
         QCOMPARE(r.lines.line(1), QByteArray("HIJKLMNOPQRSTUVWXY*A"));
-        QByteArray last;
-        for (int tick = 3; tick <= 25; ++tick)
-            last = r.scroll();
-        QCOMPARE(last, QByteArray("\xfe\x2d\x01"
-                                  "EFGHIJKLMNOPQRSTUVWX"));
+        for (int tick = 3; tick < 25; ++tick)
+            r.scroll();
+        QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01"
+                                        "EFGHIJKLMNOPQRSTUVWX"));
         QCOMPARE(r.screen.ScrollPos(), 0);
         QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01GHIJKLMNOPQRSTUVWXY*"));
 
@@ -179,8 +177,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QByteArray path = dir.path().toUtf8() + '/';
         const QByteArray touch = "[WinAmp]\nCommand=touch " + path;
-        // the settings, the player present, the mode left before the listing;
-        // the player asked for
+        // settings, player present, mode left before the listing; player asked for
         const std::tuple<QByteArray, bool, bool, QString> rows[] = {
             {touch + "present\nPlayer=vlc\n", true, false, u"vlc"_s},
             {touch + "left\n", false, true, QString()},
