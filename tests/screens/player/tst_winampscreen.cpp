@@ -59,7 +59,6 @@ struct Rig
         screen.ShowWinAmp();
         return lines.line(0) + '|' + lines.line(1) + '|' + lines.line(2) + '|' + lines.line(3);
     }
-    // Playing a song of title, shown.
     void play(const QString& title)
     {
         player.present = true;
