@@ -3,7 +3,6 @@
 #include "support/TestMprisPlayer.h"
 
 #include <QElapsedTimer>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <memory>
@@ -11,8 +10,7 @@
 using namespace Qt::StringLiterals;
 using State = MediaPlayerLink::PlaybackState;
 
-// The MPRIS link against players on a private session bus: which player
-// is shown, what is read from it, players that come, go or hang.
+// The MPRIS link against players on a private session bus.
 class TestMprisPlayerLink : public QObject
 {
     Q_OBJECT
@@ -39,35 +37,31 @@ private Q_SLOTS:
             QSKIP(qPrintable(u"No private session bus: "_s + m_bus.error()));
     }
 
-    // Playing beats paused beats the first by name; [WinAmp] Player picks
-    // one by its suffix, also an instance of it, and nothing when absent.
+    // Playing beats paused beats the first by name; a preferred player is
+    // picked by its suffix, also an instance of it, and nothing when absent.
     void choice()
     {
-        const struct
-        {
-            QStringList players; // suffix=status
-            QString preferred, shown;
-            State state;
-        } rows[] = {
-            {QStringList(), QString(), QString(), State::Stopped},
-            {QStringList{"a=Paused", "b=Playing", "c=Stopped"}, QString(), "b", State::Playing},
-            {QStringList{"a=Stopped", "b=Paused"}, QString(), "b", State::Paused},
-            {QStringList{"zz=Stopped", "aa=Stopped"}, QString(), "aa", State::Stopped},
-            {QStringList{"a=Playing", "vlc=Stopped"}, "vlc", "vlc", State::Stopped},
-            {QStringList{"vlcx=Playing", "vlc.instance42=Paused"}, "vlc", "vlc.instance42",
-             State::Paused},
-            {QStringList{"a=Playing"}, "vlc", QString(), State::Stopped},
+        // the players (suffix=status); the player asked for, the one shown
+        const std::tuple<const char*, QString, QString, State> rows[] = {
+            {"", "", "", State::Stopped},
+            {"a=Paused b=Playing c=Stopped", "", "b", State::Playing},
+            {"a=Stopped b=Paused", "", "b", State::Paused},
+            {"zz=Stopped aa=Stopped", "", "aa", State::Stopped},
+            {"a=Playing vlc=Stopped", "vlc", "vlc", State::Stopped},
+            {"vlcx=Playing vlc.instance42=Paused", "vlc", "vlc.instance42", State::Paused},
+            {"a=Playing", "vlc", "", State::Stopped},
         };
-        for (const auto& r : rows) {
+        for (const auto& [names, preferred, chosen, state] : rows) {
+            const QStringList players = QString::fromLatin1(names).split(u' ', Qt::SkipEmptyParts);
             std::vector<std::unique_ptr<TestMprisPlayer>> running;
-            for (const QString& p : r.players)
+            for (const QString& p : players)
                 running.push_back(std::make_unique<TestMprisPlayer>(
                     m_bus.address(), p.section('=', 0, 0), p.section('=', 1)));
-            auto link = startedLink(r.preferred);
-            QTRY_COMPARE(link->chosenPlayer().remove(MprisPlayerLink::BusPrefix), r.shown);
-            QTRY_COMPARE(link->state(), r.state);
-            QCOMPARE(link->hasPlayer(), !r.shown.isEmpty());
-            QCOMPARE(link->players().size(), r.players.size());
+            auto link = startedLink(preferred);
+            QTRY_COMPARE(link->chosenPlayer().remove(MprisPlayerLink::BusPrefix), chosen);
+            QTRY_COMPARE(link->state(), state);
+            QCOMPARE(link->hasPlayer(), !chosen.isEmpty());
+            QCOMPARE(link->players().size(), players.size());
         }
     }
 
@@ -76,15 +70,12 @@ private Q_SLOTS:
     void churnLoggedOnce()
     {
         auto link = startedLink();
-        int lines = 0;
-        static int* counter = nullptr;
-        counter = &lines;
+        static int lines; // a message handler is a plain function
+        lines = 0;
+        // Info only: a loaded machine may warn of a player slow to answer.
         const QtMessageHandler previous = qInstallMessageHandler(
             [](QtMsgType type, const QMessageLogContext& context, const QString&) {
-                // Info: the comings and goings (a loaded machine may add a
-                // warning about a player slow to answer)
-                if (type == QtInfoMsg && QByteArray(context.category) == "brellix.player")
-                    ++*counter;
+                lines += type == QtInfoMsg && QByteArray(context.category) == "brellix.player";
             });
         for (int i = 0; i < 25; ++i) {
             TestMprisPlayer player(m_bus.address(), u"churn%1"_s.arg(i));
@@ -95,58 +86,52 @@ private Q_SLOTS:
         QCOMPARE(lines, 11); // ten events, then one line for the rest of the run
     }
 
-    // What the screen asks, from the properties read at first and then
-    // from PropertiesChanged; the position when asked; a player that
-    // starts after the link, changes, and vanishes mid-song.
+    // A player that comes after the link, changes and vanishes: read at
+    // first, then from PropertiesChanged; the position only when asked.
     void followsOnePlayer()
     {
         auto link = startedLink();
-        QVERIFY(!link->hasPlayer());
         // state (0 stopped, 1 paused, 2 playing), title, artists, length, volume, position
         const auto seen = [&link] {
             const MediaPlayerLink::Track t = link->track();
-            return u"%1 %2 (%3) %4 %5 %6"_s.arg(int(link->state()))
-                .arg(t.title, t.artists.join(u','))
-                .arg(t.lengthUs)
-                .arg(link->volume())
-                .arg(link->positionUs());
+            return u"%1 %2 (%3) %4 %5 %6"_s.arg(QString::number(int(link->state())), t.title,
+                                                t.artists.join(u','), QString::number(t.lengthUs),
+                                                QString::number(link->volume()),
+                                                QString::number(link->positionUs()));
         };
         auto player = std::make_unique<TestMprisPlayer>(m_bus.address(), u"one"_s, u"Playing"_s);
         player->setTrack(u"Some Song"_s, {u"Some Artist"_s, u"Guest"_s}, 225'400'000);
-        player->setVolume(0.5);
-        player->setPosition(83'000'000); // read with the rest at first
+        player->set(u"Volume"_s, 0.5);
+        player->set(u"Position"_s, qlonglong(83'000'000), false); // read with the rest at first
         QTRY_COMPARE(seen(), u"2 Some Song (Some Artist,Guest) 225400000 0.5 83000000"_s);
 
-        player->setPosition(84'500'000); // not announced: seen only when asked
-        player->setVolume(1.0);
-        player->setStatus(u"Paused"_s);
+        player->set(u"Position"_s, qlonglong(84'500'000), false); // seen only when asked
+        player->set(u"Volume"_s, 1.0);
+        player->set(u"PlaybackStatus"_s, u"Paused"_s);
         player->setTrack(u"Next"_s, {}); // a stream: no length
         QTRY_COMPARE(seen(), u"1 Next () -1 1 83000000"_s);
         link->refresh();
         QTRY_COMPARE(seen(), u"1 Next () -1 1 84500000"_s);
 
-        player->leave();
+        player.reset();
         QTRY_VERIFY(!link->hasPlayer());
         QCOMPARE(seen(), u"0  () -1 0 0"_s);
     }
 
-    // A hung player is never waited for: every request returns at once, it
-    // shows as stopped, and a player that answers is shown instead, until
-    // the hung one answers again.
+    // A hung player is never waited for: it shows as stopped, and one that
+    // answers is shown instead until the hung one answers again.
     void playerThatNeverAnswers()
     {
         TestMprisPlayer hung(m_bus.address(), u"aaa_hung"_s, u"Playing"_s, true);
-        QVERIFY(hung.isRegistered());
         auto link = startedLink();
         QTRY_COMPARE(link->players(), QStringList{MprisPlayerLink::BusPrefix + u"aaa_hung"_s});
         QVERIFY(link->hasPlayer());
         QElapsedTimer clock;
         clock.start();
-        for (int i = 0; i < 20; ++i) {
+        for (int i = 0; i < 20; ++i)
             link->refresh();
-            QCOMPARE(link->state(), State::Stopped);
-        }
         QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(link->state(), State::Stopped);
 
         TestMprisPlayer paused(m_bus.address(), u"bbb"_s, u"Paused"_s);
         QTRY_COMPARE(link->chosenPlayer(), MprisPlayerLink::BusPrefix + u"bbb"_s);
@@ -162,29 +147,20 @@ private Q_SLOTS:
         QCOMPARE(link->chosenPlayer(), MprisPlayerLink::BusPrefix + u"aaa_hung"_s);
     }
 
-    // Metadata as players really send it: one artist as a plain string,
-    // the length as unsigned or 32-bit, empty artists, nothing at all; a
-    // player's megabytes are cut where they come in.
+    // Metadata as players send it (one artist as a plain string, odd lengths);
+    // a player's megabytes are cut where they come in.
     void metadata()
     {
-        const struct
-        {
-            QVariantMap metadata;
-            QStringList artists;
-            qint64 lengthUs;
-        } rows[] = {
-            {QVariantMap{{"xesam:artist", QStringList{"A", "", "B"}}, {"mpris:length", 1LL}},
-             QStringList{"A", "B"}, 1},
-            {QVariantMap{{"xesam:artist", u"Solo"_s}, {"mpris:length", 7ULL}}, QStringList{"Solo"},
-             7},
-            {QVariantMap{{"mpris:length", 18446744073709551615ULL}}, QStringList(),
-             std::numeric_limits<qint64>::max()},
-            {QVariantMap{{"mpris:length", -5LL}}, QStringList(), -1},
+        // metadata; artists, length
+        const std::pair<QVariantMap, QString> rows[] = {
+            {{{"xesam:artist", QStringList{"A", "", "B"}}, {"mpris:length", 1LL}}, "A,B 1"},
+            {{{"xesam:artist", u"Solo"_s}, {"mpris:length", 7ULL}}, "Solo 7"},
+            {{{"mpris:length", 18446744073709551615ULL}}, " 9223372036854775807"},
+            {{{"mpris:length", -5LL}}, " -1"},
         };
-        for (const auto& r : rows) {
-            const MediaPlayerLink::Track track = MprisPlayerLink::readMetadata(r.metadata);
-            QCOMPARE(track.artists, r.artists);
-            QCOMPARE(track.lengthUs, r.lengthUs);
+        for (const auto& [metadata, expected] : rows) {
+            const MediaPlayerLink::Track track = MprisPlayerLink::readMetadata(metadata);
+            QCOMPARE(track.artists.join(u',') + u' ' + QString::number(track.lengthUs), expected);
         }
         QStringList many;
         for (int i = 0; i < 100000; ++i)
@@ -193,14 +169,13 @@ private Q_SLOTS:
         const MediaPlayerLink::Track track = MprisPlayerLink::readMetadata(
             QVariantMap{{"xesam:title", huge},
                         {"xesam:artist", many},
-                        {"xesam:url", u"file:///music/"_s + huge + u"/song.ogg"_s}});
-        QCOMPARE(track.title.size(), 120);
-        QCOMPARE(track.artists, many.mid(0, 12)); // the first twelve fill the 120 shown
-        QCOMPARE(track.url, u"song.ogg"_s);
+                        {"xesam:url", u"file:///"_s + huge + u"/song.ogg"_s}});
+        // The first twelve artists fill the 120 characters shown.
+        QCOMPARE(std::tuple(track.title.size(), track.artists, track.url),
+                 std::tuple(qsizetype(120), many.mid(0, 12), u"song.ogg"_s));
     }
 
-    // Without a bus the mode still runs: no player, stopped, and the
-    // listing counts as done.
+    // Without a bus the mode still runs: listed, no player, stopped.
     void noBus()
     {
         MprisPlayerLink link([] {
@@ -209,34 +184,8 @@ private Q_SLOTS:
         });
         bool listed = false;
         link.start([&listed] { listed = true; });
-        QVERIFY(listed);
         link.refresh();
-        QVERIFY(!link.hasPlayer());
-        QCOMPARE(link.state(), State::Stopped);
-    }
-
-    // mpv with its MPRIS script, playing five minutes of generated silence.
-    void realPlayer()
-    {
-        const QString mpv = QStandardPaths::findExecutable(u"mpv"_s);
-        const QString script = u"/usr/lib/mpv-mpris/mpris.so"_s;
-        if (mpv.isEmpty() || !QFile::exists(script))
-            QSKIP("mpv with mpv-mpris is not installed (Debian: mpv, mpv-mpris)");
-        auto link = startedLink(u"mpv"_s);
-        QProcess player;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_bus.address());
-        player.setProcessEnvironment(env);
-        player.start(mpv, {u"--no-config"_s, u"--idle"_s, u"--no-video"_s, u"--ao=null"_s,
-                           u"--volume=67"_s, u"--script="_s + script,
-                           u"--force-media-title=Silence"_s, u"av://lavfi:anullsrc=d=300"_s});
-        QVERIFY(player.waitForStarted(5000));
-        QTRY_COMPARE_WITH_TIMEOUT(link->state(), State::Playing, 10000);
-        QTRY_COMPARE(link->track().title, u"Silence"_s);
-        QCOMPARE(link->volume(), 0.67);
-        QTRY_VERIFY_WITH_TIMEOUT((link->refresh(), link->positionUs() > 0), 5000);
-        player.terminate();
-        QTRY_VERIFY_WITH_TIMEOUT(!link->hasPlayer(), 5000);
+        QVERIFY(listed && !link.hasPlayer() && link.state() == State::Stopped);
     }
 };
 

@@ -1,18 +1,17 @@
 #pragma once
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusObjectPath>
 #include <QDBusVirtualObject>
 #include <QMutex>
 #include <QVariantMap>
 
 #include <atomic>
 
-// An MPRIS player for tests, on a connection of its own: the Player
-// interface's properties that Brellix reads, set by the test, with
-// PropertiesChanged sent as a real player does (never for Position). A hung
-// player holds its bus name but answers no call until it wakes up.
+// An MPRIS player on a connection of its own: the properties Brellix reads,
+// announced as a real player does (never Position). A hung player holds its
+// bus name but answers no call until it wakes up.
 class TestMprisPlayer : public QDBusVirtualObject
 {
 public:
@@ -25,38 +24,39 @@ public:
           m_connectionName(QStringLiteral("test-player-") + suffix),
           m_bus(QDBusConnection::connectToBus(address, m_connectionName)), m_hung(hung)
     {
-        m_registered = m_bus.registerVirtualObject(Path, this) &&
-                       m_bus.registerService(QStringLiteral("org.mpris.MediaPlayer2.") + suffix);
+        m_bus.registerVirtualObject(Path, this);
+        m_bus.registerService(QStringLiteral("org.mpris.MediaPlayer2.") + suffix);
     }
-    ~TestMprisPlayer() override { leave(); }
-
-    bool isRegistered() const { return m_registered; }
-
     // Drops off the bus, as a player that quits or crashes.
-    void leave()
+    ~TestMprisPlayer() override
     {
-        if (!m_connectionName.isEmpty()) {
-            m_bus.unregisterObject(Path);
-            m_bus = QDBusConnection(QString());
-            QDBusConnection::disconnectFromBus(m_connectionName);
-            m_connectionName.clear();
-        }
+        m_bus.unregisterObject(Path);
+        m_bus = QDBusConnection(QString());
+        QDBusConnection::disconnectFromBus(m_connectionName);
     }
     void wakeUp() { m_hung = false; }
 
-    void setStatus(const QString& status) { set(QStringLiteral("PlaybackStatus"), status); }
     void setTrack(const QString& title, const QStringList& artists, qlonglong lengthUs = -1)
     {
-        QVariantMap metadata{{QStringLiteral("mpris:trackid"),
-                              QVariant::fromValue(QDBusObjectPath("/org/brellix/track/1"))},
-                             {QStringLiteral("xesam:title"), title},
+        QVariantMap metadata{{QStringLiteral("xesam:title"), title},
                              {QStringLiteral("xesam:artist"), artists}};
         if (lengthUs >= 0)
             metadata.insert(QStringLiteral("mpris:length"), lengthUs);
         set(QStringLiteral("Metadata"), metadata);
     }
-    void setVolume(double volume) { set(QStringLiteral("Volume"), volume); }
-    void setPosition(qlonglong us) { set(QStringLiteral("Position"), us, false); }
+    // A property of the Player interface; players never announce Position.
+    void set(const QString& name, const QVariant& value, bool announced = true)
+    {
+        m_mutex.lock();
+        m_properties.insert(name, value);
+        m_mutex.unlock();
+        if (announced)
+            m_bus.send(QDBusMessage::createSignal(Path,
+                                                  QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                  QStringLiteral("PropertiesChanged"))
+                       << QStringLiteral("org.mpris.MediaPlayer2.Player")
+                       << QVariantMap{{name, value}} << QStringList());
+    }
 
     QString introspect(const QString&) const override { return {}; }
     // Called on QtDBus's own thread: Get and GetAll of the Properties interface.
@@ -74,25 +74,9 @@ public:
 private:
     static inline const QString Path = QStringLiteral("/org/mpris/MediaPlayer2");
 
-    void set(const QString& name, const QVariant& value, bool announced = true)
-    {
-        m_mutex.lock();
-        m_properties.insert(name, value);
-        m_mutex.unlock();
-        if (!announced)
-            return;
-        QDBusMessage signal =
-            QDBusMessage::createSignal(Path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                       QStringLiteral("PropertiesChanged"));
-        signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << QVariantMap{{name, value}}
-               << QStringList();
-        m_bus.send(signal);
-    }
-
     QMutex m_mutex;
     QVariantMap m_properties;
     QString m_connectionName;
     QDBusConnection m_bus;
     std::atomic<bool> m_hung;
-    bool m_registered = false;
 };

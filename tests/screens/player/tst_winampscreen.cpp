@@ -13,8 +13,7 @@ using namespace Qt::StringLiterals;
 using State = MediaPlayerLink::PlaybackState;
 
 namespace {
-// A player link that answers what the test sets; the listing comes when
-// the test says so.
+// A player link that answers what the test sets, listed when the test says.
 struct ScriptedPlayer : MediaPlayerLink
 {
     bool present = false;
@@ -66,6 +65,7 @@ struct Rig
         player.playing = State::Playing;
         player.current.title = title;
         player.current.artists = QStringList{u"Artist"_s};
+        show();
     }
     // What the scroller wrote at one tick.
     QByteArray scroll()
@@ -85,47 +85,37 @@ class TestWinAmpScreen : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // The four lines of a track: 03 volume at 0%, 04 volume, 05 play (an
-    // ordinary song: in the end-to-end test, tst_winampmode).
+    // The four lines of a track: 03 volume at 0%, 04 volume, 05 play.
     void showWinAmp()
     {
         const QStringList some{u"7. Some Artist"_s};
-        const struct
-        {
-            QString title;
-            QStringList artists;
-            QString url;
-            qint64 lengthUs, positionUs;
-            double volume;
-            QByteArray expected;
-        } rows[] = {
+        // title, artists, url, length, position, volume; the lines after the first
+        using Row = std::tuple<QString, QStringList, QString, qint64, qint64, double, QByteArray>;
+        const Row rows[] = {
             // length unknown, volume 0
-            {u"Radio"_s, some, QString(), -1, 0, 0.0,
-             "Playing Now: \x05|Radio|7. Some Artist|0:00 0:00 \x03 0%"},
+            {u"Radio"_s, some, QString(), -1, 0, 0.0, "Radio|7. Some Artist|0:00 0:00 \x03 0%"},
             // above full, rounded lengths
             {u"S"_s, some, QString(), 59'500'000, 3'500'000, 1.3,
-             "Playing Now: \x05|S|7. Some Artist|1:00 0:04 \x04 130%"},
+             "S|7. Some Artist|1:00 0:04 \x04 130%"},
             {u"Song - Live"_s, QStringList{u"Simon - Garfunkel"_s, u"Guest"_s}, QString(), 0, 0,
-             1.0, "Playing Now: \x05|Song - Live|Simon - Garfunkel, G|0:00 0:00 \x04 100%"},
-            {QString(), QStringList(), u"file:///music/Track%2001.ogg"_s, 0, 0, 1.0,
-             "Playing Now: \x05|Track 01.ogg||0:00 0:00 \x04 100%"},
+             1.0, "Song - Live|Simon - Garfunkel, G|0:00 0:00 \x04 100%"},
             {u"Caf\u00e9 \u2615\U0001F600\n\x1b\u00fe"_s,
              QStringList{u"M\u00f6tley Cr\u00fce\t\u0000x"_s}, QString(), 0, 0, 1.0,
-             "Playing Now: \x05|Cafe ?????|Motley Crue?|0:00 0:00 \x04 100%"},
-            {u"Mix"_s, QStringList(), QString(), 40'000'000'000, 32'768'000'000, 1.0,
-             "Playing Now: \x05|Mix||666:40 546:08 \x04 100%"},
+             "Cafe ?????|Motley Crue?|0:00 0:00 \x04 100%"},
+            {QString(), QStringList(), u"file:///music/Track%2001.ogg"_s, 40'000'000'000,
+             32'768'000'000, 1.0, "Track 01.ogg||666:40 546:08 \x04 100%"},
             {u"Mix"_s, QStringList(), QString(), 60'000'000'000, 86'399'000'000, 0.5,
-             "Playing Now: \x05|Mix||16h40 23h59 \x04 50%"},
+             "Mix||16h40 23h59 \x04 50%"},
             {u"Mix"_s, QStringList(), QString(), std::numeric_limits<qint64>::max(),
-             3'600'000'000'000, 0.5, "Playing Now: \x05|Mix||>999h >999h \x04 50%"},
+             3'600'000'000'000, 0.5, "Mix||>999h >999h \x04 50%"},
         };
-        for (const auto& r : rows) {
+        for (const auto& [title, artists, url, lengthUs, positionUs, volume, expected] : rows) {
             Rig rig;
-            rig.play(r.title);
-            rig.player.current = {r.title, r.artists, r.url, r.lengthUs};
-            rig.player.playerPosition = r.positionUs;
-            rig.player.level = r.volume;
-            QCOMPARE(rig.show(), r.expected);
+            rig.play(title);
+            rig.player.current = {title, artists, url, lengthUs};
+            rig.player.playerPosition = positionUs;
+            rig.player.level = volume;
+            QCOMPARE(rig.show(), "Playing Now: \x05|" + expected);
             QCOMPARE(rig.sent.count(), 0); // the screen never sends
         }
     }
@@ -142,33 +132,27 @@ private Q_SLOTS:
             QCOMPARE(WinAmpScreen::VolumePercent(r[2]), r[3]);
         }
     }
-    // A 25-character title moves one character a tick behind FE 2D 01;
-    // after 25 ticks the window that ends in "*" comes again. Line 2 of the
-    // lines keeps the scroller's window. A paused player does not scroll; a
-    // new title shorter than where the last one got to starts over.
+    // A 25-character title moves a character a tick behind FE 2D 01, round
+    // again after 25 ticks; line 2 keeps the window. A paused player does not
+    // scroll; a new title shorter than where the last one got to starts over.
     void scroller()
     {
         Rig r;
         r.play(u"ABCDEFGHIJKLMNOPQRST"_s);
-        r.show();
         QCOMPARE(r.scroll(), QByteArray()); // 20 characters fit
         r.play(u"ABCDEFGHIJKLMNOPQRSTUVWXY"_s);
-        r.show();
-        QCOMPARE(r.lines.line(1), QByteArray("ABCDEFGHIJKLMNOPQRST"));
         QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01GHIJKLMNOPQRSTUVWXY*"));
         QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01HIJKLMNOPQRSTUVWXY*A"));
         r.show();
         QCOMPARE(r.lines.line(1), QByteArray("HIJKLMNOPQRSTUVWXY*A"));
-        QByteArray last;
-        for (int tick = 3; tick <= 25; ++tick)
-            last = r.scroll();
-        QCOMPARE(last, QByteArray("\xfe\x2d\x01"
-                                  "EFGHIJKLMNOPQRSTUVWX"));
+        for (int tick = 3; tick < 25; ++tick)
+            r.scroll();
+        QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01"
+                                        "EFGHIJKLMNOPQRSTUVWX"));
         QCOMPARE(r.screen.ScrollPos(), 0);
         QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01GHIJKLMNOPQRSTUVWXY*"));
 
         r.play(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"_s);
-        r.show();
         for (int tick = 0; tick < 30; ++tick)
             r.scroll();
         r.player.playing = State::Stopped; // 01 stop, 02 pause
@@ -178,7 +162,6 @@ private Q_SLOTS:
         QCOMPARE(r.scroll(), QByteArray());
         QCOMPARE(r.screen.ScrollPos(), 31);
         r.play(u"abcdefghijklmnopqrstuvwxy"_s); // 25 < 31
-        r.show();
         QCOMPARE(r.scroll(), QByteArray("\xfe\x2d\x01ghijklmnopqrstuvwxy*"));
         QCOMPARE(r.screen.ScrollPos(), 1);
         r.screen.enter(); // nothing scrolls until the lines are shown again
@@ -193,27 +176,23 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QByteArray path = dir.path().toUtf8() + '/';
         const QByteArray touch = "[WinAmp]\nCommand=touch " + path;
-        const struct
-        {
-            QByteArray ini;
-            bool present, leaveFirst;
-            QString preferred;
-        } rows[] = {
+        // settings, player present, mode left before the listing; player asked for
+        const std::tuple<QByteArray, bool, bool, QString> rows[] = {
             {touch + "present\nPlayer=vlc\n", true, false, u"vlc"_s},
-            {touch + "left\n", false, true, QString()}, // the mode left before the listing
+            {touch + "left\n", false, true, QString()},
             {"[WinAmp]\nPlayer=org.mpris.MediaPlayer2.vlc.instance7\n", false, false,
              u"vlc.instance7"_s},
             {"[WinAmp]\nPlayer=my player\n", false, false, QString()}, // not a bus name
             {"[WinAmp]\nCommand=touch \"" + path + "a b\" " + path + "c;d\n", false, false,
              QString()},
         };
-        for (const auto& r : rows) {
+        for (const auto& [ini, present, leaveFirst, preferred] : rows) {
             Rig rig;
-            rig.harness.writeIni(r.ini);
-            rig.player.present = r.present;
+            rig.harness.writeIni(ini);
+            rig.player.present = present;
             rig.screen.enter();
-            QVERIFY2(rig.player.preferred == r.preferred, r.ini.constData());
-            if (r.leaveFirst)
+            QVERIFY2(rig.player.preferred == preferred, ini.constData());
+            if (leaveFirst)
                 rig.screen.leave();
             if (rig.player.listed)
                 rig.player.listed();
