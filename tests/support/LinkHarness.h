@@ -2,9 +2,6 @@
 
 #include "sim/PtyLcdModule.h"
 
-#include <QByteArray>
-#include <QList>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -38,8 +35,7 @@ public:
         if (!m->open(&error))
             qFatal("cannot open pty: %s", qPrintable(error));
         m->setDetectionReply(reply);
-        m_modules.push_back(std::move(m));
-        return m_modules.back().get();
+        return m_modules.emplace_back(std::move(m)).get();
     }
 
     void dropModule(PtyLcdModule* module)
