@@ -16,8 +16,7 @@
 
 #include <memory>
 
-// The program without its views, as the launcher wires it: the context and
-// the lifecycle over it.
+// The program without its views, as the launcher wires it.
 class TestApp : public AppContext
 {
 public:
@@ -33,8 +32,8 @@ private:
     Lifecycle m_lifecycle;
 };
 
-// The end-to-end set-up: a settings file with a simulated module on COM1,
-// and the program over it with its timers off, so the test ticks.
+// A simulated module on COM1 and the program over it, its timers off: the
+// test ticks.
 struct ModuleApp
 {
     explicit ModuleApp(Platform& platform) : platform(platform) {}
