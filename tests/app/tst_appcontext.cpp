@@ -1,6 +1,4 @@
-#include "app/AppSettings.h"
 #include "app/PortChooser.h"
-#include "platform/UserMessage.h"
 #include "screens/base/LineWriter.h"
 #include "screens/base/ModeScreen.h"
 #include "support/DovecotServer.h"
@@ -78,8 +76,7 @@ class TestAppContext : public QObject
         return c;
     }
 
-    // A scheduler over four screens; the rig is its connection check and
-    // message boxes.
+    // A scheduler over four screens; the rig is its connection check and message boxes.
     struct Rig : InternetState, MessageSink
     {
         using C = ModeScreen::Cadence;
@@ -93,12 +90,10 @@ class TestAppContext : public QObject
         Screen mail{lines, {.cadence = C::CountedTicks}};
         bool connected = true;
         QList<UserMessage> shown;
-        DisplayScheduler s = DisplayScheduler({{"own timer", &own, &Screen::show},
-                                               {"every tick", &everyTick, &Screen::show},
-                                               {"web", &web, &Screen::show},
-                                               {"mail", &mail, &Screen::show}},
+        DisplayScheduler s = DisplayScheduler({mode(own), mode(everyTick), mode(web), mode(mail)},
                                               pty.link, lines, writer, clock, *this, *this);
         Rig() { QVERIFY(pty.open()); }
+        static DisplayScheduler::Mode mode(Screen& s) { return {QString(), &s, &Screen::show}; }
         bool isConnected() const override { return connected; }
         void showMessage(const UserMessage& message) override { shown.append(message); }
         void requestFatalEnd() override {}
