@@ -270,9 +270,12 @@ private Q_SLOTS:
         QCOMPARE(module->received(), QByteArray());
     }
 
-    // Adapters with a stable name first, each group by name; the line says
-    // what the device is.
-    void portListing()
+    // The "Ports..." list: adapters with a stable name first, each group by
+    // name, the line says what the device is. A choice is saved in one write
+    // and switched to as from the COM menu; one that cannot work changes
+    // nothing. A fatal end saves nothing, once the last view showing the
+    // message has released it.
+    void portsThenFatalEnd()
     {
         using Device = PortChooser::Device;
         const QList<Device> devices =
@@ -291,13 +294,6 @@ private Q_SLOTS:
                 "/dev/serial/by-id/usb-FTDI_FT232R_A900XYZ-if00 - FT232R USB UART (FTDI, A900XYZ)",
                 "/dev/serial/by-id/usb-Prolific-if00 - USB-Serial Controller (Prolific)",
                 "/dev/ttyACM0 - Arduino Uno (8573)", "/dev/ttyS0"}));
-    }
-
-    // A "Ports..." choice is saved in one write and switched to as from the
-    // COM menu; one that cannot work changes nothing. A fatal end saves
-    // nothing, once the last view showing the message has released it.
-    void portChoiceThenFatalEnd()
-    {
         LinkHarness h;
         const QString path = h.addModule()->slavePath();
         QByteArray ini = "[Settings]\nCommPort=1\n";
@@ -381,7 +377,7 @@ private Q_SLOTS:
     // Each switch clears the module and the lines, uploads the glyphs, runs the
     // screen's own timer only; offline, an internet mode says so and stops
     // there. An every-tick screen is one frame a tick.
-    void switching()
+    void scheduler()
     {
         Rig r;
         r.s.selectMode(9);
@@ -420,56 +416,51 @@ private Q_SLOTS:
         r.s.selectMode(0);
         r.s.stop();
         QCOMPARE(std::pair(r.s.screenTimerActive(), r.s.selectedMode()), std::pair(false, -1));
-    }
 
-    // Each step: ticks to run, the interval, online or not, then the refreshes
-    // so far. The first refresh comes with the switch.
-    void refreshCounting()
-    {
+        // Each step: ticks to run, the interval, online or not, then the
+        // refreshes so far. The first refresh comes with the switch.
         const struct
         {
             const char* name;
             int mode;
             QList<QList<int>> steps;
-        } rows[] = {
+        } counts[] = {
             // Offline at the 600th tick: the retry comes 5000 ticks later, not before.
-            {"offline retry",
-             2,
-             {{599, 600, 1, 1}, {1, 600, 0, 1}, {4999, 600, 1, 1}, {1, 600, 1, 2}}},
+            {"offline", 2, {{599, 600, 1, 1}, {1, 600, 0, 1}, {4999, 600, 1, 1}, {1, 600, 1, 2}}},
             // A shorter interval chosen while counting still refreshes.
             {"interval shortened", 2, {{100, 1200, 1, 1}, {1, 60, 1, 2}}},
             // Mail asks no connection check.
             {"mail", 3, {{59, 60, 0, 1}, {1, 60, 0, 2}}},
         };
-        for (const auto& row : rows) {
-            Rig r;
-            Screen& screen = row.mode == 2 ? r.web : r.mail;
-            r.s.selectMode(row.mode);
+        for (const auto& row : counts) {
+            Rig rig;
+            Screen& screen = row.mode == 2 ? rig.web : rig.mail;
+            rig.s.selectMode(row.mode);
             for (const QList<int>& step : row.steps) {
                 screen.interval = step[1];
-                r.connected = step[2];
+                rig.connected = step[2];
                 for (int i = 0; i < step[0]; ++i)
-                    r.s.tick();
+                    rig.s.tick();
                 QCOMPARE(std::pair(row.name, screen.shown), std::pair(row.name, step[3]));
             }
-            QVERIFY(r.shown.isEmpty()); // no message at a refresh
+            QVERIFY(rig.shown.isEmpty()); // no message at a refresh
         }
 
         // Held data is shown when it comes, unless nothing came or a mode (the
         // same one too) was chosen since: each row, that mode (-1: none), the answer.
         for (const auto& [next, ok] : {std::pair(-1, true), {-1, false}, {0, true}, {2, true}}) {
-            Rig r;
-            r.web.hold = true;
-            r.s.selectMode(2);
+            Rig rig;
+            rig.web.hold = true;
+            rig.s.selectMode(2);
             if (next >= 0) {
-                r.connected = false;
-                r.s.selectMode(next);
+                rig.connected = false;
+                rig.s.selectMode(next);
             }
-            r.pty.takeWrites();
-            r.web.pending(ok);
+            rig.pty.takeWrites();
+            rig.web.pending(ok);
             const bool painted = next < 0 && ok;
-            QCOMPARE(std::tuple(next, ok, r.web.cancelled, r.web.shown, r.lines.line(0),
-                                r.pty.takeWrites().join().left(10)),
+            QCOMPARE(std::tuple(next, ok, rig.web.cancelled, rig.web.shown, rig.lines.line(0),
+                                rig.pty.takeWrites().join().left(10)),
                      std::tuple(next, ok, int(next >= 0), int(painted),
                                 painted ? QByteArray("refresh 1") : QByteArray(),
                                 painted ? QByteArray("\x0brefresh 1") : QByteArray()));
@@ -497,8 +488,7 @@ private Q_SLOTS:
             const char* bad = ""; // the default a refused value falls back to
         } rows[] = {
             {"no file", nullptr, ""},
-            // Once the dialog has saved a zone, an empty name stays empty; each
-            // section has its own Update.
+            // A saved zone keeps an empty name empty; each section has its Update.
             {"values",
              "[Settings]\nCommPort= +3 \nSetting=19200,n,8,1\nBacklight=254\n[TimeZone]\n"
              "Zone=-32768\nDaylight=-1\n[Stock]\nSymbol=ACME\nUpdate=546\n[Weather]\nCity=Zürich\n"
