@@ -266,8 +266,7 @@ private Q_SLOTS:
         c->lifecycle().requestQuit();
         plug();
         QTest::qWait(100); // five watch intervals
-        QVERIFY(!c->link().isOpen());
-        QCOMPARE(module->received(), QByteArray());
+        QCOMPARE(std::pair(c->link().isOpen(), module->received()), std::pair(false, QByteArray()));
     }
 
     // The "Ports..." list: adapters with a stable name first, each group by
@@ -277,8 +276,7 @@ private Q_SLOTS:
     // message has released it.
     void portsThenFatalEnd()
     {
-        using Device = PortChooser::Device;
-        const QList<Device> devices =
+        const QList<PortChooser::Device> devices =
             PortChooser::ordered({{"/dev/ttyS0", "", "", "", ""},
                                   {"/dev/ttyUSB1", "/dev/serial/by-id/usb-Prolific-if00",
                                    "USB-Serial Controller", "Prolific", ""},
@@ -286,7 +284,7 @@ private Q_SLOTS:
                                   {"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_FT232R_A900XYZ-if00",
                                    "FT232R USB UART", "FTDI", "A900XYZ"}});
         QStringList labels;
-        for (const Device& d : devices)
+        for (const auto& d : devices)
             labels << PortChooser::label(d);
         QCOMPARE(
             labels,
@@ -513,11 +511,10 @@ private Q_SLOTS:
             if (!r.file.isNull())
                 h.writeIni(r.file);
             const QString value = QString::fromUtf8(r.file.mid(r.file.indexOf('=') + 1)).trimmed();
+            const QString warning = u"= \"%1\".*default %2$"_s;
             if (*r.bad)
-                QTest::ignoreMessage(QtWarningMsg,
-                                     QRegularExpression(QStringLiteral("= \"%1\".*default %2$")
-                                                            .arg(QRegularExpression::escape(value),
-                                                                 QLatin1String(r.bad))));
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning.arg(
+                                                       QRegularExpression::escape(value), r.bad)));
             const modINI ini(h.iniPath());
             const AppSettings s = AppSettings::load(ini);
             const WorldTimeSettings t = WorldTimeSettings::load(ini);

@@ -19,6 +19,11 @@
 class TestPlatform final : public Platform, public InternetState
 {
 public:
+    explicit TestPlatform(QDateTime now = QDateTime(QDate(2026, 12, 5), QTime(14, 5, 7)))
+        : fixedClock(std::move(now))
+    {
+    }
+
     Clock& clock() override { return fixedClock; }
     InternetState& internet() override { return *this; }
     bool isConnected() const override { return true; }
@@ -42,7 +47,7 @@ public:
         return std::make_unique<LinuxResumeWatch>(std::move(resumed));
     }
 
-    FixedClock fixedClock{QDateTime(QDate(2026, 12, 5), QTime(14, 5, 7))};
+    FixedClock fixedClock;
     std::shared_ptr<const HostLookup> host = std::make_shared<LinuxHostLookup>();
     ProcStatReader cpu;
     ProcMemInfoReader memory;
