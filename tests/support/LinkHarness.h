@@ -3,7 +3,6 @@
 #include "sim/PtyLcdModule.h"
 
 #include <QtTest>
-#include <memory>
 
 // A throw-away settings file and simulated modules on pseudo-terminals.
 class LinkHarness

@@ -12,8 +12,6 @@
 #include "screens/web/WeatherSettings.h"
 #include "support/LinkHarness.h"
 
-#include <memory>
-
 // The program without its views, as the launcher wires it.
 class TestApp : public AppContext
 {
