@@ -12,7 +12,6 @@ public:
 
     QString iniPath() const { return m_dir.filePath(QStringLiteral("brellix.ini")); }
 
-    // Writes the settings file; the Ports section is added by the caller.
     void writeIni(const QByteArray& content)
     {
         QFile f(iniPath());
