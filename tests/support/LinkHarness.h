@@ -2,11 +2,7 @@
 
 #include "sim/PtyLcdModule.h"
 
-#include <QByteArray>
-#include <QList>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
 
 // A throw-away settings file and simulated modules on pseudo-terminals.
 class LinkHarness
@@ -16,7 +12,6 @@ public:
 
     QString iniPath() const { return m_dir.filePath(QStringLiteral("brellix.ini")); }
 
-    // Writes the settings file; the Ports section is added by the caller.
     void writeIni(const QByteArray& content)
     {
         QFile f(iniPath());
@@ -38,8 +33,7 @@ public:
         if (!m->open(&error))
             qFatal("cannot open pty: %s", qPrintable(error));
         m->setDetectionReply(reply);
-        m_modules.push_back(std::move(m));
-        return m_modules.back().get();
+        return m_modules.emplace_back(std::move(m)).get();
     }
 
     void dropModule(PtyLcdModule* module)

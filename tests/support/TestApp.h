@@ -4,9 +4,7 @@
 #include "app/DisplayScheduler.h"
 #include "app/Lifecycle.h"
 #include "app/Messages.h"
-#include "lcd/LcdLink.h"
 #include "lcd/LinkController.h"
-#include "platform/Clock.h"
 #include "platform/modINI.h"
 #include "screens/base/ScreenLines.h"
 #include "screens/clock/WorldTimeSettings.h"
@@ -14,10 +12,7 @@
 #include "screens/web/WeatherSettings.h"
 #include "support/LinkHarness.h"
 
-#include <memory>
-
-// The program without its views, as the launcher wires it: the context and
-// the lifecycle over it.
+// The program without its views, as the launcher wires it.
 class TestApp : public AppContext
 {
 public:
@@ -33,8 +28,8 @@ private:
     Lifecycle m_lifecycle;
 };
 
-// The end-to-end set-up: a settings file with a simulated module on COM1,
-// and the program over it with its timers off, so the test ticks.
+// A simulated module on COM1 and the program over it, its timers off: the
+// test ticks.
 struct ModuleApp
 {
     explicit ModuleApp(Platform& platform) : platform(platform) {}

@@ -14,8 +14,8 @@
 #include "platform/web/curl/CurlWebTransport.h"
 #include "support/FixedClock.h"
 
-// The machine's own readers behind a clock that stays where the test puts it
-// and a connection check the test sets.
+// The machine's own readers behind a clock that stays where the test puts it,
+// always online; the player is on the session bus the test chose.
 class TestPlatform final : public Platform, public InternetState
 {
 public:
@@ -26,7 +26,7 @@ public:
 
     Clock& clock() override { return fixedClock; }
     InternetState& internet() override { return *this; }
-    bool isConnected() const override { return connected; }
+    bool isConnected() const override { return true; }
     std::shared_ptr<const HostLookup> hostLookup() override { return host; }
     const CpuTimesSource& cpuTimes() override { return cpu; }
     const MemoryStatus& memoryStatus() override { return memory; }
@@ -35,8 +35,6 @@ public:
     {
         return std::make_unique<LinuxSensors>(configFile);
     }
-    // On the session bus: a test that shows the player mode points
-    // DBUS_SESSION_BUS_ADDRESS at a private bus before it starts.
     MediaPlayerLink& mediaPlayer() override { return player; }
     std::unique_ptr<Mailbox> openMailbox() override { return std::make_unique<CurlMailbox>(); }
     WebTransport& webTransport() override { return web; }
@@ -50,7 +48,6 @@ public:
     }
 
     FixedClock fixedClock;
-    bool connected = true;
     std::shared_ptr<const HostLookup> host = std::make_shared<LinuxHostLookup>();
     ProcStatReader cpu;
     ProcMemInfoReader memory;
