@@ -17,7 +17,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <limits>
 #include <sched.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -91,30 +90,26 @@ QByteArray readData(const QString& name)
 
 bool writeFile(const QString& path, const QByteArray& content)
 {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
+    QFile f(path); // unbuffered: /proc takes a text only whole, in one write(2)
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) &&
+           f.write(content) == content.size();
 }
 
 const QString Hwmon = QStringLiteral("/sys/class/hwmon/");
 
-// Mounts a private /sys/class for a hwmon tree of our own: without CAP_SYS_ADMIN (a user, or
-// root in a container) in a user namespace of its own, root over its mounts (an unprivileged
-// gid_map is refused while setgroups is allowed). Before any thread starts; returns why not.
+// Mounts a private /sys/class for a hwmon tree of our own, without CAP_SYS_ADMIN in a user
+// namespace of its own (setgroups denied first, or gid_map is refused). Before any thread
+// starts; returns why not.
 QString privateSysClass()
 {
-    // One write(2) to a /proc file, which takes its text only whole.
-    const auto writeProcFile = [](const QString& path, const QByteArray& text) {
-        QFile f(path);
-        return f.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && f.write(text) == text.size();
-    };
 #ifndef BRELLIX_HAVE_SENSORS
     return u"built without libsensors"_s;
 #endif
     const QByteArray uid = QByteArray::number(geteuid()), gid = QByteArray::number(getegid());
     if (unshare(CLONE_NEWNS) != 0 && (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
-                                      !writeProcFile("/proc/self/setgroups", "deny") ||
-                                      !writeProcFile("/proc/self/uid_map", "0 " + uid + " 1") ||
-                                      !writeProcFile("/proc/self/gid_map", "0 " + gid + " 1")))
+                                      !writeFile("/proc/self/setgroups", "deny") ||
+                                      !writeFile("/proc/self/uid_map", "0 " + uid + " 1") ||
+                                      !writeFile("/proc/self/gid_map", "0 " + gid + " 1")))
         return u"no user and mount namespace: "_s + qt_error_string();
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount("tmpfs", "/sys/class", "tmpfs", 0, "mode=0755,size=1m") != 0)
@@ -167,21 +162,6 @@ QString numbers(std::initializer_list<qint64> list)
     for (const qint64 n : list)
         texts << QString::number(n);
     return texts.join(' ');
-}
-
-// Name, address, then index type speed mtu oper admin queue, received octets unicast
-// nonunicast discarded errors unknown, sent octets unicast nonunicast discarded errors, and
-// the description.
-QString properties(const CInterface& i)
-{
-    return i.InterfaceName() + ' ' + i.AdapterAddress() + ' ' +
-           numbers({i.InterfaceIndex(), i.InterfaceType(), i.Speed(), i.MaximumTransmissionUnit(),
-                    i.OperationalStatus(), i.AdminStatus(), i.OutputQueueLength(),
-                    i.OctetsReceived(), i.UnicastPacketsReceived(), i.NonunicastPacketsReceived(),
-                    i.DiscardedIncomingPackets(), i.IncomingErrors(), i.UnknownProtocolPackets(),
-                    i.OctetsSent(), i.UnicastPacketsSent(), i.NonunicastPacketsSent(),
-                    i.DiscardedOutgoingPackets(), i.OutgoingErrors()}) +
-           ' ' + i.InterfaceDescription();
 }
 
 // The screen on a table rewritten at each refresh, on a host named with a byte that is no
@@ -446,7 +426,10 @@ private Q_SLOTS:
         {
             QString fixture;
             int item;
-            QString expected; // rows, octets received and sent, items | the item's properties
+            // Rows, octets received and sent, items | the item's name, address, index type speed
+            // mtu oper admin queue, received octets unicast nonunicast discarded errors unknown,
+            // sent octets unicast nonunicast discarded errors, description.
+            QString expected;
         } rows[] = {
             {"two_rows", 1,
              "2 1000 400 2|eth0 00-0A-95-9D-68-16 2 6 1000000000 1500 1 1 1000 1000 15 5 2 1 7 400 "
@@ -463,50 +446,52 @@ private Q_SLOTS:
             const LinuxInterfaceTable table(net + "/proc_net_dev", net + "/sys_class_net");
             CIpHelper helper(messages, table);
             const auto interfaces = helper.Interfaces();
-            QCOMPARE(numbers({helper.readTotals(), helper.BytesReceived(), helper.BytesSent(),
-                              interfaces->Count()}) +
-                         '|' + properties(*interfaces->Item(r.item)),
-                     r.expected);
+            const CInterface& i = *interfaces->Item(r.item);
+            QCOMPARE(
+                numbers({helper.readTotals(), helper.BytesReceived(), helper.BytesSent(),
+                         interfaces->Count()}) +
+                    '|' + i.InterfaceName() + ' ' + i.AdapterAddress() + ' ' +
+                    numbers({i.InterfaceIndex(), i.InterfaceType(), i.Speed(),
+                             i.MaximumTransmissionUnit(), i.OperationalStatus(), i.AdminStatus(),
+                             i.OutputQueueLength(), i.OctetsReceived(),
+                             i.UnicastPacketsReceived(), i.NonunicastPacketsReceived(),
+                             i.DiscardedIncomingPackets(), i.IncomingErrors(),
+                             i.UnknownProtocolPackets(), i.OctetsSent(), i.UnicastPacketsSent(),
+                             i.NonunicastPacketsSent(), i.DiscardedOutgoingPackets(),
+                             i.OutgoingErrors()}) +
+                    ' ' + i.InterfaceDescription(),
+                r.expected);
             QVERIFY(messages.texts.isEmpty());
         }
 
-        // Every call reads the table afresh. Counters the kernel keeps as unsigned 64-bit
-        // values never turn negative, and totals stick at the top instead of wrapping round.
-        QTemporaryDir dir;
-        const QString dev = dir.filePath("dev");
-        const QString told = u"Cannot read the network interface statistics: "_s;
-        RecordingMessages messages;
-        const LinuxInterfaceTable table(dev, dir.filePath("sys"));
-        CIpHelper helper(messages, table);
-        // No table: told once, not once a second, naming the file.
-        QCOMPARE(helper.Interfaces()->Count(), 0);
-        QCOMPARE(helper.readTotals(), -1);
-        QCOMPARE(messages.texts.size(), 1);
-        QVERIFY(messages.texts[0].startsWith(told + "cannot open " + dev));
-
+        // Every call reads the table afresh; a failure is told once, not once a second, naming
+        // the file. Counters the kernel keeps as unsigned 64-bit values never turn negative, and
+        // totals stick at the top instead of wrapping round.
+        NetRig rig;
+        QCOMPARE(rig.helper.Interfaces()->Count() + rig.helper.readTotals(), -1);
         // A short row and one with a bad number are skipped; a number may touch the colon.
-        QVERIFY(writeFile(dev, NetDevHeader +
-                                   " eth0: 9223372036854775808 18446744073709551615 0 0 0 0 0 0 "
-                                   "30 1 0 0 0 0 0 0\n bad0: 1 2 3\n"
-                                   " bad1: 1 2 x 0 0 0 0 0 1 1 0 0 0 0 0 0\n"
-                                   "eth1:9223372036854775808 3 0 0 0 0 0 10 7 1 0 0 0 0 0 0\n"));
-        const auto interfaces = helper.Interfaces();
-        const qint64 top = std::numeric_limits<qint64>::max();
+        QVERIFY(writeFile(rig.dev, NetDevHeader +
+                                       " eth0: 9223372036854775808 18446744073709551615 0 0 0 0 "
+                                       "0 0 30 1 0 0 0 0 0 0\n bad0: 1 2 3\n"
+                                       " bad1: 1 2 x 0 0 0 0 0 1 1 0 0 0 0 0 0\n"
+                                       "eth1:9223372036854775808 3 0 0 0 0 0 10 7 1 0 0 0 0 0 0\n"));
+        const auto interfaces = rig.helper.Interfaces();
         // Rows, totals, eth0's octets and unicast, eth1's unicast (more multicast than packets)
-        QCOMPARE(numbers({interfaces->Count(), helper.BytesReceived(), helper.BytesSent(),
+        QCOMPARE(numbers({interfaces->Count(), rig.helper.BytesReceived(), rig.helper.BytesSent(),
                           interfaces->Item(1)->OctetsReceived(),
                           interfaces->Item(1)->UnicastPacketsReceived(),
                           interfaces->Item(2)->UnicastPacketsReceived()}),
-                 numbers({2, top, 37, top, top, 0}));
-
+                 u"2 9223372036854775807 37 9223372036854775807 9223372036854775807 0"_s);
         // Not the kernel's table after a good read: told again, totals 0.
-        QVERIFY(writeFile(dev, QByteArray(NetDevHeader).replace("Transmit", "Tx") +
-                                   " eth0: 9 1 0 0 0 0 0 0 9 1 0 0 0 0 0 0\n"));
-        QCOMPARE(helper.readTotals(), -1);
-        QCOMPARE(helper.readTotals(), -1);
-        QCOMPARE(helper.BytesReceived(), 0);
-        QCOMPARE(messages.texts.mid(1),
-                 QStringList{told + dev + " is not an interface statistics table."});
+        QVERIFY(writeFile(rig.dev, QByteArray(NetDevHeader).replace("Transmit", "Tx") +
+                                       " eth0: 9 1 0 0 0 0 0 0 9 1 0 0 0 0 0 0\n"));
+        QCOMPARE(numbers({rig.helper.readTotals(), rig.helper.readTotals(),
+                          rig.helper.BytesReceived()}),
+                 "-1 -1 0");
+        const QString told = u"Cannot read the network interface statistics: "_s;
+        QCOMPARE(rig.messages.texts,
+                 QStringList({told + "cannot open " + rig.dev + ": No such file or directory.",
+                              told + rig.dev + " is not an interface statistics table."}));
     }
 
     // Rates from the octets since the last connected refresh; offline, the last rates stay
