@@ -27,15 +27,12 @@ using namespace Qt::StringLiterals;
 namespace {
 struct RecordingMessages : MessageSink
 {
-    void showMessage(const UserMessage& message) override
+    void showMessage(const UserMessage& m) override
     {
-        texts.append(message.text);
-        messages.append(message);
+        texts.append(m.severity == MessageSeverity::Critical ? "critical: " + m.text : m.text);
     }
-    void requestFatalEnd() override { ++quits; }
+    void requestFatalEnd() override { texts.append(u"the end"_s); }
     QStringList texts;
-    QList<UserMessage> messages;
-    int quits = 0;
 };
 
 struct ScriptedHost : HostLookup
@@ -130,9 +127,9 @@ struct CpuRig
         writeFile(dir.filePath("stat"), readData("cpu/stat-before"));
     }
     // Line 1 after the screen read the stat fixture given (none: an empty file).
-    QByteArray show(const char* stat)
+    QByteArray show(const QString& stat)
     {
-        if (writeFile(dir.filePath("stat"), stat ? readData("cpu/" + QString(stat)) : ""))
+        if (writeFile(dir.filePath("stat"), stat.isEmpty() ? "" : readData("cpu/" + stat)))
             screen.ShowCpuInfo();
         return lines.line(0);
     }
@@ -282,8 +279,8 @@ private Q_SLOTS:
         CpuRig rig;
         rig.screen.enter();
         QCOMPARE(rig.show("stat-before"), QByteArray(" MEM:4%"));
-        QCOMPARE(rig.show("stat-after"), QByteArray("CPU:48% MEM:4%"));
-        QCOMPARE(rig.lines.line(1), QByteArray("No Sensors Found"));
+        QCOMPARE(rig.show("stat-after") + '|' + rig.lines.line(1),
+                 "CPU:48% MEM:4%|No Sensors Found");
         rig.show("stat-before");
         rig.screen.enter();
         QCOMPARE(rig.show("stat-after"), QByteArray(" MEM:4%"));
@@ -292,22 +289,18 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(rig.dir.filePath("meminfo")));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^processor load unavailable"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^memory load unavailable"));
-        QCOMPARE(rig.show(nullptr), QByteArray(" "));
         QTest::failOnWarning(QRegularExpression(".*"));
-        QCOMPARE(rig.show(nullptr), QByteArray(" "));
-        QCOMPARE(rig.show("stat-after"), QByteArray(" "));
+        for (const char* stat : {"", "", "stat-after"})
+            QCOMPARE(rig.show(stat), QByteArray(" "));
         // Working again in between: the next failure is news again.
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^processor load unavailable"));
-        rig.show(nullptr);
+        rig.show({});
 
         // Processor figures gone at the next selection: told, and the program ends.
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^processor load unavailable"));
         rig.screen.enter();
-        const UserMessage fatal{"OpenQuery failed", MessageSeverity::Critical,
-                                MessageCategory::System};
-        QCOMPARE(rig.sink.messages.last(), fatal);
-        QCOMPARE(rig.sink.quits, 1);
-        QCOMPARE(rig.sink.texts.size(), 2); // no sensors: said once
+        // No sensors: said once.
+        QCOMPARE(rig.sink.texts.mid(1), QStringList({"critical: OpenQuery failed", "the end"}));
     }
 
     // libsensors on a hwmon tree of our own, or SpeedFan's log when its folder holds one;
@@ -471,9 +464,9 @@ private Q_SLOTS:
         // A short row and one with a bad number are skipped; a number may touch the colon.
         QVERIFY(writeFile(rig.dev, NetDevHeader +
                                        " eth0: 9223372036854775808 18446744073709551615 0 0 0 0 "
-                                       "0 0 30 1 0 0 0 0 0 0\n bad0: 1 2 3\n"
-                                       " bad1: 1 2 x 0 0 0 0 0 1 1 0 0 0 0 0 0\n"
-                                       "eth1:9223372036854775808 3 0 0 0 0 0 10 7 1 0 0 0 0 0 0\n"));
+                                       "0 0 30 1 0 0 0 0 0 0\n bad0: 1 2 3\n bad1: 1 2 x 0 0 0 "
+                                       "0 0 1 1 0 0 0 0 0 0\neth1:9223372036854775808 3 0 0 0 0 "
+                                       "0 10 7 1 0 0 0 0 0 0\n"));
         const auto interfaces = rig.helper.Interfaces();
         // Rows, totals, eth0's octets and unicast, eth1's unicast (more multicast than packets)
         QCOMPARE(numbers({interfaces->Count(), rig.helper.BytesReceived(), rig.helper.BytesSent(),
