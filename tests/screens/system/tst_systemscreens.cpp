@@ -379,14 +379,11 @@ private Q_SLOTS:
             QByteArray log;   // null: no log for today
             QString expected; // names|values; the values old: the read failed
         } rows[] = {
-            {"Elapsed\tTemp1\tTemp2\tFan1\r\n121\t45.0\t37.5\t2380\r\n"
-             "123\t45.5\t38.0\t2410\r\n",
-             "Temp1,Temp2,Fan1,o4,o5|45.5,38.0,2410" + QString(236, QChar(0)) + ",o4,o5"},
             // The first 256 bytes of a longer last line.
             {"Seconds\tTemp1\tTemp2\r\n100\t" + QByteArray(300, 'A') + "\t2.0\r\n",
              "Temp1,Temp2,o3,o4,o5|" + QString(252, u'A') + ",o2,o3,o4,o5"},
             // Only the last field is trimmed.
-            {"Seconds\t Temp1 \t Fan1 \r\n7\t 45.5 \t 2410 \r\n",
+            {"Seconds\t Temp1 \t Fan1 \r\n6\t 45.0 \t 2380 \r\n7\t 45.5 \t 2410 \r\n",
              " Temp1 ,Fan1,o3,o4,o5| 45.5 ,2410 " + QString(239, QChar(0)) + ",o3,o4,o5"},
             {"Seconds\tTemp1\tTemp2\r\n", "Temp1,Temp2,o3,o4,o5|" + old},
             {"", ",o2,o3,o4,o5|" + old},
