@@ -228,28 +228,22 @@ private Q_SLOTS:
             QCOMPARE(got, r.text);
         }
 
-        // Lines 2 to 4 of a sensor table.
-        const struct
-        {
-            QStringList slots; // name and value of each
-            QByteArray lines;
-        } sensors[] = {
-            // Values cut, not rounded.
-            {{"A", "8.5", "B", "105.0", "C", "45.9", "D", "44.0", "Fan", "12000"},
-             "A:8.\337C B:10\337C |C:45\337C D:44\337C |Fan:1200 rpm"},
-            // A fan in slot 4, a nameless slot 3: the temperature in slot 5 wins.
-            {{"A", "40.0", "B", "41.0", "", "42.0", "Fan", "2410", "E", "9.0"},
-             "A:40\337C B:41\337C ||E:9.\337C "},
-        };
-        for (const auto& r : sensors) {
+        // Lines 2 to 4 of a sensor table, from the name and value of each slot.
+        const auto sensorLines = [](const QStringList& slots) {
             SensorTable table;
             for (int k = 1; k <= 5; ++k) {
-                table.SensorNames[k] = r.slots[2 * k - 2];
-                table.SensorValues[k] = r.slots[2 * k - 1];
+                table.SensorNames[k] = slots[2 * k - 2];
+                table.SensorValues[k] = slots[2 * k - 1];
             }
             const std::array<QByteArray, 3> got = CpuInfoScreen::sensorLines(table);
-            QCOMPARE(got[0] + '|' + got[1] + '|' + got[2], r.lines);
-        }
+            return got[0] + '|' + got[1] + '|' + got[2];
+        };
+        // Values cut, not rounded.
+        QCOMPARE(sensorLines({"A", "8.5", "B", "105.0", "C", "45.9", "D", "44.0", "Fan", "12000"}),
+                 "A:8.\337C B:10\337C |C:45\337C D:44\337C |Fan:1200 rpm");
+        // A fan in slot 4, a nameless slot 3: the temperature in slot 5 wins.
+        QCOMPARE(sensorLines({"A", "40.0", "B", "41.0", "", "42.0", "Fan", "2410", "E", "9.0"}),
+                 "A:40\337C B:41\337C ||E:9.\337C ");
     }
 
     // Processor load from two samples, afresh when the mode is chosen again or after a
