@@ -176,7 +176,6 @@ struct NetRig : InternetState
 };
 } // namespace
 
-// The CPU and network screens and what they read.
 class tst_SystemScreens : public QObject
 {
     Q_OBJECT
@@ -191,9 +190,8 @@ private Q_SLOTS:
     // four counters or more. Available memory: MemAvailable, or free + buffers + cached.
     void texts()
     {
-        const auto times = ProcStatReader::parse("cpu0 4294967296 0 0 1\n", 0);
-        QCOMPARE((times ? Figures{times->total, times->idle} : Figures()),
-                 Figures({4294967297, 1}));
+        const auto t = ProcStatReader::parse("cpu0 4294967296 0 0 1\n", 0);
+        QCOMPARE((t ? Figures{t->total, t->idle} : Figures()), Figures({4294967297, 1}));
         const auto memory = [](const QByteArray& text) { // total and available; none past 64 bits
             const auto m = ProcMemInfoReader::parse(text);
             return m ? Figures{m->totalBytes, m->availableBytes} : Figures();
@@ -336,8 +334,7 @@ private Q_SLOTS:
                           ini + "Sensor1 = fake-virtual-0/temp2\nSensor2=coretemp\n"
                                 "sensor3=fake-*/fan2\nName3=Pump\nSensor4=fake-*/in0\n"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Sensor2 = \"coretemp\" is not"));
-        QTest::ignoreMessage(QtWarningMsg,
-                             "[Sensors] Sensor4: no temperature or fan fake-*/in0 found");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Sensor4: no temperature or fan"));
         QCOMPARE(rig.choose(), "Chip:38\337C ||Pump:1200 rpm");
         QCOMPARE(opened, QStringList{conf});
         QVERIFY(rig.sink.texts.isEmpty());
@@ -457,8 +454,7 @@ private Q_SLOTS:
                  on + "In :4289949.796 kbps|Out:10000001.124 kbp");
 
         // The user's locale; a separator the module cannot show gives way to ".", not "?".
-        const QLocale previous;
-        const auto restore = qScopeGuard([&previous] { QLocale::setDefault(previous); });
+        const auto restore = qScopeGuard([previous = QLocale()] { QLocale::setDefault(previous); });
         QLocale::setDefault(QLocale(QLocale::German));
         QVERIFY(rig.show(4294980641, 10000102524).endsWith("In :12,345 kbps|Out:0,4 kbps"));
         QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
@@ -550,7 +546,12 @@ private Q_SLOTS:
         host = std::make_shared<ScriptedHost>();
         host->slow = true;
         {
-            IPMod threaded(messages, host); // lookups on a thread of their own
+            // Lookups on a thread of their own. Over stale bytes: no answer is read before one
+            // came in.
+            alignas(IPMod) std::array<unsigned char, sizeof(IPMod)> stale;
+            stale.fill(0xA5);
+            IPMod& threaded = *new (stale.data()) IPMod(messages, host);
+            const auto end = qScopeGuard([&threaded] { threaded.~IPMod(); });
             QCOMPARE(threaded.GetIPAddress() + threaded.GetIPAddress(), QString());
             QTRY_COMPARE(host->started.load(), 1);
             host->released.release();
