@@ -17,7 +17,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <limits>
 #include <sched.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -28,15 +27,12 @@ using namespace Qt::StringLiterals;
 namespace {
 struct RecordingMessages : MessageSink
 {
-    void showMessage(const UserMessage& message) override
+    void showMessage(const UserMessage& m) override
     {
-        texts.append(message.text);
-        messages.append(message);
+        texts.append(m.severity == MessageSeverity::Critical ? "critical: " + m.text : m.text);
     }
-    void requestFatalEnd() override { ++quits; }
+    void requestFatalEnd() override { texts.append(u"the end"_s); }
     QStringList texts;
-    QList<UserMessage> messages;
-    int quits = 0;
 };
 
 struct ScriptedHost : HostLookup
@@ -48,12 +44,11 @@ struct ScriptedHost : HostLookup
         error = hostNameError;
         return hostNameError == 0;
     }
-    int resolveIPv4(const QByteArray& query, QList<QByteArray>& out) const override
+    int resolveIPv4(const QByteArray&, QList<QByteArray>& out) const override
     {
         ++started;
         if (slow) // no answer until the test lets it, or after 5 s
             released.tryAcquire(1, 5000);
-        lastQuery = query;
         out = addresses;
         return resolveError;
     }
@@ -69,7 +64,6 @@ struct ScriptedHost : HostLookup
     int resolveError = 0;
     QString routeInterface;
     QByteArray routeAddress;
-    mutable QByteArray lastQuery;
     bool slow = false;
     mutable QSemaphore released;
     mutable std::atomic<int> started{0};
@@ -85,36 +79,28 @@ QByteArray readData(const QString& name)
     QFile f(QStringLiteral(BRELLIX_TEST_DATA "/system/") + name);
     if (!f.open(QIODevice::ReadOnly))
         qFatal("missing fixture %s", qPrintable(name));
-    const QByteArray data = f.readAll();
-    return data.isNull() ? QByteArray("", 0) : data; // an empty file is not "no file"
+    return f.readAll();
 }
 
 bool writeFile(const QString& path, const QByteArray& content)
 {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
+    QFile f(path); // unbuffered: /proc takes a text only whole, in one write(2)
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) &&
+           f.write(content) == content.size();
 }
 
-const QString Hwmon = QStringLiteral("/sys/class/hwmon/");
-
-// Mounts a private /sys/class for a hwmon tree of our own: without CAP_SYS_ADMIN (a user, or
-// root in a container) in a user namespace of its own, root over its mounts (an unprivileged
-// gid_map is refused while setgroups is allowed). Before any thread starts; returns why not.
+// A private /sys/class for a hwmon tree of our own, without CAP_SYS_ADMIN in a user namespace
+// (setgroups denied first, or gid_map is refused). Before any thread starts; returns why not.
 QString privateSysClass()
 {
-    // One write(2) to a /proc file, which takes its text only whole.
-    const auto writeProcFile = [](const QString& path, const QByteArray& text) {
-        QFile f(path);
-        return f.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && f.write(text) == text.size();
-    };
 #ifndef BRELLIX_HAVE_SENSORS
     return u"built without libsensors"_s;
 #endif
     const QByteArray uid = QByteArray::number(geteuid()), gid = QByteArray::number(getegid());
     if (unshare(CLONE_NEWNS) != 0 && (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
-                                      !writeProcFile("/proc/self/setgroups", "deny") ||
-                                      !writeProcFile("/proc/self/uid_map", "0 " + uid + " 1") ||
-                                      !writeProcFile("/proc/self/gid_map", "0 " + gid + " 1")))
+                                      !writeFile("/proc/self/setgroups", "deny") ||
+                                      !writeFile("/proc/self/uid_map", "0 " + uid + " 1") ||
+                                      !writeFile("/proc/self/gid_map", "0 " + gid + " 1")))
         return u"no user and mount namespace: "_s + qt_error_string();
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount("tmpfs", "/sys/class", "tmpfs", 0, "mode=0755,size=1m") != 0)
@@ -135,9 +121,9 @@ struct CpuRig
         writeFile(dir.filePath("stat"), readData("cpu/stat-before"));
     }
     // Line 1 after the screen read the stat fixture given (none: an empty file).
-    QByteArray show(const char* stat)
+    QByteArray show(const QString& stat)
     {
-        if (writeFile(dir.filePath("stat"), stat ? readData("cpu/" + QString(stat)) : ""))
+        if (writeFile(dir.filePath("stat"), stat.isEmpty() ? "" : readData("cpu/" + stat)))
             screen.ShowCpuInfo();
         return lines.line(0);
     }
@@ -160,29 +146,6 @@ struct CpuRig
 };
 
 const IPMod::Runner AtOnce = [](std::function<void()> job) { job(); };
-
-QString numbers(std::initializer_list<qint64> list)
-{
-    QStringList texts;
-    for (const qint64 n : list)
-        texts << QString::number(n);
-    return texts.join(' ');
-}
-
-// Name, address, then index type speed mtu oper admin queue, received octets unicast
-// nonunicast discarded errors unknown, sent octets unicast nonunicast discarded errors, and
-// the description.
-QString properties(const CInterface& i)
-{
-    return i.InterfaceName() + ' ' + i.AdapterAddress() + ' ' +
-           numbers({i.InterfaceIndex(), i.InterfaceType(), i.Speed(), i.MaximumTransmissionUnit(),
-                    i.OperationalStatus(), i.AdminStatus(), i.OutputQueueLength(),
-                    i.OctetsReceived(), i.UnicastPacketsReceived(), i.NonunicastPacketsReceived(),
-                    i.DiscardedIncomingPackets(), i.IncomingErrors(), i.UnknownProtocolPackets(),
-                    i.OctetsSent(), i.UnicastPacketsSent(), i.NonunicastPacketsSent(),
-                    i.DiscardedOutgoingPackets(), i.OutgoingErrors()}) +
-           ' ' + i.InterfaceDescription();
-}
 
 // The screen on a table rewritten at each refresh, on a host named with a byte that is no
 // character, longer than a line.
@@ -213,7 +176,6 @@ struct NetRig : InternetState
 };
 } // namespace
 
-// The CPU and network screens and what they read.
 class tst_SystemScreens : public QObject
 {
     Q_OBJECT
@@ -228,24 +190,17 @@ private Q_SLOTS:
     // four counters or more. Available memory: MemAvailable, or free + buffers + cached.
     void texts()
     {
-        const auto times = ProcStatReader::parse("cpu0 4294967296 0 0 1\n", 0);
-        QCOMPARE((times ? Figures{times->total, times->idle} : Figures()),
-                 Figures({4294967297, 1}));
-        const struct
-        {
-            QByteArray text;
-            Figures expected; // total and available; empty: none
-        } memory[] = {
-            {readData("cpu/meminfo-old"), {2101698560, 1059536896}},
-            {"MemTotal: 18014398509481984 kB\nMemAvailable: 1 kB\n", {}}, // beyond 64 bits
-            // 18014398509481983 kB is 0xFFFFFFFFFFFFFC00 bytes: another kB stops at the top.
-            {"MemTotal: 8388608 kB\nMemFree: 18014398509481983 kB\nBuffers: 1 kB\n",
-             {8589934592, 0xFFFFFFFFFFFFFFFF}},
+        const auto t = ProcStatReader::parse("cpu0 4294967296 0 0 1\n", 0);
+        QCOMPARE((t ? Figures{t->total, t->idle} : Figures()), Figures({4294967297, 1}));
+        const auto memory = [](const QByteArray& text) { // total and available; none past 64 bits
+            const auto m = ProcMemInfoReader::parse(text);
+            return m ? Figures{m->totalBytes, m->availableBytes} : Figures();
         };
-        for (const auto& r : memory) {
-            const auto m = ProcMemInfoReader::parse(r.text);
-            QCOMPARE((m ? Figures{m->totalBytes, m->availableBytes} : Figures()), r.expected);
-        }
+        QCOMPARE(memory(readData("cpu/meminfo-old")), Figures({2101698560, 1059536896}));
+        QCOMPARE(memory("MemTotal: 18014398509481984 kB\nMemAvailable: 1 kB\n"), Figures());
+        // 18014398509481983 kB is 0xFFFFFFFFFFFFFC00 bytes: another kB stops at the top.
+        QCOMPARE(memory("MemTotal: 8388608 kB\nMemFree: 18014398509481983 kB\nBuffers: 1 kB\n"),
+                 Figures({8589934592, 0xFFFFFFFFFFFFFFFF}));
 
         // CPU: two samples (total, idle), halves away from zero. Memory: total and available
         // bytes in units of 1043321, halves to even.
@@ -271,28 +226,22 @@ private Q_SLOTS:
             QCOMPARE(got, r.text);
         }
 
-        // Lines 2 to 4 of a sensor table.
-        const struct
-        {
-            QStringList slots; // name and value of each
-            QByteArray lines;
-        } sensors[] = {
-            // Values cut, not rounded.
-            {{"A", "8.5", "B", "105.0", "C", "45.9", "D", "44.0", "Fan", "12000"},
-             "A:8.\337C B:10\337C |C:45\337C D:44\337C |Fan:1200 rpm"},
-            // A fan in slot 4, a nameless slot 3: the temperature in slot 5 wins.
-            {{"A", "40.0", "B", "41.0", "", "42.0", "Fan", "2410", "E", "9.0"},
-             "A:40\337C B:41\337C ||E:9.\337C "},
-        };
-        for (const auto& r : sensors) {
+        // Lines 2 to 4 of a sensor table, from the name and value of each slot.
+        const auto sensorLines = [](const QStringList& slots) {
             SensorTable table;
             for (int k = 1; k <= 5; ++k) {
-                table.SensorNames[k] = r.slots[2 * k - 2];
-                table.SensorValues[k] = r.slots[2 * k - 1];
+                table.SensorNames[k] = slots[2 * k - 2];
+                table.SensorValues[k] = slots[2 * k - 1];
             }
             const std::array<QByteArray, 3> got = CpuInfoScreen::sensorLines(table);
-            QCOMPARE(got[0] + '|' + got[1] + '|' + got[2], r.lines);
-        }
+            return got[0] + '|' + got[1] + '|' + got[2];
+        };
+        // Values cut, not rounded.
+        QCOMPARE(sensorLines({"A", "8.5", "B", "105.0", "C", "45.9", "D", "44.0", "Fan", "12000"}),
+                 "A:8.\337C B:10\337C |C:45\337C D:44\337C |Fan:1200 rpm");
+        // A fan in slot 4, a nameless slot 3: the temperature in slot 5 wins.
+        QCOMPARE(sensorLines({"A", "40.0", "B", "41.0", "", "42.0", "Fan", "2410", "E", "9.0"}),
+                 "A:40\337C B:41\337C ||E:9.\337C ");
     }
 
     // Processor load from two samples, afresh when the mode is chosen again or after a
@@ -302,8 +251,8 @@ private Q_SLOTS:
         CpuRig rig;
         rig.screen.enter();
         QCOMPARE(rig.show("stat-before"), QByteArray(" MEM:4%"));
-        QCOMPARE(rig.show("stat-after"), QByteArray("CPU:48% MEM:4%"));
-        QCOMPARE(rig.lines.line(1), QByteArray("No Sensors Found"));
+        QCOMPARE(rig.show("stat-after") + '|' + rig.lines.line(1),
+                 "CPU:48% MEM:4%|No Sensors Found");
         rig.show("stat-before");
         rig.screen.enter();
         QCOMPARE(rig.show("stat-after"), QByteArray(" MEM:4%"));
@@ -312,22 +261,18 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(rig.dir.filePath("meminfo")));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^processor load unavailable"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^memory load unavailable"));
-        QCOMPARE(rig.show(nullptr), QByteArray(" "));
         QTest::failOnWarning(QRegularExpression(".*"));
-        QCOMPARE(rig.show(nullptr), QByteArray(" "));
-        QCOMPARE(rig.show("stat-after"), QByteArray(" "));
+        for (const char* stat : {"", "", "stat-after"})
+            QCOMPARE(rig.show(stat), QByteArray(" "));
         // Working again in between: the next failure is news again.
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^processor load unavailable"));
-        rig.show(nullptr);
+        rig.show({});
 
         // Processor figures gone at the next selection: told, and the program ends.
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^processor load unavailable"));
         rig.screen.enter();
-        const UserMessage fatal{"OpenQuery failed", MessageSeverity::Critical,
-                                MessageCategory::System};
-        QCOMPARE(rig.sink.messages.last(), fatal);
-        QCOMPARE(rig.sink.quits, 1);
-        QCOMPARE(rig.sink.texts.size(), 2); // no sensors: said once
+        // No sensors: said once.
+        QCOMPARE(rig.sink.texts.mid(1), QStringList({"critical: OpenQuery failed", "the end"}));
     }
 
     // libsensors on a hwmon tree of our own, or SpeedFan's log when its folder holds one;
@@ -336,12 +281,13 @@ private Q_SLOTS:
     {
         if (!m_noTree.isEmpty())
             QSKIP(qPrintable(m_noTree));
-        QVERIFY(QDir().mkpath(Hwmon + "hwmon0"));
+        const QString hwmon0 = u"/sys/class/hwmon/hwmon0/"_s;
+        QVERIFY(QDir().mkpath(hwmon0));
         for (const QString file :
              {"name=fake", "temp1_input=45500", "temp1_label=CPU", "temp2_input=38000",
               "temp3_input=-40", "temp4_input=51200", "temp5_input=60000", "fan1_input=2410",
               "fan2_input=1200", "in0_input=1520"})
-            QVERIFY(writeFile(Hwmon + "hwmon0/" + file.section('=', 0, 0),
+            QVERIFY(writeFile(hwmon0 + file.section('=', 0, 0),
                               file.section('=', 1).toLatin1() + '\n'));
         QStringList opened;
         CpuRig rig([&opened](const QString& configFile) -> std::unique_ptr<HardwareSensors> {
@@ -365,13 +311,12 @@ private Q_SLOTS:
         QCOMPARE(rig.choose(),
                  "Chip:45\337C Board:38\337C|temp3:10\337C temp4:51\337|fan1:2410 rpm");
         // A sensor that stops answering keeps its last value, logged once until read again.
-        const QString temp1 = Hwmon + "hwmon0/temp1_input";
+        const QString temp1 = hwmon0 + "temp1_input";
         QTest::failOnWarning(QRegularExpression(".*"));
         QVERIFY(QFile::remove(temp1));
         QTest::ignoreMessage(QtWarningMsg, "cannot read fake-virtual-0/temp1");
         rig.screen.ShowCpuInfo();
         rig.screen.ShowCpuInfo();
-        QVERIFY(rig.lines.line(1).startsWith("Chip:45"));
         QVERIFY(writeFile(temp1, "40000\n"));
         rig.screen.ShowCpuInfo();
         QVERIFY(QFile::remove(temp1));
@@ -389,8 +334,7 @@ private Q_SLOTS:
                           ini + "Sensor1 = fake-virtual-0/temp2\nSensor2=coretemp\n"
                                 "sensor3=fake-*/fan2\nName3=Pump\nSensor4=fake-*/in0\n"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Sensor2 = \"coretemp\" is not"));
-        QTest::ignoreMessage(QtWarningMsg,
-                             "[Sensors] Sensor4: no temperature or fan fake-*/in0 found");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Sensor4: no temperature or fan"));
         QCOMPARE(rig.choose(), "Chip:38\337C ||Pump:1200 rpm");
         QCOMPARE(opened, QStringList{conf});
         QVERIFY(rig.sink.texts.isEmpty());
@@ -400,24 +344,20 @@ private Q_SLOTS:
     // line does not reach keep what they held.
     void speedFanLog()
     {
-        const auto fixture = [](const char* name) {
-            return readData(QStringLiteral("cpu/speedfan/%1/SFLog20070303.csv").arg(name));
-        };
         const QString old = u"o1,o2,o3,o4,o5"_s; // slots 1 to 5 before the read
         const struct
         {
             QByteArray log;   // null: no log for today
             QString expected; // names|values; the values old: the read failed
         } rows[] = {
-            {fixture("basic"),
-             "Temp1,Temp2,Fan1,o4,o5|45.5,38.0,2410" + QString(236, QChar(0)) + ",o4,o5"},
             // The first 256 bytes of a longer last line.
-            {fixture("longline"), "Temp1,Temp2,o3,o4,o5|" + QString(252, u'A') + ",o2,o3,o4,o5"},
+            {"Seconds\tTemp1\tTemp2\r\n100\t" + QByteArray(300, 'A') + "\t2.0\r\n",
+             "Temp1,Temp2,o3,o4,o5|" + QString(252, u'A') + ",o2,o3,o4,o5"},
             // Only the last field is trimmed.
-            {"Seconds\t Temp1 \t Fan1 \r\n7\t 45.5 \t 2410 \r\n",
+            {"Seconds\t Temp1 \t Fan1 \r\n6\t 45.0 \t 2380 \r\n7\t 45.5 \t 2410 \r\n",
              " Temp1 ,Fan1,o3,o4,o5| 45.5 ,2410 " + QString(239, QChar(0)) + ",o3,o4,o5"},
-            {fixture("oneline"), "Temp1,Temp2,o3,o4,o5|" + old},
-            {fixture("empty"), ",o2,o3,o4,o5|" + old},
+            {"Seconds\tTemp1\tTemp2\r\n", "Temp1,Temp2,o3,o4,o5|" + old},
+            {"", ",o2,o3,o4,o5|" + old},
             {QByteArray(), old + '|' + old},
             // A title of 32767 bytes: not a log.
             {"Seconds\tTemp1\t" + QByteArray(32753, 'x'), old + '|' + old},
@@ -446,16 +386,23 @@ private Q_SLOTS:
         {
             QString fixture;
             int item;
-            QString expected; // rows, octets received and sent, items | the item's properties
+            // Rows, octets received and sent, items; the item's name, address, index type speed
+            // mtu oper admin queue, received octets unicast nonunicast discarded errors unknown,
+            // sent octets unicast nonunicast discarded errors, description.
+            QString expected;
         } rows[] = {
             {"two_rows", 1,
-             "2 1000 400 2|eth0 00-0A-95-9D-68-16 2 6 1000000000 1500 1 1 1000 1000 15 5 2 1 7 400 "
+             "2 1000 400 2 eth0 00-0A-95-9D-68-16 2 6 1000000000 1500 1 1 1000 1000 15 5 2 1 7 400 "
              "10 0 4 3 eth0"},
-            // A tunnel that is down, sys files missing, 64-bit totals: 4294967296 + 5000000000
-            // + 900 and 3000000000 + 2000000000 + 100.
+            // A tunnel that is down, sys files missing, totals beyond 32 bits.
             {"mixed", 2,
-             "3 9294968196 5000000100 3|wg0  5 131 0 1420 4 2 500 5000000000 4000000 0 0 2 0 "
+             "3 9294968196 5000000100 3 wg0  5 131 0 1420 4 2 500 5000000000 4000000 0 0 2 0 "
              "2000000000 1000000 0 7 0 wg0"},
+            // Unsigned 64-bit counters never turn negative, totals stick at the top; a short row
+            // and a bad number are skipped; a number touching the colon; more multicast.
+            {"overflow", 2,
+             "2 9223372036854775807 37 2 eth1  0 0 0 0 0 0 0 9223372036854775807 0 10 0 0 0 7 1 0 "
+             "0 0 eth1"},
         };
         for (const auto& r : rows) {
             RecordingMessages messages;
@@ -463,50 +410,20 @@ private Q_SLOTS:
             const LinuxInterfaceTable table(net + "/proc_net_dev", net + "/sys_class_net");
             CIpHelper helper(messages, table);
             const auto interfaces = helper.Interfaces();
-            QCOMPARE(numbers({helper.readTotals(), helper.BytesReceived(), helper.BytesSent(),
-                              interfaces->Count()}) +
-                         '|' + properties(*interfaces->Item(r.item)),
-                     r.expected);
-            QVERIFY(messages.texts.isEmpty());
+            const CInterface& i = *interfaces->Item(r.item);
+            QString got;
+            QDebug(&got).noquote()
+                << helper.readTotals() << helper.BytesReceived() << helper.BytesSent()
+                << interfaces->Count() << i.InterfaceName() << i.AdapterAddress()
+                << i.InterfaceIndex() << i.InterfaceType() << i.Speed()
+                << i.MaximumTransmissionUnit() << i.OperationalStatus() << i.AdminStatus()
+                << i.OutputQueueLength() << i.OctetsReceived() << i.UnicastPacketsReceived()
+                << i.NonunicastPacketsReceived() << i.DiscardedIncomingPackets()
+                << i.IncomingErrors() << i.UnknownProtocolPackets() << i.OctetsSent()
+                << i.UnicastPacketsSent() << i.NonunicastPacketsSent()
+                << i.DiscardedOutgoingPackets() << i.OutgoingErrors() << i.InterfaceDescription();
+            QCOMPARE(got.chopped(1), r.expected); // QDebug ends with a space
         }
-
-        // Every call reads the table afresh. Counters the kernel keeps as unsigned 64-bit
-        // values never turn negative, and totals stick at the top instead of wrapping round.
-        QTemporaryDir dir;
-        const QString dev = dir.filePath("dev");
-        const QString told = u"Cannot read the network interface statistics: "_s;
-        RecordingMessages messages;
-        const LinuxInterfaceTable table(dev, dir.filePath("sys"));
-        CIpHelper helper(messages, table);
-        // No table: told once, not once a second, naming the file.
-        QCOMPARE(helper.Interfaces()->Count(), 0);
-        QCOMPARE(helper.readTotals(), -1);
-        QCOMPARE(messages.texts.size(), 1);
-        QVERIFY(messages.texts[0].startsWith(told + "cannot open " + dev));
-
-        // A short row and one with a bad number are skipped; a number may touch the colon.
-        QVERIFY(writeFile(dev, NetDevHeader +
-                                   " eth0: 9223372036854775808 18446744073709551615 0 0 0 0 0 0 "
-                                   "30 1 0 0 0 0 0 0\n bad0: 1 2 3\n"
-                                   " bad1: 1 2 x 0 0 0 0 0 1 1 0 0 0 0 0 0\n"
-                                   "eth1:9223372036854775808 3 0 0 0 0 0 10 7 1 0 0 0 0 0 0\n"));
-        const auto interfaces = helper.Interfaces();
-        const qint64 top = std::numeric_limits<qint64>::max();
-        // Rows, totals, eth0's octets and unicast, eth1's unicast (more multicast than packets)
-        QCOMPARE(numbers({interfaces->Count(), helper.BytesReceived(), helper.BytesSent(),
-                          interfaces->Item(1)->OctetsReceived(),
-                          interfaces->Item(1)->UnicastPacketsReceived(),
-                          interfaces->Item(2)->UnicastPacketsReceived()}),
-                 numbers({2, top, 37, top, top, 0}));
-
-        // Not the kernel's table after a good read: told again, totals 0.
-        QVERIFY(writeFile(dev, QByteArray(NetDevHeader).replace("Transmit", "Tx") +
-                                   " eth0: 9 1 0 0 0 0 0 0 9 1 0 0 0 0 0 0\n"));
-        QCOMPARE(helper.readTotals(), -1);
-        QCOMPARE(helper.readTotals(), -1);
-        QCOMPARE(helper.BytesReceived(), 0);
-        QCOMPARE(messages.texts.mid(1),
-                 QStringList{told + dev + " is not an interface statistics table."});
     }
 
     // Rates from the octets since the last connected refresh; offline, the last rates stay
@@ -520,13 +437,15 @@ private Q_SLOTS:
         QCOMPARE(rig.show(-1, -1), off + "|");
         QCOMPARE(rig.show(5000000, 100000), on + "In :5000 kbps|Out:100 kbps");
         QCOMPARE(rig.show(5012345, 100400), on + "In :12.345 kbps|Out:0.4 kbps");
-        QCOMPARE(rig.show(5012345, 100400), on + "In :0 kbps|Out:0 kbps");
-        QCOMPARE(rig.show(-1, -1), off + "In :0 kbps|Out:0 kbps");
-        QCOMPARE(rig.show(5020000, 101000), on + "In :7.655 kbps|Out:0.6 kbps");
-        QCOMPARE(rig.show(5018500, 101000), on + "In :-1.5 kbps|Out:0 kbps");
-        // An unreadable table or one without rows shows 0; the next good read covers the gap.
-        for (const QByteArray& bad : {QByteArray("garbage\n"), NetDevHeader}) {
-            QVERIFY(writeFile(rig.dev, bad));
+        QCOMPARE(rig.show(-1, -1), off + "In :12.345 kbps|Out:0.4 kbps");
+        QCOMPARE(rig.show(5020000, 100400), on + "In :7.655 kbps|Out:0 kbps");
+        QCOMPARE(rig.show(5018500, 101000), on + "In :-1.5 kbps|Out:0.6 kbps");
+        // A table not the kernel's, one without rows or none shows 0, a failure told once and
+        // again after a good read, naming the file; the next good read covers the gap.
+        const QByteArray tx = QByteArray(NetDevHeader).replace("Transmit", "Tx") + " eth0: 9 1\n";
+        for (const QByteArray& bad : {tx, NetDevHeader, QByteArray()}) {
+            QVERIFY(bad.isNull() ? QFile::remove(rig.dev) : writeFile(rig.dev, bad));
+            rig.screen.ShowNetworkInfo();
             rig.screen.ShowNetworkInfo();
             QCOMPARE(rig.lines.line(2) + '|' + rig.lines.line(3), "In :0 kbps|Out:0 kbps");
         }
@@ -535,13 +454,15 @@ private Q_SLOTS:
                  on + "In :4289949.796 kbps|Out:10000001.124 kbp");
 
         // The user's locale; a separator the module cannot show gives way to ".", not "?".
-        const QLocale previous;
-        const auto restore = qScopeGuard([&previous] { QLocale::setDefault(previous); });
+        const auto restore = qScopeGuard([previous = QLocale()] { QLocale::setDefault(previous); });
         QLocale::setDefault(QLocale(QLocale::German));
         QVERIFY(rig.show(4294980641, 10000102524).endsWith("In :12,345 kbps|Out:0,4 kbps"));
         QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
         QVERIFY(rig.show(4294992986, 10000102924).endsWith("In :12.345 kbps|Out:0.4 kbps"));
-        QCOMPARE(rig.messages.texts.size(), 1);
+        const QString told = u"Cannot read the network interface statistics: "_s;
+        QCOMPARE(rig.messages.texts,
+                 QStringList({told + rig.dev + " is not an interface statistics table.",
+                              told + "cannot open " + rig.dev + ": No such file or directory."}));
     }
 
     // The IPv4 and IPv6 route tables as the kernel writes them: only an up, not rejected
@@ -561,30 +482,26 @@ private Q_SLOTS:
         };
         const QByteArray head4 = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask"
                                  "\t\tMTU\tWindow\tIRTT\n";
-        const struct
-        {
-            QByteArray ipv4;
-            QByteArray ipv6;
-            QString routeInterface; // of the IPv4 default route
-            bool connected;
-        } rows[] = {
-            // Not a default route; down, rejected, on loopback.
-            {head4 + v4("eth0", "100", "0001", "0001A8C0") + v4("eth0", "100", "0002") +
-                 v4("eth1", "100", "0201") + v4("lo", "0", "0001"),
-             v6(zero, "00", "00200200", "lo"), "", false},
-            // 4294967295, the worst metric, as the kernel prints it.
-            {head4 + v4("wlan0", "-1") + v4("eth0", "100") + v4("eth1", "600"), "", "eth0", true},
-            {head4, v6(zero, "00", "00450003"), "", true},
-            // The prefix length not zero, not a number.
-            {"", v6("20010db8000000000000000000000000", "20") + v6(zero, "zz"), "", false},
-        };
         QTemporaryDir dir;
         const QString v4File = dir.filePath("route"), v6File = dir.filePath("ipv6_route");
-        for (const auto& r : rows) {
-            QVERIFY(writeFile(v4File, r.ipv4) && writeFile(v6File, r.ipv6));
-            QCOMPARE(LinuxInternetState(v4File, v6File).isConnected(), r.connected);
-            QCOMPARE(LinuxHostLookup(v4File).defaultRouteInterface(), r.routeInterface);
-        }
+        // Connected or not, and the interface of the IPv4 default route.
+        const auto read = [&](const QByteArray& ipv4, const QByteArray& ipv6) {
+            writeFile(v4File, ipv4);
+            writeFile(v6File, ipv6);
+            return QString::number(LinuxInternetState(v4File, v6File).isConnected()) + ' ' +
+                   LinuxHostLookup(v4File).defaultRouteInterface();
+        };
+        // Not a default route; down, rejected, on loopback.
+        QCOMPARE(read(head4 + v4("eth0", "100", "0001", "0001A8C0") + v4("eth0", "100", "0002") +
+                          v4("eth1", "100", "0201") + v4("lo", "0", "0001"),
+                      v6(zero, "00", "00200200", "lo")),
+                 "0 ");
+        // 4294967295, the worst metric, as the kernel prints it.
+        QCOMPARE(read(head4 + v4("wlan0", "-1") + v4("eth0", "100") + v4("eth1", "600"), ""),
+                 "1 eth0");
+        QCOMPARE(read(head4, v6(zero, "00", "00450003")), "1 ");
+        // The prefix length not zero, not a number.
+        QCOMPARE(read("", v6("20010db8000000000000000000000000", "20") + v6(zero, "zz")), "0 ");
 
         const LinuxHostLookup real(v4File);
         QList<QByteArray> addresses{"stale"};
@@ -594,27 +511,20 @@ private Q_SLOTS:
 
     void address()
     {
-        const struct
-        {
-            QByteArray resolved; // addresses, 4 bytes each
-            QString route;       // interface of the default route:its address
-            QString expected;
-        } rows[] = {
-            {QByteArray::fromHex("ffff00fe0a000001"), "eth0:0a000002", "255.255.0.254"},
-            // Loopback: the default route's address, if it has one.
-            {QByteArray::fromHex("7f000101"), "eth0:c0a8010a", "192.168.1.10"},
-            {QByteArray::fromHex("7f000101"), "wg0:", "127.0.1.1"},
-        };
         RecordingMessages messages;
         auto host = std::make_shared<ScriptedHost>("  box ");
         IPMod ip(messages, host, 0, AtOnce);
-        for (const auto& r : rows) {
-            host->addresses = {r.resolved.first(4), r.resolved.mid(4)};
-            host->routeInterface = r.route.section(':', 0, 0);
-            host->routeAddress = QByteArray::fromHex(r.route.section(':', 1).toLatin1());
-            QCOMPARE(ip.GetIPAddress(), r.expected);
-        }
-        QCOMPARE(host->lastQuery, QByteArray("box"));
+        // The first address the name resolves to; the default route's interface and address.
+        const auto ask = [&](QByteArray resolved, const char* route, QByteArray routeAddress) {
+            host->addresses = {resolved.first(4), resolved.mid(4)};
+            host->routeInterface = route;
+            host->routeAddress = QByteArray::fromHex(routeAddress);
+            return ip.GetIPAddress();
+        };
+        QCOMPARE(ask(QByteArray::fromHex("ffff00fe0a000001"), "eth0", "0a000002"), "255.255.0.254");
+        // Loopback: the default route's address, if it has one.
+        QCOMPARE(ask(QByteArray::fromHex("7f000101"), "eth0", "c0a8010a"), "192.168.1.10");
+        QCOMPARE(ask(QByteArray::fromHex("7f000101"), "wg0", ""), "127.0.1.1");
 
         // Each failure is told once until the call succeeds again, not once a second.
         host->resolveError = -2; // EAI_NONAME
@@ -633,11 +543,15 @@ private Q_SLOTS:
 
         // A resolver that hangs holds neither the refresh nor the end of the screen; one
         // lookup at a time, the last answer standing until the next is in.
-        messages.texts.clear();
         host = std::make_shared<ScriptedHost>();
         host->slow = true;
         {
-            IPMod threaded(messages, host); // lookups on a thread of their own
+            // Lookups on a thread of their own. Over stale bytes: no answer is read before one
+            // came in.
+            alignas(IPMod) std::array<unsigned char, sizeof(IPMod)> stale;
+            stale.fill(0xA5);
+            IPMod& threaded = *new (stale.data()) IPMod(messages, host);
+            const auto end = qScopeGuard([&threaded] { threaded.~IPMod(); });
             QCOMPARE(threaded.GetIPAddress() + threaded.GetIPAddress(), QString());
             QTRY_COMPARE(host->started.load(), 1);
             host->released.release();
@@ -649,7 +563,7 @@ private Q_SLOTS:
         QCOMPARE(host.use_count(), long(2)); // the worker's share
         host->released.release();
         QTRY_COMPARE(host.use_count(), long(1));
-        QVERIFY(messages.texts.isEmpty());
+        QCOMPARE(messages.texts.size(), 3);
     }
 };
 
