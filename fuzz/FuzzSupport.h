@@ -1,7 +1,6 @@
 #pragma once
 
-// Shared by the libFuzzer targets in this folder. FUZZ_CHECK aborts, so
-// libFuzzer records the input as a crash.
+// FUZZ_CHECK aborts, so libFuzzer records the input as a crash.
 
 #include "codec/ModuleCodec.h"
 
@@ -13,6 +12,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -65,20 +65,14 @@ inline void writeFile(const QString& path, const QByteArray& bytes)
                f.write(bytes) == bytes.size());
 }
 
-// Whether text reaches the wire only as printable ASCII and the degree sign (223).
-inline bool onlyModuleCodes(const QString& text)
+// Whether each text reaches the wire only as printable ASCII and the degree sign (223).
+template <typename... Texts> bool onlyModuleCodes(const Texts&... texts)
 {
-    for (const char c : ModuleCodec::fromUnicode(text)) {
-        const auto code = static_cast<unsigned char>(c);
-        if ((code < 32 || code > 126) && code != 223)
-            return false;
-    }
-    return true;
-}
-
-template <typename... Texts> bool onlyModuleCodes(const QString& first, const Texts&... rest)
-{
-    return onlyModuleCodes(first) && (onlyModuleCodes(rest) && ...);
+    const auto allowed = [](const QByteArray& codes) {
+        return std::all_of(codes.begin(), codes.end(),
+                           [](char c) { return (c >= 32 && c <= 126) || quint8(c) == 223; });
+    };
+    return (allowed(ModuleCodec::fromUnicode(texts)) && ...);
 }
 
 } // namespace fuzz
