@@ -17,12 +17,9 @@
 #include <cstdlib>
 
 #define FUZZ_CHECK(cond)                                                                           \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);          \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
+    ((cond) ? void()                                                                               \
+            : (std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond),       \
+               std::abort()))
 
 // The body run on each input: `bytes` holds it, `in` hands it out piece by piece.
 #define FUZZ_TARGET                                                                                \

@@ -1,6 +1,5 @@
-// Any bytes sent to the module, as LCDd is asked to show them: each line
-// quoted for a widget_set reads back as itself and holds nothing that could
-// end the command or start another; digits and icons stay on the display.
+// Any bytes for the module, as LCDd shows them: each line quoted for a
+// widget_set reads back as itself; icons stay on the display.
 #include "FuzzSupport.h"
 
 #include "lcd/LcddScreen.h"

@@ -25,23 +25,21 @@ private Q_SLOTS:
             QCOMPARE(std::tuple(s->baudRate, s->parity, s->dataBits, s->stopBits),
                      std::tuple(baud, parity, data, stop));
         }
-        for (const char* bad : {"", "9600,n,8", "9600,n,8,1,x", "fast,n,8,1", "0,n,8,1",
-                                "9600,x,8,1", "9600,n,9,1", "9600,n,8,3"}) {
+        for (const char* bad :
+             {"9600,n,8", "fast,n,8,1", "0,n,8,1", "9600,x,8,1", "9600,n,9,1", "9600,n,8,3"}) {
             QString why;
-            QVERIFY2(!SerialLineSettings::parse(QString::fromLatin1(bad), &why), bad);
-            QVERIFY2(!why.isEmpty(), bad);
+            QVERIFY2(!SerialLineSettings::parse(QString::fromLatin1(bad), &why) && !why.isEmpty(),
+                     bad);
         }
     }
 
-    // A line setting that parses but that the device refuses (a
-    // pseudo-terminal takes no parity) leaves the port closed, logs why, and
-    // later sends are dropped: it is no lost module.
+    // Settings the device refuses (a pseudo-terminal takes no parity) leave
+    // the port closed, logged, sends dropped: it is no lost module.
     void applyLineSettings()
     {
         const std::pair<const char*, const char*> rows[] = {
             {"19200,n,8,2", nullptr},
             {"19200,e,8,2", "Cannot apply"},
-            {"9600,q,8,1", "Invalid serial settings"},
         };
         for (const auto& [settings, warning] : rows) {
             PtyLink pty;

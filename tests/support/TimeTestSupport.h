@@ -3,12 +3,11 @@
 #include "lcd/LcdLink.h"
 #include "support/LinkHarness.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <ctime>
 
-// Selects the local zone of the C library and of Qt, which follows tzset.
+// Qt follows the C library's zone.
 inline void setLocalZone(const char* tz)
 {
     qputenv("TZ", tz);

@@ -21,11 +21,8 @@ private Q_SLOTS:
         screen.setLine(2, a + "UVWXY");
         screen.setLine(3, "Hello");
         LineWriter(screen, pty.link).WriteLines();
-        QVERIFY(pty.module->waitForBytes(81, 5000));
-        const QByteArray wire =
-            "\x0B" + QByteArray(20, ' ') + a + a + "Hello" + QByteArray(15, ' ');
-        QCOMPARE(pty.module->received().toHex(' '), wire.toHex(' '));
-        QCOMPARE(pty.takeWrites().size(), 1 + 20 + 1 + 1 + 1 + 15);
+        const QList<QByteArray> spaces(20, " "), texts = {a, a, "Hello"};
+        QCOMPARE(pty.takeWrites(), QList<QByteArray>(1, "\x0B") + spaces + texts + spaces.mid(5));
     }
 
     // FE 64 with glyph 0, glyphs 1 to 7, FE 08: nine writes straight to the
