@@ -35,8 +35,7 @@
 
 namespace fuzz {
 
-// The parsers warn about every bad input, which would drown the output and
-// slow the run; qFatal still aborts.
+// Warnings about each bad input would drown the output; qFatal still aborts.
 inline const bool QuietLogs = [] {
     QLoggingCategory::setFilterRules(QStringLiteral("*=false"));
     return true;

@@ -107,8 +107,8 @@ private Q_SLOTS:
             QCOMPARE(::chown(QFile::encodeName(h.iniPath()), 65534, ::getegid()), 0);
         QVERIFY(file.WriteIni(u"A"_s, u"k"_s, u"5"_s));
         const QFileInfo info(h.iniPath());
-        QCOMPARE(int(info.permissions() & 0x0777), int(QFile::ReadUser | QFile::WriteUser));
-        QCOMPARE(info.ownerId(), root ? 65534u : ::geteuid());
+        QCOMPARE(std::pair(int(info.permissions() & 0x0777), info.ownerId()),
+                 std::pair(int(QFile::ReadUser | QFile::WriteUser), root ? 65534u : ::geteuid()));
 
         rlimit before{};
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
