@@ -1,5 +1,4 @@
-// Any bytes for the module, as LCDd shows them: each line quoted for a
-// widget_set reads back as itself; icons stay on the display.
+// Any bytes, as LCDd shows them: each quoted line reads back as itself; icons stay on.
 #include "FuzzSupport.h"
 
 #include "lcd/LcddScreen.h"

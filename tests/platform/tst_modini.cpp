@@ -46,8 +46,7 @@ private Q_SLOTS:
 
     void write()
     {
-        // The file before (null: none yet), the keys saved, the file after
-        // (null: refused, the file untouched).
+        // The file before (null: none), the keys saved, the file after (null: refused).
         const std::tuple<QByteArray, QList<modINI::Entry>, QByteArray> rows[] = {
             {{}, {{"W", "City", u"Zürich"_s}}, "[W]\nCity=Z\xC3\xBCrich\n"},
             {"[A]\nk=1\n\n", {{"B", "j", "2"}}, "[A]\nk=1\n\n[B]\nj=2\n"},
@@ -77,9 +76,8 @@ private Q_SLOTS:
         }
     }
 
-    // A save renames a new file over the old one (a hard link keeps the old
-    // one), keeping a symlink, the mode and the owner; it writes in place where
-    // only the file is writable. A full disk fails it, leaving the old file.
+    // Saves rename over the old file, keep a symlink, mode and owner; in place where only the
+    // file is writable. A full disk fails the save, leaving the old file.
     void save()
     {
         LinkHarness h;
@@ -139,8 +137,7 @@ private Q_SLOTS:
         QCOMPARE(h.readIni(), "[A]\nk=6\nx=3\n");
     }
 
-    // Never opened (a FIFO would block start-up), said once: what is not a
-    // regular file, and root's link to another user's file, dangling or not.
+    // Refused unopened, said once: what is not a regular file, root's link to another user's file.
     void notAFile()
     {
         LinkHarness h;
@@ -167,8 +164,7 @@ private Q_SLOTS:
         }
     }
 
-    // SIGKILL at any moment of a save: the old or the new file, whole; a
-    // temporary left behind is removed at the next start.
+    // SIGKILL in a save leaves the old or the new file; the next start removes a temporary.
     void killedWhileSaving()
     {
         LinkHarness h;
@@ -202,8 +198,7 @@ private Q_SLOTS:
         }
     }
 
-    // Terminal codes, line breaks, DEL and C1 controls are shown, not obeyed;
-    // a cut never leaves half an escape or half a character.
+    // Controls are shown, not obeyed; a cut never splits an escape or a character.
     void printableText()
     {
         QCOMPARE(::printableText(u"Grüße, \u20ac 5 \x1b[31m\x1b]0;t\x07\r\n\x7f\u009b"_s),

@@ -30,8 +30,7 @@ private Q_SLOTS:
                  qPrintable(missing->error));
 
         qputenv("BRELLIX_MODULE_DIR", BRELLIX_BIN_DIR);
-        // What only the module maps; the web and mail modules both map
-        // libcurl: the first shows it. Nothing listens on port 1.
+        // What only the module maps (the first to map libcurl shows it); nothing listens on port 1.
         const std::pair<QString, QByteArray> rows[] = {
             {u"web"_s, "libcurl.so.4"},
             {u"mail"_s, BRELLIX_BIN_DIR "/libbrellix-mail.so"},

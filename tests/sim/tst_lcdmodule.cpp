@@ -33,8 +33,7 @@ const QByteArray home(1, 0x0B), clear(1, 0x0D);
 
 } // namespace
 
-// The module's character codes; the simulated module, on its own, on a
-// pseudo-terminal and drawn on a terminal.
+// The module's codes; the simulated module alone, on a pseudo-terminal, drawn on a terminal.
 class TestLcdModule : public QObject
 {
     Q_OBJECT
@@ -45,8 +44,7 @@ private Q_SLOTS:
         const QByteArray full = "ABCDEFGHIJKLMNOPQRSTabcdefghijklmnopqrst"
                                 "0123456789!#$%&()*+,uvwxyzUVWXYZ<=>?@[]^";
         const QByteArray line = "xxxxx xxxxxxxxxxxxxx";
-        // Input, cells (padded with spaces to 80), state (cursor, backlight,
-        // brightness, code41, FE 09 seen), reply.
+        // Input, cells (padded to 80), cursor, backlight, brightness, code41, FE 09 seen, reply.
         const std::tuple<QByteArray, QByteArray, const char*, QByteArray> rows[] = {
             {"abc" + clear + "xy" + home + "X", "Xy", "0,1 1 255 0 0", ""}, // clear, home keep text
             {"junk" + home + full, full, "0,0 1 255 0 0", ""},
@@ -89,9 +87,8 @@ private Q_SLOTS:
         }
     }
 
-    // Custom characters keep their rows' five low bits. As text they show by
-    // shape, beside the degree sign and the block; codes without a readable
-    // form show as the GUI mirror shows them.
+    // Custom characters keep five bits per row and show by shape beside the degree sign and the
+    // block; codes without a readable form show as the GUI mirror shows them.
     void customCharacters()
     {
         const LcdFont::Rows a = LcdFont::rows('A');
@@ -107,9 +104,8 @@ private Q_SLOTS:
         QCOMPARE(custom.textLines().at(0), QStringLiteral("▒21°C██▄▌▐·").leftJustified(20));
     }
 
-    // A digit is one shape of blocks (never custom characters), the same at
-    // each position and only on its three columns: 1-3, 5-7, 11-13 and 15-17,
-    // which leaves 9 to the colon and 19 to a letter. The ten shapes differ.
+    // A digit is one shape of blocks (no custom characters) on columns 1-3, 5-7, 11-13 and 15-17,
+    // leaving 9 to the colon and 19 to a letter; the ten shapes differ.
     void largeDigits()
     {
         QSet<QByteArray> shapes;
@@ -131,8 +127,7 @@ private Q_SLOTS:
         QCOMPARE(shapes.size(), 10);
     }
 
-    // Writes arrive unchanged (no newline translation nor flow control), read
-    // by read. FE 10 gets the set answer, never an echo.
+    // Writes arrive unchanged and read by read; FE 10 gets the set answer, never an echo.
     void onPty()
     {
         PtyLcdModule pty;
@@ -190,9 +185,7 @@ private Q_SLOTS:
         QCOMPARE(ModuleCodec::fromUnicode(u"a\u0001\r\n\u001bb東😀\u00fe"_s), "a????b???");
     }
 
-    // One character per code, whatever the code, so a mirror's columns line
-    // up with the module's: ASCII, degree, block, the fixed symbols of the
-    // custom codes 0-7, a dot for control and high codes.
+    // One character per code, so a mirror's columns line up with the module's.
     void toDisplay()
     {
         QCOMPARE(ModuleCodec::toDisplay(
@@ -205,9 +198,7 @@ private Q_SLOTS:
                  u"ahA°h█·"_s);
     }
 
-    // Text that did not say its charset: UTF-8 when it is valid UTF-8, else
-    // Windows-1252 as web browsers read it (undefined bytes: the control
-    // characters of that value).
+    // Text of no stated charset: UTF-8 when valid, else Windows-1252 as browsers read it.
     void utf8OrWindows1252()
     {
         const std::pair<QByteArray, QString> rows[] = {

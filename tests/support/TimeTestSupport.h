@@ -14,8 +14,7 @@ inline void setLocalZone(const char* tz)
     ::tzset();
 }
 
-// A link whose COM1 is a simulated module on a pseudo-terminal. The harness
-// is declared first so the link closes its port before the pty goes away.
+// COM1 is a simulated module on a pty; the harness, declared first, outlives the open port.
 class PtyLink
 {
 public:

@@ -15,8 +15,7 @@
 
 using P = QSerialPort;
 
-// The serial link over a pseudo-terminal, the screen pieces that write on it
-// and the clock screens.
+// The serial link on a pseudo-terminal, the screen pieces writing on it, the clock screens.
 class TestClockScreens : public QObject
 {
     Q_OBJECT
@@ -64,8 +63,7 @@ private Q_SLOTS:
         }
     }
 
-    // From the first Sunday of April (here on the 1st) to the last Sunday of
-    // October (here on the 25th and the 31st): the days around them.
+    // Daylight from the first Sunday of April to the last of October (on the 1st, 25th, 31st).
     void isDaylightSaving()
     {
         const std::pair<QDate, bool> rows[] = {
@@ -77,8 +75,7 @@ private Q_SLOTS:
             QVERIFY2(modTimeZone::IsDaylightSaving(date) == daylight, qPrintable(date.toString()));
     }
 
-    // One-digit hours blank columns 0-3 and show three digits at positions
-    // 1, 3, 2; the letter follows the hour, whatever the locale's words.
+    // One-digit hours blank columns 0-3 and show digits at 1, 3, 2; the letter follows the hour.
     void showLargeClock()
     {
         const std::tuple<QTime, const char*, const char*> rows[] = {
@@ -99,8 +96,7 @@ private Q_SLOTS:
         }
     }
 
-    // The colon shows on even counts; the count wraps at 255 ticks, so once
-    // a round it stays for two.
+    // The colon shows on even counts; the count wraps at 255, so once a round it stays for two.
     void blinkColon()
     {
         PtyLink pty;
@@ -115,8 +111,7 @@ private Q_SLOTS:
         }
     }
 
-    // 0B, then each line's text (at most 20 characters) as one write and a
-    // write per pad space.
+    // 0B, then each line's text (cut at 20) as one write and a write per pad space.
     void writeLines()
     {
         PtyLink pty;
@@ -131,8 +126,7 @@ private Q_SLOTS:
         QCOMPARE(pty.takeWrites(), QList<QByteArray>(1, "\x0B") + spaces + texts + spaces.mid(5));
     }
 
-    // FE 64 with glyph 0, glyphs 1 to 7, FE 08: nine writes straight to the
-    // port, not through the output buffer; nothing on a closed port.
+    // FE 64, the glyphs, FE 08: nine writes straight to the port; nothing on a closed port.
     void loadCustomChars()
     {
         for (const bool open : {true, false}) {
@@ -181,8 +175,7 @@ private Q_SLOTS:
         }
     }
 
-    // Settings the device refuses (a pseudo-terminal takes no parity) leave
-    // the port closed, logged, sends dropped: it is no lost module.
+    // Settings a pty refuses (parity) leave the port closed, sends dropped, no module lost.
     void applyLineSettings()
     {
         const std::pair<const char*, const char*> rows[] = {
@@ -203,8 +196,7 @@ private Q_SLOTS:
         }
     }
 
-    // Two waits at once each get their own ticks: the shorter one ends
-    // first and does not cut the longer one short.
+    // Two waits at once each get their own ticks; the shorter does not cut the longer short.
     void twoWaitsAtOnce()
     {
         LcdLink link;
