@@ -143,21 +143,19 @@ private Q_SLOTS:
         LinkHarness h;
         const auto path = [&](const char* name) { return h.dirPath(QString::fromLatin1(name)); };
         QCOMPARE(::mkfifo(QFile::encodeName(path("fifo")), 0600), 0);
-        const char* const notRegular = "is not a regular file";
-        std::vector<std::pair<QString, const char*>> cases = {{path("fifo"), notRegular},
-                                                              {u"/dev/zero"_s, notRegular}};
+        QStringList files = {path("fifo"), u"/dev/zero"_s};
         if (::geteuid() == 0) { // only root can give files to another user
             h.writeIni("[Mode]\nmode=3\n");
             QCOMPARE(::chown(QFile::encodeName(h.iniPath()), 65534, 65534), 0);
             QVERIFY(QFile::link(h.iniPath(), path("foreign")));
             QVERIFY(QFile::link(path("nowhere"), path("dangling")));
             QCOMPARE(::lchown(QFile::encodeName(path("dangling")), 65534, 65534), 0);
-            for (const char* link : {"foreign", "dangling"})
-                cases.emplace_back(path(link), "is a link to a file of another user");
+            files << path("foreign") << path("dangling");
         }
-        for (const auto& [file, warning] : cases) {
+        for (const QString& file : files) {
             modINI ini(file);
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(u"is not a regular file|of another user"_s));
             QCOMPARE(ini.ReadIni(u"Mode"_s, u"mode"_s) + ini.ReadIni(u"Mode"_s, u"mode"_s),
                      QString());
             QVERIFY(!ini.WriteIniKeys({{u"Mode"_s, u"mode"_s, u"1"_s}}));
@@ -219,7 +217,6 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(h.dirPath(u"home"_s)));
         QCOMPARE(modINI::locate(QString()), h.dirPath(u"home/brellix/brellix.ini"_s));
         QVERIFY(portable.open(QIODevice::WriteOnly));
-        portable.close();
         QCOMPARE(modINI::locate(QString()), portable.fileName());
         QCOMPARE(modINI::locate(h.iniPath()), h.iniPath());
     }

@@ -120,8 +120,8 @@ private Q_SLOTS:
                 expected += "." + s + "." + s + "..." + s + "." + s + "..";
             }
             QCOMPARE(cells(m), expected);
-            QVERIFY(shape.contains(char(255)));
-            QVERIFY(std::all_of(shape.begin(), shape.end(), [](char c) { return quint8(c) >= 8; }));
+            QVERIFY(shape.contains(char(255)) &&
+                    std::all_of(shape.begin(), shape.end(), [](char c) { return quint8(c) >= 8; }));
             shapes.insert(shape);
         }
         QCOMPARE(shapes.size(), 10);
@@ -174,8 +174,7 @@ private Q_SLOTS:
         QTRY_COMPARE(view.redrawCount(), 2);
         QTest::qWait(120);
         QCOMPARE(view.redrawCount(), 2);
-        QVERIFY(text.contains(QStringLiteral("\x1b[7A\r┌")));
-        QVERIFY(text.contains(QStringLiteral("│Hi 21°C")));
+        QVERIFY(text.contains(u"\x1b[7A\r┌"_s) && text.contains(u"│Hi 21°C"_s));
     }
 
     // Outside text never carries a command byte onto the module.

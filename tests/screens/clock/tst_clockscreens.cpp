@@ -56,10 +56,9 @@ private Q_SLOTS:
             ScreenLines screen;
             const WorldTimeSettings settings{zone, QString::fromUtf8(name), daylight};
             TimeDateScreen(screen, clock, settings).ShowTimeDate();
-            QCOMPARE(
-                QByteArrayList({screen.line(0), screen.line(1), screen.line(2), screen.line(3)})
-                    .join('|'),
-                lines);
+            const QByteArrayList shown{screen.line(0), screen.line(1), screen.line(2),
+                                       screen.line(3)};
+            QCOMPARE(shown.join('|'), lines);
         }
     }
 
