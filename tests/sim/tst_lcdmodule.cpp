@@ -15,7 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// All 80 cells, row by row.
 QByteArray cells(const LcdModule& m)
 {
     return m.line(0) + m.line(1) + m.line(2) + m.line(3);
@@ -177,16 +176,12 @@ private Q_SLOTS:
         QVERIFY(text.contains(u"\x1b[7A\r┌"_s) && text.contains(u"│Hi 21°C"_s));
     }
 
-    // Outside text never carries a command byte onto the module.
-    void fromUnicode()
+    // Outside text never carries a command byte onto the module. Each code shows as one
+    // character, so a mirror's columns line up with the module's.
+    void codes()
     {
         QCOMPARE(ModuleCodec::fromUnicode(u"Zürich\u00a0Café 21°C"_s), "Zurich Cafe 21\337C");
         QCOMPARE(ModuleCodec::fromUnicode(u"a\u0001\r\n\u001bb東😀\u00fe"_s), "a????b???");
-    }
-
-    // One character per code, so a mirror's columns line up with the module's.
-    void toDisplay()
-    {
         QCOMPARE(ModuleCodec::toDisplay(
                      " !09AZaz}~\xdf\xff" +
                      QByteArray::fromHex("0001020304050607 08090a0b0c0d1b1f7f 80a0c3dee0fe")),
@@ -207,7 +202,7 @@ private Q_SLOTS:
              u"Zü €Šš“”Ÿ\u00a0ÿ \u0081\u008d\u008f\u0090\u009d \0\x01"_s},
             {"caf\xc3\xa9 caf\xe9"_ba, u"cafÃ© café"_s},
             {"caf\xc3"_ba, u"cafÃ"_s},
-            {"\xc0\xaf"_ba, u"À¯"_s}, // overlong UTF-8 is not UTF-8
+            {"\xc0\xaf"_ba, u"À¯"_s}, // cut and overlong UTF-8
         };
         for (const auto& [bytes, text] : rows)
             QCOMPARE(TextDecoding::utf8OrWindows1252(bytes), text);

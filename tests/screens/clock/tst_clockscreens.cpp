@@ -75,6 +75,7 @@ private Q_SLOTS:
     }
 
     // One-digit hours blank columns 0-3 and show digits at 1, 3, 2; the letter follows the hour.
+    // The colon shows on even counts; the count wraps at 255, so once a round it stays for two.
     void showLargeClock()
     {
         const std::tuple<QTime, const char*, const char*> rows[] = {
@@ -85,21 +86,14 @@ private Q_SLOTS:
             {QTime(13, 7, 30), "en_US",
              "FE2E00 FE2E01 FE2E02 FE2E03 FE343131FE343337FE343230 FE32021370 FE3203136D"},
         };
+        PtyLink pty;
+        QVERIFY(pty.open());
         for (const auto& [time, locale, writes] : rows) {
             QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
-            PtyLink pty;
-            QVERIFY(pty.open());
             const FixedClock clock(QDateTime(QDate(2026, 12, 5), time));
             LargeClock(pty.link, clock).ShowLargeClock();
             QCOMPARE(pty.takeWrites(), hexWrites(writes));
         }
-    }
-
-    // The colon shows on even counts; the count wraps at 255, so once a round it stays for two.
-    void blinkColon()
-    {
-        PtyLink pty;
-        QVERIFY(pty.open());
         const FixedClock clock;
         LargeClock largeClock(pty.link, clock);
         for (int tick = 1; tick <= 256; ++tick) {
