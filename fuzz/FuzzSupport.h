@@ -53,7 +53,6 @@ inline QString scratchFolder()
     return dir.path();
 }
 
-// Replaces the file's content; a run that did not write its input tests nothing.
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
