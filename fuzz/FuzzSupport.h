@@ -1,7 +1,6 @@
 #pragma once
 
-// Shared by the libFuzzer targets in this folder. FUZZ_CHECK aborts, so
-// libFuzzer records the input as a crash.
+// FUZZ_CHECK aborts, so libFuzzer records the input as a crash.
 
 #include "codec/ModuleCodec.h"
 
@@ -13,16 +12,14 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #define FUZZ_CHECK(cond)                                                                           \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);          \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
+    ((cond) ? void()                                                                               \
+            : (std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond),       \
+               std::abort()))
 
 // The body run on each input: `bytes` holds it, `in` hands it out piece by piece.
 #define FUZZ_TARGET                                                                                \
@@ -38,8 +35,7 @@
 
 namespace fuzz {
 
-// The parsers warn about every bad input, which would drown the output and
-// slow the run; qFatal still aborts.
+// Warnings about each bad input would drown the output; qFatal still aborts.
 inline const bool QuietLogs = [] {
     QLoggingCategory::setFilterRules(QStringLiteral("*=false"));
     return true;
@@ -57,7 +53,6 @@ inline QString scratchFolder()
     return dir.path();
 }
 
-// Replaces the file's content; a run that did not write its input tests nothing.
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
@@ -65,20 +60,14 @@ inline void writeFile(const QString& path, const QByteArray& bytes)
                f.write(bytes) == bytes.size());
 }
 
-// Whether text reaches the wire only as printable ASCII and the degree sign (223).
-inline bool onlyModuleCodes(const QString& text)
+// Whether each text reaches the wire only as printable ASCII and the degree sign (223).
+template <typename... Texts> bool onlyModuleCodes(const Texts&... texts)
 {
-    for (const char c : ModuleCodec::fromUnicode(text)) {
-        const auto code = static_cast<unsigned char>(c);
-        if ((code < 32 || code > 126) && code != 223)
-            return false;
-    }
-    return true;
-}
-
-template <typename... Texts> bool onlyModuleCodes(const QString& first, const Texts&... rest)
-{
-    return onlyModuleCodes(first) && (onlyModuleCodes(rest) && ...);
+    const auto allowed = [](const QByteArray& codes) {
+        return std::all_of(codes.begin(), codes.end(),
+                           [](char c) { return (c >= 32 && c <= 126) || quint8(c) == 223; });
+    };
+    return (allowed(ModuleCodec::fromUnicode(texts)) && ...);
 }
 
 } // namespace fuzz

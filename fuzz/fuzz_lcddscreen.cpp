@@ -1,6 +1,4 @@
-// Any bytes sent to the module, as LCDd is asked to show them: each line
-// quoted for a widget_set reads back as itself and holds nothing that could
-// end the command or start another; digits and icons stay on the display.
+// Any bytes, as LCDd shows them: each quoted line reads back as itself; icons stay on.
 #include "FuzzSupport.h"
 
 #include "lcd/LcddScreen.h"

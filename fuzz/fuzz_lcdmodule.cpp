@@ -1,5 +1,4 @@
-// The simulated module: any bytes, cut into pieces of the size the first byte
-// says, leave a 20x4 screen with the cursor on it; the only answer is 0x65.
+// Any bytes, in pieces the first byte sizes: a 20x4 screen, the cursor on it.
 #include "FuzzSupport.h"
 
 #include "sim/LcdModule.h"

@@ -1,4 +1,3 @@
-// A message's header block: the sender and subject the e-mail screen shows.
 #include "FuzzSupport.h"
 
 #include "screens/mail/MailHeaders.h"

@@ -1,5 +1,3 @@
-// The settings file on arbitrary bytes: a value written reads back as written,
-// a value under another name stays what it was.
 #include "FuzzSupport.h"
 
 #include "platform/modINI.h"
@@ -16,7 +14,7 @@ FUZZ_TARGET
     const QString otherBefore = ini.ReadIni(otherSection, otherKey);
     if (!ini.WriteIni(section, key, value))
         return;
-    // Values are kept trimmed and at most MaxValueLength long.
+    // Values are kept trimmed and short.
     if (value.trimmed() == value && value.size() <= modINI::MaxValueLength)
         FUZZ_CHECK(ini.ReadIni(section, key) == value);
     // Names compare with ASCII letters folded, nothing else.

@@ -1,5 +1,4 @@
-// Outside text onto the module, read as UTF-8, Latin-1 and raw UTF-16 (which
-// can hold unpaired surrogates): at most one code per character, none a command.
+// Text as UTF-8, Latin-1 and raw UTF-16 (unpaired surrogates): one code at most per character.
 #include "FuzzSupport.h"
 
 FUZZ_TARGET

@@ -1,4 +1,3 @@
-// The interface statistics table of /proc/net/dev.
 #include "FuzzSupport.h"
 
 #include "platform/linux/NetDevParser.h"

@@ -1,4 +1,3 @@
-// Open-Meteo's geocoding and forecast answers (JSON).
 #include "FuzzSupport.h"
 
 #include "screens/web/OpenMeteoWeatherSource.h"

@@ -1,4 +1,3 @@
-// /proc/meminfo text.
 #include "FuzzSupport.h"
 
 #include "platform/linux/ProcMemInfoReader.h"

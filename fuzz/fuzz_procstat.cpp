@@ -1,4 +1,3 @@
-// /proc/stat text: the line of each of the first processors.
 #include "FuzzSupport.h"
 
 #include "platform/linux/ProcStatReader.h"

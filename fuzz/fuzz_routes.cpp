@@ -1,4 +1,3 @@
-// The kernel's route tables, /proc/net/route and /proc/net/ipv6_route.
 #include "FuzzSupport.h"
 
 #include "platform/linux/LinuxInternetState.h"

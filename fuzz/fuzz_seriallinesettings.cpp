@@ -1,4 +1,3 @@
-// The line settings string ("9600,n,8,1") as a settings file can hold it.
 #include "FuzzSupport.h"
 
 #include "lcd/SerialLineSettings.h"

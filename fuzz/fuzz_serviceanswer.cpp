@@ -1,5 +1,4 @@
-// Answers of the weather and stock web services: the value cut and both
-// parsers, whose values the weather and stock screens show.
+// The weather and stock services' answers: the value cut and both parsers.
 #include "FuzzSupport.h"
 
 #include "screens/web/ServiceAnswer.h"

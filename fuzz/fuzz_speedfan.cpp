@@ -1,5 +1,4 @@
-// A SpeedFan log of arbitrary bytes in the watched folder, and the field
-// splitter on its own.
+// A SpeedFan log of any bytes in the watched folder, and its field splitter.
 #include "FuzzSupport.h"
 
 #include "../tests/support/FixedClock.h"

@@ -1,5 +1,4 @@
-// The media player's track and numbers: the caption, the artist and title
-// cut from it, the times and the volume the player screen shows.
+// The player's caption, the artist and title cut from it, its times and volume.
 #include "FuzzSupport.h"
 
 #include "screens/player/WinAmpScreen.h"
@@ -19,9 +18,7 @@ FUZZ_TARGET
     const QString caption = modWinAmp::Caption(track);
     FUZZ_CHECK(caption.size() <= 255 && caption.endsWith(modWinAmp::CaptionEnd));
 
-    // The artist comes back whole (up to the first zero character, cut to
-    // its length, the space of " - " inside it or " -" at its end a no-break
-    // space), whatever it holds.
+    // The artist comes back whole: up to a zero, cut, its " - " made unsplittable.
     QString artist = track.artists.join(QStringLiteral(", ")).section(QChar(0), 0, 0);
     artist.truncate(modWinAmp::MaxPartLength);
     artist.replace(QStringLiteral(" - "), QStringLiteral("\u00A0- "));

@@ -1,4 +1,3 @@
-// Yahoo Finance's chart answer (JSON).
 #include "FuzzSupport.h"
 
 #include "screens/web/YahooStockSource.h"

@@ -3,20 +3,18 @@
 #include "lcd/LcdLink.h"
 #include "support/LinkHarness.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <ctime>
 
-// Selects the local zone of the C library and of Qt, which follows tzset.
+// Qt follows the C library's zone.
 inline void setLocalZone(const char* tz)
 {
     qputenv("TZ", tz);
     ::tzset();
 }
 
-// A link whose COM1 is a simulated module on a pseudo-terminal. The harness
-// is declared first so the link closes its port before the pty goes away.
+// COM1 is a simulated module on a pty; the harness, declared first, outlives the open port.
 class PtyLink
 {
 public:

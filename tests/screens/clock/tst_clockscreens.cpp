@@ -1,14 +1,21 @@
 #include "support/TimeTestSupport.h"
 
-#include "codec/ModuleCodec.h"
+#include "lcd/SerialLineSettings.h"
+#include "screens/base/LineWriter.h"
 #include "screens/base/ScreenLines.h"
+#include "screens/base/SecondTimer.h"
+#include "screens/base/modCustomChar.h"
 #include "screens/clock/LargeClock.h"
 #include "screens/clock/TimeDateScreen.h"
-#include "screens/clock/TimeText.h"
 #include "screens/clock/WorldTimeSettings.h"
 #include "screens/clock/modTimeZone.h"
 #include "support/FixedClock.h"
 
+#include <QElapsedTimer>
+
+using namespace Qt::StringLiterals;
+
+// The serial link on a pseudo-terminal, the screen pieces writing on it, the clock screens.
 class TestClockScreens : public QObject
 {
     Q_OBJECT
@@ -38,6 +45,9 @@ private Q_SLOTS:
             // The locale's month names and designators reach the lines through the codec.
             {"zh_CN", "UTC", "2026-12-05T14:05:07", 13, "London", false,
              "     2:05:07 \?\?|     5-\?\?\?-2026|London Time|5/12?/26 14:05:07"},
+            // Line 4 keeps its seconds in every locale: three characters of month at most.
+            {"ca_ES", "UTC", "2026-09-30T23:59:59", 13, "London", false,
+             "   11:59:59 p. m.|30-de setembre-2026|London Time|30/set/26 23:59:59"},
         };
         for (const auto& [locale, tz, local, zone, name, daylight, lines] : rows) {
             QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
@@ -46,37 +56,26 @@ private Q_SLOTS:
             ScreenLines screen;
             const WorldTimeSettings settings{zone, QString::fromUtf8(name), daylight};
             TimeDateScreen(screen, clock, settings).ShowTimeDate();
-            QCOMPARE(
-                QByteArrayList({screen.line(0), screen.line(1), screen.line(2), screen.line(3)})
-                    .join('|'),
-                lines);
+            const QByteArrayList shown{screen.line(0), screen.line(1), screen.line(2),
+                                       screen.line(3)};
+            QCOMPARE(shown.join('|'), lines);
         }
-        // Line 4 keeps its seconds in every locale: three characters of month at most.
-        QLocale::setDefault(QLocale(QStringLiteral("ca_ES")));
-        QCOMPARE(ModuleCodec::fromUnicode(TimeText::ShortDateTimeText(
-                     QDateTime(QDate(2026, 9, 30), QTime(23, 59, 59), Qt::UTC))),
-                 "30/set/26 23:59:59");
     }
 
-    // From the first Sunday of April to the last Sunday of October.
+    // Daylight from the first Sunday of April to the last of October (on the 1st, 25th, 31st).
     void isDaylightSaving()
     {
         const std::pair<QDate, bool> rows[] = {
-            {QDate(2026, 4, 4), false},   // Saturday before the first Sunday
-            {QDate(2018, 4, 1), true},    // the first Sunday on the first
-            {QDate(2026, 10, 24), true},  // Saturday before the last Sunday
-            {QDate(2026, 10, 25), false}, // the last Sunday
-            {QDate(2026, 10, 26), false}, // the Monday after it
-            {QDate(2021, 10, 30), true},  // Saturday before the last Sunday on the 31st
-            {QDate(2021, 10, 31), false}, {QDate(2026, 11, 1), false},
+            {QDate(2026, 4, 4), false},   {QDate(2018, 4, 1), true},   {QDate(2026, 10, 24), true},
+            {QDate(2026, 10, 25), false}, {QDate(2021, 10, 30), true}, {QDate(2021, 10, 31), false},
+            {QDate(2026, 10, 26), false}, {QDate(2026, 11, 1), false},
         };
         for (const auto& [date, daylight] : rows)
             QVERIFY2(modTimeZone::IsDaylightSaving(date) == daylight, qPrintable(date.toString()));
     }
 
-    // One-digit hours blank columns 0-3 and show three digits at positions
-    // 1, 3, 2; the letter follows the hour, whatever the locale calls the
-    // morning.
+    // One-digit hours blank columns 0-3 and show digits at 1, 3, 2; the letter follows the hour.
+    // The colon shows on even counts; the count wraps at 255, so once a round it stays for two.
     void showLargeClock()
     {
         const std::tuple<QTime, const char*, const char*> rows[] = {
@@ -87,22 +86,14 @@ private Q_SLOTS:
             {QTime(13, 7, 30), "en_US",
              "FE2E00 FE2E01 FE2E02 FE2E03 FE343131FE343337FE343230 FE32021370 FE3203136D"},
         };
+        PtyLink pty;
+        QVERIFY(pty.open());
         for (const auto& [time, locale, writes] : rows) {
             QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
-            PtyLink pty;
-            QVERIFY(pty.open());
             const FixedClock clock(QDateTime(QDate(2026, 12, 5), time));
             LargeClock(pty.link, clock).ShowLargeClock();
             QCOMPARE(pty.takeWrites(), hexWrites(writes));
         }
-    }
-
-    // The colon shows on even counts; the count wraps at 255 ticks, so once
-    // a round it stays for two.
-    void blinkColon()
-    {
-        PtyLink pty;
-        QVERIFY(pty.open());
         const FixedClock clock;
         LargeClock largeClock(pty.link, clock);
         for (int tick = 1; tick <= 256; ++tick) {
@@ -111,6 +102,100 @@ private Q_SLOTS:
             QCOMPARE(pty.takeWrites(),
                      hexWrites(tick % 255 % 2 ? "FE2E09" : "FE320109DF FE320309DF"));
         }
+    }
+
+    // 0B, then each line's text (cut at 20) as one write and a write per pad space.
+    void writeLines()
+    {
+        PtyLink pty;
+        QVERIFY(pty.open());
+        ScreenLines screen;
+        const QByteArray a = "ABCDEFGHIJKLMNOPQRST";
+        screen.setLine(1, a);
+        screen.setLine(2, a + "UVWXY");
+        screen.setLine(3, "Hello");
+        LineWriter(screen, pty.link).WriteLines();
+        const QList<QByteArray> spaces(20, " "), texts = {a, a, "Hello"};
+        QCOMPARE(pty.takeWrites(), QList<QByteArray>(1, "\x0B") + spaces + texts + spaces.mid(5));
+    }
+
+    // FE 64, the glyphs, FE 08: nine writes straight to the port; nothing on a closed port.
+    void loadCustomChars()
+    {
+        for (const bool open : {true, false}) {
+            PtyLink pty;
+            QVERIFY(!open || pty.open());
+            pty.link.SendLcd("kept");
+            pty.takeWrites();
+            QCOMPARE(modCustomChar::LoadCustomChars(pty.link), open);
+            QCOMPARE(pty.takeWrites(),
+                     hexWrites(open ? "FE64080C0E0F0E0C0800 00000E0E0E0E0000 00001B1B1B1B0000 "
+                                      "00041C1C1C040000 00051C1D1C050000 080C0E0F0E0C0800 "
+                                      "001F11110E040400 000E0E0404040400 FE08"
+                                    : ""));
+            QCOMPARE(pty.link.lcdOut(), QByteArray("kept"));
+        }
+    }
+
+    // The tick that follows the wall-clock second.
+    void msUntilNextSecond()
+    {
+        QCOMPARE(SecondTimer::msUntilNextSecond(1'700'000'000'000), 1005);
+        QCOMPARE(SecondTimer::msUntilNextSecond(1'700'000'000'999), 6);
+        QCOMPARE(SecondTimer::msUntilNextSecond(-250), 255);
+    }
+
+    // Baud:parity, data and stop bits as QSerialPort numbers them; "bad": refused with a reason.
+    void parseLineSettings()
+    {
+        QStringList parsed;
+        for (const char* text :
+             {"9600,n,8,1", " 19200 , E , 7 , 2 ", "2400,o,5,1.5", "1200,m,8,1", "300,s,6,1",
+              "9600,n,8", "fast,n,8,1", "0,n,8,1", "9600,x,8,1", "9600,n,9,1", "9600,n,8,3"}) {
+            QString why;
+            const auto s = SerialLineSettings::parse(QString::fromLatin1(text), &why);
+            parsed << (s ? QString::asprintf("%d:%d%d%d", s->baudRate, s->parity, s->dataBits,
+                                             s->stopBits)
+                         : (why.isEmpty() ? u"?"_s : u"bad"_s));
+        }
+        QCOMPARE(parsed.join(u'|'),
+                 u"9600:081|19200:272|2400:353|1200:581|300:461|bad|bad|bad|bad|bad|bad"_s);
+    }
+
+    // Settings a pty refuses (parity) leave the port closed, sends dropped, no module lost.
+    void applyLineSettings()
+    {
+        const std::pair<const char*, const char*> rows[] = {
+            {"19200,n,8,2", nullptr},
+            {"19200,e,8,2", "Cannot apply"},
+        };
+        for (const auto& [settings, warning] : rows) {
+            PtyLink pty;
+            pty.link.setSettings(QString::fromLatin1(settings));
+            QSignalSpy lost(&pty.link, &LcdLink::portLost);
+            if (warning)
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+            QCOMPARE(pty.open(), !warning);
+            QCOMPARE(pty.link.isOpen(), !warning);
+            pty.link.SendLcd("x");
+            QCOMPARE(pty.module->waitForBytes(1, warning ? 100 : 2000), !warning);
+            QCOMPARE(lost.count(), 0);
+        }
+    }
+
+    // Two waits at once each get their own ticks; the shorter does not cut the longer short.
+    void twoWaitsAtOnce()
+    {
+        LcdLink link;
+        QElapsedTimer clock;
+        clock.start();
+        QList<int> ended; // negative: ended too early
+        for (const int ticks : {20, 5}) {
+            link.WaitTicks(ticks, [&, ticks] {
+                ended.append(clock.elapsed() >= ticks * LcdLink::TickMs ? ticks : -ticks);
+            });
+        }
+        QTRY_COMPARE(ended, (QList<int>{5, 20}));
     }
 };
 
