@@ -161,6 +161,18 @@ private Q_SLOTS:
         }
     }
 
+    // brellixd is for machines without a display: it loads no GUI or GL library.
+    void headlessWithoutGui()
+    {
+        QProcess ldd;
+        ldd.start(QStringLiteral("ldd"), {QStringLiteral(BRELLIX_BIN_DIR "/brellixd")});
+        QVERIFY(ldd.waitForFinished(10000));
+        const QByteArray libraries = ldd.readAllStandardOutput();
+        QVERIFY2(libraries.contains("libQt6Core"), libraries.constData());
+        for (const char* lib : {"libQt6Gui", "libQt6Widgets", "libEGL", "libGLX", "libOpenGL"})
+            QVERIFY2(!libraries.contains(lib), lib);
+    }
+
     // SIGINT and SIGHUP end brellixd like closing the window: it saves and
     // exits 0. --port is the module for this run, or kept with --save; its
     // stderr reader gone (SIGPIPE) does not end it; SIGUSR1 reinitialises.

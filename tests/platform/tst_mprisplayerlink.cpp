@@ -187,6 +187,30 @@ private Q_SLOTS:
         link.refresh();
         QVERIFY(listed && !link.hasPlayer() && link.state() == State::Stopped);
     }
+    // mpv with its MPRIS script, playing five minutes of generated silence: our reading of
+    // the interface against a player we did not write.
+    void realPlayer()
+    {
+        const QString mpv = QStandardPaths::findExecutable(u"mpv"_s);
+        const QString script = u"/usr/lib/mpv-mpris/mpris.so"_s;
+        if (mpv.isEmpty() || !QFile::exists(script))
+            QSKIP("mpv with mpv-mpris is not installed (Debian: mpv, mpv-mpris)");
+        auto link = startedLink(u"mpv"_s);
+        QProcess player;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_bus.address());
+        player.setProcessEnvironment(env);
+        player.start(mpv, {u"--no-config"_s, u"--idle"_s, u"--no-video"_s, u"--ao=null"_s,
+                           u"--volume=67"_s, u"--script="_s + script,
+                           u"--force-media-title=Silence"_s, u"av://lavfi:anullsrc=d=300"_s});
+        QVERIFY(player.waitForStarted(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(link->state(), State::Playing, 10000);
+        QTRY_COMPARE(link->track().title, u"Silence"_s);
+        QCOMPARE(link->volume(), 0.67);
+        QTRY_VERIFY_WITH_TIMEOUT((link->refresh(), link->positionUs() > 0), 5000);
+        player.terminate();
+        QTRY_VERIFY_WITH_TIMEOUT(!link->hasPlayer(), 5000);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMprisPlayerLink)

@@ -1,21 +1,15 @@
 #include "support/TimeTestSupport.h"
 
-#include "lcd/SerialLineSettings.h"
-#include "screens/base/LineWriter.h"
 #include "screens/base/ScreenLines.h"
-#include "screens/base/SecondTimer.h"
-#include "screens/base/modCustomChar.h"
 #include "screens/clock/LargeClock.h"
 #include "screens/clock/TimeDateScreen.h"
 #include "screens/clock/WorldTimeSettings.h"
 #include "screens/clock/modTimeZone.h"
 #include "support/FixedClock.h"
 
-#include <QElapsedTimer>
-
 using namespace Qt::StringLiterals;
 
-// The serial link on a pseudo-terminal, the screen pieces writing on it, the clock screens.
+// The clock screens on a pseudo-terminal.
 class TestClockScreens : public QObject
 {
     Q_OBJECT
@@ -102,100 +96,6 @@ private Q_SLOTS:
             QCOMPARE(pty.takeWrites(),
                      hexWrites(tick % 255 % 2 ? "FE2E09" : "FE320109DF FE320309DF"));
         }
-    }
-
-    // 0B, then each line's text (cut at 20) as one write and a write per pad space.
-    void writeLines()
-    {
-        PtyLink pty;
-        QVERIFY(pty.open());
-        ScreenLines screen;
-        const QByteArray a = "ABCDEFGHIJKLMNOPQRST";
-        screen.setLine(1, a);
-        screen.setLine(2, a + "UVWXY");
-        screen.setLine(3, "Hello");
-        LineWriter(screen, pty.link).WriteLines();
-        const QList<QByteArray> spaces(20, " "), texts = {a, a, "Hello"};
-        QCOMPARE(pty.takeWrites(), QList<QByteArray>(1, "\x0B") + spaces + texts + spaces.mid(5));
-    }
-
-    // FE 64, the glyphs, FE 08: nine writes straight to the port; nothing on a closed port.
-    void loadCustomChars()
-    {
-        for (const bool open : {true, false}) {
-            PtyLink pty;
-            QVERIFY(!open || pty.open());
-            pty.link.SendLcd("kept");
-            pty.takeWrites();
-            QCOMPARE(modCustomChar::LoadCustomChars(pty.link), open);
-            QCOMPARE(pty.takeWrites(),
-                     hexWrites(open ? "FE64080C0E0F0E0C0800 00000E0E0E0E0000 00001B1B1B1B0000 "
-                                      "00041C1C1C040000 00051C1D1C050000 080C0E0F0E0C0800 "
-                                      "001F11110E040400 000E0E0404040400 FE08"
-                                    : ""));
-            QCOMPARE(pty.link.lcdOut(), QByteArray("kept"));
-        }
-    }
-
-    // The tick that follows the wall-clock second.
-    void msUntilNextSecond()
-    {
-        QCOMPARE(SecondTimer::msUntilNextSecond(1'700'000'000'000), 1005);
-        QCOMPARE(SecondTimer::msUntilNextSecond(1'700'000'000'999), 6);
-        QCOMPARE(SecondTimer::msUntilNextSecond(-250), 255);
-    }
-
-    // Baud:parity, data and stop bits as QSerialPort numbers them; "bad": refused with a reason.
-    void parseLineSettings()
-    {
-        QStringList parsed;
-        for (const char* text :
-             {"9600,n,8,1", " 19200 , E , 7 , 2 ", "2400,o,5,1.5", "1200,m,8,1", "300,s,6,1",
-              "9600,n,8", "fast,n,8,1", "0,n,8,1", "9600,x,8,1", "9600,n,9,1", "9600,n,8,3"}) {
-            QString why;
-            const auto s = SerialLineSettings::parse(QString::fromLatin1(text), &why);
-            parsed << (s ? QString::asprintf("%d:%d%d%d", s->baudRate, s->parity, s->dataBits,
-                                             s->stopBits)
-                         : (why.isEmpty() ? u"?"_s : u"bad"_s));
-        }
-        QCOMPARE(parsed.join(u'|'),
-                 u"9600:081|19200:272|2400:353|1200:581|300:461|bad|bad|bad|bad|bad|bad"_s);
-    }
-
-    // Settings a pty refuses (parity) leave the port closed, sends dropped, no module lost.
-    void applyLineSettings()
-    {
-        const std::pair<const char*, const char*> rows[] = {
-            {"19200,n,8,2", nullptr},
-            {"19200,e,8,2", "Cannot apply"},
-        };
-        for (const auto& [settings, warning] : rows) {
-            PtyLink pty;
-            pty.link.setSettings(QString::fromLatin1(settings));
-            QSignalSpy lost(&pty.link, &LcdLink::portLost);
-            if (warning)
-                QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
-            QCOMPARE(pty.open(), !warning);
-            QCOMPARE(pty.link.isOpen(), !warning);
-            pty.link.SendLcd("x");
-            QCOMPARE(pty.module->waitForBytes(1, warning ? 100 : 2000), !warning);
-            QCOMPARE(lost.count(), 0);
-        }
-    }
-
-    // Two waits at once each get their own ticks; the shorter does not cut the longer short.
-    void twoWaitsAtOnce()
-    {
-        LcdLink link;
-        QElapsedTimer clock;
-        clock.start();
-        QList<int> ended; // negative: ended too early
-        for (const int ticks : {20, 5}) {
-            link.WaitTicks(ticks, [&, ticks] {
-                ended.append(clock.elapsed() >= ticks * LcdLink::TickMs ? ticks : -ticks);
-            });
-        }
-        QTRY_COMPARE(ended, (QList<int>{5, 20}));
     }
 };
 
