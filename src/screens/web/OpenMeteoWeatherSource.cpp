@@ -166,7 +166,7 @@ void OpenMeteoWeatherSource::fetch(const QString& city, const QString& country, 
 void OpenMeteoWeatherSource::askForecast(const Done& done)
 {
     m_request = m_client.FetchUrl(ForecastUrl(m_web.openMeteoForecast, *m_place),
-                                  [this, done](const modWebservices::Answer& answer) {
+                                  [done](const modWebservices::Answer& answer) {
                                       std::optional<WeatherReport> report;
                                       if (answer.ok && answer.status == 200)
                                           report = ParseForecast(answer.body);
