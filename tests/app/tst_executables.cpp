@@ -113,11 +113,16 @@ class TestExecutables : public QObject
         QTRY_VERIFY2_WITH_TIMEOUT((seen += p.readAllStandardError()).contains("Start-up finished"),
                                   seen.constData(), 10000);
     }
+    // A program that failed to start or has ended has no pid: kill(0) would hit
+    // ctest's whole process group.
+    static bool send(const QProcess& p, int signalNumber)
+    {
+        return p.processId() > 0 && ::kill(pid_t(p.processId()), signalNumber) == 0;
+    }
     // Sends the signal and expects an orderly end.
     static void endWith(QProcess& p, int signalNumber)
     {
-        QVERIFY(p.processId() > 0); // kill(0) would hit ctest's whole group
-        ::kill(pid_t(p.processId()), signalNumber);
+        QVERIFY(send(p, signalNumber));
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
@@ -190,12 +195,12 @@ private Q_SLOTS:
             QByteArray seen;
             launch(p, program, QStringList{"--config", h.iniPath()} + args, seen);
             if (signalNumber == SIGINT) {
-                ::kill(pid_t(p.processId()), SIGUSR1);
+                QVERIFY(send(p, SIGUSR1));
                 QTRY_VERIFY2_WITH_TIMEOUT(
                     (seen += p.readAllStandardError()).count("Status: LCD Connected") == 2,
                     seen.constData(), 5000);
                 p.closeReadChannel(QProcess::StandardError);
-                ::kill(pid_t(p.processId()), SIGUSR1); // its status line meets the closed pipe
+                QVERIFY(send(p, SIGUSR1)); // its status line meets the closed pipe
                 QVERIFY(!p.waitForFinished(1000));
             }
             endWith(p, signalNumber);
