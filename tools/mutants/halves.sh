@@ -26,8 +26,10 @@ cmake -S /tmp/mut/src -B /tmp/mut/build -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 ninja -C /tmp/mut/build >/dev/null
 rm -rf /tmp/mutB && cp -a /tmp/mut /tmp/mutB
 run="tools/mutants/run.py $tool --work /tmp/mut --set"
-$run "$parts/even.json" --out "$parts/even.tsv" >"$parts/even.log" 2>&1 &
-unshare -mn bash -c "ip link set lo up && mount --bind /tmp/mutB /tmp/mut &&
+# Each half in a session of its own: a test that signals its process group
+# under some fault then ends only its own half.
+setsid $run "$parts/even.json" --out "$parts/even.tsv" >"$parts/even.log" 2>&1 &
+setsid unshare -mn bash -c "ip link set lo up && mount --bind /tmp/mutB /tmp/mut &&
                      $run $parts/odd.json --out $parts/odd.tsv" >"$parts/odd.log" 2>&1 &
 wait
 python3 - "$parts" "$out" <<'PY'
