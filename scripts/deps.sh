@@ -13,7 +13,7 @@ packages=(
   libgl-dev libsensors-dev libcurl4-openssl-dev
 )
 test_packages=(
-  xvfb xauth trayer xdotool
+  xvfb xauth trayer xdotool openbox x11-utils tzdata
   dbus-daemon mpv mpv-mpris
   dovecot-imapd dovecot-pop3d openssl
   lcdproc

@@ -34,7 +34,7 @@ int main(int argc, char* argv[])
         options.configPath.isEmpty() ? QString()
                                      : QFileInfo(context.ini().path()).absoluteFilePath());
     if (options.systray)
-        window.showMinimized();
+        window.minimise();
     else
         window.showAfterStartup();
     return launcher.run();

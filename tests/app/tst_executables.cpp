@@ -146,6 +146,60 @@ class TestExecutables : public QObject
         return all;
     }
 
+    // The first of tools (and Xvfb, xdotool) that is not installed; empty when all are.
+    static QString missing(const QStringList& tools)
+    {
+        for (const QString& tool : tools + QStringList{"Xvfb", "xdotool"}) {
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                return tool;
+        }
+        return {};
+    }
+    // Starts Xvfb (it picks a free display and tells its number); programs
+    // started from here on go to it.
+    static bool startDisplay(QProcess& xvfb)
+    {
+        xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24"});
+        if (!xvfb.waitForStarted(5000))
+            return false;
+        while (!xvfb.canReadLine() && xvfb.waitForReadyRead(10000)) {
+        }
+        if (!xvfb.canReadLine())
+            return false;
+        qputenv("DISPLAY", ':' + xvfb.readLine().trimmed());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        return true;
+    }
+    static auto stopDisplay(QProcess& xvfb)
+    {
+        return qScopeGuard([&xvfb] { // killed, Xvfb would leave its lock file
+            xvfb.terminate();
+            xvfb.waitForFinished(3000);
+        });
+    }
+    static QByteArray xprop(const QStringList& args)
+    {
+        QProcess p;
+        p.start(QStringLiteral("xprop"), args);
+        p.waitForFinished(5000);
+        return p.readAllStandardOutput();
+    }
+    // A window manager has taken the root window.
+    static bool wmRunning()
+    {
+        return xprop({"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
+    }
+    // The main window's WM_STATE as the window manager set it ("Normal", "Iconic").
+    QByteArray wmState()
+    {
+        const QStringList main = xdotool({"search", "--name", "BRELLIX Version 2"});
+        if (main.isEmpty())
+            return {};
+        const QByteArray out = xprop({"-id", main.first(), "WM_STATE"});
+        const qsizetype at = out.indexOf("window state: ");
+        return at < 0 ? QByteArray() : out.mid(at + 14).split('\n').first().trimmed();
+    }
+
 private Q_SLOTS:
     void options()
     {
@@ -368,31 +422,48 @@ private Q_SLOTS:
                 p.h.readIni().contains("Output=serial"));
     }
 
+    // Without a tray (a bare window manager), the window ends minimised the
+    // ordinary way once the module answers, so it can be given back.
+    void minimisedWithoutTray()
+    {
+        if (const QString tool = missing({"openbox", "xprop"}); !tool.isEmpty())
+            QSKIP(qPrintable(tool + QStringLiteral(" is not installed")));
+        QProcess xvfb, wm;
+        const auto end = stopDisplay(xvfb);
+        QVERIFY(startDisplay(xvfb));
+        wm.start(QStringLiteral("openbox"), {});
+        QTRY_VERIFY_WITH_TIMEOUT(wmRunning(), 10000);
+        LinkHarness h;
+        QProcess brellix;
+        QByteArray seen;
+        launch(brellix, "brellix", {"--simulate", "--config", h.iniPath()}, seen);
+        QTRY_VERIFY_WITH_TIMEOUT(wmState() == "Iconic", 10000);
+        QTest::qWait(1500); // and it stays so
+        QCOMPARE(wmState(), QByteArray("Iconic"));
+        endWith(brellix, SIGTERM);
+        wm.terminate();
+        wm.waitForFinished(3000);
+    }
+
     // On an X display with a tray (Xvfb, trayer, xdotool), the first start
     // goes to the tray unseen, saying so once; a click on the icon brings the
     // window back; the next start is silent. SIGTERM saves, as closing does.
     void toTrayAndBack()
     {
-        for (const char* tool : {"Xvfb", "trayer", "xdotool"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(tool)));
-        }
-        // Xvfb picks a free display and tells its number.
+        if (const QString tool = missing({"trayer"}); !tool.isEmpty())
+            QSKIP(qPrintable(tool + QStringLiteral(" is not installed")));
         QProcess xvfb;
-        xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24"});
-        QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 10000);
-        // Programs started from here on go to it (this check is the last).
-        qputenv("DISPLAY", ':' + xvfb.readLine().trimmed());
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        const auto end = stopDisplay(xvfb);
+        QVERIFY(startDisplay(xvfb));
         QProcess tray;
+        const auto stopTray = qScopeGuard([&tray] {
+            tray.kill();
+            tray.waitForFinished(3000);
+        });
         tray.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--widthtype",
                                               "pixel", "--width", "100", "--height", "32"});
         QTRY_VERIFY_WITH_TIMEOUT(!xdotool({"search", "--class", "trayer"}).isEmpty(), 30000);
         QTest::qWait(500); // its window comes a moment before it takes the tray's selection
-        const auto end = qScopeGuard([&] { // killed, Xvfb would leave its lock file
-            xvfb.terminate();
-            xvfb.waitForFinished(3000);
-        });
 
         LinkHarness h;
         qputenv("XDG_CONFIG_HOME", h.dirPath(QStringLiteral("config")).toUtf8());

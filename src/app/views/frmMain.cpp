@@ -9,13 +9,13 @@
 #include "app/views/AppIcon.h"
 #include "app/views/LcddPicture.h"
 #include "app/views/ModulePanel.h"
-#include "lcd/LcddClient.h"
 #include "app/views/frmAbout.h"
 #include "app/views/frmInterval.h"
 #include "app/views/frmMail.h"
 #include "app/views/frmPorts.h"
 #include "app/views/frmWorldTime.h"
 #include "codec/ModuleCodec.h"
+#include "lcd/LcddClient.h"
 #include "lcd/LinkController.h"
 #include "platform/modINI.h"
 #include "screens/base/ScreenLines.h"
@@ -41,6 +41,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 // The window's dialogs, in menu order: each opened by its menu item, made
@@ -100,7 +101,7 @@ frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines&
 
     connect(&link, &LinkController::statusTextChanged, m_panel1, &QLabel::setText);
     connect(&link, &LinkController::comCheckChanged, this, [this](int index) {
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < LcdLink::PortCount; ++i)
             m_mnuCOM[i]->setChecked(i + 1 == index);
     });
     connect(&link, &LinkController::sliderPositionChanged, this, [this](int position) {
@@ -214,7 +215,7 @@ void frmMain::buildUi()
     light->addLayout(buttons);
     m_brightness = new QSlider(Qt::Vertical, frame1);
     m_brightness->setObjectName(QStringLiteral("Brightness"));
-    m_brightness->setRange(0, 254);
+    m_brightness->setRange(0, LinkController::MaxSliderPosition);
     // 0, the brightest, at the top; up, Page Up and the wheel brighten.
     m_brightness->setInvertedAppearance(true);
     m_brightness->setInvertedControls(true);
@@ -263,7 +264,7 @@ void frmMain::buildUi()
     addDialogItems(config);
     QMenu* comm = menuBar()->addMenu(QStringLiteral("C&ommunition"));
     comm->setObjectName(QStringLiteral("mnuComm"));
-    for (int i = 1; i <= 6; ++i) {
+    for (int i = 1; i <= LcdLink::PortCount; ++i) {
         QAction* a = comm->addAction(QStringLiteral("COM%1").arg(i));
         a->setObjectName(QStringLiteral("mnuCOM%1").arg(i));
         a->setCheckable(true);
@@ -300,7 +301,7 @@ void frmMain::buildUi()
 void frmMain::refreshComCaptions()
 {
     const LcdLink& link = m_link.link();
-    for (int i = 1; i <= 6; ++i) {
+    for (int i = 1; i <= LcdLink::PortCount; ++i) {
         const QString path = link.portPath(i);
         m_mnuCOM[i - 1]->setText(
             QStringLiteral("COM%1  %2")
@@ -375,8 +376,30 @@ void frmMain::moduleAnswered()
         return;
     }
     m_toTrayByItself = true;
-    showMinimized();
-    m_toTrayByItself = false;
+    minimise();
+}
+
+void frmMain::minimise()
+{
+    const auto now = [this] {
+        m_minimiseWhenShown->stop();
+        showMinimized();
+        m_toTrayByItself = false;
+    };
+    if (!m_minimiseWhenShown) {
+        m_minimiseWhenShown = new QTimer(this);
+        m_minimiseWhenShown->setInterval(20);
+        connect(m_minimiseWhenShown, &QTimer::timeout, this, [this, now] {
+            if (windowHandle() && windowHandle()->isExposed())
+                now();
+        });
+    }
+    if (isVisible() && windowHandle() && windowHandle()->isExposed()) {
+        now();
+        return;
+    }
+    show();
+    m_minimiseWhenShown->start();
 }
 
 void frmMain::showAfterStartup()

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "app/RunOnWSU.h"
+#include "lcd/LcdLink.h"
 #include "sim/LcdModule.h"
 
-#include <QMainWindow>
 #include <QHash>
+#include <QMainWindow>
 #include <QPointer>
 #include <array>
 #include <vector>
 
+class QTimer;
 class Clock;
 class DisplayScheduler;
 class Lifecycle;
@@ -44,6 +46,10 @@ class frmMain : public QMainWindow
 {
     Q_OBJECT
 public:
+    // Minimised the ordinary way (then to the tray, where there is one). A
+    // window never shown is shown first and minimised once the display has
+    // it: X11 maps a window minimised before its first showing as a normal one.
+    void minimise();
     static inline const QString Caption = QStringLiteral("BRELLIX Version 2");
 
     // What the dialogs behind the menus read and change.
@@ -108,7 +114,7 @@ private:
     DialogParts m_dialogParts;
     std::array<QLineEdit*, 4> m_lines{};
     std::vector<QRadioButton*> m_optDisplay;
-    std::array<QAction*, 6> m_mnuCOM{};
+    std::array<QAction*, LcdLink::PortCount> m_mnuCOM{};
     QAction* m_mnuLcdd = nullptr;
     QRadioButton* m_optBLOff = nullptr;
     QRadioButton* m_optBLOn = nullptr;
@@ -123,6 +129,7 @@ private:
     QMenu* m_mPopupSys = nullptr;
     RunOnWSU m_runOnWSU;
     bool m_toTrayByItself = false; // the module answered: the next minimising is not the user's
+    QTimer* m_minimiseWhenShown = nullptr;
     bool m_trayHintDone = false;
     QHash<QString, QPointer<QDialog>> m_dialogs; // by objectName, while open
 };

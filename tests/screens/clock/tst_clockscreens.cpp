@@ -7,6 +7,8 @@
 #include "screens/clock/modTimeZone.h"
 #include "support/FixedClock.h"
 
+#include <QTimeZone>
+
 using namespace Qt::StringLiterals;
 
 // The clock screens on a pseudo-terminal.
@@ -66,6 +68,90 @@ private Q_SLOTS:
         };
         for (const auto& [date, daylight] : rows)
             QVERIFY2(modTimeZone::IsDaylightSaving(date) == daylight, qPrintable(date.toString()));
+    }
+
+    // Each zone's offset and the one daylight rule against the system's time-zone database,
+    // for a city in that zone, in mid-January and mid-July. Where Brellix's fixed table
+    // and the database disagree, the row says why; a reason that no longer applies fails too.
+    void zoneTableAgainstDatabase()
+    {
+        struct Row
+        {
+            const char* city;
+            const char* offsetWhy = nullptr;
+            const char* daylightWhy = nullptr;
+        };
+        constexpr const char* Southern = "southern summer: one northern rule serves every zone";
+        constexpr const char* NoDaylight = "no daylight saving there: one rule serves every zone";
+        const Row rows[modTimeZone::ZoneCount] = {
+            {"Etc/GMT+12", nullptr, NoDaylight},
+            {"Pacific/Midway", nullptr, NoDaylight},
+            {"Pacific/Honolulu", nullptr, NoDaylight},
+            {"America/Anchorage"},
+            {"America/Los_Angeles"},
+            {"America/Denver"},
+            {"America/Chicago"},
+            {"America/New_York"},
+            {"America/Halifax"},
+            {"America/St_Johns"},
+            {"America/Sao_Paulo", nullptr, "Brazil has had no daylight saving since 2019"},
+            {"Atlantic/South_Georgia", nullptr, NoDaylight},
+            {"Atlantic/Azores"},
+            {"Europe/London"},
+            {"Europe/Amsterdam"},
+            {"Europe/Athens"},
+            {"Asia/Baghdad", nullptr, "Iraq has had no daylight saving since 2008"},
+            {"Asia/Tehran", nullptr, "Iran has had no daylight saving since 2022"},
+            {"Asia/Dubai", nullptr, NoDaylight},
+            {"Asia/Kabul", nullptr, NoDaylight},
+            {"Asia/Karachi", nullptr, NoDaylight},
+            {"Asia/Kolkata", nullptr, NoDaylight},
+            {"Asia/Kathmandu", nullptr, NoDaylight},
+            {"Asia/Dhaka", nullptr, NoDaylight},
+            {"Asia/Yangon", nullptr, NoDaylight},
+            {"Asia/Bangkok", nullptr, NoDaylight},
+            {"Asia/Shanghai", nullptr, NoDaylight},
+            {"Asia/Tokyo", nullptr, NoDaylight},
+            {"Australia/Adelaide", nullptr, Southern},
+            {"Australia/Sydney", nullptr, Southern},
+            {"Pacific/Guadalcanal", nullptr, NoDaylight},
+            {"Pacific/Auckland", nullptr, Southern},
+        };
+        if (!QTimeZone::isTimeZoneIdAvailable("Europe/London"))
+            QSKIP("no time-zone database (tzdata) on this machine");
+        for (int i = 0; i < modTimeZone::ZoneCount; ++i) {
+            const Row& row = rows[i];
+            const QTimeZone zone(row.city);
+            QVERIFY2(zone.isValid(), row.city);
+            QStringList offsetDiffers, daylightDiffers;
+            for (const QDate date : {QDate(2026, 1, 15), QDate(2026, 7, 15)}) {
+                const QDateTime noon(date, QTime(12, 0), zone);
+                const int database = zone.standardTimeOffset(noon) / 60;
+                if (database != modTimeZone::ZoneOffsetMinutes(i))
+                    offsetDiffers << u"%1: table %2 min, database %3 min"_s
+                                         .arg(date.toString(Qt::ISODate))
+                                         .arg(modTimeZone::ZoneOffsetMinutes(i))
+                                         .arg(database);
+                const bool rule = modTimeZone::IsDaylightSaving(date);
+                if (zone.isDaylightTime(noon) != rule)
+                    daylightDiffers << u"%1: rule %2, database %3"_s.arg(date.toString(Qt::ISODate))
+                                           .arg(rule)
+                                           .arg(!rule);
+            }
+            // Empty when the row and the database agree on whether there is a difference.
+            const auto verdict = [&](const QStringList& differs, const char* why,
+                                     const char* what) {
+                const QString where = u"zone %1 (%2) %3: "_s.arg(i).arg(row.city, what);
+                if (differs.isEmpty() && why)
+                    return where + u"agrees with the database, but the row says: "_s + why;
+                if (!differs.isEmpty() && !why)
+                    return where + differs.join(u"; "_s) + u" (no reason given)"_s;
+                return QString();
+            };
+            const QString problems = verdict(offsetDiffers, row.offsetWhy, "offset") +
+                                     verdict(daylightDiffers, row.daylightWhy, "daylight");
+            QVERIFY2(problems.isEmpty(), qPrintable(problems));
+        }
     }
 
     // One-digit hours blank columns 0-3 and show digits at 1, 3, 2; the letter follows the hour.
