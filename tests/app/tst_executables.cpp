@@ -196,8 +196,7 @@ private Q_SLOTS:
         QCOMPARE(table.mid(0, builtIn.size()), builtIn);
 
         const frmMain window(c.scheduler(), c.linkController(), c.lines(), c.messages(),
-                             c.lifecycle(),
-                             {c.ini(), c.clock(), c.worldTime(), c.weather(), c.stock()});
+                             c.lifecycle(), frmMain::DialogParts::of(c));
         QStringList buttons;
         for (int i = 0; const auto* b = window.findChild<QRadioButton*>(u"optDisplay%1"_s.arg(i));
              ++i)

@@ -1,5 +1,6 @@
 #include "app/views/frmMain.h"
 
+#include "app/AppContext.h"
 #include "app/AppSettings.h"
 #include "app/DisplayScheduler.h"
 #include "app/IntervalModel.h"
@@ -95,6 +96,12 @@ const DialogRow* dialogRow(const QString& name)
 // How long a notice stays in the status bar.
 constexpr int NoticeMs = 30000;
 } // namespace
+
+frmMain::DialogParts frmMain::DialogParts::of(AppContext& context)
+{
+    return {context.ini(), context.clock(), context.worldTime(), context.weather(),
+            context.stock()};
+}
 
 frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines& lines,
                  Messages& messages, Lifecycle& lifecycle, const DialogParts& dialogParts,

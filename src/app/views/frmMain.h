@@ -9,6 +9,7 @@
 #include <array>
 #include <vector>
 
+class AppContext;
 class Clock;
 class DisplayScheduler;
 class Lifecycle;
@@ -54,6 +55,9 @@ public:
         WorldTimeSettings& worldTime;
         WeatherSettings& weather;
         StockSettings& stock;
+
+        // Those of the program's context.
+        static DialogParts of(AppContext& context);
     };
 
     // configFile: the settings file named by --config, empty when none was;
