@@ -1,9 +1,9 @@
 #include "app/AppContext.h"
 
+#include "app/BulletinBoard.h"
+#include "app/ControlGate.h"
 #include "app/DisplayScheduler.h"
-#include "app/MessageOverlay.h"
 #include "app/Messages.h"
-#include "app/RemoteAccess.h"
 #include "lcd/LcdLink.h"
 #include "lcd/LcddClient.h"
 #include "lcd/LinkController.h"
@@ -48,20 +48,7 @@ struct AppContext::Parts
           stock(lines, messages, stockSettings, webSettings, web),
           mail(lines, messages, [this] { return MailSettings::load(ini); },
                platform.openMailbox()),
-          scheduler(
-              {
-                  {QStringLiteral("Large Characters Clock"), &largeClock,
-                   &LargeClock::ShowLargeClock},
-                  {QStringLiteral("Time And Date"), &timeDate, &TimeDateScreen::ShowTimeDate},
-                  {QStringLiteral("CPU Info"), &cpuInfo, &CpuInfoScreen::ShowCpuInfo},
-                  {QStringLiteral("Network Info"), &networkInfo,
-                   &NetworkInfoScreen::ShowNetworkInfo},
-                  {QStringLiteral("WinAmp Plugin"), &player, &WinAmpScreen::ShowWinAmp},
-                  {QStringLiteral("Weather Station"), &weather, &WeatherScreen::ShowWeather},
-                  {QStringLiteral("Stock Quote"), &stock, &StockScreen::ShowStock},
-                  {QStringLiteral("POP Email"), &mail, &EmailScreen::ShowEmail},
-              },
-              link, lines, writer, platform.clock(), platform.internet(), messages)
+          scheduler(modes(), link, lines, writer, platform.clock(), platform.internet(), messages)
     {
         // New lines end a run of failed refreshes: the next failure is said.
         QObject::connect(&lines, &ScreenLines::lineChanged, &messages, &Messages::refreshPassed);
@@ -80,6 +67,34 @@ struct AppContext::Parts
     {
         // The port closes before the screens and the scheduler go.
         link.closePort();
+    }
+
+    // A display mode: one row of the table of modes (Modes, below the parts).
+    struct ModeRow
+    {
+        const char* name;    // short and stable: brellixctl, the bus, --help
+        const char* caption; // the option button's
+        DisplayScheduler::Refresh (*screen)(Parts& parts);
+        // Reads the settings the screen keeps for the run, at start-up; null
+        // for none (or a section the screen reads at each switch itself).
+        void (*loadSettings)(Parts& parts) = nullptr;
+        // objectName of the dialog of its settings, in the window's table of
+        // dialogs; null for none.
+        const char* dialog = nullptr;
+    };
+    static const ModeRow Modes[];
+    // The table bound to these parts, for the scheduler.
+    std::vector<DisplayScheduler::Mode> modes();
+    // A row's screen: member screen of the parts, shown by routine.
+    template <auto screen, auto routine> static DisplayScheduler::Refresh shown(Parts& parts)
+    {
+        return {&(parts.*screen), routine};
+    }
+    // A row's settings owner: member settings of the parts, read by its load().
+    template <auto settings> static void kept(Parts& parts)
+    {
+        auto& owner = parts.*settings;
+        owner = std::decay_t<decltype(owner)>::load(parts.ini);
     }
 
     Platform& platform;
@@ -113,9 +128,43 @@ struct AppContext::Parts
     EmailScreen mail;
 
     DisplayScheduler scheduler;
-    MessageOverlay overlay{lines, writer, link, linkController, scheduler};
-    RemoteAccess remote{overlay, scheduler, linkController, lines};
+    BulletinBoard board{lines, writer, link, linkController, scheduler};
+    ControlGate remote{board, scheduler, linkController, lines};
 };
+
+// The display modes, in mode order: a mode's number is its row. Everything
+// that lists modes reads this table through the scheduler (the window's
+// buttons, the bus, brellixctl) or builtInModes() (--help).
+const AppContext::Parts::ModeRow AppContext::Parts::Modes[] = {
+    {"clock", "Large Characters Clock", &shown<&Parts::largeClock, &LargeClock::ShowLargeClock>},
+    {"time", "Time And Date", &shown<&Parts::timeDate, &TimeDateScreen::ShowTimeDate>,
+     &kept<&Parts::worldTime>, "frmWorldTime"},
+    {"cpu", "CPU Info", &shown<&Parts::cpuInfo, &CpuInfoScreen::ShowCpuInfo>},
+    {"network", "Network Info", &shown<&Parts::networkInfo, &NetworkInfoScreen::ShowNetworkInfo>},
+    {"player", "WinAmp Plugin", &shown<&Parts::player, &WinAmpScreen::ShowWinAmp>},
+    {"weather", "Weather Station", &shown<&Parts::weather, &WeatherScreen::ShowWeather>,
+     &kept<&Parts::weatherSettings>, "frmWeather"},
+    {"stock", "Stock Quote", &shown<&Parts::stock, &StockScreen::ShowStock>,
+     &kept<&Parts::stockSettings>, "frmStock"},
+    {"mail", "POP Email", &shown<&Parts::mail, &EmailScreen::ShowEmail>, nullptr, "frmMail"},
+};
+
+std::vector<DisplayScheduler::Mode> AppContext::Parts::modes()
+{
+    std::vector<DisplayScheduler::Mode> bound;
+    for (const ModeRow& row : Modes)
+        bound.emplace_back(QString::fromLatin1(row.name), QString::fromLatin1(row.caption),
+                           row.screen(*this), QString::fromLatin1(row.dialog));
+    return bound;
+}
+
+QList<AppContext::ModeName> AppContext::builtInModes()
+{
+    QList<ModeName> names;
+    for (const Parts::ModeRow& row : Parts::Modes)
+        names.append({QString::fromLatin1(row.name), QString::fromLatin1(row.caption)});
+    return names;
+}
 
 AppContext::AppContext(const QString& iniPath, Platform& platform)
     : m_parts(std::make_unique<Parts>(iniPath, platform))
@@ -126,9 +175,10 @@ AppContext::~AppContext() = default;
 
 void AppContext::loadSettings()
 {
-    m_parts->worldTime = WorldTimeSettings::load(m_parts->ini);
-    m_parts->stockSettings = StockSettings::load(m_parts->ini);
-    m_parts->weatherSettings = WeatherSettings::load(m_parts->ini);
+    for (const Parts::ModeRow& row : Parts::Modes) {
+        if (row.loadSettings)
+            row.loadSettings(*m_parts);
+    }
     m_parts->webSettings = WebSettings::load(m_parts->ini);
     OutputSettings outputs = OutputSettings::load(m_parts->ini);
     if (const auto& run = m_parts->lcddForRun) {
@@ -192,7 +242,7 @@ DisplayScheduler& AppContext::scheduler()
 {
     return m_parts->scheduler;
 }
-RemoteAccess& AppContext::remote()
+RemoteControl& AppContext::remote()
 {
     return m_parts->remote;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -11,7 +12,7 @@ class LcddClient;
 class LinkController;
 class Messages;
 class Platform;
-class RemoteAccess;
+class RemoteControl;
 class ScreenLines;
 class WorldTimeSettings;
 class modINI;
@@ -28,15 +29,25 @@ struct WebSettings;
 class AppContext
 {
 public:
+    // A display mode as --help lists it.
+    struct ModeName
+    {
+        QString name;
+        QString caption;
+    };
+    // The display modes of the table, in mode order, without building anything.
+    static QList<ModeName> builtInModes();
+
     AppContext(const QString& iniPath, Platform& platform);
     ~AppContext();
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
 
     modINI& ini();
-    // Reads the sections the screens take at start-up: [TimeZone], [Stock],
-    // [Weather] and [Web]; and [Display] and [LCDd] for the outputs. The mail, player and sensor screens have theirs
-    // read by its owner at each switch.
+    // Reads the sections the screens keep for the run (the table of modes
+    // names them: [TimeZone], [Weather], [Stock]) and [Web]; and [Display]
+    // and [LCDd] for the outputs. The mail, player and sensor screens have
+    // theirs read by its owner at each switch.
     void loadSettings();
     // --lcdd: LCDd at server ("HOST[:PORT]", empty for the settings' own)
     // is an output for this run, beside the module only with keepSerial.
@@ -52,8 +63,8 @@ public:
     WeatherSettings& weather();
     StockSettings& stock();
     DisplayScheduler& scheduler();
-    // Messages and requests of other programs, for the session bus service.
-    RemoteAccess& remote();
+    // Bulletins and requests of other programs, for the session bus service.
+    RemoteControl& remote();
     const Clock& clock() const;
 
 private:

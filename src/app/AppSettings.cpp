@@ -27,7 +27,8 @@ AppSettings AppSettings::load(const modINI& ini)
     s.Backlight = int(settings.number(BacklightKey, s.Backlight, 0, 254));
     s.TrayHintShown = trayHintShown(ini);
 
-    // Out of 0..7 selects no mode at start-up; the main window deals with it.
+    // A number that is no row of the table of modes selects no mode at
+    // start-up; the scheduler deals with it.
     s.CurrentMode = int(SettingsReader(ini, ModeSection)
                             .number(ModeKey, s.CurrentMode, std::numeric_limits<qint16>::min(),
                                     std::numeric_limits<qint16>::max()));

@@ -21,7 +21,8 @@ struct AppSettings
     // 1: the tray's notice that Brellix runs there was shown once; never again.
     static constexpr const char* TrayHintShownKey = "TrayHintShown";
     static constexpr const char* ModeSection = "Mode";
-    static constexpr const char* ModeKey = "mode"; // 0..7; others select no mode
+    // A row of the table of modes; a number outside it selects no mode.
+    static constexpr const char* ModeKey = "mode";
     static constexpr const char* PortsSection = "Ports"; // COM1..COM6
 
     QString CommPortText = QStringLiteral("1");

@@ -1,10 +1,30 @@
 #include "app/CommandLine.h"
 
+#include "app/AppContext.h"
 #include "app/PortChooser.h"
 #include "lcd/OutputSettings.h"
 #include "platform/PathCheck.h"
 
 #include <QCommandLineParser>
+
+#include <algorithm>
+
+namespace {
+// The display modes of the table, for --help: number, short name, caption.
+QString modesText()
+{
+    const QList<AppContext::ModeName> modes = AppContext::builtInModes();
+    qsizetype width = 0;
+    for (const AppContext::ModeName& mode : modes)
+        width = std::max(width, mode.name.size());
+    QString text = QStringLiteral("\nDisplay modes (number, name, caption):\n");
+    for (qsizetype i = 0; i < modes.size(); ++i)
+        text += QStringLiteral("  %1  %2  %3\n")
+                    .arg(i)
+                    .arg(modes[i].name.leftJustified(width), modes[i].caption);
+    return text;
+}
+} // namespace
 
 CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QString& description,
                                         CommandLine* out, QString* text)
@@ -74,7 +94,7 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
         return Outcome::UsageError;
     }
     if (parser.isSet(help)) {
-        *text = parser.helpText();
+        *text = parser.helpText() + modesText();
         return Outcome::ExitOk;
     }
     if (parser.isSet(version)) {

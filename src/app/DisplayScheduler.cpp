@@ -8,8 +8,8 @@
 #include "screens/base/LineWriter.h"
 #include "screens/base/ModeScreen.h"
 #include "screens/base/ScreenLines.h"
-#include "screens/clock/TimeText.h"
 #include "screens/base/modCustomChar.h"
+#include "screens/clock/TimeText.h"
 
 #include <QPointer>
 
@@ -28,9 +28,15 @@ DisplayScheduler::DisplayScheduler(std::vector<Mode> modes, LcdLink& link, Scree
 
 DisplayScheduler::~DisplayScheduler() = default;
 
-QString DisplayScheduler::caption(int mode) const
+int DisplayScheduler::modeNamed(const QString& nameOrCaption) const
 {
-    return mode >= 0 && mode < modeCount() ? m_modes[std::size_t(mode)].caption : QString();
+    for (int i = 0; i < modeCount(); ++i) {
+        const Mode& mode = m_modes[std::size_t(i)];
+        if (nameOrCaption.compare(mode.name, Qt::CaseInsensitive) == 0 ||
+            nameOrCaption.compare(mode.caption, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
 }
 
 const DisplayScheduler::Mode* DisplayScheduler::shownMode() const

@@ -20,27 +20,41 @@ class ScreenLines;
 
 // The display modes, what choosing one does, and the one-second tick that
 // refreshes the status clock and the shown mode's screen. It knows the modes
-// only by their row in the table it is given: each row names the screen's
-// refresh routine, and the screen declares its cadence, its internet check,
-// its glyph uploads and its own timer.
+// only by their row in the table it is given (a mode's number is its row):
+// each row names the mode and the screen's refresh routine, and the screen
+// declares its cadence, its internet check, its glyph uploads and its own
+// timer.
 class DisplayScheduler : public QObject
 {
     Q_OBJECT
 public:
-    struct Mode
+    // A screen and its refresh routine: {&screen, &Screen::ShowSomething}.
+    struct Refresh
     {
-        // A row: {caption, &screen, &Screen::ShowSomething}.
         template <class Screen, class Owner>
-        Mode(QString caption, Screen* screen, void (Owner::*routine)())
-            : caption(std::move(caption)), screen(screen),
-              show([screen, routine] { (screen->*routine)(); })
+        Refresh(Screen* screen, void (Owner::*routine)())
+            : screen(screen), show([screen, routine] { (screen->*routine)(); })
         {
             static_assert(std::is_base_of_v<Owner, Screen>, "the routine of another screen");
         }
 
-        QString caption;            // the option button's caption
         ModeScreen* screen;         // not owned
         std::function<void()> show; // one refresh: compose the lines, or draw
+    };
+    // A row of the table of modes.
+    struct Mode
+    {
+        Mode(QString name, QString caption, Refresh refresh, QString dialog = {})
+            : name(std::move(name)), caption(std::move(caption)), dialog(std::move(dialog)),
+              screen(refresh.screen), show(std::move(refresh.show))
+        {
+        }
+
+        QString name;    // short and stable, lower case (brellixctl, the bus, --help)
+        QString caption; // the option button's
+        QString dialog;  // objectName of the dialog of its settings; empty: none
+        ModeScreen* screen;
+        std::function<void()> show;
     };
     // An offline refresh is tried again this many ticks later.
     static constexpr int OfflineRetryTicks = 5000;
@@ -50,8 +64,11 @@ public:
                      QObject* parent = nullptr);
     ~DisplayScheduler() override;
 
+    const std::vector<Mode>& modes() const { return m_modes; }
     int modeCount() const { return int(m_modes.size()); }
-    QString caption(int mode) const;
+    // The mode a short name or a caption stands for, in any letter case; -1
+    // for none.
+    int modeNamed(const QString& nameOrCaption) const;
 
     // Starts the tick (just after each wall-clock second); until then ticks
     // come only from tests.

@@ -4,7 +4,6 @@
 #include "app/DisplayScheduler.h"
 #include "app/Lifecycle.h"
 #include "app/Messages.h"
-#include "app/RemoteAccess.h"
 #include "lcd/LinkController.h"
 #include "platform/ResumeWatch.h"
 #include "platform/ShutdownSignals.h"

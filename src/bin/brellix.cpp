@@ -26,13 +26,12 @@ int main(int argc, char* argv[])
         return 1;
     }
     AppContext& context = launcher.context();
-    frmMain window(
-        context.scheduler(), context.linkController(), context.lines(), context.messages(),
-        launcher.lifecycle(),
-        {context.ini(), context.clock(), context.worldTime(), context.weather(), context.stock()},
-        // Run at login reads the same file; absolute, as login starts elsewhere.
-        options.configPath.isEmpty() ? QString()
-                                     : QFileInfo(context.ini().path()).absoluteFilePath());
+    frmMain window(context.scheduler(), context.linkController(), context.lines(),
+                   context.messages(), launcher.lifecycle(), frmMain::DialogParts::of(context),
+                   // Run at login reads the same file; absolute, as login starts elsewhere.
+                   options.configPath.isEmpty()
+                       ? QString()
+                       : QFileInfo(context.ini().path()).absoluteFilePath());
     if (options.systray)
         window.minimise();
     else

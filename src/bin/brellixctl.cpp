@@ -1,41 +1,27 @@
 // brellixctl: asks a running brellix or brellixd over the session bus to
 // show a message, switch the mode or the backlight, or tell its state. It
-// speaks only D-Bus, so anything brellixctl does, busctl or gdbus can do.
+// talks through a proxy generated from the interface's XML and speaks only
+// D-Bus, so anything brellixctl does, busctl or gdbus can do. It knows no
+// mode names of its own: the running program lists them and looks them up.
+#include "brellix1proxy.h"
+
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusMetaType>
 #include <QDBusMessage>
-#include <QDBusVariant>
+#include <QDBusMetaType>
+#include <QDBusPendingReply>
 #include <QStringList>
 #include <QTextStream>
 #include <QVariantMap>
 
-#include <array>
+#include <algorithm>
+#include <functional>
+#include <iterator>
 #include <optional>
 
 namespace {
-const QString Service = QStringLiteral("io.github.brellix.Brellix1");
-const QString Path = QStringLiteral("/io/github/brellix/Brellix1");
-
 enum Exit { Done = 0, Refused = 1, Usage = 2, NotRunning = 3 };
-
-// The modes by number: the captions of the mode buttons, and a short name.
-struct ModeName
-{
-    const char* caption;
-    const char* shortName;
-};
-constexpr std::array<ModeName, 8> Modes{{
-    {"Large Characters Clock", "clock"},
-    {"Time And Date", "time"},
-    {"CPU Info", "cpu"},
-    {"Network Info", "network"},
-    {"WinAmp Plugin", "player"},
-    {"Weather Station", "weather"},
-    {"Stock Quote", "stock"},
-    {"POP Email", "mail"},
-}};
 
 const char* const UsageText =
     "Usage: brellixctl COMMAND [ARGUMENT...]\n"
@@ -45,9 +31,10 @@ const char* const UsageText =
     "                        show up to 4 lines of up to 20 characters for N\n"
     "                        seconds (1 to 3600, default 10); prints the id\n"
     "  dismiss ID            end a message, or take it out of the queue\n"
-    "  mode N|NAME           switch to mode 0 to 7, or by name: clock, time, cpu,\n"
-    "                        network, player, weather, stock, mail, or a mode\n"
-    "                        button's caption (\"Time And Date\"), any case\n"
+    "  mode N|NAME           switch to mode number N, or to the mode NAME: its\n"
+    "                        short name or its button's caption, any case\n"
+    "  modes                 list the short names of the modes, in mode order\n"
+    "                        (the first is mode 0)\n"
     "  backlight on|off      switch the backlight\n"
     "  brightness LEVEL      0 (darkest) to 254 (brightest)\n"
     "  status                mode, connection, port and the four lines shown\n"
@@ -55,16 +42,15 @@ const char* const UsageText =
     "Exit codes: 0 done, 1 refused (the reason on standard error), 2 usage,\n"
     "3 no Brellix running.\n";
 
-QTextStream& err()
+void say(const QString& text)
 {
-    static QTextStream stream(stderr);
-    return stream;
+    QTextStream(stderr) << "brellixctl: " << text << Qt::endl;
 }
 
 int usage(const QString& why)
 {
-    err() << "brellixctl: " << why << "\n" << UsageText;
-    err().flush();
+    say(why);
+    QTextStream(stderr) << UsageText;
     return Usage;
 }
 
@@ -75,57 +61,54 @@ std::optional<uint> number(const QString& text, uint max)
     return ok && value <= max ? std::optional<uint>(value) : std::nullopt;
 }
 
-std::optional<uint> modeNumber(const QString& text)
+bool digitsOnly(const QString& text)
 {
-    if (auto n = number(text, uint(Modes.size() - 1)))
-        return n;
-    for (uint i = 0; i < Modes.size(); ++i) {
-        if (text.compare(QLatin1String(Modes[i].caption), Qt::CaseInsensitive) == 0 ||
-            text.compare(QLatin1String(Modes[i].shortName), Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return std::nullopt;
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-// Calls method; the reply's arguments, or the exit code with the reason said.
-struct Reply
+// The exit code of a call that has ended; a refusal or an absent Brellix is
+// said, a refused argument with hint after it.
+int outcome(const QDBusError& error, const QString& hint = {})
 {
-    int exit = Done;
-    QList<QVariant> arguments;
-};
+    if (!error.isValid())
+        return Done;
+    constexpr const char* Absent[] = {
+        "org.freedesktop.DBus.Error.ServiceUnknown", "org.freedesktop.DBus.Error.NameHasNoOwner",
+        "org.freedesktop.DBus.Error.NoReply",        "org.freedesktop.DBus.Error.Disconnected",
+        "org.freedesktop.DBus.Error.NoServer",
+    };
+    if (std::any_of(std::begin(Absent), std::end(Absent),
+                    [&error](const char* name) { return error.name() == QLatin1String(name); })) {
+        say(QStringLiteral("no Brellix is running in this session (%1)").arg(error.message()));
+        return NotRunning;
+    }
+    say(QStringLiteral("refused: ") + error.message() +
+        (error.type() == QDBusError::InvalidArgs ? hint : QString()));
+    return Refused;
+}
 
-Reply call(const QString& interface, const QString& method, const QList<QVariant>& arguments)
+int finish(QDBusPendingCall call, const QString& hint = {})
+{
+    call.waitForFinished();
+    return outcome(call.error(), hint);
+}
+
+// Runs call on the Brellix of this session: its bus name is the interface's
+// name, and its object's path follows from that name, as the XML says.
+int withBrellix(const std::function<int(Brellix1Proxy&)>& call)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        err() << "brellixctl: no session bus: " << bus.lastError().message() << Qt::endl;
-        return {NotRunning, {}};
+        say(QStringLiteral("no session bus: ") + bus.lastError().message());
+        return NotRunning;
     }
-    QDBusMessage request = QDBusMessage::createMethodCall(Service, Path, interface, method);
-    request.setArguments(arguments);
-    const QDBusMessage reply = bus.call(request, QDBus::Block, 10000);
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        return {Done, reply.arguments()};
-    const QString name = reply.errorName();
-    static const QStringList absent = {
-        QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown"),
-        QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner"),
-        QStringLiteral("org.freedesktop.DBus.Error.NoReply"),
-        QStringLiteral("org.freedesktop.DBus.Error.Disconnected"),
-        QStringLiteral("org.freedesktop.DBus.Error.NoServer"),
-    };
-    if (absent.contains(name)) {
-        err() << "brellixctl: no Brellix is running in this session (" << reply.errorMessage()
-              << ")" << Qt::endl;
-        return {NotRunning, {}};
-    }
-    err() << "brellixctl: refused: " << reply.errorMessage() << Qt::endl;
-    return {Refused, {}};
-}
-
-Reply callBrellix(const QString& method, const QList<QVariant>& arguments)
-{
-    return call(Service, method, arguments);
+    const QString name = QString::fromLatin1(Brellix1Proxy::staticInterfaceName());
+    const QString path =
+        QLatin1Char('/') + QString(name).replace(QLatin1Char('.'), QLatin1Char('/'));
+    Brellix1Proxy brellix(name, path, bus);
+    brellix.setTimeout(10000);
+    return call(brellix);
 }
 
 int message(QStringList args)
@@ -163,11 +146,25 @@ int message(QStringList args)
     }
     if (lines.isEmpty() || lines.size() > 4)
         return usage(QStringLiteral("a message has 1 to 4 lines"));
-    const Reply reply = callBrellix(QStringLiteral("ShowMessage"),
-                                    {lines, QVariant::fromValue(seconds), options});
-    if (reply.exit == Done && !reply.arguments.isEmpty())
-        QTextStream(stdout) << reply.arguments.first().toUInt() << Qt::endl;
-    return reply.exit;
+    return withBrellix([&](Brellix1Proxy& brellix) {
+        QDBusPendingReply<uint> reply = brellix.ShowMessage(lines, seconds, options);
+        const int exit = finish(reply);
+        if (exit == Done)
+            QTextStream(stdout) << reply.value() << Qt::endl;
+        return exit;
+    });
+}
+
+int modes(Brellix1Proxy& brellix)
+{
+    const QStringList names = brellix.modes();
+    const int exit = outcome(brellix.lastError());
+    if (exit == Done) {
+        QTextStream out(stdout);
+        for (const QString& name : names)
+            out << name << "\n";
+    }
+    return exit;
 }
 
 QString yesNo(bool value)
@@ -175,19 +172,23 @@ QString yesNo(bool value)
     return value ? QStringLiteral("yes") : QStringLiteral("no");
 }
 
-int status()
+int status(Brellix1Proxy& brellix)
 {
-    const Reply reply =
-        call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"), {Service});
-    if (reply.exit != Done)
-        return reply.exit;
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        brellix.service(), brellix.path(), QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("GetAll"));
+    request << brellix.interface();
+    const QDBusMessage reply = brellix.connection().call(request, QDBus::Block, brellix.timeout());
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return outcome(QDBusError(reply));
     const QVariantMap properties =
-        qdbus_cast<QVariantMap>(reply.arguments.value(0).value<QDBusArgument>());
+        qdbus_cast<QVariantMap>(reply.arguments().value(0).value<QDBusArgument>());
     const uint mode = properties.value(QStringLiteral("Mode")).toUInt();
+    const QStringList names = properties.value(QStringLiteral("Modes")).toStringList();
     QTextStream out(stdout);
     out << "Mode: " << mode;
-    if (mode < Modes.size())
-        out << " (" << Modes[mode].caption << ")";
+    if (mode < uint(names.size()))
+        out << " (" << names.at(mode) << ")";
     out << "\nConnected: " << yesNo(properties.value(QStringLiteral("Connected")).toBool())
         << "\nPort: " << properties.value(QStringLiteral("Port")).toString() << "\n";
     const QStringList lines = properties.value(QStringLiteral("Lines")).toStringList();
@@ -211,32 +212,45 @@ int run(QStringList args)
     }
     if (command == u"message")
         return message(args);
-    if (command == u"status")
-        return args.isEmpty() ? status() : usage(QStringLiteral("status takes no argument"));
+    if (command == u"status" || command == u"modes") {
+        if (!args.isEmpty())
+            return usage(command + QStringLiteral(" takes no argument"));
+        return withBrellix(command == u"status" ? status : modes);
+    }
     if (args.size() != 1)
         return usage(command + QStringLiteral(" takes one argument"));
     const QString arg = args.first();
     if (command == u"dismiss") {
         const auto id = number(arg, 0xffffffffu);
-        return id ? callBrellix(QStringLiteral("Dismiss"), {QVariant::fromValue(*id)}).exit
-                  : usage(QStringLiteral("dismiss takes the number ShowMessage gave"));
+        if (!id)
+            return usage(QStringLiteral("dismiss takes the number ShowMessage gave"));
+        return withBrellix([id](Brellix1Proxy& b) { return finish(b.Dismiss(*id)); });
     }
     if (command == u"mode") {
-        const auto mode = modeNumber(arg);
-        return mode ? callBrellix(QStringLiteral("SetMode"), {QVariant::fromValue(*mode)}).exit
-                    : usage(QStringLiteral("unknown mode ") + arg);
+        // A number goes by number; anything else is a name the program looks up.
+        if (!digitsOnly(arg)) {
+            return withBrellix([&arg](Brellix1Proxy& b) {
+                return finish(b.SelectMode(arg),
+                              QStringLiteral(" (brellixctl modes lists the names)"));
+            });
+        }
+        const auto mode = number(arg, 0xffffffffu);
+        if (!mode)
+            return usage(QStringLiteral("no mode has the number ") + arg);
+        return withBrellix([mode](Brellix1Proxy& b) { return finish(b.SetMode(*mode)); });
     }
     if (command == u"backlight") {
         if (arg != u"on" && arg != u"off")
             return usage(QStringLiteral("backlight takes on or off"));
-        return callBrellix(QStringLiteral("SetBacklight"), {arg == u"on"}).exit;
+        return withBrellix(
+            [on = arg == u"on"](Brellix1Proxy& b) { return finish(b.SetBacklight(on)); });
     }
     if (command == u"brightness") {
         const auto level = number(arg, 254);
-        return level ? callBrellix(QStringLiteral("SetBrightness"),
-                                   {QVariant::fromValue(uchar(*level))})
-                           .exit
-                     : usage(QStringLiteral("brightness takes 0 to 254"));
+        if (!level)
+            return usage(QStringLiteral("brightness takes 0 to 254"));
+        return withBrellix(
+            [level](Brellix1Proxy& b) { return finish(b.SetBrightness(uchar(*level))); });
     }
     return usage(QStringLiteral("unknown command ") + command);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "platform/Bulletin.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 
 #include <functional>
 
-// What other programs of the session may ask of Brellix (a message on the
+// What other programs of the session may ask of Brellix (a bulletin on the
 // module, the mode, the backlight) and what they may see. The core answers;
 // the session bus side (libbrellix-bus.so) only translates. Every request
 // names its caller (the bus's unique name), whom the limits count.
@@ -18,19 +20,12 @@ public:
     {
         Refusal refusal = Refusal::None;
         QString reason; // for the caller, when refused
-        quint32 id = 0; // the message's, for showMessage
+        quint32 id = 0; // the bulletin's, for showBulletin
         bool done() const { return refusal == Refusal::None; }
-    };
-    struct Message
-    {
-        QStringList lines;
-        quint32 seconds = 0;
-        bool flash = false;
-        bool alert = false;
-        bool center = false;
     };
     struct State
     {
+        QStringList modes; // the modes' short names; a mode's number is its index
         quint32 mode = 0;
         bool connected = false;
         QString port;
@@ -41,14 +36,16 @@ public:
     {
         // After any change of state().
         std::function<void()> changed;
-        // A waiting message of caller made room for a newer one.
+        // A waiting bulletin of caller made room for a newer one.
         std::function<void(const QString& caller, quint32 id)> dropped;
     };
 
     virtual ~RemoteControl() = default;
-    virtual Outcome showMessage(const QString& caller, const Message& message) = 0;
+    virtual Outcome showBulletin(const QString& caller, const Bulletin& bulletin) = 0;
     virtual Outcome dismiss(const QString& caller, quint32 id) = 0;
     virtual Outcome setMode(const QString& caller, quint32 mode) = 0;
+    // A mode by its short name or its caption, in any letter case.
+    virtual Outcome selectMode(const QString& caller, const QString& name) = 0;
     virtual Outcome setBacklight(const QString& caller, bool on) = 0;
     virtual Outcome setBrightness(const QString& caller, quint8 level) = 0;
     virtual State state() const = 0;

@@ -91,7 +91,7 @@ class TestAppContext : public QObject
         DisplayScheduler s = DisplayScheduler({mode(own), mode(everyTick), mode(web), mode(mail)},
                                               pty.link, lines, writer, clock, *this, *this);
         Rig() { QVERIFY(pty.open()); }
-        static DisplayScheduler::Mode mode(Screen& s) { return {QString(), &s, &Screen::show}; }
+        static DisplayScheduler::Mode mode(Screen& s) { return {{}, {}, {&s, &Screen::show}}; }
         bool isConnected() const override { return connected; }
         void showMessage(const UserMessage& message) override { shown.append(message); }
         void requestFatalEnd() override {}

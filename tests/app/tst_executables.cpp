@@ -1,10 +1,15 @@
 #include "app/CommandLine.h"
 #include "app/RunOnWSU.h"
+#include "app/views/frmMain.h"
 #include "lcd/LcddClient.h"
 #include "lcd/modLcdFunc.h"
+#include "support/PrivateSessionBus.h"
 #include "support/TestApp.h"
 #include "support/TestPlatform.h"
 
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QRadioButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -98,8 +103,8 @@ private:
 };
 } // namespace
 
-// The real programs from outside (options, signals, a real LCDd, a real tray)
-// and the autostart entry.
+// The real programs from outside (options, the modes they list, signals, a
+// real LCDd, a real tray) and the autostart entry.
 class TestExecutables : public QObject
 {
     Q_OBJECT
@@ -218,6 +223,78 @@ private Q_SLOTS:
                          all.contains(output),
                      all.constData());
         }
+    }
+
+    // Every list of the modes is the table's, row for row: the window's
+    // buttons, Modes on the bus and brellixctl modes of a brellixd on a
+    // private bus, and --help of both programs. The eight built-in modes
+    // keep their names (scripts and settings files use them) and captions.
+    void modesAgree()
+    {
+        const QStringList builtIn{u"clock|Large Characters Clock"_s,
+                                  u"time|Time And Date"_s,
+                                  u"cpu|CPU Info"_s,
+                                  u"network|Network Info"_s,
+                                  u"player|WinAmp Plugin"_s,
+                                  u"weather|Weather Station"_s,
+                                  u"stock|Stock Quote"_s,
+                                  u"mail|POP Email"_s};
+        LinkHarness h;
+        TestApp c(h.iniPath(), m_platform);
+        QStringList table, names, captions;
+        for (const DisplayScheduler::Mode& mode : c.scheduler().modes()) {
+            table << mode.name + u'|' + mode.caption;
+            names << mode.name;
+            captions << mode.caption;
+        }
+        QCOMPARE(table.mid(0, builtIn.size()), builtIn);
+
+        const frmMain window(c.scheduler(), c.linkController(), c.lines(), c.messages(),
+                             c.lifecycle(), frmMain::DialogParts::of(c));
+        QStringList buttons;
+        for (int i = 0; const auto* b = window.findChild<QRadioButton*>(u"optDisplay%1"_s.arg(i));
+             ++i)
+            buttons << b->text();
+        QCOMPARE(buttons, captions);
+
+        // "  N  name  caption" under the heading, one a mode.
+        for (const char* program : {"brellix", "brellixd"}) {
+            QProcess p;
+            p.setProcessEnvironment({});
+            p.start(QStringLiteral(BRELLIX_BIN_DIR "/") + QLatin1String(program), {"--help"});
+            QVERIFY(p.waitForFinished(10000));
+            const QString help = QString::fromUtf8(p.readAllStandardOutput());
+            QStringList listed;
+            const QRegularExpression row(u"^  (\\d+)  (\\S+) +(.+)$"_s);
+            for (const QString& line : help.section(u"Display modes"_s, 1).split(u'\n')) {
+                const QRegularExpressionMatch m = row.match(line);
+                if (m.hasMatch() && m.captured(1).toInt() == listed.size())
+                    listed << m.captured(2) + u'|' + m.captured(3);
+            }
+            QVERIFY2(listed == table, qPrintable(program + u": "_s + help));
+        }
+
+        PrivateSessionBus bus;
+        if (!bus.start())
+            QSKIP(qPrintable(u"No private session bus: "_s + bus.error()));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, bus.address());
+        QProcess brellixd;
+        brellixd.setProcessEnvironment(env);
+        QByteArray seen;
+        launch(brellixd, "brellixd", {"--simulate", "--config", h.iniPath()}, seen);
+        const QString name = u"io.github.brellix.Brellix1"_s;
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            name, u"/io/github/brellix/Brellix1"_s, u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
+        get << name << u"Modes"_s;
+        const QDBusMessage reply = bus.connect(u"modes"_s).call(get, QDBus::Block, 5000);
+        QCOMPARE(reply.arguments().value(0).value<QDBusVariant>().variant().toStringList(), names);
+        QProcess ctl;
+        ctl.setProcessEnvironment(env);
+        ctl.start(QStringLiteral(BRELLIX_BIN_DIR "/brellixctl"), {"modes"});
+        QVERIFY(ctl.waitForFinished(10000));
+        QCOMPARE(QString::fromUtf8(ctl.readAllStandardOutput()), names.join(u'\n') + u'\n');
+        endWith(brellixd, SIGTERM);
     }
 
     // brellixd is for machines without a display: it loads no GUI or GL library.
@@ -493,5 +570,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestExecutables)
+QTEST_MAIN(TestExecutables)
 #include "tst_executables.moc"

@@ -1,4 +1,3 @@
-#include "app/RemoteAccess.h"
 #include "platform/linux/bus/BusService.h"
 #include "support/PrivateSessionBus.h"
 #include "support/TestApp.h"
@@ -35,10 +34,10 @@ class TestRemote : public QObject
 
     // The program answers on this thread: the call waits in an event loop.
     static QDBusMessage call(QDBusConnection bus, const QString& method, const QVariantList& args,
-                             const QString& interface = BusService::Name)
+                             const QString& interface = BusService::name())
     {
-        QDBusMessage m =
-            QDBusMessage::createMethodCall(BusService::Name, BusService::Path, interface, method);
+        QDBusMessage m = QDBusMessage::createMethodCall(BusService::name(), BusService::path(),
+                                                        interface, method);
         m.setArguments(args);
         return bus.call(m, QDBus::BlockWithGui, 5000);
     }
@@ -56,7 +55,7 @@ class TestRemote : public QObject
 public Q_SLOTS:
     void changed(const QString& interface, const QVariantMap& changed, const QStringList&)
     {
-        if (interface == BusService::Name)
+        if (interface == BusService::name())
             m_changes << changed;
     }
     void dropped(uint id) { m_dropped << id; }
@@ -75,8 +74,8 @@ private Q_SLOTS:
     // or waiting; ids are handed out in order, so a new alert's id bounds them.
     void init()
     {
-        RemoteAccess& remote = c().remote();
-        for (uint id = remote.showMessage(u"init"_s, {{u"x"_s}, 1, false, true}).id; id > 0; --id)
+        RemoteControl& remote = c().remote();
+        for (uint id = remote.showBulletin(u"init"_s, {{u"x"_s}, 1, false, true}).id; id > 0; --id)
             remote.dismiss(u"init%1"_s.arg(id), id);
         if (!c().link().isOpen())
             c().linkController().comMenuClicked(1);
@@ -169,9 +168,10 @@ private Q_SLOTS:
             {"5 lines", message, {QStringList(5, u"x"_s), 5u, QVariantMap()}, invalid},
             {"priority", message, {one, 5u, QVariantMap{{u"priority"_s, u"urgent"_s}}}, invalid},
             {"flash text", message, {one, 5u, QVariantMap{{u"flash"_s, u"yes"_s}}}, invalid},
-            {"mode 8", u"SetMode"_s, {8u}, invalid},
+            {"mode past the table", u"SetMode"_s, {uint(c().scheduler().modeCount())}, invalid},
+            {"unknown mode name", u"SelectMode"_s, {u"clocks"_s}, invalid},
             {"level 255", u"SetBrightness"_s, {QVariant::fromValue(uchar(255))}, invalid},
-            {"unknown id", u"Dismiss"_s, {99999u}, BusService::Name + u".Error.NoSuchMessage"_s},
+            {"unknown id", u"Dismiss"_s, {99999u}, BusService::name() + u".Error.NoSuchMessage"_s},
         };
         QDBusConnection bus = client();
         QSignalSpy sent(&c().link(), &LcdLink::sent);
@@ -193,7 +193,7 @@ private Q_SLOTS:
     void propertiesChanged()
     {
         QDBusConnection bus = client();
-        QVERIFY(bus.connect(BusService::Name, BusService::Path,
+        QVERIFY(bus.connect(BusService::name(), BusService::path(),
                             u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s, this,
                             SLOT(changed(QString, QVariantMap, QStringList))));
         QTest::qWait(200); // the set-up's own announcements pass first
@@ -224,8 +224,8 @@ private Q_SLOTS:
         QList<QDBusPendingCall> calls;
         for (int i = 0; i < 21; ++i)
             calls << busy.asyncCall(
-                QDBusMessage::createMethodCall(BusService::Name, BusService::Path, BusService::Name,
-                                               u"SetBacklight"_s)
+                QDBusMessage::createMethodCall(BusService::name(), BusService::path(),
+                                               BusService::name(), u"SetBacklight"_s)
                 << true);
         for (int i = 0; i < 21; ++i) {
             QTRY_VERIFY(calls[i].isFinished());
@@ -241,7 +241,7 @@ private Q_SLOTS:
         m_dropped.clear();
         QList<QDBusConnection> callers{client(), client(), client(), client()};
         for (QDBusConnection& bus : callers)
-            QVERIFY(bus.connect(BusService::Name, BusService::Path, BusService::Name,
+            QVERIFY(bus.connect(BusService::name(), BusService::path(), BusService::name(),
                                 u"MessageDropped"_s, this, SLOT(dropped(uint))));
         const uint first = show(callers[0], {u"info"_s}, 60);
         for (uint i = 1; i < 33; ++i)
@@ -260,29 +260,46 @@ private Q_SLOTS:
     }
 
     // Exit codes: 1 refused, 2 wrong use, 3 no Brellix on the bus (so last).
+    // A mode goes by number (SetMode) or by name (SelectMode): a short name
+    // or a caption, in any case; each row, the mode after it (-1: as before).
     void brellixctl()
     {
-        const std::tuple<QString, int, QByteArray> rows[] = {
-            {u"status"_s, 0, "Mode: 1 (Time And Date)\nConnected: yes\n"},
-            {u"message|--seconds|5|--flash|--center|Backup done"_s, 0, {}},
-            {u"backlight|on"_s, 0, {}},
-            {u"mode|cpu info"_s, 0, {}},
-            {u"brightness|254"_s, 0, {}},
-            {u"dismiss|99999"_s, 1, {}},
-            {u"mode|8"_s, 2, {}},
-            {u"message|1|2|3|4|5"_s, 2, {}},
-            {u"status"_s, 3, {}},
+        const struct
+        {
+            QString args;
+            int code;
+            QByteArray output;
+            int mode;
+        } rows[] = {
+            {u"status"_s, 0, "Mode: 1 (time)\nConnected: yes\n", 1},
+            {u"message|--seconds|5|--flash|--center|Backup done"_s, 0, {}, 1},
+            {u"backlight|on"_s, 0, {}, 1},
+            {u"mode|cpu info"_s, 0, {}, 2},
+            {u"mode|NETWORK"_s, 0, {}, 3},
+            {u"mode|0"_s, 0, {}, 0},
+            {u"brightness|254"_s, 0, {}, 0},
+            {u"dismiss|99999"_s, 1, {}, 0},
+            {u"mode|%1"_s.arg(c().scheduler().modeCount()), 1, {}, 0},
+            {u"mode|clocks"_s, 1, {}, 0},
+            {u"mode|99999999999"_s, 2, {}, 0},
+            {u"message|1|2|3|4|5"_s, 2, {}, 0},
+            {u"status"_s, 3, {}, 0},
         };
-        for (const auto& [args, code, output] : rows) {
-            if (code == 3)
+        for (const auto& row : rows) {
+            if (row.code == 3)
                 m_service.reset();
             QProcess ctl;
-            ctl.start(QStringLiteral(BRELLIX_BIN_DIR "/brellixctl"), args.split(u'|'));
+            ctl.start(QStringLiteral(BRELLIX_BIN_DIR "/brellixctl"), row.args.split(u'|'));
             // The event loop runs meanwhile: the program answers from here.
             QTRY_COMPARE_WITH_TIMEOUT(ctl.state(), QProcess::NotRunning, 10000);
             const QByteArray out = ctl.readAllStandardOutput();
-            QVERIFY2(ctl.exitCode() == code && out.startsWith(output), qPrintable(args));
-            if (args.contains(u"--center"_s)) { // it printed the id
+            const int mode = c().scheduler().currentMode();
+            QVERIFY2(ctl.exitCode() == row.code && out.startsWith(row.output) && mode == row.mode,
+                     qPrintable(u"%1: exit %2, mode %3, output %4"_s.arg(row.args)
+                                    .arg(ctl.exitCode())
+                                    .arg(mode)
+                                    .arg(QString::fromUtf8(out))));
+            if (row.args.contains(u"--center"_s)) { // it printed the id
                 QCOMPARE(c().lines().line(0), QByteArray("    Backup done"));
                 QVERIFY(dismiss(client(), out.trimmed().toUInt()));
             }

@@ -53,7 +53,7 @@ struct Rig
         : platform(now.isValid() ? now : QDateTime(QDate(2026, 12, 5), QTime(14, 5, 7))),
           c(h.iniPath(), platform),
           w(c.scheduler(), c.linkController(), c.lines(), c.messages(), c.lifecycle(),
-            {c.ini(), c.clock(), c.worldTime(), c.weather(), c.stock()}, h.iniPath())
+            frmMain::DialogParts::of(c), h.iniPath())
     {
         if (!ini.isEmpty())
             h.writeIni(QByteArray(ini).replace("$PTY", module->slavePath().toUtf8()));

@@ -1,5 +1,6 @@
 #include "app/views/frmMain.h"
 
+#include "app/AppContext.h"
 #include "app/AppSettings.h"
 #include "app/DisplayScheduler.h"
 #include "app/IntervalModel.h"
@@ -17,6 +18,7 @@
 #include "codec/ModuleCodec.h"
 #include "lcd/LcddClient.h"
 #include "lcd/LinkController.h"
+#include "platform/Logging.h"
 #include "platform/modINI.h"
 #include "screens/base/ScreenLines.h"
 
@@ -44,22 +46,22 @@
 #include <QWindow>
 
 namespace {
-// The window's dialogs, in menu order: each opened by its menu item, made
-// from what it needs on first use and then shown again while it lives.
+// The window's dialogs, each opened by its menu item, made from what it needs
+// on first use and then shown again while it lives. The dialogs the table of
+// modes names fill the menu "&Configuration", in mode order.
 struct DialogRow
 {
     const char* name;       // the dialog's objectName
-    const char* menu;       // the menu holding the item; null: the menu bar
-    const char* actionName; // the item's objectName
+    const char* actionName; // its menu item's objectName
     const char* caption;
     QDialog* (*make)(const frmMain::DialogParts& parts, MessageSink& messages, QWidget* parent);
 };
 const DialogRow Dialogs[] = {
-    {"frmWorldTime", "mnuConfig", "mnuWorldTime", "World &Time",
+    {"frmWorldTime", "mnuWorldTime", "World &Time",
      [](const frmMain::DialogParts& p, MessageSink&, QWidget* parent) -> QDialog* {
          return new frmWorldTime(WorldTimeModel(p.ini, p.clock, p.worldTime), parent);
      }},
-    {"frmWeather", "mnuConfig", "mnuWeather", "&Weather",
+    {"frmWeather", "mnuWeather", "&Weather",
      [](const frmMain::DialogParts& p, MessageSink& messages, QWidget* parent) -> QDialog* {
          return new frmInterval(
              [&p](MessageSink& warnings) {
@@ -67,24 +69,40 @@ const DialogRow Dialogs[] = {
              },
              messages, frmInterval::weatherLook(), parent);
      }},
-    {"frmStock", "mnuConfig", "mnuStock", "&Stock",
+    {"frmStock", "mnuStock", "&Stock",
      [](const frmMain::DialogParts& p, MessageSink& messages, QWidget* parent) -> QDialog* {
          return new frmInterval(
              [&p](MessageSink& warnings) { return IntervalModel::stock(p.ini, p.stock, warnings); },
              messages, frmInterval::stockLook(), parent);
      }},
-    {"frmMail", "mnuConfig", "mnuMail", "&Mail...",
+    {"frmMail", "mnuMail", "&Mail...",
      [](const frmMain::DialogParts& p, MessageSink& messages, QWidget* parent) -> QDialog* {
          return new frmMail(p.ini, messages, parent);
      }},
-    {"frmAbout", nullptr, "mnuAbout", "&About",
+    {"frmAbout", "mnuAbout", "&About",
      [](const frmMain::DialogParts& p, MessageSink&, QWidget* parent) -> QDialog* {
          return new frmAbout(p.ini.path(), parent);
      }},
 };
+
+const DialogRow* dialogRow(const QString& name)
+{
+    for (const DialogRow& row : Dialogs) {
+        if (name == QLatin1String(row.name))
+            return &row;
+    }
+    return nullptr;
+}
+
 // How long a notice stays in the status bar.
 constexpr int NoticeMs = 30000;
 } // namespace
+
+frmMain::DialogParts frmMain::DialogParts::of(AppContext& context)
+{
+    return {context.ini(), context.clock(), context.worldTime(), context.weather(),
+            context.stock()};
+}
 
 frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines& lines,
                  Messages& messages, Lifecycle& lifecycle, const DialogParts& dialogParts,
@@ -188,7 +206,7 @@ void frmMain::buildUi()
     auto* modes = new QVBoxLayout(frame2);
     auto* modeGroup = new QButtonGroup(this);
     for (int i = 0; i < m_scheduler.modeCount(); ++i) {
-        auto* opt = new QRadioButton(m_scheduler.caption(i), frame2);
+        auto* opt = new QRadioButton(m_scheduler.modes()[std::size_t(i)].caption, frame2);
         opt->setObjectName(QStringLiteral("optDisplay%1").arg(i));
         opt->setProperty("index", i);
         modeGroup->addButton(opt, i);
@@ -261,7 +279,10 @@ void frmMain::buildUi()
 
     QMenu* config = menuBar()->addMenu(QStringLiteral("&Configuration"));
     config->setObjectName(QStringLiteral("mnuConfig"));
-    addDialogItems(config);
+    for (const DisplayScheduler::Mode& mode : m_scheduler.modes()) {
+        if (!mode.dialog.isEmpty())
+            addDialogItem(config, mode.dialog);
+    }
     QMenu* comm = menuBar()->addMenu(QStringLiteral("C&ommunition"));
     comm->setObjectName(QStringLiteral("mnuComm"));
     for (int i = 1; i <= LcdLink::PortCount; ++i) {
@@ -288,7 +309,7 @@ void frmMain::buildUi()
     // The items say which device each number stands for, as things are now.
     connect(comm, &QMenu::aboutToShow, this, &frmMain::refreshComCaptions);
     refreshComCaptions();
-    addDialogItems(nullptr);
+    addDialogItem(nullptr, QStringLiteral("frmAbout"));
 
     m_optBLOn->setChecked(m_link.backlightOn());
     m_optBLOff->setChecked(!m_link.backlightOn());
@@ -462,31 +483,28 @@ void frmMain::restoreFromTray()
     activateWindow();
 }
 
-void frmMain::addDialogItems(QMenu* menu)
+void frmMain::addDialogItem(QMenu* menu, const QString& name)
 {
-    for (const DialogRow& row : Dialogs) {
-        if ((row.menu == nullptr) != (menu == nullptr) ||
-            (menu && menu->objectName() != QLatin1String(row.menu)))
-            continue;
-        const QString caption = QString::fromLatin1(row.caption);
-        QAction* a = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
-        a->setObjectName(QString::fromLatin1(row.actionName));
-        const QString name = QString::fromLatin1(row.name);
-        connect(a, &QAction::triggered, this, [this, name] { showDialog(name); });
+    const DialogRow* row = dialogRow(name);
+    if (!row) {
+        qCWarning(lcApp).noquote() << "no dialog" << name << "in the window's table of dialogs";
+        return;
     }
+    const QString caption = QString::fromLatin1(row->caption);
+    QAction* a = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+    a->setObjectName(QString::fromLatin1(row->actionName));
+    connect(a, &QAction::triggered, this, [this, name] { showDialog(name); });
 }
 
 QDialog* frmMain::dialog(const QString& name)
 {
-    for (const DialogRow& row : Dialogs) {
-        if (name != QLatin1String(row.name))
-            continue;
-        QPointer<QDialog>& open = m_dialogs[name];
-        if (!open)
-            open = row.make(m_dialogParts, m_messages, this);
-        return open;
-    }
-    return nullptr;
+    const DialogRow* row = dialogRow(name);
+    if (!row)
+        return nullptr;
+    QPointer<QDialog>& open = m_dialogs[name];
+    if (!open)
+        open = row->make(m_dialogParts, m_messages, this);
+    return open;
 }
 
 void frmMain::showDialog(const QString& name)

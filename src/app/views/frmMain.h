@@ -10,6 +10,7 @@
 #include <array>
 #include <vector>
 
+class AppContext;
 class QTimer;
 class Clock;
 class DisplayScheduler;
@@ -34,10 +35,10 @@ struct WeatherSettings;
 
 // The main window: a view of the scheduler, the link and the lines.
 // Controls carry their names as objectName: txtLine1..txtLine4, Frame2 with
-// optDisplay0..optDisplay7, Frame1 with optBLOff, optBLOn and Brightness,
-// chkRWSU, StatusBar1 with the panels StatusBar1Panel1 and StatusBar1Panel2,
-// the menus mnuConfig, mnuComm (mnuCOM1..mnuCOM6, mnuLcdd, mnuPorts) and mnuAbout,
-// and the tray icon's menu mPopupSys with mnuRestore and mnuExit.
+// optDisplay0, optDisplay1, ... (one per row of the table of modes), Frame1 with optBLOff, optBLOn
+// and Brightness, chkRWSU, StatusBar1 with the panels StatusBar1Panel1 and StatusBar1Panel2, the
+// menus mnuConfig, mnuComm (mnuCOM1..mnuCOM6, mnuLcdd, mnuPorts) and mnuAbout, and the tray icon's
+// menu mPopupSys with mnuRestore and mnuExit.
 //
 // Minimising sends the window to the tray: hidden, with the icon shown; where
 // the desktop has no tray, it stays an ordinary minimised window, so it can
@@ -60,6 +61,9 @@ public:
         WorldTimeSettings& worldTime;
         WeatherSettings& weather;
         StockSettings& stock;
+
+        // Those of the program's context.
+        static DialogParts of(AppContext& context);
     };
 
     // configFile: the settings file named by --config, empty when none was;
@@ -103,8 +107,8 @@ private:
     // The LCDd item, the slider and the picture follow the outputs.
     void showOutputs();
     void showDialog(const QString& name);
-    // The table's items for menu (null: the menu bar), in table order.
-    void addDialogItems(QMenu* menu);
+    // The item of the dialog named so, on menu (null: the menu bar).
+    void addDialogItem(QMenu* menu, const QString& name);
     void showMessage(const QString& text, int severity);
 
     DisplayScheduler& m_scheduler;

@@ -18,14 +18,26 @@ QString errorName(RemoteControl::Refusal refusal)
     case RemoteControl::Refusal::LimitsExceeded:
         return QStringLiteral("org.freedesktop.DBus.Error.LimitsExceeded");
     case RemoteControl::Refusal::UnknownId:
-        return BusService::Name + QStringLiteral(".Error.NoSuchMessage");
+        return BusService::name() + QStringLiteral(".Error.NoSuchMessage");
     case RemoteControl::Refusal::Unavailable:
     case RemoteControl::Refusal::None:
         break;
     }
-    return BusService::Name + QStringLiteral(".Error.Unavailable");
+    return BusService::name() + QStringLiteral(".Error.Unavailable");
 }
 } // namespace
+
+QString BusService::name()
+{
+    const QMetaObject& adaptor = Brellix1Adaptor::staticMetaObject;
+    return QString::fromLatin1(
+        adaptor.classInfo(adaptor.indexOfClassInfo("D-Bus Interface")).value());
+}
+
+QString BusService::path()
+{
+    return QLatin1Char('/') + name().replace(QLatin1Char('.'), QLatin1Char('/'));
+}
 
 std::unique_ptr<BusService> BusService::publish(RemoteControl& control, QDBusConnection connection)
 {
@@ -34,22 +46,22 @@ std::unique_ptr<BusService> BusService::publish(RemoteControl& control, QDBusCon
         return nullptr;
     }
     std::unique_ptr<BusService> service(new BusService(control, connection));
-    if (!connection.registerObject(Path, service.get())) {
-        qCWarning(lcBus).noquote() << "cannot export" << Path;
+    if (!connection.registerObject(path(), service.get())) {
+        qCWarning(lcBus).noquote() << "cannot export" << path();
         return nullptr;
     }
-    const auto owned = connection.interface()->registerService(
-        Name, QDBusConnectionInterface::DontQueueService,
-        QDBusConnectionInterface::DontAllowReplacement);
+    const auto owned =
+        connection.interface()->registerService(name(), QDBusConnectionInterface::DontQueueService,
+                                                QDBusConnectionInterface::DontAllowReplacement);
     if (!owned.isValid() || owned.value() != QDBusConnectionInterface::ServiceRegistered) {
-        connection.unregisterObject(Path);
+        connection.unregisterObject(path());
         qCWarning(lcBus).noquote()
-            << Name << "is owned by another Brellix on this session bus; this one runs"
+            << name() << "is owned by another Brellix on this session bus; this one runs"
             << "without the interface for other programs";
         return nullptr;
     }
     service->m_owned = true;
-    qCInfo(lcBus).noquote() << "on the session bus as" << Name;
+    qCInfo(lcBus).noquote() << "on the session bus as" << name();
     return service;
 }
 
@@ -64,7 +76,7 @@ BusService::BusService(RemoteControl& control, QDBusConnection connection)
             QTimer::singleShot(0, this, &BusService::announceChanges);
     };
     observer.dropped = [this](const QString& caller, quint32 id) {
-        QDBusMessage signal = QDBusMessage::createTargetedSignal(caller, Path, Name,
+        QDBusMessage signal = QDBusMessage::createTargetedSignal(caller, path(), name(),
                                                                  QStringLiteral("MessageDropped"));
         signal << id;
         m_connection.send(signal);
@@ -75,9 +87,9 @@ BusService::BusService(RemoteControl& control, QDBusConnection connection)
 BusService::~BusService()
 {
     m_control.setObserver({});
-    m_connection.unregisterObject(Path);
+    m_connection.unregisterObject(path());
     if (m_owned)
-        m_connection.interface()->unregisterService(Name);
+        m_connection.interface()->unregisterService(name());
 }
 
 bool BusService::answer(const RemoteControl::Outcome& outcome)
@@ -90,7 +102,7 @@ bool BusService::answer(const RemoteControl::Outcome& outcome)
 
 uint BusService::ShowMessage(const QStringList& lines, uint seconds, const QVariantMap& options)
 {
-    RemoteControl::Message request;
+    Bulletin request;
     request.lines = lines;
     request.seconds = seconds;
     for (auto it = options.begin(); it != options.end(); ++it) {
@@ -115,7 +127,7 @@ uint BusService::ShowMessage(const QStringList& lines, uint seconds, const QVari
             return 0;
         }
     }
-    const RemoteControl::Outcome outcome = m_control.showMessage(message().service(), request);
+    const RemoteControl::Outcome outcome = m_control.showBulletin(message().service(), request);
     return answer(outcome) ? outcome.id : 0;
 }
 
@@ -127,6 +139,11 @@ void BusService::Dismiss(uint id)
 void BusService::SetMode(uint mode)
 {
     answer(m_control.setMode(message().service(), mode));
+}
+
+void BusService::SelectMode(const QString& nameOrCaption)
+{
+    answer(m_control.selectMode(message().service(), nameOrCaption));
 }
 
 void BusService::SetBacklight(bool on)
@@ -144,6 +161,8 @@ void BusService::announceChanges()
     m_announcing = false;
     const RemoteControl::State now = m_control.state();
     QVariantMap changed;
+    if (now.modes != m_sent.modes)
+        changed.insert(QStringLiteral("Modes"), now.modes);
     if (now.mode != m_sent.mode)
         changed.insert(QStringLiteral("Mode"), now.mode);
     if (now.connected != m_sent.connected)
@@ -156,8 +175,8 @@ void BusService::announceChanges()
     if (changed.isEmpty())
         return;
     QDBusMessage signal =
-        QDBusMessage::createSignal(Path, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QDBusMessage::createSignal(path(), QStringLiteral("org.freedesktop.DBus.Properties"),
                                    QStringLiteral("PropertiesChanged"));
-    signal << Name << changed << QStringList();
+    signal << name() << changed << QStringList();
     m_connection.send(signal);
 }

@@ -16,20 +16,23 @@
 class BusService : public QObject, protected QDBusContext
 {
     Q_OBJECT
+    Q_PROPERTY(QStringList Modes READ modes)
     Q_PROPERTY(uint Mode READ mode)
     Q_PROPERTY(bool Connected READ connected)
     Q_PROPERTY(QString Port READ port)
     Q_PROPERTY(QStringList Lines READ lines)
 public:
-    static inline const QString Name = QStringLiteral("io.github.brellix.Brellix1");
-    static inline const QString Path = QStringLiteral("/io/github/brellix/Brellix1");
+    // The interface's name in the XML, which is the bus name too; the object
+    // path follows from it: "/" and the name with dots as slashes.
+    static QString name();
+    static QString path();
 
     // Exports the object and owns the name on connection; null (and said in
     // the log) when the bus cannot be reached or the name is taken.
-    static std::unique_ptr<BusService> publish(RemoteControl& control,
-                                               QDBusConnection connection);
+    static std::unique_ptr<BusService> publish(RemoteControl& control, QDBusConnection connection);
     ~BusService() override;
 
+    QStringList modes() const { return m_control.state().modes; }
     uint mode() const { return m_control.state().mode; }
     bool connected() const { return m_control.state().connected; }
     QString port() const { return m_control.state().port; }
@@ -39,6 +42,7 @@ public Q_SLOTS:
     uint ShowMessage(const QStringList& lines, uint seconds, const QVariantMap& options);
     void Dismiss(uint id);
     void SetMode(uint mode);
+    void SelectMode(const QString& nameOrCaption);
     void SetBacklight(bool on);
     void SetBrightness(uchar level);
 

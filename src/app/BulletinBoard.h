@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Bulletin.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QObject>
@@ -16,12 +18,12 @@ class LineWriter;
 class LinkController;
 class ScreenLines;
 
-// Messages from other programs on the module, over the shown mode: one at a
+// Bulletins of other programs on the module, over the shown mode: one at a
 // time on the four screen lines (so the window's boxes show it too), the
 // others waiting. While one shows, the scheduler holds its refreshes; after
 // the last, it switches into its mode again. Text reaches the lines only
 // through the module codec, cut to the screen's width.
-class MessageOverlay : public QObject
+class BulletinBoard : public QObject
 {
     Q_OBJECT
 public:
@@ -32,35 +34,26 @@ public:
     // second, so the module never flickers faster than 1 Hz.
     static constexpr int FlashHalfPeriodMs = 500;
 
-    struct Message
-    {
-        QStringList lines; // at most 4 are kept, each cut to the width
-        int seconds = 0;
-        bool flash = false;
-        bool alert = false; // interrupts the one shown instead of waiting
-        bool center = false;
-        QString caller;
-    };
+    BulletinBoard(ScreenLines& lines, LineWriter& writer, LcdLink& link, LinkController& control,
+                  DisplayScheduler& scheduler, QObject* parent = nullptr);
+    ~BulletinBoard() override;
 
-    MessageOverlay(ScreenLines& lines, LineWriter& writer, LcdLink& link, LinkController& control,
-                   DisplayScheduler& scheduler, QObject* parent = nullptr);
-    ~MessageOverlay() override;
-
-    // The message's id (never 0); 0 when the queue is full of alerts and
-    // the new message is an info one.
-    quint32 add(const Message& message);
-    // Ends the message shown, or takes a waiting one out; false for an id
+    // The bulletin's id (never 0); 0 when the queue is full of alerts and
+    // the new bulletin is an info one. Its seconds are held to 1..MaxSeconds;
+    // caller is told if it is dropped.
+    quint32 add(const Bulletin& bulletin, const QString& caller);
+    // Ends the bulletin shown, or takes a waiting one out; false for an id
     // that is neither.
     bool dismiss(quint32 id);
     bool showing() const { return m_shown.id != 0; }
     int queued() const { return int(m_waiting.size()) + (showing() ? 1 : 0); }
 
-    // The module's lines as a message shows them: cut and, when asked,
+    // The module's lines as a bulletin shows them: cut and, when asked,
     // centred, in module codes.
     static std::array<QByteArray, 4> compose(const QStringList& lines, bool center);
 
 Q_SIGNALS:
-    // A waiting message made room for a newer one.
+    // A waiting bulletin made room for a newer one.
     void dropped(quint32 id, const QString& caller);
 
 private:

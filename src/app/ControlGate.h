@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/MessageOverlay.h"
 #include "platform/RemoteControl.h"
 
 #include <QElapsedTimer>
@@ -10,25 +9,28 @@
 
 #include <deque>
 
+class BulletinBoard;
 class DisplayScheduler;
 class LinkController;
 class ScreenLines;
 
-// What other programs may do with Brellix, checked and limited: at most
-// CallsPerSecond requests a second from one caller, so a runaway script
-// cannot keep the program busy, and messages through the overlay.
-class RemoteAccess final : public QObject, public RemoteControl
+// The core's side of RemoteControl: what other programs may do with Brellix,
+// each request checked and limited (at most CallsPerSecond a second from one
+// caller, so a runaway script cannot keep the program busy), bulletins
+// through the board, modes through the scheduler's table.
+class ControlGate final : public QObject, public RemoteControl
 {
     Q_OBJECT
 public:
     static constexpr int CallsPerSecond = 20;
 
-    RemoteAccess(MessageOverlay& overlay, DisplayScheduler& scheduler, LinkController& control,
-                 ScreenLines& lines, QObject* parent = nullptr);
+    ControlGate(BulletinBoard& board, DisplayScheduler& scheduler, LinkController& control,
+                ScreenLines& lines, QObject* parent = nullptr);
 
-    Outcome showMessage(const QString& caller, const Message& message) override;
+    Outcome showBulletin(const QString& caller, const Bulletin& bulletin) override;
     Outcome dismiss(const QString& caller, quint32 id) override;
     Outcome setMode(const QString& caller, quint32 mode) override;
+    Outcome selectMode(const QString& caller, const QString& name) override;
     Outcome setBacklight(const QString& caller, bool on) override;
     Outcome setBrightness(const QString& caller, quint8 level) override;
     State state() const override;
@@ -39,7 +41,7 @@ private:
     bool admit(const QString& caller);
     void changed();
 
-    MessageOverlay& m_overlay;
+    BulletinBoard& m_board;
     DisplayScheduler& m_scheduler;
     LinkController& m_control;
     ScreenLines& m_lines;

@@ -1,4 +1,4 @@
-#include "app/MessageOverlay.h"
+#include "app/BulletinBoard.h"
 
 #include "app/DisplayScheduler.h"
 #include "codec/ModuleCodec.h"
@@ -10,16 +10,15 @@
 
 #include <algorithm>
 
-MessageOverlay::MessageOverlay(ScreenLines& lines, LineWriter& writer, LcdLink& link,
-                               LinkController& control, DisplayScheduler& scheduler,
-                               QObject* parent)
+BulletinBoard::BulletinBoard(ScreenLines& lines, LineWriter& writer, LcdLink& link,
+                             LinkController& control, DisplayScheduler& scheduler, QObject* parent)
     : QObject(parent), m_lines(lines), m_writer(writer), m_link(link), m_control(control),
       m_scheduler(scheduler)
 {
     m_end.setSingleShot(true);
-    connect(&m_end, &QTimer::timeout, this, &MessageOverlay::endShown);
+    connect(&m_end, &QTimer::timeout, this, &BulletinBoard::endShown);
     m_flash.setInterval(FlashHalfPeriodMs);
-    connect(&m_flash, &QTimer::timeout, this, &MessageOverlay::flashStep);
+    connect(&m_flash, &QTimer::timeout, this, &BulletinBoard::flashStep);
     // The program ends: the backlight is left as the user chose it.
     connect(&m_scheduler, &DisplayScheduler::stopping, this, [this] {
         m_waiting.clear();
@@ -28,24 +27,24 @@ MessageOverlay::MessageOverlay(ScreenLines& lines, LineWriter& writer, LcdLink& 
         m_flash.stop();
         restoreBacklight();
     });
-    // A module found again was cleared: the message goes back on.
+    // A module found again was cleared: the bulletin goes back on.
     connect(&m_control, &LinkController::moduleReinitialised, this, [this] {
         if (showing())
             draw();
     });
 }
 
-MessageOverlay::~MessageOverlay() = default;
+BulletinBoard::~BulletinBoard() = default;
 
-std::array<QByteArray, 4> MessageOverlay::compose(const QStringList& lines, bool center)
+std::array<QByteArray, 4> BulletinBoard::compose(const QStringList& lines, bool center)
 {
     std::array<QByteArray, 4> out;
     const int count = std::min<int>(int(lines.size()), ScreenLines::Count);
     for (int i = 0; i < count; ++i) {
         // Cut before encoding, so a huge text costs nothing; two characters
         // a cell leave room for surrogate pairs, which encode to one.
-        QByteArray text =
-            ModuleCodec::fromUnicode(lines.at(i).left(2 * ScreenLines::Width)).left(ScreenLines::Width);
+        QByteArray text = ModuleCodec::fromUnicode(lines.at(i).left(2 * ScreenLines::Width))
+                              .left(ScreenLines::Width);
         if (center && !text.isEmpty())
             text.prepend(QByteArray((ScreenLines::Width - int(text.size())) / 2, ' '));
         out[std::size_t(i)] = text;
@@ -53,23 +52,23 @@ std::array<QByteArray, 4> MessageOverlay::compose(const QStringList& lines, bool
     return out;
 }
 
-quint32 MessageOverlay::add(const Message& message)
+quint32 BulletinBoard::add(const Bulletin& bulletin, const QString& caller)
 {
     Entry entry;
-    entry.lines = compose(message.lines, message.center);
-    entry.remainingMs = qint64(std::clamp(message.seconds, 1, MaxSeconds)) * 1000;
-    entry.flash = message.flash;
-    entry.alert = message.alert;
-    entry.caller = message.caller;
-    if (queued() >= QueueLimit && !makeRoom(message.alert))
+    entry.lines = compose(bulletin.lines, bulletin.center);
+    entry.remainingMs = std::clamp<qint64>(bulletin.seconds, 1, MaxSeconds) * 1000;
+    entry.flash = bulletin.flash;
+    entry.alert = bulletin.alert;
+    entry.caller = caller;
+    if (queued() >= QueueLimit && !makeRoom(bulletin.alert))
         return 0;
     entry.id = ++m_lastId;
-    if (m_lastId == 0) // after 4 billion messages
+    if (m_lastId == 0) // after 4 billion bulletins
         entry.id = m_lastId = 1;
     const quint32 id = entry.id;
     if (!showing()) {
         show(std::move(entry));
-    } else if (message.alert) {
+    } else if (bulletin.alert) {
         // The interrupted one goes first in line with the time it had left.
         m_shown.remainingMs = std::max<qint64>(m_shownUntil.remainingTime(), 1);
         m_waiting.push_front(std::move(m_shown));
@@ -80,10 +79,10 @@ quint32 MessageOverlay::add(const Message& message)
     return id;
 }
 
-bool MessageOverlay::makeRoom(bool forAlert)
+bool BulletinBoard::makeRoom(bool forAlert)
 {
-    auto oldest = std::find_if(m_waiting.begin(), m_waiting.end(),
-                               [](const Entry& e) { return !e.alert; });
+    auto oldest =
+        std::find_if(m_waiting.begin(), m_waiting.end(), [](const Entry& e) { return !e.alert; });
     if (oldest == m_waiting.end()) {
         // Only alerts wait: a new info one is refused, a new alert drops
         // the oldest alert.
@@ -97,7 +96,7 @@ bool MessageOverlay::makeRoom(bool forAlert)
     return true;
 }
 
-bool MessageOverlay::dismiss(quint32 id)
+bool BulletinBoard::dismiss(quint32 id)
 {
     if (id == 0)
         return false;
@@ -113,7 +112,7 @@ bool MessageOverlay::dismiss(quint32 id)
     return true;
 }
 
-void MessageOverlay::show(Entry entry)
+void BulletinBoard::show(Entry entry)
 {
     m_shown = std::move(entry);
     m_scheduler.hold();
@@ -128,14 +127,14 @@ void MessageOverlay::show(Entry entry)
     draw();
 }
 
-void MessageOverlay::draw()
+void BulletinBoard::draw()
 {
     for (int i = 0; i < ScreenLines::Count; ++i)
         m_lines.setLine(i, m_shown.lines[std::size_t(i)]);
     m_writer.WriteLines();
 }
 
-void MessageOverlay::endShown()
+void BulletinBoard::endShown()
 {
     m_end.stop();
     m_shown = Entry();
@@ -150,7 +149,7 @@ void MessageOverlay::endShown()
     m_scheduler.release();
 }
 
-void MessageOverlay::flashStep()
+void BulletinBoard::flashStep()
 {
     m_flashDark = !m_flashDark;
     // The blink goes from the backlight the user chose to its opposite.
@@ -158,7 +157,7 @@ void MessageOverlay::flashStep()
     m_link.SendLcd(lit ? modLcdFunc::BacklightOn() : modLcdFunc::BacklightOff());
 }
 
-void MessageOverlay::restoreBacklight()
+void BulletinBoard::restoreBacklight()
 {
     if (std::exchange(m_flashDark, false))
         m_link.SendLcd(m_control.backlightOn() ? modLcdFunc::BacklightOn()

@@ -1,5 +1,6 @@
-#include "app/RemoteAccess.h"
+#include "app/ControlGate.h"
 
+#include "app/BulletinBoard.h"
 #include "app/DisplayScheduler.h"
 #include "codec/ModuleCodec.h"
 #include "lcd/LinkController.h"
@@ -15,23 +16,22 @@ RemoteControl::Outcome refused(Refusal why, const QString& reason)
 }
 } // namespace
 
-RemoteAccess::RemoteAccess(MessageOverlay& overlay, DisplayScheduler& scheduler,
-                           LinkController& control, ScreenLines& lines, QObject* parent)
-    : QObject(parent), m_overlay(overlay), m_scheduler(scheduler), m_control(control),
-      m_lines(lines)
+ControlGate::ControlGate(BulletinBoard& board, DisplayScheduler& scheduler, LinkController& control,
+                         ScreenLines& lines, QObject* parent)
+    : QObject(parent), m_board(board), m_scheduler(scheduler), m_control(control), m_lines(lines)
 {
     m_clock.start();
-    connect(&m_scheduler, &DisplayScheduler::modeSelected, this, &RemoteAccess::changed);
-    connect(&m_control, &LinkController::statusTextChanged, this, &RemoteAccess::changed);
-    connect(&m_control, &LinkController::comCheckChanged, this, &RemoteAccess::changed);
-    connect(&m_lines, &ScreenLines::lineChanged, this, &RemoteAccess::changed);
-    connect(&m_overlay, &MessageOverlay::dropped, this, [this](quint32 id, const QString& caller) {
+    connect(&m_scheduler, &DisplayScheduler::modeSelected, this, &ControlGate::changed);
+    connect(&m_control, &LinkController::statusTextChanged, this, &ControlGate::changed);
+    connect(&m_control, &LinkController::comCheckChanged, this, &ControlGate::changed);
+    connect(&m_lines, &ScreenLines::lineChanged, this, &ControlGate::changed);
+    connect(&m_board, &BulletinBoard::dropped, this, [this](quint32 id, const QString& caller) {
         if (m_observer.dropped)
             m_observer.dropped(caller, id);
     });
 }
 
-bool RemoteAccess::admit(const QString& caller)
+bool ControlGate::admit(const QString& caller)
 {
     const qint64 now = m_clock.elapsed();
     for (auto it = m_calls.begin(); it != m_calls.end();) {
@@ -47,33 +47,32 @@ bool RemoteAccess::admit(const QString& caller)
     return true;
 }
 
-RemoteControl::Outcome RemoteAccess::showMessage(const QString& caller, const Message& message)
+RemoteControl::Outcome ControlGate::showBulletin(const QString& caller, const Bulletin& bulletin)
 {
     if (!admit(caller))
         return refused(Refusal::LimitsExceeded, QStringLiteral("more than 20 calls a second"));
-    if (message.lines.isEmpty() || message.lines.size() > ScreenLines::Count)
+    if (bulletin.lines.isEmpty() || bulletin.lines.size() > ScreenLines::Count)
         return refused(Refusal::InvalidArgs, QStringLiteral("a message has 1 to 4 lines"));
-    if (message.seconds < 1 || message.seconds > quint32(MessageOverlay::MaxSeconds))
+    if (bulletin.seconds < 1 || bulletin.seconds > quint32(BulletinBoard::MaxSeconds))
         return refused(Refusal::InvalidArgs, QStringLiteral("seconds must be 1 to 3600"));
-    const quint32 id = m_overlay.add({message.lines, int(message.seconds), message.flash,
-                                      message.alert, message.center, caller});
+    const quint32 id = m_board.add(bulletin, caller);
     if (id == 0)
         return refused(Refusal::LimitsExceeded,
                        QStringLiteral("32 alerts are waiting; no room for another message"));
     return {Refusal::None, {}, id};
 }
 
-RemoteControl::Outcome RemoteAccess::dismiss(const QString& caller, quint32 id)
+RemoteControl::Outcome ControlGate::dismiss(const QString& caller, quint32 id)
 {
     if (!admit(caller))
         return refused(Refusal::LimitsExceeded, QStringLiteral("more than 20 calls a second"));
-    if (!m_overlay.dismiss(id))
+    if (!m_board.dismiss(id))
         return refused(Refusal::UnknownId,
                        QStringLiteral("no message %1 is shown or waiting").arg(id));
     return {};
 }
 
-RemoteControl::Outcome RemoteAccess::setMode(const QString& caller, quint32 mode)
+RemoteControl::Outcome ControlGate::setMode(const QString& caller, quint32 mode)
 {
     if (!admit(caller))
         return refused(Refusal::LimitsExceeded, QStringLiteral("more than 20 calls a second"));
@@ -85,7 +84,19 @@ RemoteControl::Outcome RemoteAccess::setMode(const QString& caller, quint32 mode
     return {};
 }
 
-RemoteControl::Outcome RemoteAccess::setBacklight(const QString& caller, bool on)
+RemoteControl::Outcome ControlGate::selectMode(const QString& caller, const QString& name)
+{
+    if (!admit(caller))
+        return refused(Refusal::LimitsExceeded, QStringLiteral("more than 20 calls a second"));
+    const int mode = m_scheduler.modeNamed(name);
+    if (mode < 0)
+        return refused(Refusal::InvalidArgs,
+                       QStringLiteral("no mode is named \"%1\"").arg(name.left(40)));
+    m_scheduler.selectMode(mode);
+    return {};
+}
+
+RemoteControl::Outcome ControlGate::setBacklight(const QString& caller, bool on)
 {
     if (!admit(caller))
         return refused(Refusal::LimitsExceeded, QStringLiteral("more than 20 calls a second"));
@@ -96,7 +107,7 @@ RemoteControl::Outcome RemoteAccess::setBacklight(const QString& caller, bool on
     return {};
 }
 
-RemoteControl::Outcome RemoteAccess::setBrightness(const QString& caller, quint8 level)
+RemoteControl::Outcome ControlGate::setBrightness(const QString& caller, quint8 level)
 {
     if (!admit(caller))
         return refused(Refusal::LimitsExceeded, QStringLiteral("more than 20 calls a second"));
@@ -109,9 +120,11 @@ RemoteControl::Outcome RemoteAccess::setBrightness(const QString& caller, quint8
     return {};
 }
 
-RemoteControl::State RemoteAccess::state() const
+RemoteControl::State ControlGate::state() const
 {
     State s;
+    for (const DisplayScheduler::Mode& mode : m_scheduler.modes())
+        s.modes << mode.name;
     s.mode = quint32(std::max(m_scheduler.currentMode(), 0));
     s.connected = m_control.statusText() == LinkController::ConnectedStatus;
     const LcdLink& link = m_control.link();
@@ -121,12 +134,12 @@ RemoteControl::State RemoteAccess::state() const
     return s;
 }
 
-void RemoteAccess::setObserver(Observer observer)
+void ControlGate::setObserver(Observer observer)
 {
     m_observer = std::move(observer);
 }
 
-void RemoteAccess::changed()
+void ControlGate::changed()
 {
     if (m_observer.changed)
         m_observer.changed();
