@@ -7,7 +7,6 @@
 class Clock;
 class DisplayScheduler;
 class LcdLink;
-class LcddClient;
 class LinkController;
 class Messages;
 class Platform;
@@ -35,14 +34,13 @@ public:
 
     modINI& ini();
     // Reads the sections the screens take at start-up: [TimeZone], [Stock],
-    // [Weather] and [Web]; and [Display] and [LCDd] for the outputs. The mail, player and sensor screens have theirs
-    // read by its owner at each switch.
+    // [Weather] and [Web]; and [Display] and [LCDd] for the outputs. The mail, player and sensor
+    // screens have theirs read by its owner at each switch.
     void loadSettings();
     // --lcdd: LCDd at server ("HOST[:PORT]", empty for the settings' own)
     // is an output for this run, beside the module only with keepSerial.
     // False when server is not such a text.
     bool useLcddForRun(const QString& server, bool keepSerial);
-    LcddClient& lcdd();
     Messages& messages();
     LcdLink& link();
     LinkController& linkController();

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "app/RunOnWSU.h"
-#include "sim/LcdModule.h"
 
-#include <QMainWindow>
 #include <QHash>
+#include <QMainWindow>
 #include <QPointer>
 #include <array>
 #include <vector>
@@ -19,6 +18,8 @@ class QCheckBox;
 class QDialog;
 class QLabel;
 class ModulePanel;
+class PictureOutput;
+struct ModulePicture;
 class QLineEdit;
 class QMenu;
 class QRadioButton;
@@ -72,9 +73,9 @@ public:
     void showAfterStartup();
 
     QSystemTrayIcon* trayIcon() const { return m_tray; }
-    // The picture of the module, fed with every byte sent to it; with LCDd
-    // the only output, drawn from what Brellix asked LCDd to show.
-    const LcdModule& preview() const { return m_preview; }
+    // The picture of the module, as the display model follows it; with LCDd
+    // the only output, what Brellix asked LCDd to show.
+    const ModulePicture& preview() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -118,7 +119,7 @@ private:
     QLabel* m_panel2 = nullptr;
     QLabel* m_brightnessValue = nullptr;
     ModulePanel* m_panel = nullptr;
-    LcdModule m_preview;
+    PictureOutput* m_picture = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_mPopupSys = nullptr;
     RunOnWSU m_runOnWSU;

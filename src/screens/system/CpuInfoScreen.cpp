@@ -2,18 +2,19 @@
 
 #include <algorithm>
 
+#include "codec/CommandSet.h"
 #include "codec/ModuleCodec.h"
 #include "platform/HardwareSensors.h"
 #include "platform/Logging.h"
 #include "platform/UserMessage.h"
+#include "screens/base/ScreenLines.h"
 #include "screens/system/LmSensorsSource.h"
 #include "screens/system/SensorSettings.h"
 #include "screens/system/modSpeedFan.h"
-#include "screens/base/ScreenLines.h"
 
 namespace {
 
-constexpr char DegreeSign = char(223);
+constexpr char DegreeSign = char(CommandSet::DegreeCode);
 
 // Control characters (the NULs that pad a SpeedFan value, a stray CR) are
 // dropped before anything is cut or shown.
