@@ -9,7 +9,7 @@ struct OutputSettings;
 // Each draws from the one display model (LinkController::model()), which
 // follows every byte Brellix sends the module; a screen never knows which
 // outputs there are. The outputs the user can choose are the rows of
-// DisplayOutputs::Kinds, by their [Display] Output names.
+// DisplayOutputs::kinds(), by their [Display] Output names.
 class DisplayOutput : public QObject
 {
     Q_OBJECT

@@ -3,12 +3,10 @@
 #include "lcd/LcddOutput.h"
 #include "lcd/SerialOutput.h"
 
-#include <array>
-
 namespace DisplayOutputs {
 
 namespace {
-const std::array<Kind, 2> Kinds{{
+const Kind Kinds[] = {
     {SerialOutput::Key,
      [](const Parts&) -> std::unique_ptr<DisplayOutput> {
          return std::make_unique<SerialOutput>();
@@ -17,7 +15,7 @@ const std::array<Kind, 2> Kinds{{
      [](const Parts& p) -> std::unique_ptr<DisplayOutput> {
          return std::make_unique<LcddOutput>(p.model, p.connections.lcdd);
      }},
-}};
+};
 } // namespace
 
 std::span<const Kind> kinds()
@@ -27,7 +25,7 @@ std::span<const Kind> kinds()
 
 int indexOf(const QString& key)
 {
-    for (std::size_t i = 0; i < Kinds.size(); ++i)
+    for (std::size_t i = 0; i < std::size(Kinds); ++i)
         if (key == QLatin1String(Kinds[i].key))
             return int(i);
     return -1;

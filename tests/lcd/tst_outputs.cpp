@@ -126,117 +126,50 @@ private Q_SLOTS:
     void choice()
     {
         enum Click { None, LcddItem, Com1, SerialItem, UnknownItem };
-        const QString lcddFound = u"LCDd Connected"_s;
         const struct
         {
             const char* name;
-            QStringList outputs;
+            const char* outputs;
             Click click;
-            QString lcddStatus; // what LCDd says after the start
-            const char* chosen;
-            QString status;
-            bool slider;
-            int changes; // outputsChanged, saved as [Display] Output
-            bool lcddRunning;
+            const char* lcdd;     // what LCDd says after the start
+            const char* expected; // outputs | status | slider | outputsChanged | LCDd running
         } rows[] = {
-            {"the module alone",
-             {"serial"},
-             None,
-             {},
-             "serial",
-             "LCD Connection Status",
-             true,
-             0,
-             false},
-            {"LCDd alone, not answered yet",
-             {"lcdd"},
-             None,
-             {},
-             "lcdd",
-             "LCD Connection Status",
-             false,
-             0,
-             true},
-            {"LCDd alone, connected", {"lcdd"}, None, lcddFound, "lcdd", lcddFound, false, 0, true},
-            {"both",
-             {"serial", "lcdd"},
-             None,
-             u"LCDd Not Found At 127.0.0.1:13666"_s,
-             "serial+lcdd",
-             "LCD Connection Status - LCDd Not Found At 127.0.0.1:13666",
-             true,
-             0,
-             true},
-            {"LCDd's item: LCDd alone",
-             {"serial", "lcdd"},
-             LcddItem,
-             lcddFound,
-             "lcdd",
-             lcddFound,
-             false,
-             1,
-             true},
-            {"LCDd's item with LCDd alone already",
-             {"lcdd"},
-             LcddItem,
-             {},
-             "lcdd",
-             "LCD Connection Status",
-             false,
-             0,
-             true},
-            {"a COM item: the module alone again",
-             {"lcdd"},
-             Com1,
-             lcddFound,
-             "serial",
-             "LCD Not Found On Com 1",
-             true,
-             1,
-             false},
-            {"the module has no such item",
-             {"lcdd"},
-             SerialItem,
-             {},
-             "lcdd",
-             "LCD Connection Status",
-             false,
-             0,
-             true},
-            {"an unknown output's item",
-             {"lcdd"},
-             UnknownItem,
-             {},
-             "lcdd",
-             "LCD Connection Status",
-             false,
-             0,
-             true},
+            {"the module alone", "serial", None, "", "serial|LCD Connection Status|1|0|0"},
+            {"LCDd alone, not answered yet", "lcdd", None, "", "lcdd|LCD Connection Status|0|0|1"},
+            {"LCDd alone, connected", "lcdd", None, "LCDd Connected", "lcdd|LCDd Connected|0|0|1"},
+            {"both", "serial,lcdd", None, "LCDd Not Found At h:1",
+             "serial,lcdd|LCD Connection Status - LCDd Not Found At h:1|1|0|1"},
+            {"LCDd's item: LCDd alone", "serial,lcdd", LcddItem, "LCDd Connected",
+             "lcdd|LCDd Connected|0|1|1"},
+            {"LCDd's item, LCDd alone already", "lcdd", LcddItem, "",
+             "lcdd|LCD Connection Status|0|0|1"},
+            {"a COM item: the module alone again", "lcdd", Com1, "LCDd Connected",
+             "serial|LCD Not Found On Com 1|1|1|0"},
+            {"the module is no other output's item", "lcdd", SerialItem, "",
+             "lcdd|LCD Connection Status|0|0|1"},
+            {"an unknown output's item", "lcdd", UnknownItem, "",
+             "lcdd|LCD Connection Status|0|0|1"},
         };
         for (const auto& row : rows) {
-            Controller c(row.outputs);
+            Controller c(QString::fromLatin1(row.outputs).split(u','));
             QSignalSpy changes(&c.control, &LinkController::outputsChanged);
             c.start();
-            if (!row.lcddStatus.isEmpty() && c.fake)
-                c.fake->say(row.lcddStatus);
-            if (row.click == LcddItem || row.click == SerialItem || row.click == UnknownItem)
-                c.control.outputMenuClicked(row.click == LcddItem     ? u"lcdd"_s
-                                            : row.click == SerialItem ? u"serial"_s
-                                                                      : u"mqtt"_s);
+            if (*row.lcdd)
+                c.fake->say(QString::fromLatin1(row.lcdd));
             if (row.click == Com1) {
                 QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"No device for COM1"_s));
                 c.control.comMenuClicked(1);
+            } else if (row.click != None) {
+                const char* item[] = {"", "lcdd", "", "serial", "mqtt"};
+                c.control.outputMenuClicked(QString::fromLatin1(item[row.click]));
             }
-            QCOMPARE(u"%1: %2 | %3 | slider %4 | changes %5 | LCDd %6"_s
-                         .arg(row.name, c.control.outputs().join(u'+'), c.control.statusText())
-                         .arg(c.control.sliderEnabled())
-                         .arg(changes.count())
-                         .arg(c.fake && c.fake->running),
-                     u"%1: %2 | %3 | slider %4 | changes %5 | LCDd %6"_s
-                         .arg(row.name, row.chosen, row.status)
-                         .arg(row.slider)
-                         .arg(row.changes)
-                         .arg(row.lcddRunning));
+            const QString got =
+                u"%1|%2|%3|%4|%5"_s.arg(c.control.outputs().join(u','), c.control.statusText())
+                    .arg(c.control.sliderEnabled())
+                    .arg(changes.count())
+                    .arg(c.fake && c.fake->running);
+            QVERIFY2(got == QLatin1String(row.expected),
+                     qPrintable(u"%1: got %2, want %3"_s.arg(row.name, got, row.expected)));
         }
     }
 
