@@ -38,18 +38,18 @@ struct AppContext::Parts
     Parts(const QString& iniPath, Platform& platform)
         : platform(platform), ini(iniPath), web(platform.webTransport()),
           largeClock(link, platform.clock()), timeDate(lines, platform.clock(), worldTime),
-          cpuInfo(
-              lines, messages, [this] { return SensorSettings::load(ini); }, platform.clock(),
-              platform.cpuTimes(), platform.memoryStatus(),
-              [&platform](const QString& config) { return platform.openSensors(config); }),
+          cpuInfo(lines, messages, [this] { return SensorSettings::load(ini); },
+                  platform.clock(), platform.cpuTimes(),
+                  platform.memoryStatus(),
+                  [&platform](const QString& config) { return platform.openSensors(config); }),
           ipHelper(messages, platform.interfaceTable()),
           networkInfo(lines, messages, platform.internet(), ipHelper, platform.hostLookup()),
-          player(
-              lines, link, [this] { return WinAmpSettings::load(ini); }, platform.mediaPlayer()),
+          player(lines, link, [this] { return WinAmpSettings::load(ini); },
+                 platform.mediaPlayer()),
           weather(lines, messages, weatherSettings, webSettings, web),
           stock(lines, messages, stockSettings, webSettings, web),
-          mail(
-              lines, messages, [this] { return MailSettings::load(ini); }, platform.openMailbox()),
+          mail(lines, messages, [this] { return MailSettings::load(ini); },
+               platform.openMailbox()),
           scheduler(
               {
                   {QStringLiteral("Large Characters Clock"), &largeClock,

@@ -34,8 +34,8 @@ public:
 
     modINI& ini();
     // Reads the sections the screens take at start-up: [TimeZone], [Stock],
-    // [Weather] and [Web]; and [Display] and [LCDd] for the outputs. The mail, player and sensor
-    // screens have theirs read by its owner at each switch.
+    // [Weather] and [Web]; and [Display] and [LCDd] for the outputs. The mail, player and sensor screens have theirs
+    // read by its owner at each switch.
     void loadSettings();
     // --lcdd: LCDd at server ("HOST[:PORT]", empty for the settings' own)
     // is an output for this run, beside the module only with keepSerial.

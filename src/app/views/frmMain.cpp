@@ -171,7 +171,8 @@ void frmMain::buildUi()
 
     m_panel = new ModulePanel(central);
     layout->addWidget(m_panel, 1);
-    m_picture = new PictureOutput(m_link, *m_panel, this);
+    // Gone with the panel it draws on.
+    m_picture = new PictureOutput(m_link, *m_panel, m_panel);
 
     auto* row = new QHBoxLayout;
     auto* frame2 = new QGroupBox(QStringLiteral("Display Options"), central);

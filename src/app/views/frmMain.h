@@ -2,8 +2,8 @@
 
 #include "app/RunOnWSU.h"
 
-#include <QHash>
 #include <QMainWindow>
+#include <QHash>
 #include <QPointer>
 #include <array>
 #include <vector>
