@@ -1,15 +1,15 @@
 // Any bytes, as LCDd shows them: each quoted line reads back as itself; icons stay on.
 #include "FuzzSupport.h"
 
+#include "lcd/DisplayModel.h"
 #include "lcd/LcddScreen.h"
-#include "lcd/ModuleFrame.h"
 
 FUZZ_TARGET
 {
     const int width = in.ConsumeIntegralInRange(1, 40), height = in.ConsumeIntegralInRange(1, 8);
-    ModuleFrame frame;
-    frame.feed(QByteArray::fromStdString(in.ConsumeRemainingBytesAsString()));
-    const LcddScreen screen = LcddScreen::from(frame, width, height);
+    DisplayModel model;
+    model.feed(QByteArray::fromStdString(in.ConsumeRemainingBytesAsString()));
+    const LcddScreen screen = LcddScreen::from(model, width, height);
     for (int r = 0; r < LcddScreen::Rows; ++r) {
         const QByteArray& row = screen.rows[std::size_t(r)];
         FUZZ_CHECK(row.size() <= width && (r < height || row.isEmpty()));

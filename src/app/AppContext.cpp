@@ -6,8 +6,10 @@
 #include "app/Messages.h"
 #include "lcd/LcdLink.h"
 #include "lcd/LcddClient.h"
+#include "lcd/LcddOutput.h"
 #include "lcd/LinkController.h"
 #include "lcd/OutputSettings.h"
+#include "lcd/SerialOutput.h"
 #include "platform/Clock.h"
 #include "platform/HardwareSensors.h"
 #include "platform/Platform.h"
@@ -52,13 +54,10 @@ struct AppContext::Parts
     {
         // New lines end a run of failed refreshes: the next failure is said.
         QObject::connect(&lines, &ScreenLines::lineChanged, &messages, &Messages::refreshPassed);
-        // LCDd follows what the module is sent; the menu's choice is kept.
-        QObject::connect(&link, &LcdLink::requested, &lcdd, &LcddClient::feed);
-        linkController.attachLcdd(lcdd);
+        // The menu's choice of outputs is kept.
         QObject::connect(&linkController, &LinkController::outputsChanged, [this] {
             OutputSettings s = OutputSettings::load(ini);
-            s.serial = linkController.serialOutput();
-            s.lcdd = linkController.lcddOutput();
+            s.outputs = linkController.outputs();
             s.saveOutput(ini);
         });
     }
@@ -101,8 +100,8 @@ struct AppContext::Parts
     modINI ini;
     Messages messages;
     LcdLink link;
-    LinkController linkController{link};
-    LcddClient lcdd;
+    // LCDd's network part is made when LCDd is first an output.
+    LinkController linkController{link, {.lcdd = [] { return std::make_unique<LcddClient>(); }}};
     // --lcdd's server and whether the module stays an output beside it.
     std::optional<OutputSettings> lcddForRun;
     bool keepSerialForRun = false;
@@ -184,11 +183,11 @@ void AppContext::loadSettings()
     if (const auto& run = m_parts->lcddForRun) {
         outputs.host = run->host;
         outputs.port = run->port;
-        outputs.lcdd = true;
-        outputs.serial = m_parts->keepSerialForRun;
+        outputs.outputs = QStringList{QLatin1String(LcddOutput::Key)};
+        if (m_parts->keepSerialForRun)
+            outputs.outputs.prepend(QLatin1String(SerialOutput::Key));
     }
-    m_parts->lcdd.setServer(outputs.host, outputs.port);
-    m_parts->linkController.setOutputs(outputs.serial, outputs.lcdd);
+    m_parts->linkController.configureOutputs(outputs);
 }
 
 bool AppContext::useLcddForRun(const QString& server, bool keepSerial)
@@ -199,11 +198,6 @@ bool AppContext::useLcddForRun(const QString& server, bool keepSerial)
     m_parts->lcddForRun = run;
     m_parts->keepSerialForRun = keepSerial;
     return true;
-}
-
-LcddClient& AppContext::lcdd()
-{
-    return m_parts->lcdd;
 }
 
 modINI& AppContext::ini()

@@ -8,7 +8,6 @@
 class Clock;
 class DisplayScheduler;
 class LcdLink;
-class LcddClient;
 class LinkController;
 class Messages;
 class Platform;
@@ -53,7 +52,6 @@ public:
     // is an output for this run, beside the module only with keepSerial.
     // False when server is not such a text.
     bool useLcddForRun(const QString& server, bool keepSerial);
-    LcddClient& lcdd();
     Messages& messages();
     LcdLink& link();
     LinkController& linkController();

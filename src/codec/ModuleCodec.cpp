@@ -1,5 +1,7 @@
 #include "codec/ModuleCodec.h"
 
+#include "codec/CommandSet.h"
+
 namespace ModuleCodec {
 
 QByteArray fromUnicode(const QString& text)
@@ -17,7 +19,7 @@ QByteArray fromUnicode(const QString& text)
             continue;
         }
         if (u == 0x00B0) { // degree sign
-            out.append(char(223));
+            out.append(char(CommandSet::DegreeCode));
             continue;
         }
         if (ch.isLowSurrogate())
@@ -44,7 +46,7 @@ QString toDisplay(const QByteArray& codes, const CustomSymbol& custom)
         const auto b = static_cast<unsigned char>(c);
         if (b < 8)
             out.append(custom ? custom(b) : QChar(fixed[b]));
-        else if (b == 223)
+        else if (b == CommandSet::DegreeCode)
             out.append(QChar(0x00B0));
         else if (b == 255)
             out.append(QChar(0x2588));

@@ -14,7 +14,7 @@ QByteArray number(int n)
 }
 } // namespace
 
-LcddClient::LcddClient(QObject* parent) : QObject(parent)
+LcddClient::LcddClient(QObject* parent) : LcddConnection(parent)
 {
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, [this] {
@@ -124,8 +124,8 @@ void LcddClient::handleLine(const QByteArray& line)
         const int v = i >= 0 && i + 1 < words.size() ? words[i + 1].toInt(&ok) : 0;
         return ok && v > 0 ? v : fallback;
     };
-    m_width = value("wid", ModuleFrame::Columns);
-    m_height = value("hgt", ModuleFrame::Rows);
+    m_width = value("wid", DisplayModel::Columns);
+    m_height = value("hgt", DisplayModel::Rows);
     send("client_set -name Brellix");
     send(QByteArray("screen_add ") + Screen);
     send(QByteArray("screen_set ") + Screen + " -priority foreground -heartbeat off");
@@ -142,15 +142,15 @@ void LcddClient::handleLine(const QByteArray& line)
     m_refused.succeeded();
     qCInfo(lcLink) << "LCDd display" << m_width << "x" << m_height;
     setStatus(connectedStatus());
+    // The screen for this display's size comes, and goes out whole.
+    Q_EMIT sessionStarted();
     flush();
 }
 
-void LcddClient::feed(const QByteArray& bytes)
+void LcddClient::show(const LcddScreen& screen)
 {
-    m_frame.feed(bytes);
-    // Followed all along, so LCDd chosen later starts from the screen shown.
-    if (m_active)
-        scheduleFlush();
+    m_want = screen;
+    flush();
 }
 
 void LcddClient::scheduleFlush()
@@ -163,13 +163,9 @@ void LcddClient::scheduleFlush()
 void LcddClient::flush()
 {
     m_flushPending = false;
-    const LcddScreen want = screen();
-    if (m_shown != want) {
-        m_shown = want;
-        Q_EMIT screenChanged();
-    }
-    if (!m_ready || m_socket.bytesToWrite() > MaxQueued || m_sent == want)
+    if (!m_want || !m_ready || m_socket.bytesToWrite() > MaxQueued || m_sent == m_want)
         return;
+    const LcddScreen& want = *m_want;
     const QByteArray set = QByteArray("widget_set ") + Screen;
     const LcddScreen* had = m_sent ? &*m_sent : nullptr;
     for (int r = 0; r < std::min(m_height, LcddScreen::Rows); ++r) {

@@ -1,6 +1,6 @@
 #include "lcd/LcddScreen.h"
 
-#include "lcd/ModuleFrame.h"
+#include "lcd/DisplayModel.h"
 
 #include <algorithm>
 
@@ -23,29 +23,29 @@ LcddScreen::Glyph LcddScreen::glyph(quint8 code)
 
 int LcddScreen::digitX(int position, int width)
 {
-    const int column = ModuleFrame::digitColumn(position);
-    return column >= 0 && column + 3 <= width ? column + 1 : 0;
+    const int column = CommandSet::largeDigitColumn(position);
+    return column >= 0 && column + CommandSet::LargeDigitWidth <= width ? column + 1 : 0;
 }
 
-LcddScreen LcddScreen::from(const ModuleFrame& frame, int width, int height)
+LcddScreen LcddScreen::from(const DisplayModel& model, int width, int height)
 {
     LcddScreen s;
-    width = std::clamp(width, 0, int(ModuleFrame::Columns));
+    width = std::clamp(width, 0, int(DisplayModel::Columns));
     height = std::clamp(height, 0, Rows);
     bool anyDigit = false;
     for (int p = 0; p < DigitPositions; ++p) {
-        s.digits[std::size_t(p)] = frame.digit(p);
-        anyDigit |= frame.digit(p) >= 0;
+        s.digits[std::size_t(p)] = model.digit(p);
+        anyDigit |= model.digit(p) >= 0;
     }
     // Our colon is two dots in column 9 between the large digits; LCDd has
     // a num for it that suits its own digits.
-    s.colon = anyDigit && frame.cell(1, ColonColumn) == ModuleFrame::DegreeCode &&
-              frame.cell(3, ColonColumn) == ModuleFrame::DegreeCode;
-    s.backlight = frame.backlight();
+    s.colon = anyDigit && model.cell(1, ColonColumn) == CommandSet::DegreeCode &&
+              model.cell(3, ColonColumn) == CommandSet::DegreeCode;
+    s.backlight = model.backlight();
     for (int r = 0; r < height; ++r) {
         QByteArray row(width, ' ');
         for (int c = 0; c < width; ++c) {
-            const quint8 code = frame.cell(r, c);
+            const quint8 code = model.cell(r, c);
             if (s.colon && c == ColonColumn && (r == 1 || r == 3))
                 continue;
             if (code < 8) {
@@ -54,7 +54,7 @@ LcddScreen LcddScreen::from(const ModuleFrame& frame, int width, int height)
                     s.icons.push_back({r, c, code});
                 else
                     row[c] = g.plain;
-            } else if (code == ModuleFrame::DegreeCode) {
+            } else if (code == CommandSet::DegreeCode) {
                 row[c] = Degree;
             } else if (code >= 0x20 && code < 0x7F) {
                 row[c] = char(code);

@@ -6,14 +6,14 @@
 #include <array>
 #include <vector>
 
-class ModuleFrame;
+class DisplayModel;
 
 // What Brellix asks LCDd to show: its widgets on Brellix's one screen. The
 // four lines are string widgets (LCDd's own characters only: printable
 // ASCII), the large digits and the colon LCDd's num widgets, the custom
 // characters icon widgets or plain characters, the backlight the screen's.
-// Built from the module's frame, so both outputs show the same; the window
-// draws its picture of LCDd from it.
+// Built from the display model, so LCDd shows what the module shows; the
+// window draws its picture of LCDd from it.
 struct LcddScreen
 {
     static constexpr int Rows = 4;
@@ -50,9 +50,9 @@ struct LcddScreen
 
     bool operator==(const LcddScreen&) const = default;
 
-    // The frame on a display of width x height cells: the top-left part of
+    // The model on a display of width x height cells: the top-left part of
     // it on a smaller one.
-    static LcddScreen from(const ModuleFrame& frame, int width, int height);
+    static LcddScreen from(const DisplayModel& model, int width, int height);
     // LCDd's num widget's x for a digit position (1-based, as LCDd counts),
     // 0 when the digit does not fit a display this wide.
     static int digitX(int position, int width);

@@ -1,7 +1,8 @@
 #include "lcd/LinkController.h"
 
-#include "lcd/LcddClient.h"
+#include "lcd/OutputSettings.h"
 #include "lcd/SerialLineSettings.h"
+#include "lcd/SerialOutput.h"
 #include "lcd/modLcdFunc.h"
 #include "platform/Logging.h"
 
@@ -11,8 +12,23 @@
 #include <memory>
 #include <utility>
 
-LinkController::LinkController(LcdLink& link, QObject* parent) : QObject(parent), m_link(link)
+LinkController::LinkController(LcdLink& link, DisplayOutputs::Connections connections,
+                               QObject* parent)
+    : QObject(parent), m_link(link), m_connections(std::move(connections))
 {
+    const DisplayOutputs::Parts parts{m_model, m_connections};
+    for (const DisplayOutputs::Kind& kind : DisplayOutputs::kinds()) {
+        Slot slot{QLatin1String(kind.key), kind.make(parts)};
+        connect(slot.output.get(), &DisplayOutput::statusTextChanged, this, [this, key = slot.key] {
+            if (chosen(key))
+                publishStatus();
+        });
+        m_outputs.push_back(std::move(slot));
+    }
+    m_serial = static_cast<SerialOutput*>(output(QLatin1String(SerialOutput::Key)));
+    m_serial->setStatus(InitialStatus);
+    configureOutputs(OutputSettings());
+    connect(&m_link, &LcdLink::requested, this, &LinkController::followModel);
     m_watch.setInterval(WatchIntervalMs);
     connect(&m_watch, &QTimer::timeout, this, &LinkController::lookForDevice);
     connect(&m_link, &LcdLink::portLost, this, [this](int number) {
@@ -32,34 +48,84 @@ void LinkController::configure(const Configuration& c)
     Q_EMIT sliderPositionChanged(m_sliderPosition);
 }
 
-void LinkController::attachLcdd(LcddClient& client)
+LinkController::~LinkController() = default;
+
+void LinkController::configureOutputs(const OutputSettings& settings)
 {
-    m_lcddClient = &client;
-    connect(&client, &LcddClient::statusTextChanged, this, [this] {
-        if (m_lcdd)
-            publishStatus();
-    });
+    for (Slot& slot : m_outputs) {
+        slot.output->configure(settings);
+        slot.chosen = settings.outputs.contains(slot.key);
+    }
 }
 
-void LinkController::setOutputs(bool serial, bool lcdd)
+QStringList LinkController::outputs() const
 {
-    m_serial = serial;
-    m_lcdd = lcdd && m_lcddClient;
+    QStringList keys;
+    for (const Slot& slot : m_outputs)
+        if (slot.chosen)
+            keys << slot.key;
+    return keys;
 }
 
-void LinkController::lcddMenuClicked()
+bool LinkController::chosen(const QString& key) const
 {
-    if (!m_lcddClient || (m_lcdd && !m_serial))
+    return std::any_of(m_outputs.begin(), m_outputs.end(),
+                       [&key](const Slot& slot) { return slot.chosen && slot.key == key; });
+}
+
+bool LinkController::serialOutput() const
+{
+    return chosen(QLatin1String(SerialOutput::Key));
+}
+
+DisplayOutput* LinkController::output(const QString& key) const
+{
+    for (const Slot& slot : m_outputs)
+        if (slot.key == key)
+            return slot.output.get();
+    return nullptr;
+}
+
+void LinkController::attachOutput(DisplayOutput& output)
+{
+    m_attached.emplace_back(&output);
+}
+
+void LinkController::followModel(const QByteArray& bytes)
+{
+    m_model.feed(bytes);
+    for (const Slot& slot : m_outputs)
+        if (slot.chosen)
+            slot.output->modelChanged();
+    std::erase(m_attached, nullptr);
+    for (DisplayOutput* attached : m_attached)
+        attached->modelChanged();
+}
+
+void LinkController::choose(const QStringList& keys)
+{
+    for (Slot& slot : m_outputs) {
+        const bool now = keys.contains(slot.key);
+        if (std::exchange(slot.chosen, now) == now)
+            continue;
+        if (now)
+            slot.output->start();
+        else
+            slot.output->stop();
+    }
+}
+
+void LinkController::outputMenuClicked(const QString& key)
+{
+    if (!output(key) || key == QLatin1String(SerialOutput::Key) || outputs() == QStringList{key})
         return;
     // A detection still waiting belongs to the port being closed.
     ++m_detection;
     m_detectionWaiting = false;
     m_watch.stop();
     m_link.closePort();
-    m_serial = false;
-    m_lcdd = true;
+    choose({key});
     setCheckedCom(0);
-    m_lcddClient->start();
     publishStatus();
     Q_EMIT backlightChanged(m_backlightOn); // the slider follows the outputs
     Q_EMIT outputsChanged();
@@ -68,9 +134,10 @@ void LinkController::lcddMenuClicked()
 
 void LinkController::connectAtStartup(std::function<void(bool)> done)
 {
-    if (m_lcdd)
-        m_lcddClient->start();
-    if (!m_serial) {
+    for (const Slot& slot : m_outputs)
+        if (slot.chosen)
+            slot.output->start();
+    if (!serialOutput()) {
         publishStatus();
         if (done)
             done(false);
@@ -111,8 +178,9 @@ void LinkController::watchPort()
 void LinkController::stopWatching()
 {
     m_watch.stop();
-    if (m_lcddClient)
-        m_lcddClient->stop();
+    for (const Slot& slot : m_outputs)
+        if (slot.chosen)
+            slot.output->stop();
 }
 
 void LinkController::lookForDevice()
@@ -219,12 +287,9 @@ void LinkController::comMenuClicked(int index)
 {
     if (index < 1 || index > LcdLink::PortCount)
         return;
-    if (!m_serial) {
-        // Back to the module: LCDd is no longer an output.
-        m_serial = true;
-        m_lcdd = false;
-        if (m_lcddClient)
-            m_lcddClient->stop();
+    if (!serialOutput()) {
+        // Back to the module, the only output again.
+        choose({QLatin1String(SerialOutput::Key)});
         Q_EMIT outputsChanged();
     }
     // A detection still waiting belongs to the port being closed: it must not
@@ -284,19 +349,28 @@ void LinkController::sendBrightness()
     m_link.SendLcd(modLcdFunc::LcdBrightness(quint8(MaxSliderPosition - m_sliderPosition)));
 }
 
+bool LinkController::sliderEnabled() const
+{
+    return m_backlightOn && std::any_of(m_outputs.begin(), m_outputs.end(), [](const Slot& slot) {
+               return slot.chosen && slot.output->takesBrightness();
+           });
+}
+
 void LinkController::setStatus(const QString& text)
 {
-    m_serialStatus = text;
-    publishStatus();
+    m_serial->setStatus(text);
 }
 
 void LinkController::publishStatus()
 {
-    const QString lcdd = m_lcdd ? m_lcddClient->statusText() : QString();
-    if (!m_serial)
-        m_status = lcdd.isEmpty() ? InitialStatus : lcdd;
-    else
-        m_status = lcdd.isEmpty() ? m_serialStatus : m_serialStatus + QStringLiteral(" - ") + lcdd;
+    // Each chosen output's part, in the table's order.
+    QStringList parts;
+    for (const Slot& slot : m_outputs) {
+        const QString text = slot.chosen ? slot.output->statusText() : QString();
+        if (!text.isEmpty())
+            parts << text;
+    }
+    m_status = parts.isEmpty() ? InitialStatus : parts.join(QStringLiteral(" - "));
     qCDebug(lcLink).noquote() << "Status:" << m_status;
     Q_EMIT statusTextChanged(m_status);
 }

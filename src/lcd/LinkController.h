@@ -1,22 +1,31 @@
 #pragma once
 
+#include "lcd/DisplayModel.h"
+#include "lcd/DisplayOutputs.h"
 #include "lcd/LcdLink.h"
 
 #include "platform/ReportOnce.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
-class LcddClient;
+class DisplayOutput;
+class SerialOutput;
+struct OutputSettings;
 
 // What the user sees and does about the module's connection: finding the
 // module (DetectLcd), the COM menu and its check mark, the status text, the
-// backlight buttons and the brightness slider. The window and the headless
+// backlight buttons and the brightness slider; and the outputs that show
+// what the module is sent: the display model every output draws from, and
+// the outputs chosen (DisplayOutputs' rows). The window and the headless
 // runner show its state; the lifecycle configures it at start-up.
 class LinkController : public QObject
 {
@@ -29,7 +38,9 @@ public:
     // How often a port that is gone is looked for: a stat of its path.
     static constexpr int WatchIntervalMs = 2000;
 
-    explicit LinkController(LcdLink& link, QObject* parent = nullptr);
+    explicit LinkController(LcdLink& link, DisplayOutputs::Connections connections = {},
+                            QObject* parent = nullptr);
+    ~LinkController() override;
 
     struct Configuration
     {
@@ -46,16 +57,25 @@ public:
     // Takes the settings; the port is not open yet, so nothing is sent.
     void configure(const Configuration& configuration);
 
-    // The outputs: the serial module, LCDd (attachLcdd), or both. Set before
-    // connectAtStartup; with the serial one off, no port is opened.
-    void attachLcdd(LcddClient& client);
-    void setOutputs(bool serial, bool lcdd);
-    bool serialOutput() const { return m_serial; }
-    bool lcddOutput() const { return m_lcdd; }
-    LcddClient* lcdd() const { return m_lcddClient; }
-    // The Communication menu's LCDd item: LCDd becomes the only output (a COM
-    // item makes the serial module the only one again).
-    void lcddMenuClicked();
+    // What the module shows, from every byte it is asked to send, port open
+    // or not.
+    const DisplayModel& model() const { return m_model; }
+    // Each output's settings, and the ones chosen. Set before
+    // connectAtStartup; without the serial module, no port is opened.
+    void configureOutputs(const OutputSettings& settings);
+    // The chosen outputs' names, in DisplayOutputs' order.
+    QStringList outputs() const;
+    bool chosen(const QString& key) const;
+    bool serialOutput() const;
+    // An output by its name, chosen or not; null for none.
+    DisplayOutput* output(const QString& key) const;
+    // An output shown whatever is chosen (the window's picture): it follows
+    // the model for as long as it lives.
+    void attachOutput(DisplayOutput& output);
+    // The Communication menu's item of an output other than the module
+    // (LCDd): it becomes the only output (a COM item makes the serial module
+    // the only one again).
+    void outputMenuClicked(const QString& key);
     // Opens the configured port and puts the check mark on it, whether or
     // not it opened; then detects the module. done(found) follows.
     void connectAtStartup(std::function<void(bool)> done);
@@ -73,8 +93,8 @@ public:
     // it is back, the port is opened and the module detected and
     // initialised again.
     bool watching() const { return m_watch.isActive(); }
-    // The program ends: the port stays closed from now on, and LCDd's
-    // session ends (LCDd drops Brellix's screen).
+    // The program ends: the port stays closed from now on, and the other
+    // outputs stop (LCDd drops Brellix's screen).
     void stopWatching();
     void setWatchInterval(int ms) { m_watch.setInterval(ms); }
 
@@ -96,8 +116,9 @@ public:
     QString statusText() const { return m_status; }
     int checkedComItem() const { return m_checkedCom; } // 0: none
     int sliderPosition() const { return m_sliderPosition; }
-    // LCDd's clients cannot set the brightness: no slider without the module.
-    bool sliderEnabled() const { return m_backlightOn && m_serial; }
+    // LCDd's clients cannot set the brightness: no slider without an output
+    // that takes it.
+    bool sliderEnabled() const;
     bool backlightOn() const { return m_backlightOn; }
 
 Q_SIGNALS:
@@ -116,6 +137,17 @@ Q_SIGNALS:
     void outputsChanged();
 
 private:
+    // An output of the table, and whether it is chosen.
+    struct Slot
+    {
+        QString key;
+        std::unique_ptr<DisplayOutput> output;
+        bool chosen = false;
+    };
+
+    // Starts the outputs that join, stops those that leave.
+    void choose(const QStringList& keys);
+    void followModel(const QByteArray& bytes);
     void setStatus(const QString& text);
     void publishStatus();
     void setCheckedCom(int index);
@@ -130,10 +162,11 @@ private:
     QString m_commPortText = QStringLiteral("1");
     int m_transientPort = 0;
     QString m_status = InitialStatus;
-    QString m_serialStatus = InitialStatus;
-    LcddClient* m_lcddClient = nullptr;
-    bool m_serial = true;
-    bool m_lcdd = false;
+    DisplayModel m_model;
+    DisplayOutputs::Connections m_connections;
+    std::vector<Slot> m_outputs;
+    std::vector<QPointer<DisplayOutput>> m_attached;
+    SerialOutput* m_serial = nullptr; // the module's row: its status is the port's
     int m_checkedCom = 0;
     int m_sliderPosition = 0;
     bool m_backlightOn = true;

@@ -1,5 +1,6 @@
 #include "lcd/OutputSettings.h"
 
+#include "lcd/DisplayOutputs.h"
 #include "platform/PathCheck.h"
 #include "platform/SettingsReader.h"
 #include "platform/modINI.h"
@@ -10,15 +11,16 @@ OutputSettings OutputSettings::load(const modINI& ini)
 {
     OutputSettings s;
     const SettingsReader display(ini, Section);
-    const QString output = display.raw(OutputKey).trimmed().toLower().remove(QLatin1Char(' '));
-    if (output == QLatin1String("lcdd")) {
-        s.serial = false;
-        s.lcdd = true;
-    } else if (output == QLatin1String("serial,lcdd") || output == QLatin1String("lcdd,serial")) {
-        s.lcdd = true;
-    } else if (!output.isEmpty() && output != QLatin1String("serial")) {
-        display.reject(QLatin1String(OutputKey), display.raw(OutputKey),
-                       QStringLiteral("is not serial, lcdd or serial,lcdd"), s.outputText());
+    const QString output = display.raw(OutputKey);
+    if (const auto outputs = parseOutputs(output)) {
+        s.outputs = *outputs;
+    } else if (!output.trimmed().isEmpty()) {
+        QStringList names;
+        for (const DisplayOutputs::Kind& kind : DisplayOutputs::kinds())
+            names << QLatin1String(kind.key);
+        display.reject(QLatin1String(OutputKey), output,
+                       QStringLiteral("is not one of %1 or a list of them").arg(names.join(u", ")),
+                       s.outputText());
     }
     const SettingsReader lcdd(ini, LcddSection);
     const QString host = lcdd.text(HostKey, s.host).trimmed();
@@ -30,11 +32,21 @@ OutputSettings OutputSettings::load(const modINI& ini)
     return s;
 }
 
-QString OutputSettings::outputText() const
+std::optional<QStringList> OutputSettings::parseOutputs(const QString& text)
 {
-    if (serial && lcdd)
-        return QStringLiteral("serial,lcdd");
-    return lcdd ? QStringLiteral("lcdd") : QStringLiteral("serial");
+    std::vector<bool> named(DisplayOutputs::kinds().size());
+    for (const QString& name :
+         text.trimmed().toLower().remove(QLatin1Char(' ')).split(QLatin1Char(','))) {
+        const int i = DisplayOutputs::indexOf(name);
+        if (i < 0 || named[std::size_t(i)])
+            return std::nullopt;
+        named[std::size_t(i)] = true;
+    }
+    QStringList outputs;
+    for (std::size_t i = 0; i < named.size(); ++i)
+        if (named[i])
+            outputs << QLatin1String(DisplayOutputs::kinds()[i].key);
+    return outputs;
 }
 
 bool OutputSettings::saveOutput(modINI& ini) const

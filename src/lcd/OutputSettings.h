@@ -1,13 +1,17 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
+
+#include <optional>
 
 class modINI;
 
-// Where the screens go: sections [Display] (Output = serial, lcdd or
-// serial,lcdd) and [LCDd] (Host, Port) of brellix.ini. Read at start-up;
-// the Communication menu saves Output when it changes it.
+// Where the screens go: sections [Display] (Output: the outputs' names of
+// DisplayOutputs, comma-separated: serial, lcdd or serial,lcdd) and [LCDd]
+// (Host, Port) of brellix.ini. Read at start-up; the Communication menu
+// saves Output when it changes it.
 struct OutputSettings
 {
     static constexpr const char* Section = "Display";
@@ -16,14 +20,18 @@ struct OutputSettings
     static constexpr const char* HostKey = "Host";
     static constexpr const char* PortKey = "Port";
 
-    bool serial = true;
-    bool lcdd = false;
+    // In the order of DisplayOutputs::kinds().
+    QStringList outputs{QStringLiteral("serial")};
     QString host = QStringLiteral("127.0.0.1");
     quint16 port = 13666;
 
     static OutputSettings load(const modINI& ini);
     bool saveOutput(modINI& ini) const;
-    QString outputText() const;
+    QString outputText() const { return outputs.join(QLatin1Char(',')); }
+    // Output's text into the outputs' names, in the table's order; nothing
+    // for a text that names no output, an unknown one or one twice. Case and
+    // spaces do not count.
+    static std::optional<QStringList> parseOutputs(const QString& text);
 
     // "HOST", "HOST:PORT", ":PORT" or "[IPv6]:PORT" into *this; false, and
     // nothing changed, for anything else.

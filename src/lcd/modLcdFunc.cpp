@@ -20,9 +20,9 @@ QByteArray LcdCommand(int code)
     // Codes 11..25; note the crossed pairs 12/13 and 20,21 / 22,23.
     switch (code) {
     case 11:
-        return bytes({0x0B});
+        return bytes({CommandSet::Home});
     case 12:
-        return bytes({0x0D});
+        return bytes({CommandSet::Clear});
     case 13:
         return bytes({0x0C});
     case 14:
@@ -38,17 +38,17 @@ QByteArray LcdCommand(int code)
     case 19:
         return bytes({Prefix, 0x03});
     case 20:
-        return bytes({Prefix, 0x06});
+        return bytes({Prefix, CommandSet::BacklightOn});
     case 21:
-        return bytes({Prefix, 0x07});
+        return bytes({Prefix, CommandSet::BacklightOff});
     case 22:
         return bytes({Prefix, 0x04});
     case 23:
         return bytes({Prefix, 0x05});
     case 24:
-        return bytes({Prefix, 0x08});
+        return bytes({Prefix, CommandSet::GlyphsEnd});
     case 25:
-        return bytes({Prefix, 0x09});
+        return bytes({Prefix, CommandSet::InitLargeDigits});
     default:
         return {};
     }
@@ -77,23 +77,23 @@ QByteArray InitLargeDigits()
 
 QByteArray LcdBrightness(quint8 level)
 {
-    return bytes({Prefix, 0x28, level});
+    return bytes({Prefix, CommandSet::Brightness, level});
 }
 QByteArray LcdCode41(quint8 value)
 {
-    return bytes({Prefix, 0x29, value});
+    return bytes({Prefix, CommandSet::Code41, value});
 }
 QByteArray LcdCursorAt(quint8 row, quint8 column)
 {
-    return bytes({Prefix, 0x32, row, column});
+    return bytes({Prefix, CommandSet::CursorAt, row, column});
 }
 QByteArray LcdSelectLine(quint8 line)
 {
-    return bytes({Prefix, 0x2D, line});
+    return bytes({Prefix, CommandSet::SelectLine, line});
 }
 QByteArray LcdClearColumn(quint8 column)
 {
-    return bytes({Prefix, 0x2E, column});
+    return bytes({Prefix, CommandSet::ClearColumn, column});
 }
 
 QByteArray LcdBigDigits(const QByteArray& digits)
@@ -112,22 +112,25 @@ QByteArray LcdBigDigits(const QByteArray& digits)
     QByteArray b;
     for (int i = 0; i < n; ++i) {
         const auto& [pos, idx] = order[n - 1][i];
-        b.append(char(Prefix)).append(char(0x34)).append(pos).append(digits.at(idx));
+        b.append(char(Prefix))
+            .append(char(CommandSet::LargeDigit))
+            .append(pos)
+            .append(digits.at(idx));
     }
     return b;
 }
 
 QByteArray DetectQuery()
 {
-    return bytes({Prefix, 0x10});
+    return bytes({Prefix, CommandSet::Detect});
 }
 QByteArray CustomCharsHeader()
 {
-    return bytes({Prefix, 0x64});
+    return bytes({Prefix, CommandSet::Glyphs});
 }
 QByteArray CustomCharsTrailer()
 {
-    return bytes({Prefix, 0x08});
+    return bytes({Prefix, CommandSet::GlyphsEnd});
 }
 
 } // namespace modLcdFunc

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "codec/CommandSet.h"
+
 #include <QByteArray>
 
 // Builders of the module's command sequences. Each returns the whole
 // sequence; LcdLink::SendLcd puts it in the output buffer and sends it.
 namespace modLcdFunc {
 
-inline constexpr unsigned char Prefix = 0xFE;
+inline constexpr unsigned char Prefix = CommandSet::Prefix;
 
 // Fixed sequences by Brellix's own code numbers 11..25; nothing for any
 // other code. Call sites use the named builders below: the numbers do not

@@ -1,5 +1,7 @@
 #include "sim/LcdFont.h"
 
+#include "codec/CommandSet.h"
+
 namespace {
 
 constexpr int FirstAscii = 0x20;
@@ -108,15 +110,36 @@ constexpr LcdFont::Rows Degree{{0x1C, 0x14, 0x1C, 0x00, 0x00, 0x00, 0x00, 0x00}}
 constexpr LcdFont::Rows Block{{0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F}};
 constexpr LcdFont::Rows Missing{{0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F, 0x00}};
 
+// '#' is a full block; '_' uses the underscore's bottom dot row as a
+// half-height bar.
+constexpr std::array<std::array<const char*, 4>, 10> LargeDigits{{
+    {{"###", "# #", "# #", "###"}},
+    {{"## ", " # ", " # ", "###"}},
+    {{"###", "__#", "#  ", "###"}},
+    {{"###", "__#", "  #", "###"}},
+    {{"# #", "#_#", "  #", "  #"}},
+    {{"###", "#__", "  #", "###"}},
+    {{"#  ", "#__", "# #", "###"}},
+    {{"###", "  #", "  #", "  #"}},
+    {{"###", "#_#", "# #", "###"}},
+    {{"###", "#_#", "  #", "  #"}},
+}};
+
 } // namespace
+
+quint8 LcdFont::largeDigitCell(int digit, int row, int column)
+{
+    const char c = LargeDigits[std::size_t(digit)][std::size_t(row)][column];
+    return c == '#' ? BlockCode : quint8(c);
+}
 
 LcdFont::Rows LcdFont::rows(quint8 code)
 {
     if (code >= FirstAscii && code <= LastAscii)
         return Ascii[code - FirstAscii];
-    if (code == 223)
+    if (code == CommandSet::DegreeCode)
         return Degree;
-    if (code == 255)
+    if (code == BlockCode)
         return Block;
     return Missing;
 }

@@ -1,64 +1,16 @@
 #include "sim/LcdModule.h"
 
 #include "codec/ModuleCodec.h"
+#include "sim/LcdFont.h"
 #include "sim/SimLogging.h"
 
 #include <bit>
 
+using namespace CommandSet;
+
 namespace {
 
-constexpr quint8 Prefix = 0xFE;
 constexpr quint8 Space = 0x20;
-constexpr int GlyphBytes = 64;
-
-// Bytes that follow FE xx; -1 marks a command the module does not know.
-// Length, not content, ends a sequence: FE 28 FE is a brightness of 254.
-int argumentCount(quint8 command)
-{
-    switch (command) {
-    case 0x01:
-    case 0x02:
-    case 0x03:
-    case 0x04:
-    case 0x05:
-    case 0x06:
-    case 0x07:
-    case 0x08:
-    case 0x09:
-    case 0x10:
-        return 0;
-    case 0x28:
-    case 0x29:
-    case 0x2D:
-    case 0x2E:
-        return 1;
-    case 0x32:
-    case 0x34:
-        return 2;
-    case 0x64:
-        return GlyphBytes;
-    default:
-        return -1;
-    }
-}
-
-// Large digits, 3 wide and 4 tall. '#' is a full block; '_' uses the
-// underscore's bottom dot row as a half-height bar, since the custom
-// characters belong to the program.
-constexpr std::array<std::array<const char*, 4>, 10> LargeDigits{{
-    {{"###", "# #", "# #", "###"}},
-    {{"## ", " # ", " # ", "###"}},
-    {{"###", "__#", "#  ", "###"}},
-    {{"###", "__#", "  #", "###"}},
-    {{"# #", "#_#", "  #", "  #"}},
-    {{"###", "#__", "  #", "###"}},
-    {{"#  ", "#__", "# #", "###"}},
-    {{"###", "  #", "  #", "  #"}},
-    {{"###", "#_#", "# #", "###"}},
-    {{"###", "#_#", "  #", "  #"}},
-}};
-
-constexpr std::array<int, 4> LargeDigitColumns{1, 5, 11, 15};
 
 // A readable stand-in for a custom character, from where its dots are.
 QChar customSymbol(const std::array<quint8, 8>& rows)
@@ -141,10 +93,10 @@ void LcdModule::handleText(quint8 byte)
     case Prefix:
         m_state = ParseState::Command;
         return;
-    case 0x0B:
+    case Home:
         m_row = m_column = 0;
         return;
-    case 0x0D:
+    case Clear:
         for (int i = 0; i < int(m_cells.size()); ++i)
             setCell(i / Columns, i % Columns, Space);
         m_row = m_column = 0;
@@ -154,7 +106,7 @@ void LcdModule::handleText(quint8 byte)
     }
     // 0-7 are the custom characters; other control codes (0x08 and 0x0C
     // included) have no effect on this module.
-    if (byte < 0x08 || byte >= Space)
+    if (byte < CustomCharacters || byte >= Space)
         put(byte);
 }
 
@@ -175,29 +127,29 @@ void LcdModule::runCommand(QByteArray& reply)
 {
     const auto arg = [this](int i) { return quint8(m_arguments.at(i)); };
     switch (m_command) {
-    case 0x06:
-    case 0x07:
-        if (m_backlight != (m_command == 0x06)) {
-            m_backlight = m_command == 0x06;
+    case BacklightOn:
+    case BacklightOff:
+        if (m_backlight != (m_command == BacklightOn)) {
+            m_backlight = m_command == BacklightOn;
             bump();
         }
         break;
-    case 0x09:
+    case InitLargeDigits:
         m_largeDigitsReady = true;
         break;
-    case 0x10:
+    case Detect:
         reply += m_detectionReply;
         break;
-    case 0x28:
+    case Brightness:
         if (m_brightness != arg(0)) {
             m_brightness = arg(0);
             bump();
         }
         break;
-    case 0x29:
+    case Code41:
         m_code41 = arg(0);
         break;
-    case 0x2D:
+    case SelectLine:
         if (arg(0) < Rows) {
             m_row = arg(0);
             m_column = 0;
@@ -205,7 +157,7 @@ void LcdModule::runCommand(QByteArray& reply)
             qCDebug(lcSim) << "line out of range:" << arg(0);
         }
         break;
-    case 0x2E:
+    case ClearColumn:
         if (arg(0) < Columns) {
             for (int r = 0; r < Rows; ++r)
                 setCell(r, arg(0), Space);
@@ -213,7 +165,7 @@ void LcdModule::runCommand(QByteArray& reply)
             qCDebug(lcSim) << "column out of range:" << arg(0);
         }
         break;
-    case 0x32:
+    case CursorAt:
         if (arg(0) < Rows && arg(1) < Columns) {
             m_row = arg(0);
             m_column = arg(1);
@@ -221,17 +173,17 @@ void LcdModule::runCommand(QByteArray& reply)
             qCDebug(lcSim) << "cursor out of range:" << arg(0) << arg(1);
         }
         break;
-    case 0x34:
-        if (arg(0) >= '0' && arg(0) <= '3' && arg(1) >= '0' && arg(1) <= '9')
+    case LargeDigit:
+        if (largeDigitColumn(arg(0) - '0') >= 0 && arg(1) >= '0' && arg(1) <= '9')
             drawLargeDigit(arg(0) - '0', arg(1) - '0');
         else
             qCDebug(lcSim) << "large digit out of range:" << arg(0) << arg(1);
         break;
-    case 0x64: {
+    case Glyphs: {
         bool changed = false;
         for (int i = 0; i < GlyphBytes; ++i) {
             const quint8 bits = arg(i) & 0x1F;
-            quint8& slot = m_glyphs[i / 8][i % 8];
+            quint8& slot = m_glyphs[i / GlyphRows][i % GlyphRows];
             changed |= slot != bits;
             slot = bits;
         }
@@ -262,21 +214,12 @@ void LcdModule::setCell(int row, int column, quint8 code)
     }
 }
 
-int LcdModule::largeDigitColumn(int position)
-{
-    return position >= 0 && position < 4 ? LargeDigitColumns[position] : -1;
-}
-
 void LcdModule::drawLargeDigit(int position, int digit)
 {
-    const int left = LargeDigitColumns[position];
-    for (int r = 0; r < Rows; ++r) {
-        const char* pattern = LargeDigits[digit][r];
-        for (int c = 0; c < 3; ++c) {
-            const char p = pattern[c];
-            setCell(r, left + c, p == '#' ? BlockCode : quint8(p));
-        }
-    }
+    const int left = largeDigitColumn(position);
+    for (int r = 0; r < Rows; ++r)
+        for (int c = 0; c < LargeDigitWidth; ++c)
+            setCell(r, left + c, LcdFont::largeDigitCell(digit, r, c));
 }
 
 QByteArray LcdModule::line(int row) const
@@ -286,9 +229,9 @@ QByteArray LcdModule::line(int row) const
     return QByteArray(reinterpret_cast<const char*>(m_cells.data()) + row * Columns, Columns);
 }
 
-std::array<quint8, 8> LcdModule::glyph(int code) const
+std::array<quint8, GlyphRows> LcdModule::glyph(int code) const
 {
-    if (code < 0 || code > 7)
+    if (code < 0 || code >= CustomCharacters)
         return {};
     return m_glyphs[code];
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codec/CommandSet.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -16,9 +18,7 @@
 class LcdModule
 {
 public:
-    static constexpr int Columns = 20, Rows = 4;
-    static constexpr quint8 DegreeCode = 223;
-    static constexpr quint8 BlockCode = 255;
+    static constexpr int Columns = CommandSet::Columns, Rows = CommandSet::Rows;
 
     LcdModule();
 
@@ -41,7 +41,7 @@ public:
     quint8 code41() const { return m_code41; }
     bool largeDigitsReady() const { return m_largeDigitsReady; }
     // Rows of custom character 0-7, top first, 5 low bits; zeros otherwise.
-    std::array<quint8, 8> glyph(int code) const;
+    std::array<quint8, CommandSet::GlyphRows> glyph(int code) const;
 
     // Goes up on every change that a picture of the module would show (cells,
     // glyphs, backlight, brightness), so views can skip idle redraws.
@@ -55,9 +55,6 @@ public:
     // blank glyphs, no half-read sequence.
     void reset();
 
-    // The four large-digit positions' first column.
-    static int largeDigitColumn(int position);
-
 private:
     enum class ParseState { Text, Command, Arguments };
 
@@ -70,7 +67,7 @@ private:
     void bump() { ++m_revision; }
 
     std::array<quint8, Columns * Rows> m_cells{};
-    std::array<std::array<quint8, 8>, 8> m_glyphs{};
+    std::array<std::array<quint8, CommandSet::GlyphRows>, CommandSet::CustomCharacters> m_glyphs{};
     int m_row = 0;
     int m_column = 0;
     bool m_backlight = true;

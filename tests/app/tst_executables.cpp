@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/RunOnWSU.h"
 #include "app/views/frmMain.h"
-#include "lcd/LcddClient.h"
+#include "lcd/LcddOutput.h"
 #include "lcd/modLcdFunc.h"
 #include "support/PrivateSessionBus.h"
 #include "support/TestApp.h"
@@ -388,20 +388,16 @@ private Q_SLOTS:
         QVERIFY(run.DisableRunAtStartup()); // already gone: quietly done
     }
 
-    // [Display] Output, [LCDd] Host and Port, and --lcdd's HOST[:PORT] over them.
+    // [Display] Output and [LCDd] reach the outputs, --lcdd's HOST[:PORT] over them
+    // (the settings' rules: tst_outputs).
     void outputSettings()
     {
         const std::tuple<QByteArray, QStringList, QString> rows[] = {
-            {{}, {}, u"serial 127.0.0.1:13666"_s},
-            {"[Display]\nOutput=LCDd\n[LCDd]\nHost=pi\nPort=1\n", {}, u"+lcdd pi:1"_s},
-            {"[Display]\nOutput=serial, lcdd\n", {}, u"serial+lcdd 127.0.0.1:13666"_s},
-            {"[Display]\nOutput=lcd\n[LCDd]\nPort=70000\n", {}, u"serial 127.0.0.1:13666"_s},
-            {"[LCDd]\nPort=999\n", {u"--lcdd"_s}, u"+lcdd 127.0.0.1:999"_s},
-            {{}, {u"--lcdd"_s, u"box:7"_s}, u"+lcdd box:7"_s},
-            {{}, {u"--lcdd=[::1]:7"_s}, u"+lcdd ::1:7"_s},
+            {"[Display]\nOutput=LCDd\n[LCDd]\nHost=pi\nPort=1\n", {}, u"lcdd pi:1"_s},
+            {"[LCDd]\nPort=999\n", {u"--lcdd"_s}, u"lcdd 127.0.0.1:999"_s},
+            {{}, {u"--lcdd"_s, u"box:7"_s}, u"lcdd box:7"_s},
             {"[LCDd]\nHost=pi\n", {u"--lcdd"_s, u"--simulate"_s}, u"serial+lcdd pi:13666"_s},
             {{}, {u"--lcdd"_s, u"h:0"_s}, u"usage"_s},
-            {{}, {u"--lcdd"_s, u"a b:7"_s}, u"usage"_s},
         };
         for (const auto& [ini, options, expected] : rows) {
             CommandLine line;
@@ -415,9 +411,9 @@ private Q_SLOTS:
                     QVERIFY(c.useLcddForRun(line.lcddServer, line.simulate));
                 c.loadSettings();
                 const LinkController& link = c.linkController();
-                outputs = QString(link.serialOutput() ? "serial" : "") +
-                          (link.lcddOutput() ? "+lcdd" : "") +
-                          u" %1:%2"_s.arg(c.lcdd().host()).arg(c.lcdd().port());
+                const auto* lcdd = qobject_cast<LcddOutput*>(link.output(u"lcdd"_s));
+                outputs =
+                    link.outputs().join(u'+') + u" %1:%2"_s.arg(lcdd->host()).arg(lcdd->port());
             }
             QCOMPARE(outputs, expected);
         }
@@ -450,7 +446,7 @@ private Q_SLOTS:
         QCOMPARE(link.statusText(), u"LCD Connected - LCDd Connected"_s);
 
         // The menu: LCDd instead of the module, at the end back; both kept.
-        link.lcddMenuClicked();
+        link.outputMenuClicked(u"lcdd"_s);
         QTRY_COMPARE(link.statusText(), u"LCDd Connected"_s);
         QVERIFY(!p.c->link().isOpen() && !link.sliderEnabled() &&
                 p.h.readIni().contains("Output=lcdd"));
@@ -491,11 +487,12 @@ private Q_SLOTS:
             lcdd.frame(), QList<QByteArray>({"     2:05:07 PM ", "  5-December-202"}), 5000);
         QVERIFY2(back.elapsed() <= 3000, QByteArray::number(back.elapsed()));
         QCOMPARE(link.statusText(), u"LCDd Connected"_s);
-        QCOMPARE(p.c->lcdd().width(), 16);
+        const auto* output = qobject_cast<LcddOutput*>(link.output(u"lcdd"_s));
+        QCOMPARE(output->width(), 16);
 
         link.comMenuClicked(1);
         QTRY_COMPARE(link.statusText(), LinkController::ConnectedStatus);
-        QVERIFY(!p.c->lcdd().active() && link.sliderEnabled() &&
+        QVERIFY(!output->active() && link.sliderEnabled() &&
                 p.h.readIni().contains("Output=serial"));
     }
 

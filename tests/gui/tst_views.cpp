@@ -1,5 +1,8 @@
 #include "app/views/ModulePanel.h"
 #include "app/views/frmMain.h"
+#include "lcd/DisplayModel.h"
+#include "lcd/LcddScreen.h"
+#include "screens/base/modCustomChar.h"
 #include "screens/mail/MailSettings.h"
 #include "support/TestApp.h"
 #include "support/TestPlatform.h"
@@ -158,7 +161,8 @@ private Q_SLOTS:
                  u"Oslo Time|2:05:07 PM"_s);
         // The window's picture of the module, from the bytes sent, is what
         // the module shows.
-        QTRY_COMPARE(r.w.preview().textLines(), r.module->module().textLines());
+        for (int row = 0; row < 4; ++row)
+            QTRY_COMPARE(r.w.preview().line(row), r.module->module().line(row));
 
         child<QRadioButton>(&r.w, "optBLOff")->click();
         auto* slider = child<QSlider>(&r.w, "Brightness");
@@ -170,7 +174,7 @@ private Q_SLOTS:
         QTest::keyClick(slider, Qt::Key_Up);
         QTRY_COMPARE(r.module->module().brightness(), quint8(245));
         QCOMPARE(shown(&r.w, {"lblBrightness.text"}), u"245"_s);
-        QCOMPARE(r.w.preview().brightness(), quint8(245));
+        QCOMPARE(r.w.preview().brightness, quint8(245));
 
         child<QCheckBox>(&r.w, "chkRWSU")->click();
         QFile entry(RunOnWSU::defaultEntryPath());
@@ -298,13 +302,13 @@ private Q_SLOTS:
     // The module's picture: the characters shown, their dots and no others.
     void modulePanel()
     {
-        LcdModule module;
-        ModulePanel panel(module);
+        DisplayModel model;
+        ModulePanel panel;
         QCOMPARE(panel.sizeHint(), QSize(326, 106));
         panel.resize(panel.sizeHint());
-        const auto after = [&module, &panel](const QByteArray& input) {
-            module.feed(input);
-            panel.moduleChanged();
+        const auto after = [&model, &panel](const QByteArray& input) {
+            model.feed(input);
+            panel.show(ModulePicture::of(model));
             return panel.grab().toImage();
         };
         // A picture kept between paints must not outlive a change of the
@@ -330,6 +334,20 @@ private Q_SLOTS:
         QCOMPARE(panel.grab().toImage().size(), panel.sizeHint() * 2);
         const QList heights{panel.heightForWidth(652), panel.heightForWidth(1 << 20)};
         QCOMPARE(heights, QList({184, 1528})); // dots of 4 pixels fit 652 across; 32 at most
+
+        // LCDd's screen is drawn as the module would show it: its digits and colon as the
+        // module's, an icon as the program's custom character, with LCDd's backlight.
+        LcddScreen lcdd{{"ab", "", "", ""}, {-1, 7, -1, -1}, true, {{2, 19, 6}}, false};
+        DisplayModel same;
+        same.feed("\x0b"
+                  "ab" +
+                  hex("fe34 31 37 fe320109 df fe320309 df fe320213 06 fe07"));
+        ModulePicture want = ModulePicture::of(same);
+        want.glyphs = modCustomChar::Glyphs;
+        const ModulePicture got = ModulePicture::of(lcdd);
+        for (int row = 0; row < 4; ++row)
+            QCOMPARE(got.line(row).toHex(' '), want.line(row).toHex(' '));
+        QVERIFY(got == want);
     }
 };
 

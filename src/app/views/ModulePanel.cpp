@@ -1,7 +1,6 @@
 #include "app/views/ModulePanel.h"
 
 #include "sim/LcdFont.h"
-#include "sim/LcdModule.h"
 
 #include <QColor>
 #include <QPainter>
@@ -23,8 +22,9 @@ struct Geometry
     }
     QSize size() const
     {
-        return {2 * margin + LcdModule::Columns * cellW + (LcdModule::Columns - 1) * charGap,
-                2 * margin + LcdModule::Rows * cellH + (LcdModule::Rows - 1) * charGap};
+        using namespace CommandSet;
+        return {2 * margin + Columns * cellW + (Columns - 1) * charGap,
+                2 * margin + Rows * cellH + (Rows - 1) * charGap};
     }
 
     int dot, gap, charGap, margin, cellW, cellH;
@@ -46,50 +46,58 @@ void fill(QImage& image, int x, int y, int w, int h, QRgb colour)
 }
 
 // The module at dotSize pixels per dot, 5x8 dots per character.
-QImage picture(const LcdModule& module, int dotSize)
+QImage image(const ModulePicture& module, int dotSize)
 {
     const Geometry g(dotSize);
-    QImage image(g.size(), QImage::Format_RGB32);
+    QImage picture(g.size(), QImage::Format_RGB32);
 
     // A yellow-green positive panel: the backlight lights the glass, the
     // brightness level scales it, and the dots stay dark either way.
     const QColor unlitPanel(78, 88, 60);
     const QColor litPanel(150, 205, 60);
-    const double level = module.backlight() ? 0.3 + 0.7 * module.brightness() / 255.0 : 0.0;
+    const double level = module.backlight ? 0.3 + 0.7 * module.brightness / 255.0 : 0.0;
     const QColor panel = mix(unlitPanel, litPanel, level);
     const QColor ink(20, 30, 14);
     const QRgb dotOn = mix(panel, ink, 0.85).rgb();
     const QRgb dotOff = mix(panel, ink, 0.12).rgb();
-    image.fill(panel.rgb());
+    picture.fill(panel.rgb());
 
-    for (int r = 0; r < LcdModule::Rows; ++r) {
-        const QByteArray codes = module.line(r);
-        for (int c = 0; c < LcdModule::Columns; ++c) {
-            const auto code = quint8(codes.at(c));
-            const LcdFont::Rows rows = code < 8 ? module.glyph(code) : LcdFont::rows(code);
+    for (int r = 0; r < CommandSet::Rows; ++r) {
+        for (int c = 0; c < CommandSet::Columns; ++c) {
+            const quint8 code = module.cell(r, c);
+            const LcdFont::Rows rows =
+                code < CommandSet::CustomCharacters ? module.glyphs[code] : LcdFont::rows(code);
             const int x0 = g.margin + c * (g.cellW + g.charGap);
             const int y0 = g.margin + r * (g.cellH + g.charGap);
             for (int dy = 0; dy < 8; ++dy) {
                 for (int dx = 0; dx < 5; ++dx) {
                     const bool on = rows[dy] & (0x10 >> dx);
-                    fill(image, x0 + dx * (g.dot + g.gap), y0 + dy * (g.dot + g.gap), g.dot, g.dot,
-                         on ? dotOn : dotOff);
+                    fill(picture, x0 + dx * (g.dot + g.gap), y0 + dy * (g.dot + g.gap), g.dot,
+                         g.dot, on ? dotOn : dotOff);
                 }
             }
         }
     }
-    return image;
+    return picture;
 }
 
 } // namespace
 
-ModulePanel::ModulePanel(const LcdModule& module, QWidget* parent)
-    : QWidget(parent), m_module(module)
+ModulePanel::ModulePanel(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("ModulePanel"));
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
+}
+
+void ModulePanel::show(const ModulePicture& picture)
+{
+    if (picture == m_shown)
+        return;
+    m_shown = picture;
+    m_imageStale = true;
+    update();
 }
 
 QSize ModulePanel::sizeHint() const
@@ -122,12 +130,11 @@ int ModulePanel::dotSizeFor(const QSize& size) const
 void ModulePanel::paintEvent(QPaintEvent*)
 {
     const int dot = dotSizeFor(size());
-    if (m_picture.isNull() || m_pictureRevision != m_module.revision() ||
-        m_picture.size() != Geometry(dot).size()) {
-        m_picture = picture(m_module, dot);
-        m_pictureRevision = m_module.revision();
+    if (m_imageStale || m_image.size() != Geometry(dot).size()) {
+        m_image = image(m_shown, dot);
+        m_imageStale = false;
     }
     QPainter p(this);
     // Centred across; what is left around it stays the window's.
-    p.drawImage((width() - m_picture.width()) / 2, 0, m_picture);
+    p.drawImage((width() - m_image.width()) / 2, 0, m_image);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/views/ModulePicture.h"
+
 #include <QImage>
 #include <QWidget>
-
-class LcdModule;
 
 // Paints a module as it looks: dots, custom glyphs, backlight and
 // brightness. It grows with the window in whole steps, so the dots stay
@@ -12,15 +12,15 @@ class ModulePanel : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ModulePanel(const LcdModule& module, QWidget* parent = nullptr);
+    explicit ModulePanel(QWidget* parent = nullptr);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
 
-public Q_SLOTS:
-    // The module took bytes: paint it again.
-    void moduleChanged() { update(); }
+    // What is shown; painted again where it differs.
+    void show(const ModulePicture& picture);
+    const ModulePicture& picture() const { return m_shown; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -28,8 +28,8 @@ protected:
 private:
     int dotSizeFor(const QSize& size) const;
 
-    const LcdModule& m_module;
-    // Redrawn only when the module's revision or the size moves on.
-    QImage m_picture;
-    quint64 m_pictureRevision = 0;
+    ModulePicture m_shown;
+    // Redrawn only when what is shown or the size changes.
+    QImage m_image;
+    bool m_imageStale = true;
 };

@@ -8,15 +8,15 @@
 #include "app/Messages.h"
 #include "app/WorldTimeModel.h"
 #include "app/views/AppIcon.h"
-#include "app/views/LcddPicture.h"
 #include "app/views/ModulePanel.h"
+#include "app/views/PictureOutput.h"
 #include "app/views/frmAbout.h"
 #include "app/views/frmInterval.h"
 #include "app/views/frmMail.h"
 #include "app/views/frmPorts.h"
 #include "app/views/frmWorldTime.h"
 #include "codec/ModuleCodec.h"
-#include "lcd/LcddClient.h"
+#include "lcd/LcddOutput.h"
 #include "lcd/LinkController.h"
 #include "platform/Logging.h"
 #include "platform/modINI.h"
@@ -133,21 +133,7 @@ frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines&
     });
     connect(&link, &LinkController::outputsChanged, this, &frmMain::showOutputs);
     connect(&link, &LinkController::comCheckChanged, this, &frmMain::showOutputs);
-    if (LcddClient* lcdd = link.lcdd()) {
-        connect(lcdd, &LcddClient::screenChanged, this, [this, lcdd] {
-            if (m_link.serialOutput())
-                return;
-            LcddPicture::draw(lcdd->screen(), m_preview);
-            m_panel->moduleChanged();
-        });
-    }
     connect(&link, &LinkController::moduleFound, this, &frmMain::moduleAnswered);
-    // What the module shows, from the bytes sent to it: a real module
-    // answers nothing back that could draw it.
-    connect(&link.link(), &LcdLink::sent, this, [this](const QByteArray& bytes) {
-        m_preview.feed(bytes);
-        m_panel->moduleChanged();
-    });
     connect(&lifecycle, &Lifecycle::trayIconRemovalRequested, m_tray, &QSystemTrayIcon::hide);
     connect(&messages, &Messages::shown, this, [this](const UserMessage& message) {
         // A notice passes in the status bar; nothing waits for the user.
@@ -177,6 +163,11 @@ frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines&
 
 frmMain::~frmMain() = default;
 
+const ModulePicture& frmMain::preview() const
+{
+    return m_panel->picture();
+}
+
 void frmMain::buildUi()
 {
     auto* central = new QWidget(this);
@@ -197,8 +188,10 @@ void frmMain::buildUi()
         m_lines[i] = box;
     }
 
-    m_panel = new ModulePanel(m_preview, central);
+    m_panel = new ModulePanel(central);
     layout->addWidget(m_panel, 1);
+    // Gone with the panel it draws on.
+    m_picture = new PictureOutput(m_link, *m_panel, m_panel);
 
     auto* row = new QHBoxLayout;
     auto* frame2 = new QGroupBox(QStringLiteral("Display Options"), central);
@@ -299,8 +292,9 @@ void frmMain::buildUi()
     m_mnuLcdd = comm->addAction(QStringLiteral("&LCDd (LCDproc)"));
     m_mnuLcdd->setObjectName(QStringLiteral("mnuLcdd"));
     m_mnuLcdd->setCheckable(true);
-    m_mnuLcdd->setVisible(m_link.lcdd() != nullptr);
-    connect(m_mnuLcdd, &QAction::triggered, &m_link, &LinkController::lcddMenuClicked);
+    m_mnuLcdd->setVisible(m_link.output(QLatin1String(LcddOutput::Key)) != nullptr);
+    connect(m_mnuLcdd, &QAction::triggered, this,
+            [this] { m_link.outputMenuClicked(QLatin1String(LcddOutput::Key)); });
     connect(m_mnuLcdd, &QAction::triggered, this, &frmMain::showOutputs);
     comm->addSeparator();
     QAction* ports = comm->addAction(QStringLiteral("&Ports..."));
@@ -333,16 +327,13 @@ void frmMain::refreshComCaptions()
 
 void frmMain::showOutputs()
 {
-    m_mnuLcdd->setChecked(m_link.lcddOutput());
+    m_mnuLcdd->setChecked(m_link.chosen(QLatin1String(LcddOutput::Key)));
     m_brightness->setEnabled(m_link.sliderEnabled());
     m_brightness->setToolTip(m_link.serialOutput()
                                  ? QStringLiteral("Brightness: top is brightest")
                                  : QStringLiteral("Brightness cannot be set through LCDd: "
                                                   "set it in LCDd.conf"));
-    if (!m_link.serialOutput() && m_link.lcdd()) {
-        LcddPicture::draw(m_link.lcdd()->screen(), m_preview);
-        m_panel->moduleChanged();
-    }
+    m_picture->outputsChanged();
 }
 
 void frmMain::showPortsDialog()

@@ -2,7 +2,6 @@
 
 #include "app/RunOnWSU.h"
 #include "lcd/LcdLink.h"
-#include "sim/LcdModule.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -22,6 +21,8 @@ class QCheckBox;
 class QDialog;
 class QLabel;
 class ModulePanel;
+class PictureOutput;
+struct ModulePicture;
 class QLineEdit;
 class QMenu;
 class QRadioButton;
@@ -82,9 +83,9 @@ public:
     void showAfterStartup();
 
     QSystemTrayIcon* trayIcon() const { return m_tray; }
-    // The picture of the module, fed with every byte sent to it; with LCDd
-    // the only output, drawn from what Brellix asked LCDd to show.
-    const LcdModule& preview() const { return m_preview; }
+    // The picture of the module, as the display model follows it; with LCDd
+    // the only output, what Brellix asked LCDd to show.
+    const ModulePicture& preview() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -128,7 +129,7 @@ private:
     QLabel* m_panel2 = nullptr;
     QLabel* m_brightnessValue = nullptr;
     ModulePanel* m_panel = nullptr;
-    LcdModule m_preview;
+    PictureOutput* m_picture = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_mPopupSys = nullptr;
     RunOnWSU m_runOnWSU;

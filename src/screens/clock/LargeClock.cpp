@@ -1,5 +1,6 @@
 #include "screens/clock/LargeClock.h"
 
+#include "codec/CommandSet.h"
 #include "lcd/LcdLink.h"
 #include "lcd/modLcdFunc.h"
 #include "platform/Clock.h"
@@ -8,7 +9,7 @@
 namespace {
 constexpr quint8 ColonColumn = 9;
 constexpr quint8 LetterColumn = 19;
-constexpr char ColonDot = char(223);
+constexpr char ColonDot = char(CommandSet::DegreeCode);
 } // namespace
 
 void LargeClock::enter()

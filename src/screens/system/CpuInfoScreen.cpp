@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "codec/CommandSet.h"
 #include "codec/ModuleCodec.h"
 #include "platform/HardwareSensors.h"
 #include "platform/Logging.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr char DegreeSign = char(223);
+constexpr char DegreeSign = char(CommandSet::DegreeCode);
 
 // Control characters (the NULs that pad a SpeedFan value, a stray CR) are
 // dropped before anything is cut or shown.
