@@ -39,7 +39,17 @@ int main(int argc, char* argv[])
     if (const auto code = Launcher::earlyExit(argc, argv, Launcher::Program::Headless, &options))
         return *code;
 
+    // Qt's own event loop rather than GLib's: the same timers and socket
+    // notifiers, and some 0.3 MiB less resident, since nothing brellixd
+    // loads needs a GLib main loop. Asked for through the environment
+    // only while the application object is made, so the programs brellixd
+    // starts (a password command) see the environment they were given.
+    const bool dispatcherChosen = qEnvironmentVariableIsSet("QT_NO_GLIB");
+    if (!dispatcherChosen)
+        qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
+    if (!dispatcherChosen)
+        qunsetenv("QT_NO_GLIB");
     Launcher launcher(options);
     if (options.simulate && !launcher.simulator()) {
         QTextStream(stderr) << "brellixd: cannot start the simulated module: "
@@ -60,13 +70,11 @@ int main(int argc, char* argv[])
                          if (t.startsWith(LinkController::NotFoundStatus))
                              portHint();
                      });
-    QObject::connect(&launcher.lifecycle(), &Lifecycle::startupFinished,
-                     [&context, portHint] {
-                         if (context.linkController().serialOutput() &&
-                             !context.linkController().statusText().startsWith(
-                                 LinkController::ConnectedStatus))
-                             portHint();
-                     });
+    QObject::connect(&launcher.lifecycle(), &Lifecycle::startupFinished, [&context, portHint] {
+        if (context.linkController().serialOutput() &&
+            !context.linkController().statusText().startsWith(LinkController::ConnectedStatus))
+            portHint();
+    });
     QObject::connect(&context.messages(), &Messages::shown, [](const UserMessage& m) {
         QTextStream(stderr) << levelPrefix(m.severity) << "Message: " << m.text << Qt::endl;
     });
