@@ -39,17 +39,15 @@ int main(int argc, char* argv[])
     if (const auto code = Launcher::earlyExit(argc, argv, Launcher::Program::Headless, &options))
         return *code;
 
-    // Qt's own event loop rather than GLib's: the same timers and socket
-    // notifiers, and some 0.3 MiB less resident, since nothing brellixd
-    // loads needs a GLib main loop. Asked for through the environment
-    // only while the application object is made, so the programs brellixd
-    // starts (a password command) see the environment they were given.
-    const bool dispatcherChosen = qEnvironmentVariableIsSet("QT_NO_GLIB");
-    if (!dispatcherChosen)
+    // Qt's own event loops rather than GLib's: the same timers and socket
+    // notifiers for some 0.3 MiB less resident, 0.15 MiB more saved where
+    // Qt D-Bus runs its thread; nothing brellixd loads needs a GLib main
+    // loop. Qt reads this for each thread's loop, so it stays set: the
+    // programs brellixd starts (a password command) inherit it, which only
+    // a Qt program notices, and then only in how it waits.
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
         qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
-    if (!dispatcherChosen)
-        qunsetenv("QT_NO_GLIB");
     Launcher launcher(options);
     if (options.simulate && !launcher.simulator()) {
         QTextStream(stderr) << "brellixd: cannot start the simulated module: "
