@@ -27,7 +27,8 @@ tick=$(getconf CLK_TCK)
 work=$(mktemp -d)
 simpid=
 buspid=
-trap 'kill $simpid $buspid 2>/dev/null || true; rm -rf "$work"' EXIT
+pid=
+trap 'kill $pid $simpid $buspid 2>/dev/null || true; rm -rf "$work"' EXIT
 "$sim" --quiet > "$work/sim.out" &
 simpid=$!
 for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
@@ -91,6 +92,7 @@ for way in without with; do
     rss=$(awk '/VmRSS/ {print $2}' /proc/$pid/status)
     [ $where = 1 ] && mappings $pid > "$work/where"
     kill -TERM $pid; wait $pid || true
+    pid=
     cpu=$(awk -v a=$((u1 + s1 - u0 - s0)) -v t="$tick" -v s="$secs" 'BEGIN {printf "%.2f", 100 * a / t / s}')
     wakes=$(awk -v w=$((w1 - w0)) -v s="$secs" 'BEGIN {printf "%.1f", w / s}')
     awk -v c="$cpu" 'BEGIN {exit !(c < 1.0)}' || verdict=FAIL
