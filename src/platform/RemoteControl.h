@@ -52,9 +52,10 @@ public:
     virtual void setObserver(Observer observer) = 0;
 };
 
-// The published side: it holds the bus name for as long as it lives.
-class RemoteService
+// The control published on the session bus: holds the bus name while it
+// lives.
+class BusPublication
 {
 public:
-    virtual ~RemoteService() = default;
+    virtual ~BusPublication() = default;
 };

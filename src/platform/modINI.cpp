@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -313,8 +312,7 @@ QString modINI::ReadIni(const QString& section, const QString& key) const
             if (eq <= 0)
                 continue;
             const QByteArrayView name = trimmedAscii(t.first(eq));
-            if (!asciiKey.isEmpty() && isAscii(name) &&
-                !sameName(QString::fromLatin1(name), key))
+            if (!asciiKey.isEmpty() && isAscii(name) && !sameName(QString::fromLatin1(name), key))
                 continue;
         }
         Line line;
@@ -429,16 +427,26 @@ void modINI::removeStaleTemporaries() const
 {
     // A save cut off between writing its temporary file and renaming it
     // (the power failed, SIGKILL) leaves "brellix.ini.AbC123" behind.
+    // Matched by hand: a name filter or a regular expression would map
+    // PCRE2 and its JIT at every start, for one look at a folder.
     const QFileInfo info(m_path);
     const QDir dir = info.absoluteDir();
-    const QRegularExpression stale(QStringLiteral("^%1\\.[A-Za-z0-9]{6}$")
-                                       .arg(QRegularExpression::escape(info.fileName())));
-    const QStringList names = dir.entryList({info.fileName() + QStringLiteral(".*")},
-                                            QDir::Files | QDir::Hidden | QDir::System);
+    const QString prefix = info.fileName() + u'.';
+    const auto stale = [&prefix](const QString& name) {
+        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+            return false;
+        for (qsizetype i = prefix.size(); i < name.size(); ++i) {
+            const char16_t c = name[i].unicode();
+            if (!((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')))
+                return false;
+        }
+        return true;
+    };
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
-        if (stale.match(name).hasMatch() && QFile::remove(dir.filePath(name)))
-            qCInfo(lcSettings).noquote() << "removed" << dir.filePath(name)
-                                         << "left by an interrupted save";
+        if (stale(name) && QFile::remove(dir.filePath(name)))
+            qCInfo(lcSettings).noquote()
+                << "removed" << dir.filePath(name) << "left by an interrupted save";
     }
 }
 

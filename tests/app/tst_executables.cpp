@@ -7,6 +7,7 @@
 #include "support/TestApp.h"
 #include "support/TestPlatform.h"
 
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QRadioButton>
@@ -340,6 +341,27 @@ private Q_SLOTS:
                 QVERIFY2(ini.contains(key), ini.constData());
             QCOMPARE(ini.contains("COM2=" + device.toUtf8()), signalNumber == SIGHUP);
         }
+    }
+
+    // Where a session bus is, brellixd loads the bus plugin at start and is
+    // on the bus by the time it says so.
+    void publishedOnSessionBus()
+    {
+        PrivateSessionBus bus;
+        if (!bus.start())
+            QSKIP(qPrintable(u"No private session bus: "_s + bus.error()));
+        LinkHarness h;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, bus.address());
+        QProcess p;
+        p.setProcessEnvironment(environment);
+        QByteArray seen;
+        launch(p, "brellixd", {u"--config"_s, h.iniPath(), u"--simulate"_s}, seen);
+        QVERIFY2(bus.connect(u"probe"_s)
+                     .interface()
+                     ->isServiceRegistered(u"io.github.brellix.Brellix1"_s),
+                 seen.constData());
+        endWith(p, SIGTERM);
     }
 
     // The autostart Exec line: quoted with a space, escaped inside quotes,

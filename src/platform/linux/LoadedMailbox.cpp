@@ -1,6 +1,7 @@
 #include "platform/linux/LoadedMailbox.h"
 
-#include "platform/linux/ModuleLoader.h"
+#include "platform/MailPlugin.h"
+#include "platform/linux/PluginLoader.h"
 
 #include <QTimer>
 
@@ -34,8 +35,6 @@ private:
     quint64 m_generation = 0;
 };
 
-// Loads the module at the first sign-on or check: a program whose user never
-// sets up mail never maps libcurl and the TLS libraries.
 class DeferredMailbox final : public Mailbox
 {
 public:
@@ -53,26 +52,22 @@ public:
 private:
     Mailbox& real()
     {
-        if (!m_real)
-            m_real = loadMailbox();
+        if (m_real)
+            return *m_real;
+        if (auto* plugin = m_plugin.instance<MailPlugin>())
+            m_real = plugin->createMailbox();
+        else
+            m_real = std::make_unique<UnavailableMailbox>(
+                QStringLiteral("Mail support (%1) is not installed: %2")
+                    .arg(m_plugin.fileName(), m_plugin.why()));
         return *m_real;
     }
 
+    PluginLoader m_plugin{QStringLiteral("mail")};
     std::unique_ptr<Mailbox> m_real;
 };
 
 } // namespace
-
-std::unique_ptr<Mailbox> loadMailbox()
-{
-    QString why;
-    if (auto box = createFromModule<Mailbox>(QStringLiteral("mail"), "brellix_create_mailbox",
-                                             QStringLiteral("mailbox"), &why))
-        return box;
-    return std::make_unique<UnavailableMailbox>(
-        QStringLiteral("Mail support (%1) is not installed: %2")
-            .arg(moduleFileName(QStringLiteral("mail")), why));
-}
 
 std::unique_ptr<Mailbox> deferredMailbox()
 {

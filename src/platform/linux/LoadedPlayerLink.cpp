@@ -1,9 +1,9 @@
 #include "platform/linux/LoadedPlayerLink.h"
 
-#include "platform/linux/ModuleLoader.h"
+#include "platform/PlayerPlugin.h"
 
 namespace {
-// Stands in where the module cannot be loaded: no player, as without a bus.
+// Stands in where the plugin cannot be loaded: no player, as without a bus.
 class NoPlayerLink final : public MediaPlayerLink
 {
 public:
@@ -27,13 +27,9 @@ LoadedPlayerLink::~LoadedPlayerLink() = default;
 
 MediaPlayerLink& LoadedPlayerLink::loaded()
 {
-    if (!m_loaded) {
-        m_loaded = true;
-        QString why;
-        if (auto link = createFromModule<MediaPlayerLink>(QStringLiteral("player"),
-                                                          "brellix_create_player_link",
-                                                          QStringLiteral("player link"), &why))
-            m_link = std::move(link);
+    if (!std::exchange(m_loaded, true)) {
+        if (auto* plugin = m_plugin.instance<PlayerPlugin>())
+            m_link = plugin->createPlayerLink();
     }
     return *m_link;
 }

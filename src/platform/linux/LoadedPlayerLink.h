@@ -1,12 +1,13 @@
 #pragma once
 
 #include "platform/MediaPlayerLink.h"
+#include "platform/linux/PluginLoader.h"
 
 #include <memory>
 
 // The MPRIS link from libbrellix-player.so, loaded when the player mode is
 // first entered (its first call that asks something of the players). Until
-// then, and for good where the module cannot be loaded, there is no player
+// then, and for good where the plugin cannot be loaded, there is no player
 // (stopped, nothing playing), as with no session bus.
 class LoadedPlayerLink final : public MediaPlayerLink
 {
@@ -26,6 +27,7 @@ public:
 private:
     MediaPlayerLink& loaded();
 
+    PluginLoader m_plugin{QStringLiteral("player")};
     bool m_loaded = false;
     std::unique_ptr<MediaPlayerLink> m_link; // no player until loaded
 };

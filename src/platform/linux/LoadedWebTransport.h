@@ -1,11 +1,12 @@
 #pragma once
 
+#include "platform/linux/PluginLoader.h"
 #include "platform/web/WebTransport.h"
 
 #include <QObject>
 
 // The web transport from libbrellix-web.so, loaded at the first download.
-// Where the module cannot be loaded, every download fails, later, with the
+// Where the plugin cannot be loaded, every download fails, later, with the
 // reason, and the rest of Brellix runs on.
 class LoadedWebTransport final : public WebTransport
 {
@@ -17,8 +18,8 @@ public:
                                     const WebLimits& limits, Done done) override;
 
 private:
+    PluginLoader m_plugin{QStringLiteral("web")};
     bool m_loaded = false;
-    QString m_why;
     std::unique_ptr<WebTransport> m_real;
     QObject m_context; // the failures' timers go with this transport
 };

@@ -1,7 +1,8 @@
 #include "platform/linux/SessionBusService.h"
 
+#include "platform/BusPlugin.h"
 #include "platform/Logging.h"
-#include "platform/linux/ModuleLoader.h"
+#include "platform/linux/PluginLoader.h"
 
 #include <QFileInfo>
 
@@ -17,15 +18,13 @@ bool sessionBusReachable()
 }
 } // namespace
 
-std::unique_ptr<RemoteService> publishOnSessionBus(RemoteControl& control)
+std::unique_ptr<BusPublication> publishOnSessionBus(RemoteControl& control)
 {
     if (!sessionBusReachable()) {
         qCDebug(lcPlatform) << "no session bus: no interface for other programs";
         return nullptr;
     }
-    using Create = RemoteService* (*)(RemoteControl*);
-    void* factory = moduleFactory(QStringLiteral("bus"), "brellix_create_bus_service",
-                                  QStringLiteral("bus service"), nullptr);
-    return std::unique_ptr<RemoteService>(factory ? reinterpret_cast<Create>(factory)(&control)
-                                                  : nullptr);
+    PluginLoader loader(QStringLiteral("bus"));
+    auto* plugin = loader.instance<BusPlugin>();
+    return plugin ? plugin->publish(control) : nullptr;
 }
