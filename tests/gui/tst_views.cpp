@@ -54,9 +54,8 @@ struct Rig
 
     explicit Rig(const QByteArray& ini = {}, const QDateTime& now = {})
         : platform(now.isValid() ? now : QDateTime(QDate(2026, 12, 5), QTime(14, 5, 7))),
-          c(h.iniPath(), platform),
-          w(c.scheduler(), c.linkController(), c.lines(), c.messages(), c.lifecycle(),
-            frmMain::DialogParts::of(c), h.iniPath())
+          c(h.iniPath(), platform), w(c.scheduler(), c.linkController(), c.lines(), c.messages(),
+                                      c.lifecycle(), frmMain::DialogParts::of(c), h.iniPath())
     {
         if (!ini.isEmpty())
             h.writeIni(QByteArray(ini).replace("$PTY", module->slavePath().toUtf8()));
@@ -168,6 +167,11 @@ private Q_SLOTS:
         auto* slider = child<QSlider>(&r.w, "Brightness");
         QVERIFY(!slider->isEnabled());
         child<QRadioButton>(&r.w, "optBLOn")->click();
+        // The buttons follow a switch made elsewhere (another program's).
+        r.c.linkController().backlightOffClicked();
+        QVERIFY(child<QRadioButton>(&r.w, "optBLOff")->isChecked());
+        r.c.linkController().backlightOnClicked();
+        QVERIFY(child<QRadioButton>(&r.w, "optBLOn")->isChecked());
         // Up brightens: the slider is drawn with 0 at the top.
         slider->setValue(10);
         slider->setFocus();

@@ -117,6 +117,9 @@ private Q_SLOTS:
             {"Pacific/Guadalcanal", nullptr, NoDaylight},
             {"Pacific/Auckland", nullptr, Southern},
         };
+        // Past either end of the table: no zone, no offset.
+        QCOMPARE(modTimeZone::ZoneOffsetMinutes(-1), 0);
+        QCOMPARE(modTimeZone::ZoneOffsetMinutes(modTimeZone::ZoneCount), 0);
         if (!QTimeZone::isTimeZoneIdAvailable("Europe/London"))
             QSKIP("no time-zone database (tzdata) on this machine");
         for (int i = 0; i < modTimeZone::ZoneCount; ++i) {
