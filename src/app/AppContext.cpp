@@ -5,7 +5,6 @@
 #include "app/DisplayScheduler.h"
 #include "app/Messages.h"
 #include "lcd/LcdLink.h"
-#include "lcd/LcddClient.h"
 #include "lcd/LcddOutput.h"
 #include "lcd/LinkController.h"
 #include "lcd/OutputSettings.h"
@@ -100,8 +99,9 @@ struct AppContext::Parts
     modINI ini;
     Messages messages;
     LcdLink link;
-    // LCDd's network part is made when LCDd is first an output.
-    LinkController linkController{link, {.lcdd = [] { return std::make_unique<LcddClient>(); }}};
+    // LCDd's network part is made when LCDd is first an output (and its
+    // module loaded then).
+    LinkController linkController{link, {.lcdd = [this] { return platform.openLcddConnection(); }}};
     // --lcdd's server and whether the module stays an output beside it.
     std::optional<OutputSettings> lcddForRun;
     bool keepSerialForRun = false;

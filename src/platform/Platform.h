@@ -11,6 +11,7 @@ class HardwareSensors;
 class HostLookup;
 class InterfaceTable;
 class InternetState;
+class LcddConnection;
 class MediaPlayerLink;
 class Mailbox;
 class MemoryStatus;
@@ -43,6 +44,9 @@ public:
     virtual std::unique_ptr<Mailbox> openMailbox() = 0;
     // What carries the weather and stock screens' downloads.
     virtual WebTransport& webTransport() = 0;
+    // A session with LCDd, asked for when LCDd first becomes an output; it
+    // connects once started.
+    virtual std::unique_ptr<LcddConnection> openLcddConnection() = 0;
     // handler(signalNumber) runs on the event loop for SIGTERM, SIGINT,
     // SIGHUP and SIGQUIT (end the program), and SIGUSR1 (initialise the
     // module again), until the returned object goes.

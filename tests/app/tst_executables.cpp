@@ -299,6 +299,8 @@ private Q_SLOTS:
     }
 
     // brellixd is for machines without a display: it loads no GUI or GL library.
+    // Nor Qt Network, which only LCDd's client (a module) uses: not linked,
+    // and not mapped by a brellixd whose one output is the serial module.
     void headlessWithoutGui()
     {
         QProcess ldd;
@@ -306,8 +308,21 @@ private Q_SLOTS:
         QVERIFY(ldd.waitForFinished(10000));
         const QByteArray libraries = ldd.readAllStandardOutput();
         QVERIFY2(libraries.contains("libQt6Core"), libraries.constData());
-        for (const char* lib : {"libQt6Gui", "libQt6Widgets", "libEGL", "libGLX", "libOpenGL"})
+        for (const char* lib :
+             {"libQt6Gui", "libQt6Widgets", "libEGL", "libGLX", "libOpenGL", "libQt6Network"})
             QVERIFY2(!libraries.contains(lib), lib);
+
+        LinkHarness h;
+        QProcess brellixd;
+        QByteArray seen;
+        launch(brellixd, "brellixd", {"--simulate", "--config", h.iniPath()}, seen);
+        QFile maps(u"/proc/%1/maps"_s.arg(brellixd.processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray mapped = maps.readAll();
+        QVERIFY(mapped.contains("libQt6SerialPort"));
+        QVERIFY2(!mapped.contains("libQt6Network"),
+                 "Qt Network mapped with the serial module alone");
+        endWith(brellixd, SIGTERM);
     }
 
     // SIGINT and SIGHUP end brellixd like closing the window: it saves and

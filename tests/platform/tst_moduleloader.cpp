@@ -1,3 +1,4 @@
+#include "lcd/LcddConnection.h"
 #include "platform/Mailbox.h"
 #include "platform/MediaPlayerLink.h"
 #include "platform/Platform.h"
@@ -28,10 +29,12 @@ private Q_SLOTS:
         // The programs start without them.
         QVERIFY(!mapped("libcurl.so.4"));
         QVERIFY(!mapped("libQt6DBus.so.6"));
+        QVERIFY(!mapped("libQt6Network.so.6"));
         QTest::failOnWarning(QRegularExpression(u"refused plugin|cannot load"_s));
 
         // error: the whole answer to the first use; empty for a plugin that
         // loads (nothing listens on port 1, so the answer is an error too).
+        // LCDd's answer is its connection's status text.
         const struct
         {
             QString name;
@@ -51,6 +54,9 @@ private Q_SLOTS:
              u"Mail support (libbrellix-mail.so) is not installed: " BRELLIX_OLD_PLUGIN_DIR
              "/libbrellix-mail.so carries interface io.github.brellix.MailPlugin/0, this Brellix "
              "wants io.github.brellix.MailPlugin/1"_s},
+            {u"lcdd missing"_s, "/nonexistent", u"lcdd"_s, "libQt6Network.so.6",
+             u"cannot load libbrellix-lcdd.so: not found"_s,
+             u"LCDd Support Not Installed (libbrellix-lcdd.so: not found)"_s},
             {u"web"_s, BRELLIX_BIN_DIR, u"web"_s, BRELLIX_BIN_DIR "/libbrellix-web.so", {}, {}},
             {u"mail"_s, BRELLIX_BIN_DIR, u"mail"_s, BRELLIX_BIN_DIR "/libbrellix-mail.so", {}, {}},
             {u"player"_s,
@@ -59,6 +65,7 @@ private Q_SLOTS:
              BRELLIX_BIN_DIR "/libbrellix-player.so",
              {},
              {}},
+            {u"lcdd"_s, BRELLIX_BIN_DIR, u"lcdd"_s, BRELLIX_BIN_DIR "/libbrellix-lcdd.so", {}, {}},
         };
         for (const auto& row : rows) {
             qputenv("BRELLIX_MODULE_DIR", row.dir);
@@ -70,6 +77,7 @@ private Q_SLOTS:
             std::unique_ptr<Mailbox> box;
             modWebservices client(platform->webTransport(), {.timeoutMs = 5000});
             std::unique_ptr<WebRequest> request;
+            std::unique_ptr<LcddConnection> lcdd;
             for (int use = 0; use < 2; ++use) { // the second says nothing more
                 error.reset();
                 if (row.module == u"mail") {
@@ -78,6 +86,12 @@ private Q_SLOTS:
                     box->signOn(
                         {u"imaps://127.0.0.1:1/INBOX"_s, u"nobody"_s, {u"echo"_s, u"x"_s}, {}},
                         [&](const MailboxResult& r) { error = r.error; });
+                } else if (row.module == u"lcdd") {
+                    lcdd = platform->openLcddConnection();
+                    QObject::connect(lcdd.get(), &LcddConnection::statusTextChanged,
+                                     [&](const QString& status) { error = status; });
+                    lcdd->setServer(u"127.0.0.1"_s, 1);
+                    lcdd->start();
                 } else if (row.module == u"player") {
                     platform->mediaPlayer().start([&] { error = QString(); });
                 } else {
@@ -86,7 +100,7 @@ private Q_SLOTS:
                 }
                 QTRY_VERIFY_WITH_TIMEOUT(error, 40000);
                 if (row.error.isEmpty())
-                    QVERIFY2(!error->contains(u"not installed"_s),
+                    QVERIFY2(!error->contains(u"not installed"_s, Qt::CaseInsensitive),
                              qPrintable(row.name + u": "_s + *error));
                 else
                     QVERIFY2(*error == row.error,
@@ -99,6 +113,7 @@ private Q_SLOTS:
                  "the plugin of another version was run");
         QVERIFY(mapped("libcurl.so.4"));
         QVERIFY(mapped("libQt6DBus.so.6"));
+        QVERIFY(mapped("libQt6Network.so.6"));
     }
 };
 

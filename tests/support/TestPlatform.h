@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lcd/lcdd/LcddClient.h"
 #include "platform/InternetState.h"
 #include "platform/Platform.h"
 #include "platform/linux/LinuxHostLookup.h"
@@ -38,6 +39,10 @@ public:
     MediaPlayerLink& mediaPlayer() override { return player; }
     std::unique_ptr<Mailbox> openMailbox() override { return std::make_unique<CurlMailbox>(); }
     WebTransport& webTransport() override { return web; }
+    std::unique_ptr<LcddConnection> openLcddConnection() override
+    {
+        return std::make_unique<LcddClient>();
+    }
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
         return std::make_unique<LinuxShutdownSignals>(std::move(handler));

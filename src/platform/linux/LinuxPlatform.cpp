@@ -1,11 +1,13 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include "lcd/LcddConnection.h"
 #include "platform/linux/LinuxHostLookup.h"
 #include "platform/linux/LinuxInterfaceTable.h"
 #include "platform/linux/LinuxInternetState.h"
+#include "platform/linux/LinuxResumeWatch.h"
 #include "platform/linux/LinuxSensors.h"
 #include "platform/linux/LinuxShutdownSignals.h"
-#include "platform/linux/LinuxResumeWatch.h"
+#include "platform/linux/LoadedLcddConnections.h"
 #include "platform/linux/LoadedMailbox.h"
 #include "platform/linux/LoadedPlayerLink.h"
 #include "platform/linux/LoadedWebTransport.h"
@@ -33,6 +35,7 @@ public:
     MediaPlayerLink& mediaPlayer() override { return m_player; }
     std::unique_ptr<Mailbox> openMailbox() override { return deferredMailbox(); }
     WebTransport& webTransport() override { return m_web; }
+    std::unique_ptr<LcddConnection> openLcddConnection() override { return m_lcdd.open(); }
     std::unique_ptr<ShutdownSignals> watchShutdownSignals(std::function<void(int)> handler) override
     {
         return std::make_unique<LinuxShutdownSignals>(std::move(handler));
@@ -49,10 +52,12 @@ private:
     ProcStatReader m_cpuTimes;
     ProcMemInfoReader m_memory;
     LinuxInterfaceTable m_interfaces;
-    // Loaded from modules when first used: Qt D-Bus and libcurl cost
-    // megabytes that the modes without a player or the web need not carry.
+    // Loaded from modules when first used: Qt D-Bus, libcurl and Qt Network
+    // cost megabytes that the modes without a player or the web, and the
+    // serial module alone, need not carry.
     LoadedPlayerLink m_player;
     LoadedWebTransport m_web;
+    LoadedLcddConnections m_lcdd;
 };
 
 } // namespace

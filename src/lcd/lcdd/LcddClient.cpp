@@ -1,4 +1,4 @@
-#include "lcd/LcddClient.h"
+#include "lcd/lcdd/LcddClient.h"
 
 #include "platform/Logging.h"
 
