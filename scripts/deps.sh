@@ -10,7 +10,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-  libgl-dev libsensors-dev libcurl4-openssl-dev
+  libgl-dev libsensors-dev libcurl4-openssl-dev libsystemd-dev
 )
 test_packages=(
   xvfb xauth trayer xdotool openbox x11-utils tzdata

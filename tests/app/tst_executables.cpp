@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <csignal>
@@ -24,6 +25,46 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const QString LcddProgram = u"/usr/sbin/LCDd"_s;
+
+// What an interface offers, read from introspection XML: a line per method
+// and signal with its arguments (direction, name, type) and per property
+// with its type and access, sorted; annotations and comments left out.
+QStringList interfaceShape(const QString& xml, const QString& interface)
+{
+    QStringList shape;
+    QXmlStreamReader r(xml);
+    bool inside = false;
+    while (!r.atEnd()) {
+        r.readNext();
+        const QString tag = r.name().toString();
+        if (r.isEndElement() && tag == u"interface")
+            inside = false;
+        if (!r.isStartElement())
+            continue;
+        const QXmlStreamAttributes a = r.attributes();
+        const auto at = [&a](const char* key) { return a.value(QLatin1String(key)).toString(); };
+        if (tag == u"interface")
+            inside = at("name") == interface;
+        else if (inside && (tag == u"method" || tag == u"signal"))
+            shape << tag + u' ' + at("name");
+        else if (inside && tag == u"property")
+            shape << u"property "_s + at("name") + u' ' + at("type") + u' ' + at("access");
+        else if (inside && tag == u"arg" && !shape.isEmpty()) {
+            // A method's argument is "in" unless it says otherwise; a
+            // signal's has no direction.
+            QString direction = at("direction");
+            if (shape.last().startsWith(u"signal"_s))
+                direction.clear();
+            else if (direction.isEmpty())
+                direction = u"in"_s;
+            shape.last() += u' ' + direction + u':' + at("name") + u':' + at("type");
+        }
+    }
+    if (r.hasError())
+        shape << u"unreadable: "_s + r.errorString();
+    shape.sort();
+    return shape;
+}
 
 // A real LCDd on a free loopback port: its text driver prints each frame, its
 // MtxOrb driver writes its bytes to a pseudo-terminal the test reads.
@@ -376,6 +417,19 @@ private Q_SLOTS:
                      .interface()
                      ->isServiceRegistered(u"io.github.brellix.Brellix1"_s),
                  seen.constData());
+        // What it publishes is the interface's XML, member for member.
+        const QString name = u"io.github.brellix.Brellix1"_s;
+        const QDBusMessage introspection =
+            bus.connect(u"probe"_s)
+                .call(QDBusMessage::createMethodCall(name, u"/io/github/brellix/Brellix1"_s,
+                                                     u"org.freedesktop.DBus.Introspectable"_s,
+                                                     u"Introspect"_s),
+                      QDBus::Block, 5000);
+        QFile contract(QStringLiteral(BRELLIX_BUS_XML));
+        QVERIFY(contract.open(QIODevice::ReadOnly));
+        const QStringList want = interfaceShape(QString::fromUtf8(contract.readAll()), name);
+        QVERIFY(!want.isEmpty());
+        QCOMPARE(interfaceShape(introspection.arguments().value(0).toString(), name), want);
         endWith(p, SIGTERM);
     }
 

@@ -1,4 +1,4 @@
-#include "platform/linux/bus/BusService.h"
+#include "platform/linux/bus/SdBusService.h"
 #include "support/PrivateSessionBus.h"
 #include "support/TestApp.h"
 #include "support/TestPlatform.h"
@@ -17,7 +17,7 @@ class TestRemote : public QObject
     PrivateSessionBus m_bus;
     TestPlatform m_platform;
     std::unique_ptr<ModuleApp> m_app;
-    std::unique_ptr<BusService> m_service;
+    std::unique_ptr<SdBusService> m_service;
     int m_connections = 0;
     QList<QVariantMap> m_changes;
     QList<uint> m_dropped;
@@ -34,9 +34,9 @@ class TestRemote : public QObject
 
     // The program answers on this thread: the call waits in an event loop.
     static QDBusMessage call(QDBusConnection bus, const QString& method, const QVariantList& args,
-                             const QString& interface = BusService::name())
+                             const QString& interface = SdBusService::name())
     {
-        QDBusMessage m = QDBusMessage::createMethodCall(BusService::name(), BusService::path(),
+        QDBusMessage m = QDBusMessage::createMethodCall(SdBusService::name(), SdBusService::path(),
                                                         interface, method);
         m.setArguments(args);
         return bus.call(m, QDBus::BlockWithGui, 5000);
@@ -55,7 +55,7 @@ class TestRemote : public QObject
 public Q_SLOTS:
     void changed(const QString& interface, const QVariantMap& changed, const QStringList&)
     {
-        if (interface == BusService::name())
+        if (interface == SdBusService::name())
             m_changes << changed;
     }
     void dropped(uint id) { m_dropped << id; }
@@ -68,7 +68,7 @@ private Q_SLOTS:
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address().toUtf8()); // for brellixctl
         m_app = std::make_unique<ModuleApp>(m_platform);
         m_app->start("[Mode]\nmode=1\n");
-        m_service = BusService::publish(c().remote(), client());
+        m_service = SdBusService::publish(c().remote(), m_bus.address());
     }
     // Each check starts on the module in the time mode with no message shown
     // or waiting; ids are handed out in order, so a new alert's id bounds them.
@@ -171,7 +171,10 @@ private Q_SLOTS:
             {"mode past the table", u"SetMode"_s, {uint(c().scheduler().modeCount())}, invalid},
             {"unknown mode name", u"SelectMode"_s, {u"clocks"_s}, invalid},
             {"level 255", u"SetBrightness"_s, {QVariant::fromValue(uchar(255))}, invalid},
-            {"unknown id", u"Dismiss"_s, {99999u}, BusService::name() + u".Error.NoSuchMessage"_s},
+            {"unknown id",
+             u"Dismiss"_s,
+             {99999u},
+             SdBusService::name() + u".Error.NoSuchMessage"_s},
         };
         QDBusConnection bus = client();
         QSignalSpy sent(&c().link(), &LcdLink::sent);
@@ -193,7 +196,7 @@ private Q_SLOTS:
     void propertiesChanged()
     {
         QDBusConnection bus = client();
-        QVERIFY(bus.connect(BusService::name(), BusService::path(),
+        QVERIFY(bus.connect(SdBusService::name(), SdBusService::path(),
                             u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s, this,
                             SLOT(changed(QString, QVariantMap, QStringList))));
         QTest::qWait(200); // the set-up's own announcements pass first
@@ -224,8 +227,8 @@ private Q_SLOTS:
         QList<QDBusPendingCall> calls;
         for (int i = 0; i < 21; ++i)
             calls << busy.asyncCall(
-                QDBusMessage::createMethodCall(BusService::name(), BusService::path(),
-                                               BusService::name(), u"SetBacklight"_s)
+                QDBusMessage::createMethodCall(SdBusService::name(), SdBusService::path(),
+                                               SdBusService::name(), u"SetBacklight"_s)
                 << true);
         for (int i = 0; i < 21; ++i) {
             QTRY_VERIFY(calls[i].isFinished());
@@ -241,7 +244,7 @@ private Q_SLOTS:
         m_dropped.clear();
         QList<QDBusConnection> callers{client(), client(), client(), client()};
         for (QDBusConnection& bus : callers)
-            QVERIFY(bus.connect(BusService::name(), BusService::path(), BusService::name(),
+            QVERIFY(bus.connect(SdBusService::name(), SdBusService::path(), SdBusService::name(),
                                 u"MessageDropped"_s, this, SLOT(dropped(uint))));
         const uint first = show(callers[0], {u"info"_s}, 60);
         for (uint i = 1; i < 33; ++i)

@@ -8,7 +8,7 @@
 
 namespace {
 // Looked for without connecting, so a program with no session bus (a system
-// service) never maps Qt D-Bus.
+// service) never loads the bus module.
 bool sessionBusReachable()
 {
     if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))

@@ -1,8 +1,8 @@
 // libbrellix-bus.so: Brellix's interface on the session bus, loaded at start
 // only when a session bus is there, so that a program without one never
-// maps Qt D-Bus and libdbus.
+// maps libsystemd's bus client.
 #include "platform/BusPlugin.h"
-#include "platform/linux/bus/BusService.h"
+#include "platform/linux/bus/SdBusService.h"
 
 #include <QObject>
 
@@ -10,10 +10,10 @@ namespace {
 class Publication final : public BusPublication
 {
 public:
-    explicit Publication(std::unique_ptr<BusService> service) : m_service(std::move(service)) {}
+    explicit Publication(std::unique_ptr<SdBusService> service) : m_service(std::move(service)) {}
 
 private:
-    std::unique_ptr<BusService> m_service;
+    std::unique_ptr<SdBusService> m_service;
 };
 } // namespace
 
@@ -25,7 +25,7 @@ class BusServicePlugin final : public QObject, public BusPlugin
 public:
     std::unique_ptr<BusPublication> publish(RemoteControl& control) override
     {
-        auto service = BusService::publish(control, QDBusConnection::sessionBus());
+        auto service = SdBusService::publish(control);
         return service ? std::make_unique<Publication>(std::move(service)) : nullptr;
     }
 };
