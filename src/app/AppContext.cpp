@@ -4,6 +4,8 @@
 #include "app/ControlGate.h"
 #include "app/DisplayScheduler.h"
 #include "app/Messages.h"
+#include "app/Rotation.h"
+#include "app/ScheduledBacklight.h"
 #include "lcd/LcdLink.h"
 #include "lcd/LcddOutput.h"
 #include "lcd/LinkController.h"
@@ -37,22 +39,24 @@ struct AppContext::Parts
     Parts(const QString& iniPath, Platform& platform)
         : platform(platform), ini(iniPath), web(platform.webTransport()),
           largeClock(link, platform.clock()), timeDate(lines, platform.clock(), worldTime),
-          cpuInfo(lines, messages, [this] { return SensorSettings::load(ini); },
-                  platform.clock(), platform.cpuTimes(),
-                  platform.memoryStatus(),
-                  [&platform](const QString& config) { return platform.openSensors(config); }),
+          cpuInfo(
+              lines, messages, [this] { return SensorSettings::load(ini); }, platform.clock(),
+              platform.cpuTimes(), platform.memoryStatus(),
+              [&platform](const QString& config) { return platform.openSensors(config); }),
           ipHelper(messages, platform.interfaceTable()),
           networkInfo(lines, messages, platform.internet(), ipHelper, platform.hostLookup()),
-          player(lines, link, [this] { return WinAmpSettings::load(ini); },
-                 platform.mediaPlayer()),
+          player(
+              lines, link, [this] { return WinAmpSettings::load(ini); }, platform.mediaPlayer()),
           weather(lines, messages, weatherSettings, webSettings, web),
           stock(lines, messages, stockSettings, webSettings, web),
-          mail(lines, messages, [this] { return MailSettings::load(ini); },
-               platform.openMailbox()),
+          mail(
+              lines, messages, [this] { return MailSettings::load(ini); }, platform.openMailbox()),
           scheduler(modes(), link, lines, writer, platform.clock(), platform.internet(), messages)
     {
         // New lines end a run of failed refreshes: the next failure is said.
         QObject::connect(&lines, &ScreenLines::lineChanged, &messages, &Messages::refreshPassed);
+        QObject::connect(&scheduler, &DisplayScheduler::ticking, &backlight,
+                         &ScheduledBacklight::check);
         // The menu's choice of outputs is kept.
         QObject::connect(&linkController, &LinkController::outputsChanged, [this] {
             OutputSettings s = OutputSettings::load(ini);
@@ -127,8 +131,10 @@ struct AppContext::Parts
     EmailScreen mail;
 
     DisplayScheduler scheduler;
+    Rotation rotation{scheduler, ini};
+    ScheduledBacklight backlight{linkController, platform.clock()};
     BulletinBoard board{lines, writer, link, linkController, scheduler};
-    ControlGate remote{board, scheduler, linkController, lines};
+    ControlGate remote{board, scheduler, rotation, linkController, lines};
 };
 
 // The display modes, in mode order: a mode's number is its row. Everything
@@ -179,6 +185,8 @@ void AppContext::loadSettings()
             row.loadSettings(*m_parts);
     }
     m_parts->webSettings = WebSettings::load(m_parts->ini);
+    m_parts->rotation.configure(RotationSettings::load(m_parts->ini));
+    m_parts->backlight.configure(BacklightSchedule::load(m_parts->ini));
     OutputSettings outputs = OutputSettings::load(m_parts->ini);
     if (const auto& run = m_parts->lcddForRun) {
         outputs.host = run->host;
@@ -235,6 +243,10 @@ StockSettings& AppContext::stock()
 DisplayScheduler& AppContext::scheduler()
 {
     return m_parts->scheduler;
+}
+Rotation& AppContext::rotation()
+{
+    return m_parts->rotation;
 }
 RemoteControl& AppContext::remote()
 {

@@ -12,6 +12,7 @@ class LinkController;
 class Messages;
 class Platform;
 class RemoteControl;
+class Rotation;
 class ScreenLines;
 class WorldTimeSettings;
 class modINI;
@@ -44,9 +45,9 @@ public:
 
     modINI& ini();
     // Reads the sections the screens keep for the run (the table of modes
-    // names them: [TimeZone], [Weather], [Stock]) and [Web]; and [Display]
-    // and [LCDd] for the outputs. The mail, player and sensor screens have
-    // theirs read by its owner at each switch.
+    // names them: [TimeZone], [Weather], [Stock]) and [Web]; [Rotation] and
+    // [Backlight]; and [Display] and [LCDd] for the outputs. The mail, player and sensor screens
+    // have theirs read by its owner at each switch.
     void loadSettings();
     // --lcdd: LCDd at server ("HOST[:PORT]", empty for the settings' own)
     // is an output for this run, beside the module only with keepSerial.
@@ -61,6 +62,8 @@ public:
     WeatherSettings& weather();
     StockSettings& stock();
     DisplayScheduler& scheduler();
+    // The modes following each other by themselves ([Rotation]).
+    Rotation& rotation();
     // Bulletins and requests of other programs, for the session bus service.
     RemoteControl& remote();
     const Clock& clock() const;

@@ -32,6 +32,22 @@ bool BacklightSchedule::offAt(QTime time) const
     return time >= Off || time < On; // across midnight
 }
 
+QDateTime BacklightSchedule::nextChange(const QDateTime& now) const
+{
+    if (!active())
+        return {};
+    QDateTime next;
+    for (const QTime time : {Off, On}) {
+        QDateTime at = now;
+        at.setTime(time);
+        if (at <= now)
+            at = at.addDays(1);
+        if (!next.isValid() || at < next)
+            next = at;
+    }
+    return next;
+}
+
 BacklightSchedule BacklightSchedule::load(const modINI& ini)
 {
     const SettingsReader r(ini, Section);

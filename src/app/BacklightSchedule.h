@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QTime>
 
 class modINI;
@@ -20,6 +21,9 @@ struct BacklightSchedule
     bool active() const { return Off.isValid() && On.isValid() && Off != On; }
     // Whether the schedule wants the backlight off at time (false without one).
     bool offAt(QTime time) const;
+    // The first Off or On after now, in now's time zone; invalid without a
+    // schedule.
+    QDateTime nextChange(const QDateTime& now) const;
 
     // A time that is not HH:mm (or H:mm) is none, with a warning.
     static BacklightSchedule load(const modINI& ini);

@@ -2,6 +2,7 @@
 
 #include "app/BulletinBoard.h"
 #include "app/DisplayScheduler.h"
+#include "app/Rotation.h"
 #include "codec/ModuleCodec.h"
 #include "lcd/LinkController.h"
 #include "screens/base/ScreenLines.h"
@@ -16,12 +17,14 @@ RemoteControl::Outcome refused(Refusal why, const QString& reason)
 }
 } // namespace
 
-ControlGate::ControlGate(BulletinBoard& board, DisplayScheduler& scheduler, LinkController& control,
-                         ScreenLines& lines, QObject* parent)
-    : QObject(parent), m_board(board), m_scheduler(scheduler), m_control(control), m_lines(lines)
+ControlGate::ControlGate(BulletinBoard& board, DisplayScheduler& scheduler, Rotation& rotation,
+                         LinkController& control, ScreenLines& lines, QObject* parent)
+    : QObject(parent), m_board(board), m_scheduler(scheduler), m_rotation(rotation),
+      m_control(control), m_lines(lines)
 {
     m_clock.start();
     connect(&m_scheduler, &DisplayScheduler::modeSelected, this, &ControlGate::changed);
+    connect(&m_rotation, &Rotation::enabledChanged, this, &ControlGate::changed);
     connect(&m_control, &LinkController::statusTextChanged, this, &ControlGate::changed);
     connect(&m_control, &LinkController::comCheckChanged, this, &ControlGate::changed);
     connect(&m_lines, &ScreenLines::lineChanged, this, &ControlGate::changed);
@@ -80,7 +83,7 @@ RemoteControl::Outcome ControlGate::setMode(const QString& caller, quint32 mode)
         return refused(Refusal::InvalidArgs,
                        QStringLiteral("mode must be 0 to %1").arg(m_scheduler.modeCount() - 1));
     // As the mode's option button: saved at exit.
-    m_scheduler.selectMode(int(mode));
+    m_scheduler.chooseMode(int(mode));
     return {};
 }
 
@@ -92,7 +95,7 @@ RemoteControl::Outcome ControlGate::selectMode(const QString& caller, const QStr
     if (mode < 0)
         return refused(Refusal::InvalidArgs,
                        QStringLiteral("no mode is named \"%1\"").arg(name.left(40)));
-    m_scheduler.selectMode(mode);
+    m_scheduler.chooseMode(mode);
     return {};
 }
 
@@ -120,6 +123,17 @@ RemoteControl::Outcome ControlGate::setBrightness(const QString& caller, quint8 
     return {};
 }
 
+RemoteControl::Outcome ControlGate::setRotation(const QString& caller, bool on)
+{
+    if (!admit(caller))
+        return refused(Refusal::LimitsExceeded, QStringLiteral("more than 20 calls a second"));
+    if (on && m_rotation.settings().Screens.isEmpty())
+        return refused(Refusal::Unavailable,
+                       QStringLiteral("no modes to rotate: [Rotation] Screens is empty"));
+    m_rotation.setEnabled(on);
+    return {};
+}
+
 RemoteControl::State ControlGate::state() const
 {
     State s;
@@ -131,6 +145,7 @@ RemoteControl::State ControlGate::state() const
     s.port = link.portPath(link.portNumber());
     for (int i = 0; i < ScreenLines::Count; ++i)
         s.lines << ModuleCodec::toDisplay(m_lines.line(i));
+    s.rotation = m_rotation.enabled();
     return s;
 }
 

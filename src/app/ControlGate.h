@@ -12,20 +12,22 @@
 class BulletinBoard;
 class DisplayScheduler;
 class LinkController;
+class Rotation;
 class ScreenLines;
 
 // The core's side of RemoteControl: what other programs may do with Brellix,
 // each request checked and limited (at most CallsPerSecond a second from one
 // caller, so a runaway script cannot keep the program busy), bulletins
-// through the board, modes through the scheduler's table.
+// through the board, modes through the scheduler's table (a choice by
+// hand, which stops the rotation).
 class ControlGate final : public QObject, public RemoteControl
 {
     Q_OBJECT
 public:
     static constexpr int CallsPerSecond = 20;
 
-    ControlGate(BulletinBoard& board, DisplayScheduler& scheduler, LinkController& control,
-                ScreenLines& lines, QObject* parent = nullptr);
+    ControlGate(BulletinBoard& board, DisplayScheduler& scheduler, Rotation& rotation,
+                LinkController& control, ScreenLines& lines, QObject* parent = nullptr);
 
     Outcome showBulletin(const QString& caller, const Bulletin& bulletin) override;
     Outcome dismiss(const QString& caller, quint32 id) override;
@@ -33,6 +35,7 @@ public:
     Outcome selectMode(const QString& caller, const QString& name) override;
     Outcome setBacklight(const QString& caller, bool on) override;
     Outcome setBrightness(const QString& caller, quint8 level) override;
+    Outcome setRotation(const QString& caller, bool on) override;
     State state() const override;
     void setObserver(Observer observer) override;
 
@@ -43,6 +46,7 @@ private:
 
     BulletinBoard& m_board;
     DisplayScheduler& m_scheduler;
+    Rotation& m_rotation;
     LinkController& m_control;
     ScreenLines& m_lines;
     Observer m_observer;

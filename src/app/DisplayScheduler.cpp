@@ -86,6 +86,14 @@ void DisplayScheduler::selectMode(int mode)
         enterShown(true);
 }
 
+void DisplayScheduler::chooseMode(int mode)
+{
+    if (mode < 0 || mode >= modeCount())
+        return;
+    Q_EMIT modeChosen(mode);
+    selectMode(mode);
+}
+
 void DisplayScheduler::hold()
 {
     m_held = true;
@@ -147,6 +155,7 @@ void DisplayScheduler::tick()
 {
     m_statusClock = TimeText::StatusClockText(m_clock.now());
     Q_EMIT statusClockChanged(m_statusClock);
+    Q_EMIT ticking();
 
     const Mode* mode = shownMode();
     if (!mode)

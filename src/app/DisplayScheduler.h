@@ -76,9 +76,13 @@ public:
     // Stops every timer and leaves the shown mode (the program ends).
     void stop();
 
-    // The mode switch: when an option button is chosen and when start-up
-    // selects the saved mode. A mode outside the table selects nothing.
+    // The mode switch: when start-up selects the saved mode, when a module
+    // found again shows it again, when the rotation moves on, and for every
+    // choice by hand. A mode outside the table selects nothing.
     void selectMode(int mode);
+    // A choice by hand (an option button, another program): modeChosen(),
+    // then the switch.
+    void chooseMode(int mode);
     // One tick: status clock and the shown screen.
     void tick();
 
@@ -104,6 +108,11 @@ public:
 
 Q_SIGNALS:
     void modeSelected(int mode);
+    // Chosen by hand: whatever moves the modes by itself stops.
+    void modeChosen(int mode);
+    // A tick begins, before the shown screen's refresh: a switch made now
+    // is drawn by this tick.
+    void ticking();
     // stop() has begun: whatever holds the module lets it go.
     void stopping();
     void statusClockChanged(const QString& text);

@@ -1,5 +1,6 @@
 // brellixctl: asks a running brellix or brellixd over the session bus to
-// show a message, switch the mode or the backlight, or tell its state. It
+// show a message, switch the mode, the rotation or the backlight, or tell
+// its state. It
 // talks through a proxy generated from the interface's XML and speaks only
 // D-Bus, so anything brellixctl does, busctl or gdbus can do. It knows no
 // mode names of its own: the running program lists them and looks them up.
@@ -35,9 +36,13 @@ const char* const UsageText =
     "                        short name or its button's caption, any case\n"
     "  modes                 list the short names of the modes, in mode order\n"
     "                        (the first is mode 0)\n"
+    "  rotate on|off         let the modes of the settings' [Rotation] follow\n"
+    "                        each other, or stop them (choosing a mode stops\n"
+    "                        them too)\n"
     "  backlight on|off      switch the backlight\n"
     "  brightness LEVEL      0 (darkest) to 254 (brightest)\n"
-    "  status                mode, connection, port and the four lines shown\n"
+    "  status                mode, rotation, connection, port and the four\n"
+    "                        lines shown\n"
     "\n"
     "Exit codes: 0 done, 1 refused (the reason on standard error), 2 usage,\n"
     "3 no Brellix running.\n";
@@ -189,7 +194,8 @@ int status(Brellix1Proxy& brellix)
     out << "Mode: " << mode;
     if (mode < uint(names.size()))
         out << " (" << names.at(mode) << ")";
-    out << "\nConnected: " << yesNo(properties.value(QStringLiteral("Connected")).toBool())
+    out << "\nRotation: " << (properties.value(QStringLiteral("Rotation")).toBool() ? "on" : "off")
+        << "\nConnected: " << yesNo(properties.value(QStringLiteral("Connected")).toBool())
         << "\nPort: " << properties.value(QStringLiteral("Port")).toString() << "\n";
     const QStringList lines = properties.value(QStringLiteral("Lines")).toStringList();
     for (int i = 0; i < lines.size(); ++i)
@@ -244,6 +250,12 @@ int run(QStringList args)
             return usage(QStringLiteral("backlight takes on or off"));
         return withBrellix(
             [on = arg == u"on"](Brellix1Proxy& b) { return finish(b.SetBacklight(on)); });
+    }
+    if (command == u"rotate") {
+        if (arg != u"on" && arg != u"off")
+            return usage(QStringLiteral("rotate takes on or off"));
+        return withBrellix(
+            [on = arg == u"on"](Brellix1Proxy& b) { return finish(b.SetRotation(on)); });
     }
     if (command == u"brightness") {
         const auto level = number(arg, 254);

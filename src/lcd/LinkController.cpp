@@ -243,7 +243,10 @@ void LinkController::detect(std::function<void(bool)> done, bool again)
             setStatus(ConnectedStatus);
             m_link.SendLcd(modLcdFunc::LcdCode41(0));
             m_link.SendLcd(modLcdFunc::ClearScreen());
-            backlightOnClicked();
+            if (!m_initialBacklight || m_initialBacklight())
+                backlightOnClicked();
+            else
+                backlightOffClicked();
             // The module keeps its own brightness over a power cycle or
             // another program's use: give it the one the slider shows.
             sendBrightness();

@@ -101,6 +101,10 @@ public:
     // COMn's device from now on (the port chooser).
     void setPortPath(int portNumber, const QString& path);
 
+    // Whether a module initialised (found at start-up, found again, after a
+    // resume) gets its backlight on; on when not set.
+    void setInitialBacklight(std::function<bool()> on) { m_initialBacklight = std::move(on); }
+
     // User events.
     void comMenuClicked(int index);
     void backlightOnClicked();
@@ -167,6 +171,7 @@ private:
     std::vector<Slot> m_outputs;
     std::vector<QPointer<DisplayOutput>> m_attached;
     SerialOutput* m_serial = nullptr; // the module's row: its status is the port's
+    std::function<bool()> m_initialBacklight;
     int m_checkedCom = 0;
     int m_sliderPosition = 0;
     bool m_backlightOn = true;

@@ -9,7 +9,7 @@
 #include <functional>
 
 // What other programs of the session may ask of Brellix (a bulletin on the
-// module, the mode, the backlight) and what they may see. The core answers;
+// module, the mode, the rotation, the backlight) and what they may see. The core answers;
 // the session bus side (libbrellix-bus.so) only translates. Every request
 // names its caller (the bus's unique name), whom the limits count.
 class RemoteControl
@@ -29,7 +29,8 @@ public:
         quint32 mode = 0;
         bool connected = false;
         QString port;
-        QStringList lines; // as the module shows them, readable
+        QStringList lines;     // as the module shows them, readable
+        bool rotation = false; // the modes follow each other by themselves
         friend bool operator==(const State&, const State&) = default;
     };
     struct Observer
@@ -48,6 +49,8 @@ public:
     virtual Outcome selectMode(const QString& caller, const QString& name) = 0;
     virtual Outcome setBacklight(const QString& caller, bool on) = 0;
     virtual Outcome setBrightness(const QString& caller, quint8 level) = 0;
+    // The rotation through the modes on or off, as the window's box.
+    virtual Outcome setRotation(const QString& caller, bool on) = 0;
     virtual State state() const = 0;
     virtual void setObserver(Observer observer) = 0;
 };

@@ -458,6 +458,91 @@ private Q_SLOTS:
         }
     }
 
+    // Modes by themselves, each shown Seconds ticks, from the mode shown when
+    // it is listed, else from the list's first; a name that is no mode is
+    // skipped, said once; paused under a message; stopped by a mode chosen,
+    // which stays; the state saved when switched.
+    void rotation()
+    {
+        QTest::failOnWarning(QRegularExpression(u"Rotation"_s));
+        // Steps: '.' a tick, after which the mode shown is noted; 'm' a
+        // message of a second, 'e' its end awaited; 'c' mode "cpu" chosen and
+        // 'r' the rotation switched on, by another program.
+        const struct
+        {
+            const char* name;
+            QByteArray ini;
+            const char* steps;
+            const char* want; // the modes noted, the state, the state saved
+        } rows[] = {
+            {"order", "Screens=clock,nothing,Time\nSeconds=3\nEnabled=1", "..........",
+             "0001110001 on on"},
+            {"from the first listed", "Screens=time,clock\nSeconds=4\nEnabled=1\n[Mode]\nmode=2",
+             ".....", "11110 on on"},
+            {"paused under a message", "Screens=clock,time\nSeconds=3\nEnabled=1", ".m..e...",
+             "000001 on on"},
+            {"stopped by a mode chosen", "Screens=clock,time\nSeconds=3\nEnabled=1", "..c....",
+             "002222 off off"},
+            {"switched on", "Screens=time,clock\nSeconds=3\n[Mode]\nmode=2", "..r....",
+             "221100 on on"},
+        };
+        for (const auto& r : rows) {
+            if (r.ini.contains("nothing"))
+                QTest::ignoreMessage(QtWarningMsg,
+                                     QRegularExpression(u"no mode is named \"nothing\""_s));
+            ModuleApp p(m_platform);
+            p.start("[Rotation]\n" + r.ini + "\n");
+            TestApp& c = *p.c;
+            QString noted;
+            for (const char step : QByteArray(r.steps)) {
+                if (step == '.') {
+                    p.ticks(1);
+                    noted += QString::number(c.scheduler().selectedMode());
+                } else if (step == 'm') {
+                    QVERIFY(c.remote().showBulletin(u"test"_s, {{u"hello"_s}, 1}).done());
+                } else if (step == 'e') {
+                    QTRY_VERIFY_WITH_TIMEOUT(!c.scheduler().held(), 3000);
+                } else {
+                    QVERIFY(step == 'c' ? c.remote().selectMode(u"test"_s, u"cpu"_s).done()
+                                        : c.remote().setRotation(u"test"_s, true).done());
+                }
+            }
+            const auto state = [](bool on) { return on ? u"on"_s : u"off"_s; };
+            const QString got = noted + u' ' + state(c.remote().state().rotation) + u' ' +
+                                state(RotationSettings::load(c.ini()).Enabled);
+            QVERIFY2(got == QLatin1String(r.want),
+                     qPrintable(u"%1: got %2 want %3"_s.arg(QLatin1String(r.name), got,
+                                                            QLatin1String(r.want))));
+        }
+    }
+
+    // A module initialised in the backlight's hours is dark from the start,
+    // never lit first, and again after a resume whatever was chosen by hand;
+    // a flashing alert still blinks and leaves it dark; at On it is lit.
+    void backlightHours()
+    {
+        ModuleApp p(m_platform); // its clock: 14:05:07
+        p.start("[Backlight]\nOff=14:00\nOn=15:00\n");
+        TestApp& c = *p.c;
+        const LcdModule& module = p.module->module();
+        QTRY_VERIFY(p.module->received().contains("\xfe\x07"));
+        QVERIFY(!p.module->received().contains("\xfe\x06"));
+        c.linkController().backlightOnClicked();
+        p.ticks(1);
+        QTRY_VERIFY(module.backlight());
+        c.linkController().reinitialise();
+        QTRY_VERIFY(!module.backlight());
+        p.module->clearRecord();
+        QVERIFY(c.remote().showBulletin(u"test"_s, {{u"alert"_s}, 1, true, true}).done());
+        QTRY_VERIFY_WITH_TIMEOUT(!c.scheduler().held(), 3000);
+        QTRY_VERIFY(!module.backlight());
+        QVERIFY(p.module->received().contains("\xfe\x06"));
+        m_platform.fixedClock.advanceSecs(55 * 60);
+        p.ticks(1);
+        QTRY_VERIFY(module.backlight());
+        m_platform.fixedClock.advanceSecs(-55 * 60);
+    }
+
     // The settings read at start-up (what differs from a fresh install's),
     // each refused value with a warning that names it and the default used.
     void load()

@@ -67,7 +67,7 @@ private Q_SLOTS:
             QSKIP(qPrintable(u"No private session bus: "_s + m_bus.error()));
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.address().toUtf8()); // for brellixctl
         m_app = std::make_unique<ModuleApp>(m_platform);
-        m_app->start("[Mode]\nmode=1\n");
+        m_app->start("[Mode]\nmode=1\n[Rotation]\nScreens=time,clock\n");
         m_service = SdBusService::publish(c().remote(), m_bus.address());
     }
     // Each check starts on the module in the time mode with no message shown
@@ -218,6 +218,13 @@ private Q_SLOTS:
         QTRY_COMPARE(m_changes.size(), 4);
         QCOMPARE(m_changes[3].value(u"Connected"_s), QVariant(false));
         QCOMPARE(m_changes[3].value(u"Port"_s), QVariant(none));
+        // A mode chosen stops the rotation: both in one announcement.
+        QVERIFY(call(bus, u"SetRotation"_s, {true}).errorName().isEmpty());
+        QTRY_COMPARE(m_changes.size(), 5);
+        QCOMPARE(m_changes[4], QVariantMap({{u"Rotation"_s, true}}));
+        QVERIFY(call(bus, u"SelectMode"_s, {u"time"_s}).errorName().isEmpty());
+        QTRY_COMPARE(m_changes.size(), 6);
+        QCOMPARE(m_changes[5], QVariantMap({{u"Mode"_s, 1u}, {u"Rotation"_s, false}}));
     }
 
     void limits()
@@ -274,10 +281,15 @@ private Q_SLOTS:
             QByteArray output;
             int mode;
         } rows[] = {
-            {u"status"_s, 0, "Mode: 1 (time)\nConnected: yes\n", 1},
+            {u"status"_s, 0, "Mode: 1 (time)\nRotation: off\nConnected: yes\n", 1},
+            {u"rotate|on"_s, 0, {}, 1},
+            {u"status"_s, 0, "Mode: 1 (time)\nRotation: on\n", 1},
             {u"message|--seconds|5|--flash|--center|Backup done"_s, 0, {}, 1},
             {u"backlight|on"_s, 0, {}, 1},
             {u"mode|cpu info"_s, 0, {}, 2},
+            {u"status"_s, 0, "Mode: 2 (cpu)\nRotation: off\n", 2},
+            {u"rotate|on"_s, 0, {}, 1},
+            {u"rotate|off"_s, 0, {}, 1},
             {u"mode|NETWORK"_s, 0, {}, 3},
             {u"mode|0"_s, 0, {}, 0},
             {u"brightness|254"_s, 0, {}, 0},
@@ -286,6 +298,7 @@ private Q_SLOTS:
             {u"mode|clocks"_s, 1, {}, 0},
             {u"mode|99999999999"_s, 2, {}, 0},
             {u"message|1|2|3|4|5"_s, 2, {}, 0},
+            {u"rotate|maybe"_s, 2, {}, 0},
             {u"status"_s, 3, {}, 0},
         };
         for (const auto& row : rows) {

@@ -6,6 +6,7 @@
 #include "app/IntervalModel.h"
 #include "app/Lifecycle.h"
 #include "app/Messages.h"
+#include "app/Rotation.h"
 #include "app/WorldTimeModel.h"
 #include "app/views/AppIcon.h"
 #include "app/views/ModulePanel.h"
@@ -100,8 +101,8 @@ constexpr int NoticeMs = 30000;
 
 frmMain::DialogParts frmMain::DialogParts::of(AppContext& context)
 {
-    return {context.ini(), context.clock(), context.worldTime(), context.weather(),
-            context.stock()};
+    return {context.ini(),     context.clock(), context.worldTime(),
+            context.weather(), context.stock(), context.rotation()};
 }
 
 frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines& lines,
@@ -203,10 +204,23 @@ void frmMain::buildUi()
         opt->setObjectName(QStringLiteral("optDisplay%1").arg(i));
         opt->setProperty("index", i);
         modeGroup->addButton(opt, i);
-        connect(opt, &QRadioButton::clicked, this, [this, i] { m_scheduler.selectMode(i); });
+        connect(opt, &QRadioButton::clicked, this, [this, i] { m_scheduler.chooseMode(i); });
         modes->addWidget(opt);
         m_optDisplay.push_back(opt);
     }
+    Rotation& rotation = m_dialogParts.rotation;
+    m_chkRotate = new QCheckBox(QStringLiteral("Rotate Screens"), frame2);
+    m_chkRotate->setObjectName(QStringLiteral("chkRotate"));
+    m_chkRotate->setToolTip(
+        QStringLiteral("Show the modes of the settings' [Rotation] one after the other"));
+    m_chkRotate->setChecked(rotation.enabled());
+    connect(m_chkRotate, &QCheckBox::clicked, &rotation, &Rotation::setEnabled);
+    // Also switched by another program, or off by a mode chosen.
+    connect(&rotation, &Rotation::enabledChanged, m_chkRotate, [this](bool on) {
+        const QSignalBlocker block(m_chkRotate);
+        m_chkRotate->setChecked(on);
+    });
+    modes->addWidget(m_chkRotate);
     row->addWidget(frame2);
 
     auto* frame1 = new QGroupBox(QStringLiteral("Backlight Control"), central);

@@ -26,6 +26,7 @@ struct ModulePicture;
 class QLineEdit;
 class QMenu;
 class QRadioButton;
+class Rotation;
 class QSlider;
 class QSystemTrayIcon;
 class ScreenLines;
@@ -36,10 +37,10 @@ struct WeatherSettings;
 
 // The main window: a view of the scheduler, the link and the lines.
 // Controls carry their names as objectName: txtLine1..txtLine4, Frame2 with
-// optDisplay0, optDisplay1, ... (one per row of the table of modes), Frame1 with optBLOff, optBLOn
-// and Brightness, chkRWSU, StatusBar1 with the panels StatusBar1Panel1 and StatusBar1Panel2, the
-// menus mnuConfig, mnuComm (mnuCOM1..mnuCOM6, mnuLcdd, mnuPorts) and mnuAbout, and the tray icon's
-// menu mPopupSys with mnuRestore and mnuExit.
+// optDisplay0, optDisplay1, ... (one per row of the table of modes) and chkRotate, Frame1 with
+// optBLOff, optBLOn and Brightness, chkRWSU, StatusBar1 with the panels StatusBar1Panel1 and
+// StatusBar1Panel2, the menus mnuConfig, mnuComm (mnuCOM1..mnuCOM6, mnuLcdd, mnuPorts) and
+// mnuAbout, and the tray icon's menu mPopupSys with mnuRestore and mnuExit.
 //
 // Minimising sends the window to the tray: hidden, with the icon shown; where
 // the desktop has no tray, it stays an ordinary minimised window, so it can
@@ -54,7 +55,8 @@ public:
     void minimise();
     static inline const QString Caption = QStringLiteral("BRELLIX Version 2");
 
-    // What the dialogs behind the menus read and change.
+    // What the dialogs behind the menus read and change (the rotation: also
+    // the box of the Display Options).
     struct DialogParts
     {
         modINI& ini;
@@ -62,6 +64,7 @@ public:
         WorldTimeSettings& worldTime;
         WeatherSettings& weather;
         StockSettings& stock;
+        Rotation& rotation;
 
         // Those of the program's context.
         static DialogParts of(AppContext& context);
@@ -125,6 +128,7 @@ private:
     QRadioButton* m_optBLOn = nullptr;
     QSlider* m_brightness = nullptr;
     QCheckBox* m_chkRWSU = nullptr;
+    QCheckBox* m_chkRotate = nullptr;
     QLabel* m_panel1 = nullptr;
     QLabel* m_panel2 = nullptr;
     QLabel* m_brightnessValue = nullptr;

@@ -199,6 +199,14 @@ struct SdBusService::Calls
                      : answer(m, error, self(userdata).m_control.setBrightness(callerOf(m), level));
     }
 
+    static int setRotation(sd_bus_message* m, void* userdata, sd_bus_error* error)
+    {
+        int on = 0;
+        const int r = sd_bus_message_read_basic(m, 'b', &on);
+        return r < 0 ? r
+                     : answer(m, error, self(userdata).m_control.setRotation(callerOf(m), on != 0));
+    }
+
     static int property(sd_bus*, const char*, const char*, const char* property,
                         sd_bus_message* reply, void* userdata, sd_bus_error*)
     {
@@ -210,9 +218,9 @@ struct SdBusService::Calls
             return appendStrings(reply, state.lines);
         if (name == "Mode")
             return sd_bus_message_append_basic(reply, 'u', &state.mode);
-        if (name == "Connected") {
-            const int connected = state.connected;
-            return sd_bus_message_append_basic(reply, 'b', &connected);
+        if (name == "Connected" || name == "Rotation") {
+            const int on = name == "Connected" ? state.connected : state.rotation;
+            return sd_bus_message_append_basic(reply, 'b', &on);
         }
         return sd_bus_message_append_basic(reply, 's', state.port.toUtf8().constData());
     }
@@ -234,6 +242,8 @@ const sd_bus_vtable kTable[] = {
                              kMethod),
     SD_BUS_METHOD_WITH_NAMES("SelectMode", "s", SD_BUS_PARAM(name), "", ,
                              SdBusService::Calls::selectMode, kMethod),
+    SD_BUS_METHOD_WITH_NAMES("SetRotation", "b", SD_BUS_PARAM(on), "", ,
+                             SdBusService::Calls::setRotation, kMethod),
     SD_BUS_METHOD_WITH_NAMES("SetBacklight", "b", SD_BUS_PARAM(on), "", ,
                              SdBusService::Calls::setBacklight, kMethod),
     SD_BUS_METHOD_WITH_NAMES("SetBrightness", "y", SD_BUS_PARAM(level), "", ,
@@ -244,6 +254,7 @@ const sd_bus_vtable kTable[] = {
     SD_BUS_PROPERTY("Connected", "b", SdBusService::Calls::property, 0, kProperty),
     SD_BUS_PROPERTY("Port", "s", SdBusService::Calls::property, 0, kProperty),
     SD_BUS_PROPERTY("Lines", "as", SdBusService::Calls::property, 0, kProperty),
+    SD_BUS_PROPERTY("Rotation", "b", SdBusService::Calls::property, 0, kProperty),
     SD_BUS_VTABLE_END,
 };
 
@@ -417,6 +428,8 @@ void SdBusService::announceChanges()
         changed << "Port";
     if (now.lines != m_sent.lines)
         changed << "Lines";
+    if (now.rotation != m_sent.rotation)
+        changed << "Rotation";
     m_sent = now;
     if (changed.isEmpty())
         return;
