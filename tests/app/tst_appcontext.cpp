@@ -1,6 +1,7 @@
 #include "app/BacklightSchedule.h"
 #include "app/PortChooser.h"
 #include "app/RotationSettings.h"
+#include "platform/RemoteControl.h"
 #include "screens/base/LineWriter.h"
 #include "screens/base/ModeScreen.h"
 #include "support/DovecotServer.h"

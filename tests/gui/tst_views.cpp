@@ -1,3 +1,4 @@
+#include "app/Rotation.h"
 #include "app/views/ModulePanel.h"
 #include "app/views/frmMain.h"
 #include "lcd/DisplayModel.h"
@@ -142,7 +143,7 @@ private Q_SLOTS:
     void withModule()
     {
         Rig r("[Settings]\nBacklight=100\n[Mode]\nmode=0\n[TimeZone]\nDestination=Oslo\n"
-              "[Ports]\nCOM1=$PTY\n");
+              "[Ports]\nCOM1=$PTY\n[Rotation]\nScreens=clock,time\n");
         r.c.lifecycle().setTimersEnabled(false);
         r.w.show();
         r.c.lifecycle().start();
@@ -154,7 +155,12 @@ private Q_SLOTS:
                  u"LCD Connected|true|true|154|true"_s);
         QTRY_COMPARE(r.module->module().brightness(), quint8(0x9a));
 
+        // The box starts the rotation; a mode's button stops it, the box following.
+        auto* rotate = child<QCheckBox>(&r.w, "chkRotate");
+        rotate->click();
+        QVERIFY(r.c.rotation().enabled());
         child<QRadioButton>(&r.w, "optDisplay1")->click();
+        QVERIFY(!r.c.rotation().enabled() && !rotate->isChecked());
         r.c.scheduler().tick();
         QCOMPARE(shown(&r.w, {"txtLine3.text", "StatusBar1Panel2.text"}),
                  u"Oslo Time|2:05:07 PM"_s);
