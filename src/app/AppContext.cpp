@@ -36,19 +36,20 @@ struct AppContext::Parts
 {
     Parts(const QString& iniPath, Platform& platform)
         : platform(platform), ini(iniPath), web(platform.webTransport()),
-          largeClock(link, platform.clock()), timeDate(lines, platform.clock(), worldTime),
-          cpuInfo(lines, messages, [this] { return SensorSettings::load(ini); },
-                  platform.clock(), platform.cpuTimes(),
-                  platform.memoryStatus(),
-                  [&platform](const QString& config) { return platform.openSensors(config); }),
+          largeClock(link, platform.clock(), linkController.codec()),
+          timeDate(lines, platform.clock(), worldTime),
+          cpuInfo(
+              lines, messages, [this] { return SensorSettings::load(ini); }, platform.clock(),
+              platform.cpuTimes(), platform.memoryStatus(),
+              [&platform](const QString& config) { return platform.openSensors(config); }),
           ipHelper(messages, platform.interfaceTable()),
           networkInfo(lines, messages, platform.internet(), ipHelper, platform.hostLookup()),
-          player(lines, link, [this] { return WinAmpSettings::load(ini); },
-                 platform.mediaPlayer()),
+          player(
+              lines, link, [this] { return WinAmpSettings::load(ini); }, platform.mediaPlayer()),
           weather(lines, messages, weatherSettings, webSettings, web),
           stock(lines, messages, stockSettings, webSettings, web),
-          mail(lines, messages, [this] { return MailSettings::load(ini); },
-               platform.openMailbox()),
+          mail(
+              lines, messages, [this] { return MailSettings::load(ini); }, platform.openMailbox()),
           scheduler(modes(), link, lines, writer, platform.clock(), platform.internet(), messages)
     {
         // New lines end a run of failed refreshes: the next failure is said.
@@ -58,6 +59,11 @@ struct AppContext::Parts
             OutputSettings s = OutputSettings::load(ini);
             s.outputs = linkController.outputs();
             s.saveOutput(ini);
+        });
+        QObject::connect(&linkController, &LinkController::charactersChosen, [this] {
+            OutputSettings s;
+            s.characters = linkController.characters();
+            s.saveCharacters(ini);
         });
     }
 
@@ -105,7 +111,8 @@ struct AppContext::Parts
     // --lcdd's server and whether the module stays an output beside it.
     std::optional<OutputSettings> lcddForRun;
     bool keepSerialForRun = false;
-    ScreenLines lines;
+    std::optional<Characters> charactersForRun; // --characters
+    ScreenLines lines{linkController.codec()};
     LineWriter writer{lines, link};
     WorldTimeSettings worldTime;
     WeatherSettings weatherSettings;
@@ -187,7 +194,14 @@ void AppContext::loadSettings()
         if (m_parts->keepSerialForRun)
             outputs.outputs.prepend(QLatin1String(SerialOutput::Key));
     }
+    if (m_parts->charactersForRun)
+        outputs.characters = *m_parts->charactersForRun;
     m_parts->linkController.configureOutputs(outputs);
+}
+
+void AppContext::useCharactersForRun(Characters characters)
+{
+    m_parts->charactersForRun = characters;
 }
 
 bool AppContext::useLcddForRun(const QString& server, bool keepSerial)

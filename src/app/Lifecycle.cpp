@@ -17,11 +17,14 @@ Lifecycle::Lifecycle(modINI& ini, Messages& messages, LinkController& link,
       m_loadScreenSettings(std::move(loadScreenSettings))
 {
     connect(&messages, &Messages::fatalEndRequested, this, &Lifecycle::fatalEnd);
-    // A module that comes back (replugged, resumed) shows the mode it showed.
-    connect(&m_link, &LinkController::moduleReinitialised, this, [this] {
+    // A module that comes back (replugged, resumed) shows the mode it showed;
+    // so does one whose character ROM changed, in the new ROM's codes.
+    const auto redraw = [this] {
         if (m_startupDone && !m_ended && m_scheduler.selectedMode() >= 0)
             m_scheduler.selectMode(m_scheduler.selectedMode());
-    });
+    };
+    connect(&m_link, &LinkController::moduleReinitialised, this, redraw);
+    connect(&m_link, &LinkController::charactersChanged, this, redraw);
 }
 
 void Lifecycle::overridePort(int portNumber, const QString& devicePath, bool keep)
@@ -56,9 +59,8 @@ void Lifecycle::start()
     if (!m_overridePath.isEmpty() && m_overridePort == 0) {
         // --port DEVICE: the saved COM number's device for this run, or
         // from now on with --save, as the Ports dialog keeps it.
-        const int com = link.portNumber >= 1 && link.portNumber <= LcdLink::PortCount
-                            ? link.portNumber
-                            : 1;
+        const int com =
+            link.portNumber >= 1 && link.portNumber <= LcdLink::PortCount ? link.portNumber : 1;
         link.portPaths[std::size_t(com - 1)] = m_overridePath;
         link.portNumber = com;
         if (m_keepOverride) {

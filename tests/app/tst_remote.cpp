@@ -262,6 +262,30 @@ private Q_SLOTS:
                  u"org.freedesktop.DBus.Error.LimitsExceeded"_s);
     }
 
+    // The Character Set menu's ROM is saved and reaches a message at once,
+    // the one shown too: A00's ü, its β for ß and the degree sign; in ASCII
+    // the accent goes and ß has no stand-in.
+    void letters()
+    {
+        LinkController& link = c().linkController();
+        const auto shown = [this] {
+            const LcdModule& module = m_app->module->module();
+            return (module.line(0) + '|' + module.line(1)).trimmed();
+        };
+        link.charactersMenuClicked(Characters::A00);
+        QVERIFY(m_app->h.readIni().contains("[Display]\nCharacters=a00\n"));
+        show(client(), {u"Straße 5 °C"_s, u"München"_s}, 60);
+        QTRY_COMPARE(shown(), "Stra\xe2"
+                              "e 5 \xdf"
+                              "C" +
+                                  QByteArray(9, ' ') + "|M\xf5nchen");
+        link.charactersMenuClicked(Characters::Ascii);
+        QTRY_COMPARE(shown(), "Stra?e 5 \xdf"
+                              "C" +
+                                  QByteArray(9, ' ') + "|Munchen");
+        QVERIFY(m_app->h.readIni().contains("[Display]\nCharacters=ascii\n"));
+    }
+
     // Exit codes: 1 refused, 2 wrong use, 3 no Brellix on the bus (so last).
     // A mode goes by number (SetMode) or by name (SelectMode): a short name
     // or a caption, in any case; each row, the mode after it (-1: as before).

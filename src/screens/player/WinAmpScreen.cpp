@@ -5,8 +5,8 @@
 #include "lcd/modLcdFunc.h"
 #include "platform/Logging.h"
 #include "platform/MediaPlayerLink.h"
-#include "screens/player/WinAmpSettings.h"
 #include "screens/base/ScreenLines.h"
+#include "screens/player/WinAmpSettings.h"
 
 #include <QProcess>
 
@@ -17,8 +17,7 @@ constexpr int Width = 20;
 WinAmpScreen::WinAmpScreen(ScreenLines& lines, LcdLink& link, LoadSettings loadSettings,
                            MediaPlayerLink& player, StartProgram start)
     : m_lines(lines), m_link(link), m_loadSettings(std::move(loadSettings)), m_player(player),
-      m_start(std::move(start)),
-      m_winAmp(player)
+      m_start(std::move(start)), m_winAmp(player)
 {
     if (!m_start) {
         m_start = [](const QString& program, const QStringList& arguments) {
@@ -100,7 +99,7 @@ void WinAmpScreen::ShowWinAmp()
 
     m_winAmp.ReadWinAmpTitle();
     // The song is everything after the artist; the caption's end goes.
-    QByteArray text = ModuleCodec::fromUnicode(m_winAmp.GetWinAmpSong());
+    QByteArray text = m_lines.codec().fromUnicode(m_winAmp.GetWinAmpSong());
     if (text.endsWith(modWinAmp::CaptionEnd.toLatin1()))
         text.chop(modWinAmp::CaptionEnd.size());
     if (text != m_scrollText)
@@ -111,7 +110,7 @@ void WinAmpScreen::ShowWinAmp()
     // A scrolling title keeps the scroller's window, so the line does not
     // jump back to the title's start on every refresh.
     m_lines.setLine(1, m_window.isEmpty() ? m_scrollText : m_window);
-    m_lines.setLine(2, ModuleCodec::fromUnicode(m_winAmp.GetWinAmpArtist()));
+    m_lines.setLine(2, m_lines.codec().fromUnicode(m_winAmp.GetWinAmpArtist()));
 
     const QByteArray length = timeText(m_winAmp.GetTrackLength());
     const QByteArray position = timeText(m_winAmp.GetTrackPosition());
