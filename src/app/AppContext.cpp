@@ -38,18 +38,18 @@ struct AppContext::Parts
         : platform(platform), ini(iniPath), web(platform.webTransport()),
           largeClock(link, platform.clock(), linkController.codec()),
           timeDate(lines, platform.clock(), worldTime),
-          cpuInfo(
-              lines, messages, [this] { return SensorSettings::load(ini); }, platform.clock(),
-              platform.cpuTimes(), platform.memoryStatus(),
-              [&platform](const QString& config) { return platform.openSensors(config); }),
+          cpuInfo(lines, messages, [this] { return SensorSettings::load(ini); },
+                  platform.clock(), platform.cpuTimes(),
+                  platform.memoryStatus(),
+                  [&platform](const QString& config) { return platform.openSensors(config); }),
           ipHelper(messages, platform.interfaceTable()),
           networkInfo(lines, messages, platform.internet(), ipHelper, platform.hostLookup()),
-          player(
-              lines, link, [this] { return WinAmpSettings::load(ini); }, platform.mediaPlayer()),
+          player(lines, link, [this] { return WinAmpSettings::load(ini); },
+                 platform.mediaPlayer()),
           weather(lines, messages, weatherSettings, webSettings, web),
           stock(lines, messages, stockSettings, webSettings, web),
-          mail(
-              lines, messages, [this] { return MailSettings::load(ini); }, platform.openMailbox()),
+          mail(lines, messages, [this] { return MailSettings::load(ini); },
+               platform.openMailbox()),
           scheduler(modes(), link, lines, writer, platform.clock(), platform.internet(), messages)
     {
         // New lines end a run of failed refreshes: the next failure is said.

@@ -81,8 +81,8 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         if (i > 0 && (a == QLatin1String("--lcdd") || a == QLatin1String("-lcdd"))) {
-            const bool valued =
-                i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1Char('-'));
+            const bool valued = i + 1 < arguments.size() &&
+                                !arguments[i + 1].startsWith(QLatin1Char('-'));
             args << QStringLiteral("--lcdd=") + (valued ? arguments[++i] : QString());
         } else {
             args << a;

@@ -59,8 +59,9 @@ void Lifecycle::start()
     if (!m_overridePath.isEmpty() && m_overridePort == 0) {
         // --port DEVICE: the saved COM number's device for this run, or
         // from now on with --save, as the Ports dialog keeps it.
-        const int com =
-            link.portNumber >= 1 && link.portNumber <= LcdLink::PortCount ? link.portNumber : 1;
+        const int com = link.portNumber >= 1 && link.portNumber <= LcdLink::PortCount
+                            ? link.portNumber
+                            : 1;
         link.portPaths[std::size_t(com - 1)] = m_overridePath;
         link.portNumber = com;
         if (m_keepOverride) {

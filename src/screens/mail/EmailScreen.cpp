@@ -3,8 +3,8 @@
 #include "codec/ModuleCodec.h"
 #include "platform/Logging.h"
 #include "platform/UserMessage.h"
-#include "screens/base/ScreenLines.h"
 #include "screens/mail/MailHeaders.h"
+#include "screens/base/ScreenLines.h"
 
 #include <QLocale>
 #include <QUrl>

@@ -6,10 +6,10 @@
 #include "platform/HardwareSensors.h"
 #include "platform/Logging.h"
 #include "platform/UserMessage.h"
-#include "screens/base/ScreenLines.h"
 #include "screens/system/LmSensorsSource.h"
 #include "screens/system/SensorSettings.h"
 #include "screens/system/modSpeedFan.h"
+#include "screens/base/ScreenLines.h"
 
 namespace {
 

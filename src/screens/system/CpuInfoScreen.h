@@ -1,11 +1,11 @@
 #pragma once
 
 #include "codec/ModuleCodec.h"
-#include "screens/base/ModeScreen.h"
 #include "screens/system/CPUStat.h"
 #include "screens/system/MemMod.h"
 #include "screens/system/SensorSettings.h"
 #include "screens/system/SensorTable.h"
+#include "screens/base/ModeScreen.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,8 +2,8 @@
 
 #include "codec/ModuleCodec.h"
 #include "platform/InternetState.h"
-#include "screens/base/ScreenLines.h"
 #include "screens/system/CIpHelper.h"
+#include "screens/base/ScreenLines.h"
 
 #include <QLocale>
 
