@@ -1,3 +1,4 @@
+#include "lcd/modLcdFunc.h"
 #include "platform/linux/bus/SdBusService.h"
 #include "support/PrivateSessionBus.h"
 #include "support/TestApp.h"
@@ -272,8 +273,11 @@ private Q_SLOTS:
             const LcdModule& module = m_app->module->module();
             return (module.line(0) + '|' + module.line(1)).trimmed();
         };
+        QSignalSpy sent(&c().link(), &LcdLink::sent);
         link.charactersMenuClicked(Characters::A00);
         QVERIFY(m_app->h.readIni().contains("[Display]\nCharacters=a00\n"));
+        // The mode is switched into afresh, in the new ROM's codes.
+        QVERIFY(joined(sent).startsWith(modLcdFunc::ClearScreen()));
         show(client(), {u"Straße 5 °C"_s, u"München"_s}, 60);
         QTRY_COMPARE(shown(), "Stra\xe2"
                               "e 5 \xdf"
