@@ -38,7 +38,8 @@ struct AppContext::Parts
 {
     Parts(const QString& iniPath, Platform& platform)
         : platform(platform), ini(iniPath), web(platform.webTransport()),
-          largeClock(link, platform.clock()), timeDate(lines, platform.clock(), worldTime),
+          largeClock(link, platform.clock(), linkController.codec()),
+          timeDate(lines, platform.clock(), worldTime),
           cpuInfo(
               lines, messages, [this] { return SensorSettings::load(ini); }, platform.clock(),
               platform.cpuTimes(), platform.memoryStatus(),
@@ -62,6 +63,11 @@ struct AppContext::Parts
             OutputSettings s = OutputSettings::load(ini);
             s.outputs = linkController.outputs();
             s.saveOutput(ini);
+        });
+        QObject::connect(&linkController, &LinkController::charactersChosen, [this] {
+            OutputSettings s;
+            s.characters = linkController.characters();
+            s.saveCharacters(ini);
         });
     }
 
@@ -109,7 +115,8 @@ struct AppContext::Parts
     // --lcdd's server and whether the module stays an output beside it.
     std::optional<OutputSettings> lcddForRun;
     bool keepSerialForRun = false;
-    ScreenLines lines;
+    std::optional<Characters> charactersForRun; // --characters
+    ScreenLines lines{linkController.codec()};
     LineWriter writer{lines, link};
     WorldTimeSettings worldTime;
     WeatherSettings weatherSettings;
@@ -195,7 +202,14 @@ void AppContext::loadSettings()
         if (m_parts->keepSerialForRun)
             outputs.outputs.prepend(QLatin1String(SerialOutput::Key));
     }
+    if (m_parts->charactersForRun)
+        outputs.characters = *m_parts->charactersForRun;
     m_parts->linkController.configureOutputs(outputs);
+}
+
+void AppContext::useCharactersForRun(Characters characters)
+{
+    m_parts->charactersForRun = characters;
 }
 
 bool AppContext::useLcddForRun(const QString& server, bool keepSerial)

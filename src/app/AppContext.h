@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codec/Characters.h"
+
 #include <QList>
 #include <QString>
 
@@ -53,6 +55,9 @@ public:
     // is an output for this run, beside the module only with keepSerial.
     // False when server is not such a text.
     bool useLcddForRun(const QString& server, bool keepSerial);
+    // --characters: the module's character ROM for this run, over [Display]
+    // Characters (the menu still saves its choice).
+    void useCharactersForRun(Characters characters);
     Messages& messages();
     LcdLink& link();
     LinkController& linkController();

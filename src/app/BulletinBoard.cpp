@@ -1,7 +1,6 @@
 #include "app/BulletinBoard.h"
 
 #include "app/DisplayScheduler.h"
-#include "codec/ModuleCodec.h"
 #include "lcd/LcdLink.h"
 #include "lcd/LinkController.h"
 #include "lcd/modLcdFunc.h"
@@ -27,23 +26,27 @@ BulletinBoard::BulletinBoard(ScreenLines& lines, LineWriter& writer, LcdLink& li
         m_flash.stop();
         restoreBacklight();
     });
-    // A module found again was cleared: the bulletin goes back on.
-    connect(&m_control, &LinkController::moduleReinitialised, this, [this] {
+    // A module found again was cleared: the bulletin goes back on; after a
+    // change of ROM, in the new ROM's codes.
+    const auto redraw = [this] {
         if (showing())
             draw();
-    });
+    };
+    connect(&m_control, &LinkController::moduleReinitialised, this, redraw);
+    connect(&m_control, &LinkController::charactersChanged, this, redraw);
 }
 
 BulletinBoard::~BulletinBoard() = default;
 
-std::array<QByteArray, 4> BulletinBoard::compose(const QStringList& lines, bool center)
+std::array<QByteArray, 4> BulletinBoard::compose(const QStringList& lines, bool center) const
 {
     std::array<QByteArray, 4> out;
     const int count = std::min<int>(int(lines.size()), ScreenLines::Count);
     for (int i = 0; i < count; ++i) {
         // Cut before encoding, so a huge text costs nothing; two characters
         // a cell leave room for surrogate pairs, which encode to one.
-        QByteArray text = ModuleCodec::fromUnicode(lines.at(i).left(2 * ScreenLines::Width))
+        QByteArray text = m_lines.codec()
+                              .fromUnicode(lines.at(i).left(2 * ScreenLines::Width))
                               .left(ScreenLines::Width);
         if (center && !text.isEmpty())
             text.prepend(QByteArray((ScreenLines::Width - int(text.size())) / 2, ' '));
@@ -55,7 +58,9 @@ std::array<QByteArray, 4> BulletinBoard::compose(const QStringList& lines, bool 
 quint32 BulletinBoard::add(const Bulletin& bulletin, const QString& caller)
 {
     Entry entry;
-    entry.lines = compose(bulletin.lines, bulletin.center);
+    for (const QString& line : bulletin.lines.mid(0, ScreenLines::Count))
+        entry.lines << line.left(2 * ScreenLines::Width);
+    entry.center = bulletin.center;
     entry.remainingMs = std::clamp<qint64>(bulletin.seconds, 1, MaxSeconds) * 1000;
     entry.flash = bulletin.flash;
     entry.alert = bulletin.alert;
@@ -129,8 +134,9 @@ void BulletinBoard::show(Entry entry)
 
 void BulletinBoard::draw()
 {
+    const std::array<QByteArray, 4> lines = compose(m_shown.lines, m_shown.center);
     for (int i = 0; i < ScreenLines::Count; ++i)
-        m_lines.setLine(i, m_shown.lines[std::size_t(i)]);
+        m_lines.setLine(i, lines[std::size_t(i)]);
     m_writer.WriteLines();
 }
 

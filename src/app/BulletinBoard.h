@@ -49,8 +49,8 @@ public:
     int queued() const { return int(m_waiting.size()) + (showing() ? 1 : 0); }
 
     // The module's lines as a bulletin shows them: cut and, when asked,
-    // centred, in module codes.
-    static std::array<QByteArray, 4> compose(const QStringList& lines, bool center);
+    // centred, in the codes of the module's ROM as chosen now.
+    std::array<QByteArray, 4> compose(const QStringList& lines, bool center) const;
 
 Q_SIGNALS:
     // A waiting bulletin made room for a newer one.
@@ -60,7 +60,10 @@ private:
     struct Entry
     {
         quint32 id = 0;
-        std::array<QByteArray, 4> lines;
+        // The text, cut to what can show: encoded when drawn, so a change
+        // of the character ROM reaches it.
+        QStringList lines;
+        bool center = false;
         qint64 remainingMs = 0;
         bool flash = false;
         bool alert = false;

@@ -67,7 +67,14 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
                        "HOST[:PORT] for this run, default [LCDd] Host and Port of the settings "
                        "(127.0.0.1:13666); with --simulate or --port, beside the module."),
         QStringLiteral("HOST[:PORT]"));
-    parser.addOptions({help, version, config, simulate, systray, listPorts, port, save, lcdd});
+    const QCommandLineOption characters(
+        QStringLiteral("characters"),
+        QStringLiteral("The module's character ROM for this run: %1 (default [Display] "
+                       "Characters).")
+            .arg(CharacterSets::names()),
+        QStringLiteral("NAME"));
+    parser.addOptions(
+        {help, version, config, simulate, systray, listPorts, port, save, lcdd, characters});
 
     // --lcdd takes its value only when one follows that is no option.
     QStringList args;
@@ -136,6 +143,15 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
         *text = program + QStringLiteral(": --lcdd needs HOST, HOST:PORT or [IPv6]:PORT\n") +
                 parser.helpText();
         return Outcome::UsageError;
+    }
+    if (parser.isSet(characters)) {
+        out->characters = CharacterSets::parse(parser.value(characters));
+        if (!out->characters) {
+            *text = program +
+                    QStringLiteral(": --characters takes one of %1\n").arg(CharacterSets::names()) +
+                    parser.helpText();
+            return Outcome::UsageError;
+        }
     }
     out->lcdd = parser.isSet(lcdd);
     out->lcddServer = parser.value(lcdd);

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "codec/Characters.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // Options shared by brellix and brellixd.
 struct CommandLine
@@ -13,6 +17,7 @@ struct CommandLine
     bool savePort = false; // --save: ... and from now on, as the Ports dialog keeps it
     bool lcdd = false;     // --lcdd [HOST[:PORT]]: LCDd is the output for this run
     QString lcddServer;    // ... at HOST[:PORT]; empty: [LCDd] Host and Port
+    std::optional<Characters> characters; // --characters NAME: the module's ROM for this run
 
     enum class Outcome { Run, ExitOk, UsageError };
     // Parses argv; for ExitOk and UsageError, *text holds what to print

@@ -17,11 +17,14 @@ Lifecycle::Lifecycle(modINI& ini, Messages& messages, LinkController& link,
       m_loadScreenSettings(std::move(loadScreenSettings))
 {
     connect(&messages, &Messages::fatalEndRequested, this, &Lifecycle::fatalEnd);
-    // A module that comes back (replugged, resumed) shows the mode it showed.
-    connect(&m_link, &LinkController::moduleReinitialised, this, [this] {
+    // A module that comes back (replugged, resumed) shows the mode it showed;
+    // so does one whose character ROM changed, in the new ROM's codes.
+    const auto redraw = [this] {
         if (m_startupDone && !m_ended && m_scheduler.selectedMode() >= 0)
             m_scheduler.selectMode(m_scheduler.selectedMode());
-    });
+    };
+    connect(&m_link, &LinkController::moduleReinitialised, this, redraw);
+    connect(&m_link, &LinkController::charactersChanged, this, redraw);
 }
 
 void Lifecycle::overridePort(int portNumber, const QString& devicePath, bool keep)

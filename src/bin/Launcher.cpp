@@ -77,6 +77,15 @@ Launcher::Launcher(const CommandLine& options) : m_platform(createLinuxPlatform(
     // Judged by the command line already.
     if (options.lcdd)
         context.useLcddForRun(options.lcddServer, m_simulator || !options.port.isEmpty());
+    if (options.characters)
+        context.useCharactersForRun(*options.characters);
+    if (m_simulator) {
+        // The simulated module has the ROM the user says the module has.
+        LinkController& link = context.linkController();
+        QObject::connect(
+            &link, &LinkController::charactersChanged, m_simulator.get(),
+            [&link, sim = m_simulator.get()] { sim->module().setCharacters(link.characters()); });
+    }
 }
 
 Launcher::~Launcher() = default;

@@ -1,6 +1,7 @@
 // brellix-lcdsim: a simulated 20x4 module on a pseudo-terminal. The first line
 // of standard output is the port to give Brellix; the screen follows below.
 
+#include "codec/Characters.h"
 #include "sim/PtyLcdModule.h"
 #include "sim/TerminalView.h"
 
@@ -44,10 +45,20 @@ int main(int argc, char* argv[])
                                    QStringLiteral("hex"));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("Print only the port path, never the screen."));
-    parser.addOptions({silent, reply, quiet});
+    const QCommandLineOption characters(
+        QStringLiteral("characters"),
+        QStringLiteral("The module's character ROM: %1 (default ascii).")
+            .arg(CharacterSets::names()),
+        QStringLiteral("NAME"), QStringLiteral("ascii"));
+    parser.addOptions({silent, reply, quiet, characters});
     parser.process(app);
 
     QTextStream err(stderr);
+    const std::optional<Characters> rom = CharacterSets::parse(parser.value(characters));
+    if (!rom) {
+        err << "brellix-lcdsim: --characters takes one of " << CharacterSets::names() << '\n';
+        return 2;
+    }
     QByteArray detection("\x65");
     if (parser.isSet(reply)) {
         const QString hex = parser.value(reply);
@@ -76,6 +87,7 @@ int main(int argc, char* argv[])
 
     PtyLcdModule module;
     module.setDetectionReply(detection);
+    module.module().setCharacters(*rom);
     QString error;
     if (!module.open(&error)) {
         err << "brellix-lcdsim: " << error << '\n';

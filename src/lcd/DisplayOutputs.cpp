@@ -13,7 +13,7 @@ const Kind Kinds[] = {
      }},
     {LcddOutput::Key,
      [](const Parts& p) -> std::unique_ptr<DisplayOutput> {
-         return std::make_unique<LcddOutput>(p.model, p.connections.lcdd);
+         return std::make_unique<LcddOutput>(p.model, p.codec, p.connections.lcdd);
      }},
 };
 } // namespace

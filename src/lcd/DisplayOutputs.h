@@ -9,6 +9,7 @@
 
 class DisplayModel;
 class DisplayOutput;
+class ModuleCodec;
 
 // The outputs a user can choose, one row each (DisplayOutputs.cpp), by the
 // name [Display] Output gives it. The status bar names them, and the
@@ -28,6 +29,8 @@ struct Connections
 struct Parts
 {
     const DisplayModel& model;
+    // The module's ROM, which the model's codes are of.
+    const ModuleCodec& codec;
     const Connections& connections;
 };
 

@@ -5,9 +5,10 @@
 
 #include <QTimer>
 
-LcddOutput::LcddOutput(const DisplayModel& model, LcddConnectionFactory makeConnection,
-                       QObject* parent)
-    : DisplayOutput(parent), m_model(model), m_makeConnection(std::move(makeConnection))
+LcddOutput::LcddOutput(const DisplayModel& model, const ModuleCodec& codec,
+                       LcddConnectionFactory makeConnection, QObject* parent)
+    : DisplayOutput(parent), m_model(model), m_codec(codec),
+      m_makeConnection(std::move(makeConnection))
 {
     const OutputSettings defaults;
     m_host = defaults.host;
@@ -20,6 +21,7 @@ void LcddOutput::configure(const OutputSettings& settings)
 {
     m_host = settings.host;
     m_port = settings.port;
+    m_charset = settings.lcddCharset;
     if (m_connection)
         m_connection->setServer(m_host, m_port);
 }
@@ -69,7 +71,7 @@ int LcddOutput::height() const
 
 LcddScreen LcddOutput::screen() const
 {
-    return LcddScreen::from(m_model, width(), height());
+    return LcddScreen::from(m_model, m_codec, m_charset, width(), height());
 }
 
 void LcddOutput::scheduleFlush()

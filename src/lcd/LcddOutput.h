@@ -6,6 +6,7 @@
 #include <optional>
 
 class DisplayModel;
+class ModuleCodec;
 
 // LCDd as an output: after each turn of the event loop in which the model
 // changed, the screen LCDd is to show (LcddScreen, in LCDd's size) goes to
@@ -17,8 +18,8 @@ class LcddOutput : public DisplayOutput
 public:
     static constexpr const char* Key = "lcdd";
 
-    LcddOutput(const DisplayModel& model, LcddConnectionFactory makeConnection,
-               QObject* parent = nullptr);
+    LcddOutput(const DisplayModel& model, const ModuleCodec& codec,
+               LcddConnectionFactory makeConnection, QObject* parent = nullptr);
     ~LcddOutput() override;
 
     void configure(const OutputSettings& settings) override;
@@ -29,6 +30,7 @@ public:
 
     QString host() const { return m_host; }
     quint16 port() const { return m_port; }
+    LcddScreen::Charset charset() const { return m_charset; }
     bool active() const { return m_connection && m_connection->active(); }
     int width() const;
     int height() const;
@@ -44,10 +46,12 @@ private:
     void flush();
 
     const DisplayModel& m_model;
+    const ModuleCodec& m_codec;
     LcddConnectionFactory m_makeConnection;
     std::unique_ptr<LcddConnection> m_connection;
     QString m_host;
     quint16 m_port = 0;
+    LcddScreen::Charset m_charset = LcddScreen::Charset::Ascii;
     bool m_flushPending = false;
     std::optional<LcddScreen> m_shown; // what screenChanged() last told
 };

@@ -1,5 +1,6 @@
 #include "lcd/LcddScreen.h"
 
+#include "codec/ModuleCodec.h"
 #include "lcd/DisplayModel.h"
 
 #include <algorithm>
@@ -27,9 +28,41 @@ int LcddScreen::digitX(int position, int width)
     return column >= 0 && column + CommandSet::LargeDigitWidth <= width ? column + 1 : 0;
 }
 
-LcddScreen LcddScreen::from(const DisplayModel& model, int width, int height)
+QString LcddScreen::charsetName(Charset charset)
+{
+    return charset == Charset::Latin1 ? QStringLiteral("latin1") : QStringLiteral("ascii");
+}
+
+std::optional<LcddScreen::Charset> LcddScreen::parseCharset(const QString& text)
+{
+    for (const Charset c : {Charset::Ascii, Charset::Latin1}) {
+        if (text.trimmed().compare(charsetName(c), Qt::CaseInsensitive) == 0)
+            return c;
+    }
+    return std::nullopt;
+}
+
+namespace {
+// A letter of the module's ROM as LCDd is sent it: itself when charset has
+// it, else as the plain ASCII module text has it (accents dropped); 'o' for
+// the degree sign there.
+char lcddCharacter(QChar letter, LcddScreen::Charset charset)
+{
+    const char16_t u = letter.unicode();
+    if (charset == LcddScreen::Charset::Latin1 && u >= 0xA0 && u <= 0xFF)
+        return char(u);
+    const auto plain = quint8(AsciiCodec.fromUnicode(QString(letter)).at(0));
+    if (plain == AsciiCodec.degreeCode())
+        return LcddScreen::Degree;
+    return plain >= 0x20 && plain < 0x7F ? char(plain) : '?';
+}
+} // namespace
+
+LcddScreen LcddScreen::from(const DisplayModel& model, const ModuleCodec& codec, Charset charset,
+                            int width, int height)
 {
     LcddScreen s;
+    s.charset = charset;
     width = std::clamp(width, 0, int(DisplayModel::Columns));
     height = std::clamp(height, 0, Rows);
     bool anyDigit = false;
@@ -39,8 +72,8 @@ LcddScreen LcddScreen::from(const DisplayModel& model, int width, int height)
     }
     // Our colon is two dots in column 9 between the large digits; LCDd has
     // a num for it that suits its own digits.
-    s.colon = anyDigit && model.cell(1, ColonColumn) == CommandSet::DegreeCode &&
-              model.cell(3, ColonColumn) == CommandSet::DegreeCode;
+    s.colon = anyDigit && model.cell(1, ColonColumn) == codec.colonDot() &&
+              model.cell(3, ColonColumn) == codec.colonDot();
     s.backlight = model.backlight();
     for (int r = 0; r < height; ++r) {
         QByteArray row(width, ' ');
@@ -54,12 +87,9 @@ LcddScreen LcddScreen::from(const DisplayModel& model, int width, int height)
                     s.icons.push_back({r, c, code});
                 else
                     row[c] = g.plain;
-            } else if (code == CommandSet::DegreeCode) {
-                row[c] = Degree;
-            } else if (code >= 0x20 && code < 0x7F) {
-                row[c] = char(code);
             } else {
-                row[c] = '?';
+                const QChar letter = codec.letter(code);
+                row[c] = letter.isNull() ? '?' : lcddCharacter(letter, charset);
             }
         }
         while (row.endsWith(' '))
@@ -77,7 +107,7 @@ QByteArray LcddScreen::quoted(const QByteArray& text)
         if (c == '"' || c == '\\')
             out.append('\\').append(c);
         else
-            out.append(code >= 0x20 && code < 0x7F ? c : '?');
+            out.append((code >= 0x20 && code < 0x7F) || code >= 0xA0 ? c : '?');
     }
     return out.append('"');
 }

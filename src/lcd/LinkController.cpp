@@ -1,5 +1,6 @@
 #include "lcd/LinkController.h"
 
+#include "lcd/LcddOutput.h"
 #include "lcd/OutputSettings.h"
 #include "lcd/SerialLineSettings.h"
 #include "lcd/SerialOutput.h"
@@ -16,7 +17,7 @@ LinkController::LinkController(LcdLink& link, DisplayOutputs::Connections connec
                                QObject* parent)
     : QObject(parent), m_link(link), m_connections(std::move(connections))
 {
-    const DisplayOutputs::Parts parts{m_model, m_connections};
+    const DisplayOutputs::Parts parts{m_model, m_codec, m_connections};
     for (const DisplayOutputs::Kind& kind : DisplayOutputs::kinds()) {
         Slot slot{QLatin1String(kind.key), kind.make(parts)};
         connect(slot.output.get(), &DisplayOutput::statusTextChanged, this, [this, key = slot.key] {
@@ -56,6 +57,28 @@ void LinkController::configureOutputs(const OutputSettings& settings)
         slot.output->configure(settings);
         slot.chosen = settings.outputs.contains(slot.key);
     }
+    m_lcddCharset = settings.lcddCharset;
+    setCharacters(settings.characters);
+}
+
+void LinkController::charactersMenuClicked(Characters characters)
+{
+    if (characters == m_characters)
+        return;
+    setCharacters(characters);
+    Q_EMIT charactersChosen();
+}
+
+void LinkController::setCharacters(Characters chosen)
+{
+    const bool latin1ToLcdd = !serialOutput() && this->chosen(QLatin1String(LcddOutput::Key)) &&
+                              m_lcddCharset == LcddScreen::Charset::Latin1;
+    const Characters rom = latin1ToLcdd ? Characters::A02 : chosen;
+    if (chosen == m_characters && rom == m_codec.characters())
+        return;
+    m_characters = chosen;
+    m_codec.setCharacters(rom);
+    Q_EMIT charactersChanged();
 }
 
 QStringList LinkController::outputs() const
@@ -113,6 +136,7 @@ void LinkController::choose(const QStringList& keys)
         else
             slot.output->stop();
     }
+    setCharacters(m_characters);
 }
 
 void LinkController::outputMenuClicked(const QString& key)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "codec/ModuleCodec.h"
 #include "lcd/DisplayModel.h"
 #include "lcd/DisplayOutputs.h"
 #include "lcd/LcdLink.h"
+#include "lcd/LcddScreen.h"
 
 #include "platform/ReportOnce.h"
 
@@ -60,6 +62,16 @@ public:
     // What the module shows, from every byte it is asked to send, port open
     // or not.
     const DisplayModel& model() const { return m_model; }
+    // The module's character ROM as chosen ([Display] Characters, the
+    // Character Set menu).
+    Characters characters() const { return m_characters; }
+    // What every text to the outputs goes through: the module's ROM; with
+    // LCDd the only output and taking Latin-1, the European ROM, whose codes
+    // are Latin-1's, so LCDd gets every Latin-1 letter.
+    const ModuleCodec& codec() const { return m_codec; }
+    // The menu's choice of ROM, in effect at once (saved as [Display]
+    // Characters).
+    void charactersMenuClicked(Characters characters);
     // Each output's settings, and the ones chosen. Set before
     // connectAtStartup; without the serial module, no port is opened.
     void configureOutputs(const OutputSettings& settings);
@@ -139,6 +151,11 @@ Q_SIGNALS:
     void moduleReinitialised();
     // The menu changed the outputs (saved as [Display] Output).
     void outputsChanged();
+    // The menu chose a ROM (saved as [Display] Characters).
+    void charactersChosen();
+    // characters() or the codec's ROM changed: the screen shown must be
+    // composed and drawn again.
+    void charactersChanged();
 
 private:
     // An output of the table, and whether it is chosen.
@@ -151,6 +168,8 @@ private:
 
     // Starts the outputs that join, stops those that leave.
     void choose(const QStringList& keys);
+    // The ROM chosen, and the codec's for it and the outputs chosen.
+    void setCharacters(Characters chosen);
     void followModel(const QByteArray& bytes);
     void setStatus(const QString& text);
     void publishStatus();
@@ -167,6 +186,9 @@ private:
     int m_transientPort = 0;
     QString m_status = InitialStatus;
     DisplayModel m_model;
+    Characters m_characters = Characters::Ascii;
+    LcddScreen::Charset m_lcddCharset = LcddScreen::Charset::Ascii;
+    ModuleCodec m_codec;
     DisplayOutputs::Connections m_connections;
     std::vector<Slot> m_outputs;
     std::vector<QPointer<DisplayOutput>> m_attached;

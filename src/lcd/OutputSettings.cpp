@@ -22,7 +22,20 @@ OutputSettings OutputSettings::load(const modINI& ini)
                        QStringLiteral("is not one of %1 or a list of them").arg(names.join(u", ")),
                        s.outputText());
     }
+    const QString characters = display.raw(CharactersKey);
+    if (const auto known = CharacterSets::parse(characters))
+        s.characters = *known;
+    else if (!characters.trimmed().isEmpty())
+        display.reject(QLatin1String(CharactersKey), characters,
+                       QStringLiteral("is not one of %1").arg(CharacterSets::names()),
+                       CharacterSets::name(s.characters));
     const SettingsReader lcdd(ini, LcddSection);
+    const QString charset = lcdd.raw(CharactersKey);
+    if (const auto known = LcddScreen::parseCharset(charset))
+        s.lcddCharset = *known;
+    else if (!charset.trimmed().isEmpty())
+        lcdd.reject(QLatin1String(CharactersKey), charset, QStringLiteral("is not ascii or latin1"),
+                    LcddScreen::charsetName(s.lcddCharset));
     const QString host = lcdd.text(HostKey, s.host).trimmed();
     if (host.contains(QLatin1Char(' ')) || hasControlCharacters(host))
         lcdd.reject(QLatin1String(HostKey), host, QStringLiteral("is not a host name"), s.host);
@@ -52,6 +65,12 @@ std::optional<QStringList> OutputSettings::parseOutputs(const QString& text)
 bool OutputSettings::saveOutput(modINI& ini) const
 {
     return ini.WriteIni(QLatin1String(Section), QLatin1String(OutputKey), outputText());
+}
+
+bool OutputSettings::saveCharacters(modINI& ini) const
+{
+    return ini.WriteIni(QLatin1String(Section), QLatin1String(CharactersKey),
+                        CharacterSets::name(characters));
 }
 
 bool OutputSettings::setServer(const QString& text)

@@ -49,6 +49,7 @@ LcdModule::LcdModule()
 void LcdModule::reset()
 {
     m_cells.fill(Space);
+    m_digitCells.fill(false);
     for (auto& g : m_glyphs)
         g.fill(0);
     m_row = m_column = 0;
@@ -205,8 +206,9 @@ void LcdModule::put(quint8 code)
     }
 }
 
-void LcdModule::setCell(int row, int column, quint8 code)
+void LcdModule::setCell(int row, int column, quint8 code, bool digit)
 {
+    m_digitCells[row * Columns + column] = digit;
     quint8& cell = m_cells[row * Columns + column];
     if (cell != code) {
         cell = code;
@@ -219,7 +221,7 @@ void LcdModule::drawLargeDigit(int position, int digit)
     const int left = largeDigitColumn(position);
     for (int r = 0; r < Rows; ++r)
         for (int c = 0; c < LargeDigitWidth; ++c)
-            setCell(r, left + c, LcdFont::largeDigitCell(digit, r, c));
+            setCell(r, left + c, LcdFont::largeDigitCell(digit, r, c), true);
 }
 
 QByteArray LcdModule::line(int row) const
@@ -241,9 +243,17 @@ QStringList LcdModule::textLines() const
     // Custom characters hold whatever the program uploaded, so they are shown
     // by their dots rather than by what the program usually puts there.
     const auto symbol = [this](int code) { return customSymbol(m_glyphs[code]); };
+    const ModuleCodec rom(m_characters);
     QStringList lines;
-    for (int r = 0; r < Rows; ++r)
-        lines << ModuleCodec::toDisplay(line(r), symbol);
+    for (int r = 0; r < Rows; ++r) {
+        QString text = rom.toDisplay(line(r), symbol);
+        // Large digits are the module's own blocks and bars, whatever its ROM.
+        for (int c = 0; c < Columns; ++c) {
+            if (m_digitCells[r * Columns + c])
+                text[c] = AsciiCodec.toDisplay(QByteArray(1, char(m_cells[r * Columns + c]))).at(0);
+        }
+        lines << text;
+    }
     return lines;
 }
 

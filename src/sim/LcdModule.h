@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codec/Characters.h"
 #include "codec/CommandSet.h"
 
 #include <QByteArray>
@@ -7,6 +8,7 @@
 #include <QStringList>
 
 #include <array>
+#include <utility>
 
 // The 20x4 module as a pure state machine: bytes in, answer bytes out, no I/O.
 // Sequences may be split across any number of feed() calls.
@@ -27,8 +29,17 @@ public:
 
     // The 20 module codes of a row; empty for a row out of range.
     QByteArray line(int row) const;
+    // The character ROM it has (the letters its codes show); ascii unless set.
+    // Survives reset().
+    void setCharacters(Characters characters)
+    {
+        if (std::exchange(m_characters, characters) != characters)
+            bump();
+    }
+    Characters characters() const { return m_characters; }
+
     // Four readable lines of exactly 20 characters, as ModuleCodec::toDisplay
-    // shows them, custom characters by the shape of their dots.
+    // shows them for its ROM, custom characters by the shape of their dots.
     QStringList textLines() const;
     // Screen with codes outside printable ASCII (and '{') shown as {NNN},
     // followed by a state line.
@@ -62,11 +73,13 @@ private:
     void startCommand(quint8 command);
     void runCommand(QByteArray& reply);
     void put(quint8 code);
-    void setCell(int row, int column, quint8 code);
+    void setCell(int row, int column, quint8 code, bool digit = false);
     void drawLargeDigit(int position, int digit);
     void bump() { ++m_revision; }
 
     std::array<quint8, Columns * Rows> m_cells{};
+    std::array<bool, Columns * Rows> m_digitCells{}; // drawn by a large digit
+    Characters m_characters = Characters::Ascii;
     std::array<std::array<quint8, CommandSet::GlyphRows>, CommandSet::CustomCharacters> m_glyphs{};
     int m_row = 0;
     int m_column = 0;

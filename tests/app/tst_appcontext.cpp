@@ -367,6 +367,67 @@ private Q_SLOTS:
         }
     }
 
+    // The ROM of [Display] Characters reaches the module: the weather
+    // service's letters and degree sign, the large clock's colon dots, the
+    // player's title (A00 has no capital with dots).
+    void letters()
+    {
+        HttpFixture server;
+        server.on("/ws/globalweather.asmx/GetWeather",
+                  "<string>&lt;SkyConditions&gt; M\xc3\xbcnchen&lt;/SkyConditions&gt;&lt;"
+                  "Temperature&gt; 5 \xc2\xb0"
+                  "C&lt;/Temperature&gt;&lt;Status&gt;Success&lt;"
+                  "/Status&gt;</string>");
+        TestMprisPlayer player(m_bus.address(), u"letters"_s, u"Playing"_s);
+        player.setTrack(u"Über den Wolken"_s, {u"Mey"_s});
+        const struct
+        {
+            const char* rom;
+            int mode;
+            int row;
+            QByteArray expected; // the row, or with a column, that cell
+            int column = -1;
+            QString skip = {};
+        } rows[] = {
+            {"a00", 5, 0, "M\xf5nchen"},
+            {"a00", 5, 1,
+             "5 \xdf"
+             "C"},
+            {"a00", 4, 1, "Uber den Wolken", -1, m_noBus},
+            {"a02", 5, 0, "M\xfcnchen"},
+            {"a02", 5, 1,
+             "5 \xb0"
+             "C"},
+            {"a02", 0, 1, "\xb7", 9},
+            {"a02", 0, 3, "\xb7", 9},
+        };
+        std::unique_ptr<ModuleApp> p;
+        QByteArray rom;
+        for (const auto& r : rows) {
+            if (!r.skip.isEmpty())
+                QSKIP(qPrintable(r.skip));
+            if (rom != r.rom) {
+                rom = r.rom;
+                p = std::make_unique<ModuleApp>(m_platform);
+                p->start("[Display]\nCharacters=" + rom +
+                         "\n[Weather]\nCity=Berlin\nSource=service\n[Web]\nBase=" +
+                         server.base().toUtf8() + "/ws/\n");
+            }
+            if (p->c->scheduler().currentMode() != r.mode)
+                p->c->scheduler().selectMode(r.mode);
+            const QByteArray name = rom + " mode " + QByteArray::number(r.mode) + " row " +
+                                    QByteArray::number(r.row) + ": ";
+            const auto shown = [&] {
+                p->ticks(1);
+                const QByteArray line = p->module->module().line(r.row);
+                return name + (r.column < 0 ? line : line.mid(r.column, 1));
+            };
+            QTRY_COMPARE_WITH_TIMEOUT(
+                shown(), name + (r.column < 0 ? r.expected.leftJustified(20, ' ') : r.expected),
+                5000);
+        }
+    }
+
     // Each switch clears the module and the lines, uploads the glyphs, runs the
     // screen's own timer only; offline, an internet mode says so and stops
     // there. An every-tick screen is one frame a tick.

@@ -3,6 +3,7 @@
 #include "app/views/frmMain.h"
 #include "lcd/LcddOutput.h"
 #include "lcd/modLcdFunc.h"
+#include "platform/RemoteControl.h"
 #include "support/PrivateSessionBus.h"
 #include "support/TestApp.h"
 #include "support/TestPlatform.h"
@@ -254,6 +255,8 @@ private Q_SLOTS:
             {"brellix", "--help", 0, "--simulate"},
             {"brellix", "--version", 0, "brellix " BRELLIX_VERSION},
             {"brellixd", "--save", 2, "--save goes with --port"},
+            {"brellixd", "--characters=a01", 2, "--characters takes one of ascii, a00, a02"},
+            {"brellix-lcdsim", "--characters=A03", 2, "--characters takes one of ascii, a00, a02"},
         };
         for (const auto& [program, option, code, output] : rows) {
             QProcess p;
@@ -479,16 +482,37 @@ private Q_SLOTS:
         QVERIFY(run.DisableRunAtStartup()); // already gone: quietly done
     }
 
-    // [Display] Output and [LCDd] reach the outputs, --lcdd's HOST[:PORT] over them
-    // (the settings' rules: tst_outputs).
+    // [Display] and [LCDd] reach the outputs and the codec, --lcdd's
+    // HOST[:PORT] and --characters over them (the settings' rules:
+    // tst_outputs). Each row: the outputs, LCDd's server, the module's ROM,
+    // LCDd's characters and the ROM the text is sent in.
     void outputSettings()
     {
         const std::tuple<QByteArray, QStringList, QString> rows[] = {
-            {"[Display]\nOutput=LCDd\n[LCDd]\nHost=pi\nPort=1\n", {}, u"lcdd pi:1"_s},
-            {"[LCDd]\nPort=999\n", {u"--lcdd"_s}, u"lcdd 127.0.0.1:999"_s},
-            {{}, {u"--lcdd"_s, u"box:7"_s}, u"lcdd box:7"_s},
-            {"[LCDd]\nHost=pi\n", {u"--lcdd"_s, u"--simulate"_s}, u"serial+lcdd pi:13666"_s},
+            {"[Display]\nOutput=LCDd\n[LCDd]\nHost=pi\nPort=1\n",
+             {},
+             u"lcdd pi:1 ascii ascii ascii"_s},
+            {"[LCDd]\nPort=999\n", {u"--lcdd"_s}, u"lcdd 127.0.0.1:999 ascii ascii ascii"_s},
+            {{}, {u"--lcdd"_s, u"box:7"_s}, u"lcdd box:7 ascii ascii ascii"_s},
+            {"[LCDd]\nHost=pi\n",
+             {u"--lcdd"_s, u"--simulate"_s},
+             u"serial+lcdd pi:13666 ascii ascii ascii"_s},
             {{}, {u"--lcdd"_s, u"h:0"_s}, u"usage"_s},
+            {"[Display]\nCharacters= A02\n[LCDd]\nCharacters=Latin1\n",
+             {},
+             u"serial 127.0.0.1:13666 a02 latin1 a02"_s},
+            {"[Display]\nCharacters=a00\n[LCDd]\nCharacters=latin1\n",
+             {u"--lcdd"_s},
+             u"lcdd 127.0.0.1:13666 a00 latin1 a02"_s},
+            {"[Display]\nCharacters=a00\n[LCDd]\nCharacters=latin1\n",
+             {u"--lcdd"_s, u"--simulate"_s},
+             u"serial+lcdd 127.0.0.1:13666 a00 latin1 a00"_s},
+            {"[Display]\nCharacters=a02\n",
+             {u"--characters"_s, u"a00"_s},
+             u"serial 127.0.0.1:13666 a00 ascii a00"_s},
+            {"[Display]\nCharacters=a01\n[LCDd]\nCharacters=utf8\n",
+             {},
+             u"serial 127.0.0.1:13666 ascii ascii ascii"_s},
         };
         for (const auto& [ini, options, expected] : rows) {
             CommandLine line;
@@ -500,13 +524,19 @@ private Q_SLOTS:
                 CommandLine::Outcome::Run) {
                 if (line.lcdd)
                     QVERIFY(c.useLcddForRun(line.lcddServer, line.simulate));
+                if (line.characters)
+                    c.useCharactersForRun(*line.characters);
                 c.loadSettings();
                 const LinkController& link = c.linkController();
                 const auto* lcdd = qobject_cast<LcddOutput*>(link.output(u"lcdd"_s));
-                outputs =
-                    link.outputs().join(u'+') + u" %1:%2"_s.arg(lcdd->host()).arg(lcdd->port());
+                outputs = link.outputs().join(u'+') +
+                          u" %1:%2 "_s.arg(lcdd->host()).arg(lcdd->port()) +
+                          CharacterSets::name(link.characters()) + u' ' +
+                          LcddScreen::charsetName(lcdd->charset()) + u' ' +
+                          CharacterSets::name(link.codec().characters());
             }
-            QCOMPARE(outputs, expected);
+            QVERIFY2(outputs == expected, qPrintable(QString::fromUtf8(ini) + options.join(u' ') +
+                                                     u" gives "_s + outputs));
         }
     }
 
@@ -585,6 +615,17 @@ private Q_SLOTS:
         QTRY_COMPARE(link.statusText(), LinkController::ConnectedStatus);
         QVERIFY(!output->active() && link.sliderEnabled() &&
                 p.h.readIni().contains("Output=serial"));
+
+        // [LCDd] Characters=latin1: Latin-1 letters and the degree sign as
+        // Latin-1 bytes, which LCDd's text driver prints as they come.
+        ModuleApp latin1(m_platform);
+        latin1.start("[Mode]\nmode=1\n[Display]\nOutput=lcdd\n[LCDd]\nCharacters=latin1\nPort=" +
+                     QByteArray::number(lcdd.port) + "\n");
+        latin1.c->remote().showBulletin(u"test"_s, {{u"München 5°C"_s, u"Łódź"_s}, 60});
+        QTRY_COMPARE(lcdd.frame(), QList<QByteArray>({"M\xfcnchen 5\xb0"
+                                                      "C     ",
+                                                      "?\xf3"
+                                                      "dz            "}));
     }
 
     // Without a tray (a bare window manager), the window ends minimised the

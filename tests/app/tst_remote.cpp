@@ -1,3 +1,4 @@
+#include "lcd/modLcdFunc.h"
 #include "platform/linux/bus/SdBusService.h"
 #include "support/PrivateSessionBus.h"
 #include "support/TestApp.h"
@@ -267,6 +268,33 @@ private Q_SLOTS:
         QCOMPARE(call(client(), u"ShowMessage"_s, {QStringList{u"late"_s}, 60u, QVariantMap()})
                      .errorName(),
                  u"org.freedesktop.DBus.Error.LimitsExceeded"_s);
+    }
+
+    // The Character Set menu's ROM is saved and reaches a message at once,
+    // the one shown too: A00's ü, its β for ß and the degree sign; in ASCII
+    // the accent goes and ß has no stand-in.
+    void letters()
+    {
+        LinkController& link = c().linkController();
+        const auto shown = [this] {
+            const LcdModule& module = m_app->module->module();
+            return (module.line(0) + '|' + module.line(1)).trimmed();
+        };
+        QSignalSpy sent(&c().link(), &LcdLink::sent);
+        link.charactersMenuClicked(Characters::A00);
+        QVERIFY(m_app->h.readIni().contains("[Display]\nCharacters=a00\n"));
+        // The mode is switched into afresh, in the new ROM's codes.
+        QVERIFY(joined(sent).startsWith(modLcdFunc::ClearScreen()));
+        show(client(), {u"Straße 5 °C"_s, u"München"_s}, 60);
+        QTRY_COMPARE(shown(), "Stra\xe2"
+                              "e 5 \xdf"
+                              "C" +
+                                  QByteArray(9, ' ') + "|M\xf5nchen");
+        link.charactersMenuClicked(Characters::Ascii);
+        QTRY_COMPARE(shown(), "Stra?e 5 \xdf"
+                              "C" +
+                                  QByteArray(9, ' ') + "|Munchen");
+        QVERIFY(m_app->h.readIni().contains("[Display]\nCharacters=ascii\n"));
     }
 
     // Exit codes: 1 refused, 2 wrong use, 3 no Brellix on the bus (so last).

@@ -3,6 +3,7 @@
 #include "app/views/frmMain.h"
 #include "lcd/DisplayModel.h"
 #include "lcd/LcddScreen.h"
+#include "platform/RemoteControl.h"
 #include "screens/base/modCustomChar.h"
 #include "screens/mail/MailSettings.h"
 #include "support/TestApp.h"
@@ -168,6 +169,16 @@ private Q_SLOTS:
         // the module shows.
         for (int row = 0; row < 4; ++row)
             QTRY_COMPARE(r.w.preview().line(row), r.module->module().line(row));
+        // The Character Set menu: one ROM checked, saved at once; the boxes
+        // and the picture read the codes by it.
+        child<QAction>(&r.w, "mnuCharacterSetA02")->trigger();
+        QCOMPARE(shown(&r.w, {"mnuCharacterSetAscii.checked", "mnuCharacterSetA02.checked"}),
+                 u"false|true"_s);
+        QVERIFY(r.h.readIni().contains("Characters=a02"));
+        r.c.remote().showBulletin(u"test"_s, {{u"Grüße 21°C"_s}, 60});
+        QCOMPARE(shown(&r.w, {"txtLine1.text"}), u"Grüße 21°C"_s);
+        QTRY_VERIFY(r.w.preview().characters == Characters::A02 &&
+                    r.w.preview().line(0).startsWith("Gr\xfc\xdf"));
 
         child<QRadioButton>(&r.w, "optBLOff")->click();
         auto* slider = child<QSlider>(&r.w, "Brightness");

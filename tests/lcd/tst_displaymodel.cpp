@@ -1,3 +1,4 @@
+#include "codec/ModuleCodec.h"
 #include "lcd/DisplayModel.h"
 #include "lcd/LcddScreen.h"
 #include "support/LinkHarness.h"
@@ -173,6 +174,8 @@ private Q_SLOTS:
             QSize size;
             const char* rows;    // the four, joined by '|'
             const char* widgets; // digits, colon, icons (row,column:code), a dark backlight
+            Characters rom = Characters::Ascii; // the model's codes are of this ROM
+            LcddScreen::Charset charset = LcddScreen::Charset::Ascii;
         } rows[] = {
             {"ASCII stays, 223 is o, other codes ?, trailing blanks dropped",
              hex("0b 3231 df 43 7f 80 7e 20 20"),
@@ -204,11 +207,32 @@ private Q_SLOTS:
              {20, 4},
              "|         o||         o",
              "---- dark"},
+            {"A00's letters in Latin-1: those Latin-1 has as such, the rest as in ASCII",
+             hex("0b 4d f5 6e e1 df e2 5c 7e 7f ff"),
+             {20, 4},
+             "M\xfcn\xe4\xb0?\xa5???|||",
+             "----",
+             Characters::A00,
+             LcddScreen::Charset::Latin1},
+            {"A00's letters in ASCII: accents dropped, the degree sign o",
+             hex("0b 4d f5 6e e1 df e2 5c 7e 7f ff"),
+             {20, 4},
+             "Munao?????|||",
+             "----",
+             Characters::A00},
+            {"A02: Latin-1 as it is, the colon's dots B7",
+             hex("fe34 30 31 fe320109 b7 fe320309 b7 fe320005 fc b0 fe32020a b7"),
+             {20, 4},
+             "     \xfc\xb0||          \xb7|",
+             "1--- colon",
+             Characters::A02,
+             LcddScreen::Charset::Latin1},
         };
         for (const auto& row : rows) {
             DisplayModel m;
             m.feed(row.input);
-            const LcddScreen s = LcddScreen::from(m, row.size.width(), row.size.height());
+            const LcddScreen s = LcddScreen::from(m, ModuleCodec(row.rom), row.charset,
+                                                  row.size.width(), row.size.height());
             QString widgets;
             for (const int d : s.digits)
                 widgets += d < 0 ? u'-' : QChar(u'0' + d);

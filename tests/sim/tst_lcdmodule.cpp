@@ -124,6 +124,44 @@ private Q_SLOTS:
         QCOMPARE(shapes.size(), 10);
     }
 
+    // The ROM's letters have the data sheet's dots and read as themselves; a
+    // large digit stays blocks on A02, whose 255 is a letter.
+    void romLetters()
+    {
+        const struct
+        {
+            const char* name;
+            Characters rom;
+            quint8 code;
+            QByteArray dots; // rows top first, hex
+            QChar shown;
+        } rows[] = {
+            {"A00 E1 a umlaut", Characters::A00, 0xE1, "0a000e010f110f00", u'ä'},
+            {"A00 F5 u umlaut", Characters::A00, 0xF5, "0a00111111130d00", u'ü'},
+            {"A00 DF degree", Characters::A00, 0xDF, "1c141c0000000000", u'°'},
+            {"A00 5C yen", Characters::A00, 0x5C, "110a1f041f040400", u'¥'},
+            {"A02 DF sharp s", Characters::A02, 0xDF, "0c12121611111600", u'ß'},
+            {"A02 B0 degree", Characters::A02, 0xB0, "0c12120c00000000", u'°'},
+            {"ascii E1: no letter", Characters::Ascii, 0xE1, "1f11111111111f00", u'·'},
+        };
+        for (const auto& row : rows) {
+            LcdModule m;
+            m.setCharacters(row.rom);
+            m.feed(QByteArray(1, char(row.code)));
+            const LcdFont::Rows dots = LcdFont::rows(row.code, row.rom);
+            const QByteArray got =
+                QByteArray(reinterpret_cast<const char*>(dots.data()), 8).toHex();
+            const QChar shown = m.textLines().at(0).at(0);
+            QVERIFY2(got == QByteArray::fromHex(row.dots).toHex() && shown == row.shown,
+                     qPrintable(QString::fromUtf8(row.name) + u": dots "_s + QLatin1String(got) +
+                                u", shown "_s + shown));
+        }
+        LcdModule a02;
+        a02.setCharacters(Characters::A02);
+        a02.feed(fe({0x34, '0', '8'}));
+        QCOMPARE(a02.textLines().at(0).mid(1, 3), u"███"_s);
+    }
+
     // Writes arrive unchanged and read by read; FE 10 gets the set answer, never an echo.
     void onPty()
     {

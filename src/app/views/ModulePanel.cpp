@@ -65,8 +65,10 @@ QImage image(const ModulePicture& module, int dotSize)
     for (int r = 0; r < CommandSet::Rows; ++r) {
         for (int c = 0; c < CommandSet::Columns; ++c) {
             const quint8 code = module.cell(r, c);
-            const LcdFont::Rows rows =
-                code < CommandSet::CustomCharacters ? module.glyphs[code] : LcdFont::rows(code);
+            const bool digit = module.digitCells[std::size_t(r * CommandSet::Columns + c)];
+            const LcdFont::Rows rows = code < CommandSet::CustomCharacters ? module.glyphs[code]
+                                       : digit                             ? LcdFont::rows(code)
+                                               : LcdFont::rows(code, module.characters);
             const int x0 = g.margin + c * (g.cellW + g.charGap);
             const int y0 = g.margin + r * (g.cellH + g.charGap);
             for (int dy = 0; dy < 8; ++dy) {

@@ -1,5 +1,6 @@
 #include "app/views/ModulePicture.h"
 
+#include "codec/ModuleCodec.h"
 #include "lcd/DisplayModel.h"
 #include "lcd/LcddScreen.h"
 #include "screens/base/modCustomChar.h"
@@ -14,13 +15,15 @@ QByteArray ModulePicture::line(int row) const
 
 void ModulePicture::drawDigit(int row, int column, int position, int digit)
 {
-    cells[std::size_t(row * Columns + column)] =
-        LcdFont::largeDigitCell(digit, row, column - largeDigitColumn(position));
+    const auto cell = std::size_t(row * Columns + column);
+    cells[cell] = LcdFont::largeDigitCell(digit, row, column - largeDigitColumn(position));
+    digitCells[cell] = true;
 }
 
-ModulePicture ModulePicture::of(const DisplayModel& model)
+ModulePicture ModulePicture::of(const DisplayModel& model, Characters characters)
 {
     ModulePicture p;
+    p.characters = characters;
     for (int r = 0; r < Rows; ++r) {
         for (int c = 0; c < Columns; ++c) {
             if (const int digit = model.cellDigit(r, c); digit >= 0)
@@ -39,6 +42,8 @@ ModulePicture ModulePicture::of(const DisplayModel& model)
 ModulePicture ModulePicture::of(const LcddScreen& screen)
 {
     ModulePicture p;
+    p.characters =
+        screen.charset == LcddScreen::Charset::Latin1 ? Characters::A02 : Characters::Ascii;
     p.glyphs = modCustomChar::Glyphs;
     p.backlight = screen.backlight;
     for (int r = 0; r < LcddScreen::Rows; ++r) {
@@ -55,7 +60,8 @@ ModulePicture ModulePicture::of(const LcddScreen& screen)
     }
     if (screen.colon) {
         for (const int r : {1, 3})
-            p.cells[std::size_t(r * Columns + LcddScreen::ColonColumn)] = DegreeCode;
+            p.cells[std::size_t(r * Columns + LcddScreen::ColonColumn)] =
+                ModuleCodec(p.characters).colonDot();
     }
     for (const LcddScreen::Icon& icon : screen.icons)
         p.cells[std::size_t(icon.row * Columns + icon.column)] = icon.code;

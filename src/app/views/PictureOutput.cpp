@@ -22,7 +22,7 @@ PictureOutput::PictureOutput(LinkController& link, ModulePanel& panel, QObject* 
 void PictureOutput::modelChanged()
 {
     if (m_link.serialOutput() && m_link.link().isOpen())
-        m_panel.show(ModulePicture::of(m_link.model()));
+        m_panel.show(ModulePicture::of(m_link.model(), m_link.codec().characters()));
 }
 
 void PictureOutput::outputsChanged()

@@ -16,7 +16,6 @@
 #include "app/views/frmMail.h"
 #include "app/views/frmPorts.h"
 #include "app/views/frmWorldTime.h"
-#include "codec/ModuleCodec.h"
 #include "lcd/LcddOutput.h"
 #include "lcd/LinkController.h"
 #include "platform/Logging.h"
@@ -24,6 +23,7 @@
 #include "screens/base/ScreenLines.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -152,8 +152,15 @@ frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines&
             showMessage(message.text, int(message.severity));
         }
     });
-    connect(&lines, &ScreenLines::lineChanged, this, [this](int index, const QByteArray& text) {
-        m_lines[index]->setText(ModuleCodec::toDisplay(text));
+    // The boxes read the codes by the ROM they were made for.
+    const auto mirror = [this, &lines](int index) {
+        m_lines[std::size_t(index)]->setText(lines.codec().toDisplay(lines.line(index)));
+    };
+    connect(&lines, &ScreenLines::lineChanged, this, [mirror](int index) { mirror(index); });
+    connect(&link, &LinkController::charactersChanged, this, [this, mirror] {
+        for (int i = 0; i < ScreenLines::Count; ++i)
+            mirror(i);
+        showCharacters();
     });
     connect(&scheduler, &DisplayScheduler::statusClockChanged, m_panel2, &QLabel::setText);
     connect(&scheduler, &DisplayScheduler::modeSelected, this, [this](int mode) {
@@ -310,6 +317,7 @@ void frmMain::buildUi()
     connect(m_mnuLcdd, &QAction::triggered, this,
             [this] { m_link.outputMenuClicked(QLatin1String(LcddOutput::Key)); });
     connect(m_mnuLcdd, &QAction::triggered, this, &frmMain::showOutputs);
+    buildCharacterSetMenu(comm);
     comm->addSeparator();
     QAction* ports = comm->addAction(QStringLiteral("&Ports..."));
     ports->setObjectName(QStringLiteral("mnuPorts"));
@@ -325,6 +333,42 @@ void frmMain::buildUi()
     connect(m_optBLOn, &QRadioButton::clicked, &m_link, &LinkController::backlightOnClicked);
     connect(m_optBLOff, &QRadioButton::clicked, &m_link, &LinkController::backlightOffClicked);
     connect(m_brightness, &QSlider::valueChanged, &m_link, &LinkController::sliderMoved);
+}
+
+void frmMain::buildCharacterSetMenu(QMenu* comm)
+{
+    QMenu* menu = comm->addMenu(QStringLiteral("&Character Set"));
+    menu->setObjectName(QStringLiteral("mnuCharacterSet"));
+    auto* group = new QActionGroup(menu);
+    group->setExclusive(true);
+    const struct
+    {
+        Characters characters;
+        const char* objectName;
+        const char16_t* caption;
+    } items[] = {
+        {Characters::Ascii, "mnuCharacterSetAscii", u"&ASCII only"},
+        {Characters::A00, "mnuCharacterSetA00",
+         u"ROM A0&0 (Japanese: \u00e4\u00f6\u00fc \u00b0 \u03c0\u03a3\u03a9)"},
+        {Characters::A02, "mnuCharacterSetA02", u"ROM A0&2 (European: Latin-1)"},
+    };
+    for (const auto& item : items) {
+        QAction* a = menu->addAction(QString::fromUtf16(item.caption));
+        a->setObjectName(QLatin1String(item.objectName));
+        a->setCheckable(true);
+        a->setData(int(item.characters));
+        group->addAction(a);
+        connect(a, &QAction::triggered, this,
+                [this, c = item.characters] { m_link.charactersMenuClicked(c); });
+        m_mnuCharacterSet.push_back(a);
+    }
+    showCharacters();
+}
+
+void frmMain::showCharacters()
+{
+    for (QAction* a : m_mnuCharacterSet)
+        a->setChecked(a->data().toInt() == int(m_link.characters()));
 }
 
 void frmMain::refreshComCaptions()

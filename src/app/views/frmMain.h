@@ -39,8 +39,9 @@ struct WeatherSettings;
 // Controls carry their names as objectName: txtLine1..txtLine4, Frame2 with
 // optDisplay0, optDisplay1, ... (one per row of the table of modes) and chkRotate, Frame1 with
 // optBLOff, optBLOn and Brightness, chkRWSU, StatusBar1 with the panels StatusBar1Panel1 and
-// StatusBar1Panel2, the menus mnuConfig, mnuComm (mnuCOM1..mnuCOM6, mnuLcdd, mnuPorts) and
-// mnuAbout, and the tray icon's menu mPopupSys with mnuRestore and mnuExit.
+// StatusBar1Panel2, the menus mnuConfig, mnuComm (mnuCOM1..mnuCOM6, mnuLcdd, mnuCharacterSet with
+// mnuCharacterSetAscii, mnuCharacterSetA00 and mnuCharacterSetA02, mnuPorts) and mnuAbout, and
+// the tray icon's menu mPopupSys with mnuRestore and mnuExit.
 //
 // Minimising sends the window to the tray: hidden, with the icon shown; where
 // the desktop has no tray, it stays an ordinary minimised window, so it can
@@ -108,6 +109,9 @@ private:
     void restoreFromTray();
     void showPortsDialog();
     void refreshComCaptions();
+    // Communication's Character Set menu: the module's ROM, one checked.
+    void buildCharacterSetMenu(QMenu* comm);
+    void showCharacters();
     // The LCDd item, the slider and the picture follow the outputs.
     void showOutputs();
     void showDialog(const QString& name);
@@ -124,6 +128,7 @@ private:
     std::vector<QRadioButton*> m_optDisplay;
     std::array<QAction*, LcdLink::PortCount> m_mnuCOM{};
     QAction* m_mnuLcdd = nullptr;
+    std::vector<QAction*> m_mnuCharacterSet;
     QRadioButton* m_optBLOff = nullptr;
     QRadioButton* m_optBLOn = nullptr;
     QSlider* m_brightness = nullptr;

@@ -1,6 +1,5 @@
 #include "screens/clock/LargeClock.h"
 
-#include "codec/CommandSet.h"
 #include "lcd/LcdLink.h"
 #include "lcd/modLcdFunc.h"
 #include "platform/Clock.h"
@@ -9,7 +8,6 @@
 namespace {
 constexpr quint8 ColonColumn = 9;
 constexpr quint8 LetterColumn = 19;
-constexpr char ColonDot = char(CommandSet::DegreeCode);
 } // namespace
 
 void LargeClock::enter()
@@ -48,8 +46,9 @@ void LargeClock::BlinkColon()
     if (m_blinkCount % 2 != 0) {
         m_link.SendLcd(modLcdFunc::LcdClearColumn(ColonColumn));
     } else {
-        sendAt(1, ColonColumn, ColonDot);
-        sendAt(3, ColonColumn, ColonDot);
+        const char dot = char(m_codec.colonDot());
+        sendAt(1, ColonColumn, dot);
+        sendAt(3, ColonColumn, dot);
     }
 }
 

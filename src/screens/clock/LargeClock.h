@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codec/ModuleCodec.h"
 #include "screens/base/ModeScreen.h"
 
 #include <QtGlobal>
@@ -14,14 +15,17 @@ class LcdLink;
 //   col 0    4    9    14   19
 //   +--------------------+
 //   | HH  HH  .  MM  MM  |   large digits at positions 0..3,
-//   | HH  HH  :  MM  MM  |   colon dots (223) at rows 1 and 3 of column 9,
+//   | HH  HH  :  MM  MM  |   colon dots (the ROM's: 223, B7 on A02) at rows 1, 3 of column 9,
 //   | HH  HH     MM  MM a|   "a" or "p" at row 2, "m" at row 3 of column 19
 //   | HH  HH  :  MM  MM m|
 //   +--------------------+
 class LargeClock : public ModeScreen
 {
 public:
-    LargeClock(LcdLink& link, const Clock& clock) : m_link(link), m_clock(clock) {}
+    LargeClock(LcdLink& link, const Clock& clock, const ModuleCodec& codec = AsciiCodec)
+        : m_link(link), m_clock(clock), m_codec(codec)
+    {
+    }
 
     // Drawn on the module every tick; the colon blinks on a 500 ms timer.
     Traits traits() const override
@@ -51,5 +55,6 @@ private:
 
     LcdLink& m_link;
     const Clock& m_clock;
+    const ModuleCodec& m_codec;
     qint16 m_blinkCount = 0;
 };

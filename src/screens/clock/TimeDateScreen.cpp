@@ -11,12 +11,12 @@ void TimeDateScreen::ShowTimeDate()
 {
     // One reading for the whole screen, so date and time agree at midnight.
     const QDateTime now = m_clock.now().toLocalTime();
-    m_lines.setLine(0, centred(ModuleCodec::fromUnicode(TimeText::StatusClockText(now))));
-    m_lines.setLine(1, centred(ModuleCodec::fromUnicode(TimeText::LongDateText(now.date()))));
-    m_lines.setLine(
-        2, ModuleCodec::fromUnicode(m_settings.DestinationName() + QStringLiteral(" Time")));
+    const ModuleCodec& codec = m_lines.codec();
+    m_lines.setLine(0, centred(codec.fromUnicode(TimeText::StatusClockText(now))));
+    m_lines.setLine(1, centred(codec.fromUnicode(TimeText::LongDateText(now.date()))));
+    m_lines.setLine(2, codec.fromUnicode(m_settings.DestinationName() + QStringLiteral(" Time")));
     const QDateTime dest = destinationTime(modTimeZone::LocalToGMT(now), m_settings);
-    m_lines.setLine(3, ModuleCodec::fromUnicode(TimeText::ShortDateTimeText(dest)));
+    m_lines.setLine(3, codec.fromUnicode(TimeText::ShortDateTimeText(dest)));
 }
 
 QDateTime TimeDateScreen::destinationTime(const QDateTime& gmt, const WorldTimeSettings& settings)

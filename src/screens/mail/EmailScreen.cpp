@@ -109,13 +109,14 @@ void EmailScreen::runCheck(FetchDone done)
         m_headersRead = result.headersRead;
         if (result.headersRead) {
             const MailHeaders headers = MailHeaders::parse(result.headers);
-            m_from = ModuleCodec::fromUnicode(headers.from);
-            m_subject = ModuleCodec::fromUnicode(headers.subject);
+            const ModuleCodec& codec = m_lines.codec();
+            m_from = codec.fromUnicode(headers.from);
+            m_subject = codec.fromUnicode(headers.subject);
             // The date in the local zone; as written when it cannot be read.
-            m_date = ModuleCodec::fromUnicode(
-                headers.date.isValid() ? QLocale().toString(headers.date.toLocalTime(),
-                                                            QStringLiteral("ddd d MMM h:mm"))
-                                       : headers.rawDate);
+            m_date = codec.fromUnicode(headers.date.isValid()
+                                           ? QLocale().toString(headers.date.toLocalTime(),
+                                                                QStringLiteral("ddd d MMM h:mm"))
+                                           : headers.rawDate);
         }
         if (result.ok)
             m_failure.succeeded();

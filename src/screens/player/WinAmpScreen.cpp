@@ -100,7 +100,7 @@ void WinAmpScreen::ShowWinAmp()
 
     m_winAmp.ReadWinAmpTitle();
     // The song is everything after the artist; the caption's end goes.
-    QByteArray text = ModuleCodec::fromUnicode(m_winAmp.GetWinAmpSong());
+    QByteArray text = m_lines.codec().fromUnicode(m_winAmp.GetWinAmpSong());
     if (text.endsWith(modWinAmp::CaptionEnd.toLatin1()))
         text.chop(modWinAmp::CaptionEnd.size());
     if (text != m_scrollText)
@@ -111,7 +111,7 @@ void WinAmpScreen::ShowWinAmp()
     // A scrolling title keeps the scroller's window, so the line does not
     // jump back to the title's start on every refresh.
     m_lines.setLine(1, m_window.isEmpty() ? m_scrollText : m_window);
-    m_lines.setLine(2, ModuleCodec::fromUnicode(m_winAmp.GetWinAmpArtist()));
+    m_lines.setLine(2, m_lines.codec().fromUnicode(m_winAmp.GetWinAmpArtist()));
 
     const QByteArray length = timeText(m_winAmp.GetTrackLength());
     const QByteArray position = timeText(m_winAmp.GetTrackPosition());

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "codec/CommandSet.h"
 #include "codec/ModuleCodec.h"
 #include "platform/HardwareSensors.h"
 #include "platform/Logging.h"
@@ -13,8 +12,6 @@
 #include "screens/base/ScreenLines.h"
 
 namespace {
-
-constexpr char DegreeSign = char(CommandSet::DegreeCode);
 
 // Control characters (the NULs that pad a SpeedFan value, a stray CR) are
 // dropped before anything is cut or shown.
@@ -27,11 +24,6 @@ QString visible(const QString& text)
             clean.append(c);
     }
     return clean;
-}
-
-QByteArray moduleText(const QString& text)
-{
-    return ModuleCodec::fromUnicode(visible(text));
 }
 
 } // namespace
@@ -96,7 +88,7 @@ void CpuInfoScreen::ShowCpuInfo()
     m_lines.setLine(0, m_cpu.GetCpuText() + ' ' + m_mem.GetMemoryText());
     if (m_sensors)
         m_sensors->refresh(m_table);
-    std::array<QByteArray, 3> lines = sensorLines(m_table);
+    std::array<QByteArray, 3> lines = sensorLines(m_table, m_lines.codec());
     if (std::all_of(m_table.SensorNames.begin(), m_table.SensorNames.end(),
                     [](const QString& name) { return name.isEmpty(); })) {
         // Blank lines would look like a fault: say what is missing.
@@ -114,8 +106,12 @@ void CpuInfoScreen::ShowCpuInfo()
         m_lines.setLine(i + 1, lines[std::size_t(i)]);
 }
 
-std::array<QByteArray, 3> CpuInfoScreen::sensorLines(const SensorTable& table)
+std::array<QByteArray, 3> CpuInfoScreen::sensorLines(const SensorTable& table,
+                                                     const ModuleCodec& codec)
 {
+    const auto moduleText = [&codec](const QString& text) {
+        return codec.fromUnicode(visible(text));
+    };
     // Slots 1-4 are the four temperature places T1..T4; F is line 4.
     std::array<QByteArray, 4> t;
     QByteArray f;
@@ -127,7 +123,7 @@ std::array<QByteArray, 3> CpuInfoScreen::sensorLines(const SensorTable& table)
         QByteArray text = moduleText(name) + ':';
         const bool temperature = value.contains(u'.');
         if (temperature)
-            text += moduleText(value.left(2)) + DegreeSign + "C ";
+            text += moduleText(value.left(2)) + char(codec.degreeCode()) + "C ";
         else
             text += moduleText(value.left(4)) + " rpm";
         if (temperature && k <= 4)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codec/ModuleCodec.h"
 #include "screens/system/CPUStat.h"
 #include "screens/system/MemMod.h"
 #include "screens/system/SensorSettings.h"
@@ -48,8 +49,9 @@ public:
 
     void ShowCpuInfo();
 
-    // Lines 2 to 4 from the sensor table.
-    static std::array<QByteArray, 3> sensorLines(const SensorTable& table);
+    // Lines 2 to 4 from the sensor table, in the codes of codec's ROM.
+    static std::array<QByteArray, 3> sensorLines(const SensorTable& table,
+                                                 const ModuleCodec& codec = AsciiCodec);
 
 private:
     // Reads from source from now on; a different one starts from an empty table.

@@ -10,22 +10,21 @@
 namespace {
 // The locale's decimal separator when the module can show it as one
 // character, else ".".
-QString displayableDecimalPoint(const QLocale& locale)
+QString displayableDecimalPoint(const QLocale& locale, const ModuleCodec& codec)
 {
     // Arabic's "٫" has no module code and would come out as "?", which
     // reads as a broken number.
     const QString point = locale.decimalPoint();
-    const QByteArray codes = ModuleCodec::fromUnicode(point);
+    const QByteArray codes = codec.fromUnicode(point);
     if (codes.size() != 1 || codes == "?")
         return QStringLiteral(".");
     return point;
 }
 
-QByteArray rateLine(const char* caption, qint64 octets)
+QByteArray rateLine(const char* caption, qint64 octets, const ModuleCodec& codec)
 {
-    const QString point = displayableDecimalPoint(QLocale());
-    return QByteArray(caption) +
-           ModuleCodec::fromUnicode(NetworkInfoScreen::rateText(octets, point)) +
+    const QString point = displayableDecimalPoint(QLocale(), codec);
+    return QByteArray(caption) + codec.fromUnicode(NetworkInfoScreen::rateText(octets, point)) +
            QByteArray(" kbps");
 }
 } // namespace
@@ -49,10 +48,10 @@ NetworkInfoScreen::~NetworkInfoScreen() = default;
 void NetworkInfoScreen::ShowNetworkInfo()
 {
     const bool connected = m_internet.isConnected();
-    m_lines.setLine(0, ModuleCodec::fromUnicode(m_ipMod.GetHostName()));
+    const ModuleCodec& codec = m_lines.codec();
+    m_lines.setLine(0, codec.fromUnicode(m_ipMod.GetHostName()));
     const char glyph = connected ? ConnectedGlyph : NotConnectedGlyph;
-    m_lines.setLine(1,
-                    QByteArray(1, glyph) + ' ' + ModuleCodec::fromUnicode(m_ipMod.GetIPAddress()));
+    m_lines.setLine(1, QByteArray(1, glyph) + ' ' + codec.fromUnicode(m_ipMod.GetIPAddress()));
     // Offline: lines 3 and 4 keep the last rates, the totals are not read.
     if (!connected)
         return;
@@ -69,8 +68,8 @@ void NetworkInfoScreen::ShowNetworkInfo()
         m_prevBytesReceived = received;
         m_prevBytesSent = sent;
     }
-    m_lines.setLine(2, rateLine("In :", inRate));
-    m_lines.setLine(3, rateLine("Out:", outRate));
+    m_lines.setLine(2, rateLine("In :", inRate, codec));
+    m_lines.setLine(3, rateLine("Out:", outRate, codec));
 }
 
 QString NetworkInfoScreen::rateText(qint64 octets, const QString& decimalPoint)

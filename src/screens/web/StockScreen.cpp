@@ -48,7 +48,7 @@ void StockScreen::ask(StockSource& source, StockSource::Done done)
 // +--------------------+
 void StockScreen::compose(const StockQuote& quote)
 {
-    const auto codes = [](const QString& text) { return ModuleCodec::fromUnicode(text); };
+    const auto codes = [this](const QString& text) { return m_lines.codec().fromUnicode(text); };
     m_lines.setLine(0, codes(quote.name));
     m_lines.setLine(1, "Open:" + codes(quote.open));
     m_lines.setLine(2, codes(quote.time) + ':' + codes(quote.last));

@@ -27,10 +27,11 @@ void WeatherScreen::ask(WeatherSource& source, WeatherSource::Done done)
 // +--------------------+
 void WeatherScreen::compose(const WeatherReport& report)
 {
-    m_lines.setLine(0, ModuleCodec::fromUnicode(properCase(report.sky)));
-    m_lines.setLine(1, ModuleCodec::fromUnicode(report.temperature));
-    m_lines.setLine(2, "Humidity:" + ModuleCodec::fromUnicode(report.humidity));
-    m_lines.setLine(3, "Vis:" + ModuleCodec::fromUnicode(report.visibility));
+    const ModuleCodec& codec = m_lines.codec();
+    m_lines.setLine(0, codec.fromUnicode(properCase(report.sky)));
+    m_lines.setLine(1, codec.fromUnicode(report.temperature));
+    m_lines.setLine(2, "Humidity:" + codec.fromUnicode(report.humidity));
+    m_lines.setLine(3, "Vis:" + codec.fromUnicode(report.visibility));
 }
 
 void WeatherScreen::nothingCame()
