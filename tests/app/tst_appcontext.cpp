@@ -1,4 +1,6 @@
+#include "app/BacklightSchedule.h"
 #include "app/PortChooser.h"
+#include "app/RotationSettings.h"
 #include "screens/base/LineWriter.h"
 #include "screens/base/ModeScreen.h"
 #include "support/DovecotServer.h"
@@ -464,11 +466,13 @@ private Q_SLOTS:
         const QStringList names{"CommPort", "Setting",   "Destination", "Symbol",   "City",
                                 "Country",  "Backlight", "Zone",        "Daylight", "Stock",
                                 "Weather",  "mode",      "COM1",        "COM2",     "COM3",
-                                "COM4",     "COM5",      "COM6"};
-        const QStringList defaults{
-            "1",          "9600,n,8,1", "London",     "",           "",           "",
-            "0",          "13",         "0",          "300",        "1800",       "0",
-            "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3", "/dev/ttyS4", "/dev/ttyS5"};
+                                "COM4",     "COM5",      "COM6",        "Screens",  "Seconds",
+                                "Enabled",  "Off",       "On"};
+        QStringList defaults{"1",          "9600,n,8,1", "London",     "",           "",
+                             "",           "0",          "13",         "0",          "300",
+                             "1800",       "0",          "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2",
+                             "/dev/ttyS3", "/dev/ttyS4", "/dev/ttyS5"};
+        defaults.append({"", "10", "0", "", ""});
         const struct
         {
             const char* name;
@@ -482,10 +486,13 @@ private Q_SLOTS:
              "[Settings]\nCommPort= +3 \nSetting=19200,n,8,1\nBacklight=254\n[TimeZone]\n"
              "Zone=-32768\nDaylight=-1\n[Stock]\nSymbol=ACME\nUpdate=546\n[Weather]\nCity=Zürich\n"
              "Country=CH\nUpdate=10\n[Mode]\nmode=8\n[Ports]\n"
-             "COM1=/dev/serial/by-id/usb-FTDI-if00\nCOM6=/dev/ttyUSB0",
+             "COM1=/dev/serial/by-id/usb-FTDI-if00\nCOM6=/dev/ttyUSB0\n"
+             "[Rotation]\nScreens= clock ,Home,, time\nSeconds=3600\nEnabled=1\n"
+             "[Backlight]\nOff=23:00\nOn=7:05",
              "CommPort=+3 Setting=19200,n,8,1 Destination= Symbol=ACME City=Zürich Country=CH "
              "Backlight=254 Zone=-32768 Daylight=1 Stock=32760 Weather=600 mode=8 "
-             "COM1=/dev/serial/by-id/usb-FTDI-if00 COM6=/dev/ttyUSB0"},
+             "COM1=/dev/serial/by-id/usb-FTDI-if00 COM6=/dev/ttyUSB0 Screens=clock,Home,time "
+             "Seconds=3600 Enabled=1 Off=23:00 On=07:05"},
             {"empty values",
              "[Settings]\nCommPort=\nBacklight=\n[Stock]\nUpdate=\n[Ports]\nCOM1=", ""},
             {"CommPort not a number", "[Settings]\nCommPort=COM3", "", "1"},
@@ -494,6 +501,8 @@ private Q_SLOTS:
             {"Zone beyond 16 bits", "[TimeZone]\nZone=32768", "Destination=", "13"},
             {"Daylight text", "[TimeZone]\nDaylight=yes", "", "0"},
             {"Stock Update above", "[Stock]\nUpdate=547", "", "5"},
+            {"rotation Seconds below", "[Rotation]\nSeconds=2", "", "10"},
+            {"Off not a time", "[Backlight]\nOff=24:00", "", "\\(none\\)"},
         };
         for (const auto& r : rows) {
             LinkHarness h;
@@ -509,18 +518,33 @@ private Q_SLOTS:
             const WorldTimeSettings t = WorldTimeSettings::load(ini);
             const StockSettings st = StockSettings::load(ini);
             const WeatherSettings w = WeatherSettings::load(ini);
+            const RotationSettings rot = RotationSettings::load(ini);
+            const BacklightSchedule b = BacklightSchedule::load(ini);
             QStringList got{s.CommPortText, s.SerialSettings, t.DestinationName(),
                             st.StockSymbol, w.WeatherCity,    w.WeatherCountry};
             for (int n : {s.Backlight, int(t.ZoneIndex()), int(t.ObserveDaylight()),
                           st.StockUpdateSeconds, w.WeatherUpdateSeconds, s.CurrentMode})
                 got << QString::number(n);
             got << QStringList(s.Ports.begin(), s.Ports.end());
+            got << rot.Screens.join(u',') << QString::number(rot.Seconds)
+                << QString::number(rot.Enabled) << b.Off.toString(u"HH:mm")
+                << b.On.toString(u"HH:mm");
             QStringList changed{QString::fromUtf8(r.name)};
             for (qsizetype i = 0; i < got.size(); ++i)
                 if (got[i] != defaults[i])
                     changed << names[i] + u'=' + got[i];
             QCOMPARE(changed.join(u' '),
                      (QString::fromUtf8(r.name) + u' ' + QString::fromUtf8(r.changed)).trimmed());
+
+            // What [Rotation] and [Backlight] save reads back the same.
+            LinkHarness copy;
+            modINI saved(copy.iniPath());
+            QVERIFY(rot.save(saved) && b.save(saved));
+            const RotationSettings rot2 = RotationSettings::load(saved);
+            const BacklightSchedule b2 = BacklightSchedule::load(saved);
+            QVERIFY2(rot2.Screens == rot.Screens && rot2.Seconds == rot.Seconds &&
+                         rot2.Enabled == rot.Enabled && b2.Off == b.Off && b2.On == b.On,
+                     r.name);
         }
     }
 };
