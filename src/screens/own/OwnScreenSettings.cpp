@@ -108,6 +108,14 @@ QList<OwnScreenSettings> OwnScreenSettings::loadAll(const modINI& ini)
 
 bool OwnScreenSettings::saveAll(modINI& ini, const QList<OwnScreenSettings>& screens)
 {
+    QList<modINI::Entry> entries;
+    QStringList removed;
+    return saveEntries(ini, screens, entries, removed) && ini.WriteIniKeys(entries, removed);
+}
+
+bool OwnScreenSettings::saveEntries(const modINI& ini, const QList<OwnScreenSettings>& screens,
+                                    QList<modINI::Entry>& entries, QStringList& removedSections)
+{
     QSet<QString> listed;
     for (const OwnScreenSettings& s : screens) {
         if (!validName(s.name) || listed.contains(folded(s.name))) {
@@ -138,7 +146,6 @@ bool OwnScreenSettings::saveAll(modINI& ini, const QList<OwnScreenSettings>& scr
     for (qsizetype i = inPlace; i < inFile.size(); ++i)
         removed.append(inFile[i]);
 
-    QList<modINI::Entry> entries;
     for (const OwnScreenSettings& s : screens) {
         const QString section = sectionOf(s.name);
         for (int i = 0; i < LineCount; ++i) {
@@ -150,5 +157,6 @@ bool OwnScreenSettings::saveAll(modINI& ini, const QList<OwnScreenSettings>& scr
         }
         entries.append({section, QLatin1String(UpdateKey), QString::number(s.updateSeconds)});
     }
-    return ini.WriteIniKeys(entries, removed);
+    removedSections += removed;
+    return true;
 }

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "platform/modINI.h"
+
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
-
-class modINI;
 
 // One of the user's own screens: a section [Screen NAME] of brellix.ini
 // with four line templates (ScreenTemplate), their alignment and scrolling,
@@ -53,6 +54,12 @@ struct OwnScreenSettings
     // False (and nothing written) for a list with an unusable or repeated
     // name, or when the file cannot be written.
     static bool saveAll(modINI& ini, const QList<OwnScreenSettings>& screens);
+    // What saveAll writes, for one save that holds other sections' keys too
+    // (the Screens dialog): the screens' keys and the sections to remove,
+    // appended to those given. False (and nothing added) for a list saveAll
+    // refuses.
+    static bool saveEntries(const modINI& ini, const QList<OwnScreenSettings>& screens,
+                            QList<modINI::Entry>& entries, QStringList& removedSections);
 
     bool operator==(const OwnScreenSettings&) const = default;
 };
