@@ -271,8 +271,7 @@ bool ScreensModel::confirm()
     // Own screens are modes built at start-up; so is the rotation without a
     // way to hand it over.
     if (screensChanged || (rotationChanged && !m_applyRotation))
-        m_notices.showMessage({QStringLiteral("Screens saved: Brellix shows the changes from its "
-                                              "next start"),
+        m_notices.showMessage({QStringLiteral("Screens saved: in use from the next start"),
                                MessageSeverity::Information, MessageCategory::Settings, true});
     m_opened = screens;
     m_openedRotation.Screens = listedNames();

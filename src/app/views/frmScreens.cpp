@@ -62,6 +62,7 @@ frmScreens::frmScreens(const MakeModel& makeModel, MessageSink& program, QWidget
     m_lstScreens->setObjectName(QStringLiteral("lstScreens"));
     m_lstScreens->setEditTriggers(QAbstractItemView::DoubleClicked |
                                   QAbstractItemView::EditKeyPressed);
+    m_lstScreens->setMaximumWidth(fontMetrics().averageCharWidth() * 28);
     ownLayout->addWidget(m_lstScreens, 0, 0, 1, 2);
     QPushButton* add = button(QStringLiteral("&Add"), "cmdAdd", own);
     QPushButton* remove = button(QStringLiteral("&Remove"), "cmdRemove", own);
@@ -134,6 +135,7 @@ QGroupBox* frmScreens::buildScreenBox()
         auto* line = new QLineEdit(m_screenBox);
         line->setObjectName(QStringLiteral("txtScreenLine%1").arg(n));
         line->setMaxLength(ScreensModel::MaxLineLength);
+        line->setMinimumWidth(fontMetrics().averageCharWidth() * 36);
         line->installEventFilter(this);
         auto* align = new QComboBox(m_screenBox);
         align->setObjectName(QStringLiteral("cboAlign%1").arg(n));
@@ -194,7 +196,7 @@ QGroupBox* frmScreens::buildRotationBox()
     auto* grid = new QGridLayout(box);
     m_lstRotation = new QListWidget(box);
     m_lstRotation->setObjectName(QStringLiteral("lstRotation"));
-    m_lstRotation->setMaximumHeight(m_lstRotation->fontMetrics().height() * 7);
+    m_lstRotation->setMinimumHeight(m_lstRotation->fontMetrics().height() * 8);
     grid->addWidget(m_lstRotation, 0, 0, 3, 1);
     QPushButton* up = button(QStringLiteral("Move U&p"), "cmdRotationUp", box);
     QPushButton* down = button(QStringLiteral("Move D&own"), "cmdRotationDown", box);
@@ -314,6 +316,7 @@ void frmScreens::showScreen()
     for (std::size_t n = 0; n < m_lines.size(); ++n) {
         const QSignalBlocker b1(m_lines[n]), b2(m_align[n]), b3(m_scroll[n]);
         m_lines[n]->setText(s.lines[n]);
+        m_lines[n]->setCursorPosition(0); // a long line shows its start
         m_align[n]->setCurrentIndex(int(s.align[n]));
         m_scroll[n]->setChecked(s.scroll[n]);
     }
