@@ -12,7 +12,14 @@ class modINI;
 class SettingsReader
 {
 public:
-    SettingsReader(const modINI& ini, const char* section) : m_ini(ini), m_section(section) {}
+    SettingsReader(const modINI& ini, const char* section)
+        : m_ini(ini), m_section(QLatin1String(section))
+    {
+    }
+    // A section whose name is made at run time ("Screen Home").
+    SettingsReader(const modINI& ini, QString section) : m_ini(ini), m_section(std::move(section))
+    {
+    }
 
     // The value as the file holds it; empty when missing.
     QString raw(const char* key) const;
@@ -30,9 +37,9 @@ public:
     void reject(const QString& key, const QString& value, const QString& why,
                 const QString& fallback) const;
     const modINI& ini() const { return m_ini; }
-    QString section() const { return QLatin1String(m_section); }
+    QString section() const { return m_section; }
 
 private:
     const modINI& m_ini;
-    const char* m_section;
+    QString m_section;
 };

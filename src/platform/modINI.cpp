@@ -13,6 +13,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -273,6 +274,37 @@ void setKey(QList<Line>& lines, const QByteArray& eol, const QString& section, c
         lines.append(newLine(key + u'=' + value, eol));
     }
 }
+
+// Takes every section of that name out: its header and the lines up to its
+// last key (or other content), so the comments and blank lines before the
+// next section stay with it. A blank line left doubled, or leading or ending
+// the file, goes too.
+void removeSection(QList<Line>& lines, const QString& section)
+{
+    for (qsizetype header = 0; header < lines.size();) {
+        if (lines[header].kind != Line::Section || !sameName(lines[header].name, section)) {
+            ++header;
+            continue;
+        }
+        qsizetype last = header;
+        for (qsizetype i = header + 1; i < lines.size() && lines[i].kind != Line::Section; ++i) {
+            if (lines[i].kind != Line::Blank && lines[i].kind != Line::Comment)
+                last = i;
+        }
+        // The file's byte order mark stays at its start.
+        const bool bom = header == 0 && lines[0].raw.startsWith("\xEF\xBB\xBF");
+        lines.remove(header, last - header + 1);
+        const bool blankAfter = header < lines.size() && lines[header].kind == Line::Blank;
+        const bool blankBefore = header > 0 && lines[header - 1].kind == Line::Blank;
+        if (blankAfter && (header == 0 || blankBefore))
+            lines.remove(header);
+        else if (blankBefore && header == lines.size())
+            lines.remove(header - 1);
+        if (bom && !lines.isEmpty())
+            lines[0].raw.prepend("\xEF\xBB\xBF");
+    }
+}
+
 } // namespace
 
 modINI::modINI(QString filePath) : m_path(std::move(filePath)) {}
@@ -341,6 +373,29 @@ bool modINI::WriteIni(const QString& section, const QString& key, const QString&
 
 bool modINI::WriteIniKeys(const QList<Entry>& entries)
 {
+    return WriteIniKeys(entries, {});
+}
+
+QStringList modINI::sections() const
+{
+    QByteArray bytes;
+    if (load(bytes) != Loaded::Ok)
+        return {};
+    QStringList names;
+    for (const Line& line : parse(bytes)) {
+        if (line.kind != Line::Section)
+            continue;
+        const bool known = std::any_of(names.cbegin(), names.cend(), [&line](const QString& n) {
+            return sameName(n, line.name);
+        });
+        if (!known)
+            names.append(line.name);
+    }
+    return names;
+}
+
+bool modINI::WriteIniKeys(const QList<Entry>& entries, const QStringList& removedSections)
+{
     for (const Entry& e : entries) {
         if (!validSection(e.section) || !validKey(e.key)) {
             qCWarning(lcSettings).noquote() << "not writing" << where(e.section, e.key) << "to"
@@ -366,6 +421,8 @@ bool modINI::WriteIniKeys(const QList<Entry>& entries)
             break;
         }
     }
+    for (const QString& section : removedSections)
+        removeSection(lines, section);
     for (const Entry& e : entries)
         setKey(lines, eol, e.section, e.key, e.value);
 

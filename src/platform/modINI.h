@@ -3,6 +3,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 // brellix.ini, read and written with the rules of the Windows private-profile
 // calls the users' files were made with, so old files keep working unchanged.
@@ -31,6 +32,14 @@ public:
     // Every key an action saves, in one replacement of the file: a crash
     // leaves all of them old or all of them new.
     bool WriteIniKeys(const QList<Entry>& entries);
+    // The same save, first taking out each section named in removedSections
+    // (its header, keys and comments up to the last key) wherever it occurs.
+    // Everything else keeps its bytes.
+    bool WriteIniKeys(const QList<Entry>& entries, const QStringList& removedSections);
+
+    // The names of the file's sections in file order, each once, spelled as
+    // where it first occurs.
+    QStringList sections() const;
 
     // Removes what an interrupted save left beside the file.
     void removeStaleTemporaries() const;

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -318,6 +319,30 @@ private Q_SLOTS:
         const MailSettings saved = MailSettings::load(r.c.ini());
         QCOMPARE(saved.account.url + u'|' + saved.account.passwordCommand.join(u'|'),
                  u"pop3s://pop.example.org|pass|show|mail"_s);
+    }
+
+    // Screens...: a screen added, named in its list, a value from the menu
+    // inserted, seen in the preview, saved by OK with a notice.
+    void screensDialog()
+    {
+        Rig r("[Screen Home]\nLine1=Load {cpu}%\n");
+        r.w.show();
+        QPointer<QDialog> d = r.open("mnuScreens", "frmScreens");
+        QCOMPARE(shown(d, {"txtScreenLine1.text", "lstRotation.count"}), u"Load {cpu}%|9"_s);
+        QTest::mouseClick(child<QPushButton>(d, "cmdAdd"), Qt::LeftButton);
+        auto* name = child<QListWidget>(d, "lstScreens")->viewport()->findChild<QLineEdit*>();
+        name->setText(u"Den"_s);
+        QTest::keyClick(name, Qt::Key_Return);
+        QApplication::setActiveWindow(d);
+        child<QLineEdit>(d, "txtScreenLine2")->setFocus();
+        child<QAction>(d, "mnuValue_cpu")->trigger();
+        QCOMPARE(child<ModulePanel>(d, "picPreview")->picture().line(1), "23"_ba.leftJustified(20));
+        QTest::mouseClick(child<QPushButton>(d, "cmdOK"), Qt::LeftButton);
+        QTRY_VERIFY(!d);
+        QVERIFY2(r.h.readIni().contains("\n[Screen Den]\nLine1=\nAlign1=left\nScroll1=0\n"
+                                        "Line2={cpu}\n"),
+                 r.h.readIni().constData());
+        QCOMPARE(r.w.statusBar()->currentMessage(), u"Screens saved: in use from the next start"_s);
     }
 
     // The module's picture: the characters shown, their dots and no others.

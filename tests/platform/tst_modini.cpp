@@ -72,6 +72,18 @@ private Q_SLOTS:
         }
     }
 
+    // Sections in file order, each once; a save that takes sections out keeps every other byte.
+    void sectionsAndRemoval()
+    {
+        LinkHarness h;
+        h.writeIni("\xEF\xBB\xBF[B]\r\n; b\r\nk=1\r\n\r\n; of a\r\n[a]\r\n[b]\r\n[ C ]\r\nx=2");
+        modINI ini(h.iniPath());
+        QCOMPARE(ini.sections(), (QStringList{u"B"_s, u"a"_s, u"C"_s}));
+        QVERIFY(ini.WriteIniKeys({{u"a"_s, u"k"_s, u"3"_s}}, {u"b"_s, u"c"_s}));
+        QCOMPARE(h.readIni(), "\xEF\xBB\xBF; of a\r\n[a]\r\nk=3\r\n");
+        QCOMPARE(modINI(h.dirPath(u"none"_s)).sections(), QStringList());
+    }
+
     // Saves rename over the old file, keep a symlink, mode and owner; in place where only the
     // file is writable. A full disk fails the save, leaving the old file.
     void save()

@@ -7,6 +7,7 @@
 #include "app/Lifecycle.h"
 #include "app/Messages.h"
 #include "app/Rotation.h"
+#include "app/ScreensModel.h"
 #include "app/WorldTimeModel.h"
 #include "app/views/AppIcon.h"
 #include "app/views/ModulePanel.h"
@@ -15,6 +16,7 @@
 #include "app/views/frmInterval.h"
 #include "app/views/frmMail.h"
 #include "app/views/frmPorts.h"
+#include "app/views/frmScreens.h"
 #include "app/views/frmWorldTime.h"
 #include "lcd/LcddOutput.h"
 #include "lcd/LinkController.h"
@@ -79,6 +81,16 @@ const DialogRow Dialogs[] = {
     {"frmMail", "mnuMail", "&Mail...",
      [](const frmMain::DialogParts& p, MessageSink& messages, QWidget* parent) -> QDialog* {
          return new frmMail(p.ini, messages, parent);
+     }},
+    {"frmScreens", "mnuScreens", "Sc&reens...",
+     [](const frmMain::DialogParts& p, MessageSink& messages, QWidget* parent) -> QDialog* {
+         return new frmScreens(
+             [&p](MessageSink& warnings, MessageSink& program) {
+                 return ScreensModel(p.ini, AppContext::builtInModes(), warnings, program,
+                                     ScreensModel::sampleValues(p.clock, p.worldTime),
+                                     [&p](const RotationSettings& s) { p.rotation.configure(s); });
+             },
+             messages, parent);
      }},
     {"frmAbout", "mnuAbout", "&About",
      [](const frmMain::DialogParts& p, MessageSink&, QWidget* parent) -> QDialog* {
@@ -297,6 +309,8 @@ void frmMain::buildUi()
         if (!mode.dialog.isEmpty())
             addDialogItem(config, mode.dialog);
     }
+    config->addSeparator();
+    addDialogItem(config, QStringLiteral("frmScreens"));
     QMenu* comm = menuBar()->addMenu(QStringLiteral("C&ommunition"));
     comm->setObjectName(QStringLiteral("mnuComm"));
     for (int i = 1; i <= LcdLink::PortCount; ++i) {
