@@ -11,6 +11,7 @@
 #include "lcd/SerialOutput.h"
 #include "platform/Clock.h"
 #include "platform/HardwareSensors.h"
+#include "platform/Logging.h"
 #include "platform/Platform.h"
 #include "platform/modINI.h"
 #include "platform/web/modWebservices.h"
@@ -20,6 +21,9 @@
 #include "screens/clock/TimeDateScreen.h"
 #include "screens/clock/WorldTimeSettings.h"
 #include "screens/mail/EmailScreen.h"
+#include "screens/own/OwnScreen.h"
+#include "screens/own/OwnScreenSettings.h"
+#include "screens/own/OwnValueSources.h"
 #include "screens/player/WinAmpScreen.h"
 #include "screens/system/CIpHelper.h"
 #include "screens/system/CpuInfoScreen.h"
@@ -30,6 +34,7 @@
 #include "screens/web/WeatherSettings.h"
 #include "screens/web/WebSettings.h"
 
+#include <algorithm>
 #include <optional>
 
 struct AppContext::Parts
@@ -37,18 +42,18 @@ struct AppContext::Parts
     Parts(const QString& iniPath, Platform& platform)
         : platform(platform), ini(iniPath), web(platform.webTransport()),
           largeClock(link, platform.clock()), timeDate(lines, platform.clock(), worldTime),
-          cpuInfo(lines, messages, [this] { return SensorSettings::load(ini); },
-                  platform.clock(), platform.cpuTimes(),
-                  platform.memoryStatus(),
-                  [&platform](const QString& config) { return platform.openSensors(config); }),
+          cpuInfo(
+              lines, messages, [this] { return SensorSettings::load(ini); }, platform.clock(),
+              platform.cpuTimes(), platform.memoryStatus(),
+              [&platform](const QString& config) { return platform.openSensors(config); }),
           ipHelper(messages, platform.interfaceTable()),
           networkInfo(lines, messages, platform.internet(), ipHelper, platform.hostLookup()),
-          player(lines, link, [this] { return WinAmpSettings::load(ini); },
-                 platform.mediaPlayer()),
+          player(
+              lines, link, [this] { return WinAmpSettings::load(ini); }, platform.mediaPlayer()),
           weather(lines, messages, weatherSettings, webSettings, web),
           stock(lines, messages, stockSettings, webSettings, web),
-          mail(lines, messages, [this] { return MailSettings::load(ini); },
-               platform.openMailbox()),
+          mail(
+              lines, messages, [this] { return MailSettings::load(ini); }, platform.openMailbox()),
           scheduler(modes(), link, lines, writer, platform.clock(), platform.internet(), messages)
     {
         // New lines end a run of failed refreshes: the next failure is said.
@@ -126,6 +131,26 @@ struct AppContext::Parts
     StockScreen stock;
     EmailScreen mail;
 
+    // What the own screens' values are read from, and the screens (modes
+    // after the table's, made from the settings).
+    OwnValueSources ownSources{.clock = platform.clock(),
+                               .worldTime = worldTime,
+                               .cpuTimes = platform.cpuTimes(),
+                               .memory = platform.memoryStatus(),
+                               .cpuInfo = cpuInfo,
+                               .messages = messages,
+                               .internet = platform.internet(),
+                               .ipHelper = ipHelper,
+                               .host = platform.hostLookup(),
+                               .player = platform.mediaPlayer(),
+                               .playerSettings = [this] { return WinAmpSettings::load(ini); },
+                               .weather = weather,
+                               .weatherSettings = weatherSettings,
+                               .stock = stock,
+                               .stockSettings = stockSettings,
+                               .mail = mail};
+    std::vector<std::unique_ptr<OwnScreen>> ownScreens;
+
     DisplayScheduler scheduler;
     BulletinBoard board{lines, writer, link, linkController, scheduler};
     ControlGate remote{board, scheduler, linkController, lines};
@@ -179,6 +204,7 @@ void AppContext::loadSettings()
             row.loadSettings(*m_parts);
     }
     m_parts->webSettings = WebSettings::load(m_parts->ini);
+    loadOwnScreens();
     OutputSettings outputs = OutputSettings::load(m_parts->ini);
     if (const auto& run = m_parts->lcddForRun) {
         outputs.host = run->host;
@@ -188,6 +214,42 @@ void AppContext::loadSettings()
             outputs.outputs.prepend(QLatin1String(SerialOutput::Key));
     }
     m_parts->linkController.configureOutputs(outputs);
+}
+
+void AppContext::loadOwnScreens()
+{
+    Parts& p = *m_parts;
+    const QList<ModeName> builtIn = builtInModes();
+    DisplayScheduler& scheduler = p.scheduler;
+    const int shown = scheduler.selectedMode();
+    const QString shownName = shown >= 0 ? scheduler.modes()[std::size_t(shown)].name : QString();
+
+    std::vector<std::unique_ptr<OwnScreen>> screens;
+    std::vector<DisplayScheduler::Mode> rows;
+    for (OwnScreenSettings& s : OwnScreenSettings::loadAll(p.ini)) {
+        const bool taken = std::any_of(builtIn.cbegin(), builtIn.cend(), [&s](const ModeName& m) {
+            return s.name.compare(m.name, Qt::CaseInsensitive) == 0;
+        });
+        if (taken) {
+            qCWarning(lcSettings).noquote()
+                << QStringLiteral("%1: [%2] is not used: a built-in mode has that name")
+                       .arg(p.ini.path(), OwnScreenSettings::sectionOf(s.name));
+            continue;
+        }
+        const QString name = s.name;
+        OwnScreen* screen = screens
+                                .emplace_back(std::make_unique<OwnScreen>(std::move(s), p.lines,
+                                                                          p.link, p.ownSources))
+                                .get();
+        rows.emplace_back(name, name, DisplayScheduler::Refresh(screen, &OwnScreen::ShowOwnScreen));
+    }
+    // The rows go before the screens they name.
+    scheduler.replaceModes(int(builtIn.size()), std::move(rows));
+    p.ownScreens = std::move(screens);
+    if (shown >= int(builtIn.size()) && scheduler.selectedMode() < 0) {
+        const int again = scheduler.modeNamed(shownName);
+        scheduler.selectMode(again >= 0 ? again : TimeAndDateMode);
+    }
 }
 
 bool AppContext::useLcddForRun(const QString& server, bool keepSerial)

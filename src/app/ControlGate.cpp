@@ -22,6 +22,7 @@ ControlGate::ControlGate(BulletinBoard& board, DisplayScheduler& scheduler, Link
 {
     m_clock.start();
     connect(&m_scheduler, &DisplayScheduler::modeSelected, this, &ControlGate::changed);
+    connect(&m_scheduler, &DisplayScheduler::modesChanged, this, &ControlGate::changed);
     connect(&m_control, &LinkController::statusTextChanged, this, &ControlGate::changed);
     connect(&m_control, &LinkController::comCheckChanged, this, &ControlGate::changed);
     connect(&m_lines, &ScreenLines::lineChanged, this, &ControlGate::changed);

@@ -70,6 +70,11 @@ public:
     // for none.
     int modeNamed(const QString& nameOrCaption) const;
 
+    // Replaces the rows from first on (the own screens, made from the
+    // settings) with modes. A shown mode among them is left first and
+    // nothing is shown until a mode is selected again.
+    void replaceModes(int first, std::vector<Mode> modes);
+
     // Starts the tick (just after each wall-clock second); until then ticks
     // come only from tests.
     void start();
@@ -104,6 +109,8 @@ public:
 
 Q_SIGNALS:
     void modeSelected(int mode);
+    // The table has other rows (replaceModes).
+    void modesChanged();
     // stop() has begun: whatever holds the module lets it go.
     void stopping();
     void statusClockChanged(const QString& text);

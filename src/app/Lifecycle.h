@@ -65,6 +65,8 @@ Q_SIGNALS:
 private:
     void fatalEnd();
     void finishStartup();
+    // The saved mode's row; a screen that is gone falls back to Time And Date.
+    int restoredMode(const AppSettings& s) const;
     void save();
 
     modINI& m_ini;

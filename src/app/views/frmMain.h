@@ -17,6 +17,7 @@ class Lifecycle;
 class LinkController;
 class Messages;
 class QAction;
+class QButtonGroup;
 class QCheckBox;
 class QDialog;
 class QLabel;
@@ -27,6 +28,7 @@ class QLineEdit;
 class QMenu;
 class QRadioButton;
 class QSlider;
+class QVBoxLayout;
 class QSystemTrayIcon;
 class ScreenLines;
 class WorldTimeSettings;
@@ -111,6 +113,8 @@ private:
     // The item of the dialog named so, on menu (null: the menu bar).
     void addDialogItem(QMenu* menu, const QString& name);
     void showMessage(const QString& text, int severity);
+    // One option button per row of the scheduler's table of modes.
+    void makeModeButtons();
 
     DisplayScheduler& m_scheduler;
     LinkController& m_link;
@@ -119,6 +123,8 @@ private:
     DialogParts m_dialogParts;
     std::array<QLineEdit*, 4> m_lines{};
     std::vector<QRadioButton*> m_optDisplay;
+    QVBoxLayout* m_modeButtons = nullptr;
+    QButtonGroup* m_modeGroup = nullptr;
     std::array<QAction*, LcdLink::PortCount> m_mnuCOM{};
     QAction* m_mnuLcdd = nullptr;
     QRadioButton* m_optBLOff = nullptr;

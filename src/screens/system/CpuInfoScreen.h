@@ -1,10 +1,10 @@
 #pragma once
 
+#include "screens/base/ModeScreen.h"
 #include "screens/system/CPUStat.h"
 #include "screens/system/MemMod.h"
 #include "screens/system/SensorSettings.h"
 #include "screens/system/SensorTable.h"
-#include "screens/base/ModeScreen.h"
 
 #include <QByteArray>
 #include <QString>
@@ -47,6 +47,12 @@ public:
     void enter() override;
 
     void ShowCpuInfo();
+
+    // The temperatures and fans for others (an own screen): chooseSensors()
+    // picks the source as the switch does (with [Sensors] and [SpeedFan] as
+    // they are now); readSensors() reads it, choosing first if none is.
+    void chooseSensors();
+    const SensorTable& readSensors();
 
     // Lines 2 to 4 from the sensor table.
     static std::array<QByteArray, 3> sensorLines(const SensorTable& table);
