@@ -27,6 +27,7 @@ CommandValue::CommandValue(QString command, QString screen, std::function<void()
     if (!MailSettings::splitCommand(m_command, m_words))
         m_words.clear();
     m_timeout.setSingleShot(true);
+    m_timeout.setTimerType(Qt::PreciseTimer); // a coarse one may end a run at 4.75 s
     m_timeout.setInterval(TimeoutMs);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
         m_timedOut = true;
@@ -75,22 +76,31 @@ void CommandValue::run()
         failed(QStringLiteral("cannot be started: ") + why);
     });
     m_process->start();
-    m_timeout.start();
+    if (m_process) // else it could not start
+        m_timeout.start();
 }
 
 void CommandValue::readOutput()
 {
-    if (m_lineIn) {
-        m_process->readAllStandardOutput(); // not kept
+    if (m_lineIn)
         return;
-    }
     m_output += m_process->read(MaxBytes - m_output.size());
     if (!m_output.contains('\n') && m_output.size() < MaxBytes)
         return;
-    // Enough: the rest is not read, and a command that goes on writing
-    // meets a closed pipe.
+    // Enough: shown at once; the rest is dropped as it comes, until the
+    // command ends or its time is up.
     m_lineIn = true;
     m_process->closeReadChannel(QProcess::StandardOutput);
+    take(firstLine(m_output));
+}
+
+void CommandValue::take(const QString& text)
+{
+    m_failure.succeeded();
+    if (m_text == text)
+        return;
+    m_text = text;
+    m_changed();
 }
 
 void CommandValue::ended(int exitCode, bool crashed)
@@ -106,12 +116,8 @@ void CommandValue::ended(int exitCode, bool crashed)
                          : QStringLiteral("failed (exit code %1)").arg(exitCode));
         return;
     }
-    m_failure.succeeded();
-    const QString text = firstLine(m_output);
-    if (m_text != text) {
-        m_text = text;
-        m_changed();
-    }
+    if (!lineIn)
+        take(firstLine(m_output));
 }
 
 void CommandValue::failed(const QString& why)

@@ -16,9 +16,9 @@ class QProcess;
 // words as [Mail] PasswordCommand is and run without a shell, in the
 // background, in a process group of its own; never twice at once. A run
 // that has not ended after TimeoutMs is killed with its children, and the
-// value keeps its last text. At most MaxBytes are read: once the first line
-// (or that much) is in, the rest of the output is not read. A failure is
-// logged once until a run works again.
+// value keeps its last text. At most MaxBytes are kept: the first line (or
+// that much) is the value at once, and the rest is dropped as it comes. A
+// failure is logged once until a run works again.
 class CommandValue : public QObject
 {
     Q_OBJECT
@@ -39,6 +39,7 @@ public:
 private:
     void readOutput();
     void ended(int exitCode, bool crashed);
+    void take(const QString& text);
     void failed(const QString& why);
     void finish();
     void killGroup();
