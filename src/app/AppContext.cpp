@@ -241,14 +241,15 @@ void AppContext::loadOwnScreens()
                                 .emplace_back(std::make_unique<OwnScreen>(std::move(s), p.lines,
                                                                           p.link, p.ownSources))
                                 .get();
-        rows.emplace_back(name, name, DisplayScheduler::Refresh(screen, &OwnScreen::ShowOwnScreen));
+        rows.emplace_back(name, name, DisplayScheduler::Refresh(screen, &OwnScreen::ShowOwnScreen))
+            .savedByName = true;
     }
     // The rows go before the screens they name.
     scheduler.replaceModes(int(builtIn.size()), std::move(rows));
     p.ownScreens = std::move(screens);
     if (shown >= int(builtIn.size()) && scheduler.selectedMode() < 0) {
         const int again = scheduler.modeNamed(shownName);
-        scheduler.selectMode(again >= 0 ? again : TimeAndDateMode);
+        scheduler.selectMode(again >= 0 ? again : scheduler.modeNamed(QStringLiteral("time")));
     }
 }
 

@@ -36,8 +36,6 @@ public:
     };
     // The display modes of the table, in mode order, without building anything.
     static QList<ModeName> builtInModes();
-    // Where a [Mode] naming a screen that is gone falls back to.
-    static constexpr int TimeAndDateMode = 1;
 
     AppContext(const QString& iniPath, Platform& platform);
     ~AppContext();

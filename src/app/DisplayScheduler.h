@@ -53,6 +53,9 @@ public:
         QString name;    // short and stable, lower case (brellixctl, the bus, --help)
         QString caption; // the option button's
         QString dialog;  // objectName of the dialog of its settings; empty: none
+        // An own screen: [Mode] keeps it by name, as its row changes when
+        // screens before it come or go.
+        bool savedByName = false;
         ModeScreen* screen;
         std::function<void()> show;
     };

@@ -2,7 +2,6 @@
 
 #include "lcd/modLcdFunc.h"
 
-#include "app/AppContext.h"
 #include "app/DisplayScheduler.h"
 #include "app/Messages.h"
 #include "lcd/LinkController.h"
@@ -10,6 +9,8 @@
 #include "platform/modINI.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 
 Lifecycle::Lifecycle(modINI& ini, Messages& messages, LinkController& link,
                      DisplayScheduler& scheduler, std::function<void()> loadScreenSettings,
@@ -78,7 +79,9 @@ void Lifecycle::start()
 
 int Lifecycle::restoredMode(const AppSettings& s) const
 {
-    const int builtIn = int(AppContext::builtInModes().size());
+    const auto& modes = m_scheduler.modes();
+    const int builtIn = int(
+        std::count_if(modes.cbegin(), modes.cend(), [](const auto& m) { return !m.savedByName; }));
     int mode = s.CurrentMode;
     QString gone;
     if (!s.CurrentModeName.isEmpty()) {
@@ -94,7 +97,7 @@ int Lifecycle::restoredMode(const AppSettings& s) const
         << QStringLiteral("[Mode] names the screen %1, which is not in the settings file any "
                           "more; showing Time And Date")
                .arg(gone);
-    return AppContext::TimeAndDateMode;
+    return m_scheduler.modeNamed(QLatin1String(FallbackMode));
 }
 
 void Lifecycle::finishStartup()
@@ -134,9 +137,9 @@ void Lifecycle::save()
     const int mode = m_scheduler.currentMode();
     m_settings.CurrentMode = mode;
     // An own screen is saved by name: removed from the file, it is noticed.
-    const bool own =
-        mode >= int(AppContext::builtInModes().size()) && mode < m_scheduler.modeCount();
-    m_settings.CurrentModeName = own ? m_scheduler.modes()[std::size_t(mode)].name : QString();
+    const bool byName = mode >= 0 && mode < m_scheduler.modeCount() &&
+                        m_scheduler.modes()[std::size_t(mode)].savedByName;
+    m_settings.CurrentModeName = byName ? m_scheduler.modes()[std::size_t(mode)].name : QString();
     m_settings.CommPortText = m_link.commPortText();
     m_settings.Backlight = m_link.sliderPosition();
     m_settings.save(m_ini);

@@ -22,6 +22,8 @@ class Lifecycle : public QObject
 public:
     // The name message boxes carry.
     static inline const QString ApplicationTitle = QStringLiteral("brellixv2");
+    // The mode a [Mode] naming a screen that is gone falls back to.
+    static constexpr const char* FallbackMode = "time";
 
     // loadScreenSettings reads the sections the screens take at start-up,
     // right after [Settings], [Mode] and [Ports].
