@@ -50,7 +50,8 @@ public:
         {
         }
 
-        QString name;    // short and stable, lower case (brellixctl, the bus, --help)
+        QString name;    // short and stable (brellixctl, the bus, --help): lower case, or an own
+                         // screen's NAME
         QString caption; // the option button's
         QString dialog;  // objectName of the dialog of its settings; empty: none
         // An own screen: [Mode] keeps it by name, as its row changes when
