@@ -13,6 +13,7 @@
 #include "lcd/SerialOutput.h"
 #include "platform/Clock.h"
 #include "platform/HardwareSensors.h"
+#include "platform/Logging.h"
 #include "platform/Platform.h"
 #include "platform/modINI.h"
 #include "platform/web/modWebservices.h"
@@ -22,6 +23,9 @@
 #include "screens/clock/TimeDateScreen.h"
 #include "screens/clock/WorldTimeSettings.h"
 #include "screens/mail/EmailScreen.h"
+#include "screens/own/OwnScreen.h"
+#include "screens/own/OwnScreenSettings.h"
+#include "screens/own/OwnValueSources.h"
 #include "screens/player/WinAmpScreen.h"
 #include "screens/system/CIpHelper.h"
 #include "screens/system/CpuInfoScreen.h"
@@ -32,6 +36,7 @@
 #include "screens/web/WeatherSettings.h"
 #include "screens/web/WebSettings.h"
 
+#include <algorithm>
 #include <optional>
 
 struct AppContext::Parts
@@ -137,6 +142,26 @@ struct AppContext::Parts
     StockScreen stock;
     EmailScreen mail;
 
+    // What the own screens' values are read from, and the screens (modes
+    // after the table's, made from the settings).
+    OwnValueSources ownSources{.clock = platform.clock(),
+                               .worldTime = worldTime,
+                               .cpuTimes = platform.cpuTimes(),
+                               .memory = platform.memoryStatus(),
+                               .cpuInfo = cpuInfo,
+                               .messages = messages,
+                               .internet = platform.internet(),
+                               .ipHelper = ipHelper,
+                               .host = platform.hostLookup(),
+                               .player = platform.mediaPlayer(),
+                               .playerSettings = [this] { return WinAmpSettings::load(ini); },
+                               .weather = weather,
+                               .weatherSettings = weatherSettings,
+                               .stock = stock,
+                               .stockSettings = stockSettings,
+                               .mail = mail};
+    std::vector<std::unique_ptr<OwnScreen>> ownScreens;
+
     DisplayScheduler scheduler;
     Rotation rotation{scheduler, ini};
     ScheduledBacklight backlight{linkController, platform.clock()};
@@ -192,6 +217,7 @@ void AppContext::loadSettings()
             row.loadSettings(*m_parts);
     }
     m_parts->webSettings = WebSettings::load(m_parts->ini);
+    loadOwnScreens();
     m_parts->rotation.configure(RotationSettings::load(m_parts->ini));
     m_parts->backlight.configure(BacklightSchedule::load(m_parts->ini));
     OutputSettings outputs = OutputSettings::load(m_parts->ini);
@@ -210,6 +236,43 @@ void AppContext::loadSettings()
 void AppContext::useCharactersForRun(Characters characters)
 {
     m_parts->charactersForRun = characters;
+}
+
+void AppContext::loadOwnScreens()
+{
+    Parts& p = *m_parts;
+    const QList<ModeName> builtIn = builtInModes();
+    DisplayScheduler& scheduler = p.scheduler;
+    const int shown = scheduler.selectedMode();
+    const QString shownName = shown >= 0 ? scheduler.modes()[std::size_t(shown)].name : QString();
+
+    std::vector<std::unique_ptr<OwnScreen>> screens;
+    std::vector<DisplayScheduler::Mode> rows;
+    for (OwnScreenSettings& s : OwnScreenSettings::loadAll(p.ini)) {
+        const bool taken = std::any_of(builtIn.cbegin(), builtIn.cend(), [&s](const ModeName& m) {
+            return s.name.compare(m.name, Qt::CaseInsensitive) == 0;
+        });
+        if (taken) {
+            qCWarning(lcSettings).noquote()
+                << QStringLiteral("%1: [%2] is not used: a built-in mode has that name")
+                       .arg(p.ini.path(), OwnScreenSettings::sectionOf(s.name));
+            continue;
+        }
+        const QString name = s.name;
+        OwnScreen* screen = screens
+                                .emplace_back(std::make_unique<OwnScreen>(std::move(s), p.lines,
+                                                                          p.link, p.ownSources))
+                                .get();
+        rows.emplace_back(name, name, DisplayScheduler::Refresh(screen, &OwnScreen::ShowOwnScreen))
+            .savedByName = true;
+    }
+    // The rows go before the screens they name.
+    scheduler.replaceModes(int(builtIn.size()), std::move(rows));
+    p.ownScreens = std::move(screens);
+    if (shown >= int(builtIn.size()) && scheduler.selectedMode() < 0) {
+        const int again = scheduler.modeNamed(shownName);
+        scheduler.selectMode(again >= 0 ? again : scheduler.modeNamed(QStringLiteral("time")));
+    }
 }
 
 bool AppContext::useLcddForRun(const QString& server, bool keepSerial)

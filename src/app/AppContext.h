@@ -51,6 +51,10 @@ public:
     // [Backlight]; and [Display] and [LCDd] for the outputs. The mail, player and sensor screens
     // have theirs read by its owner at each switch.
     void loadSettings();
+    // The own screens, [Screen NAME], as modes after the table's (again
+    // after the file changed). A shown own screen is shown again when it
+    // is still there, else Time And Date.
+    void loadOwnScreens();
     // --lcdd: LCDd at server ("HOST[:PORT]", empty for the settings' own)
     // is an output for this run, beside the module only with keepSerial.
     // False when server is not such a text.

@@ -1,5 +1,7 @@
 #include "app/AppSettings.h"
 
+#include "screens/own/OwnScreenSettings.h"
+
 #include "platform/SettingsReader.h"
 #include "platform/modINI.h"
 
@@ -28,10 +30,17 @@ AppSettings AppSettings::load(const modINI& ini)
     s.TrayHintShown = trayHintShown(ini);
 
     // A number that is no row of the table of modes selects no mode at
-    // start-up; the scheduler deals with it.
-    s.CurrentMode = int(SettingsReader(ini, ModeSection)
-                            .number(ModeKey, s.CurrentMode, std::numeric_limits<qint16>::min(),
-                                    std::numeric_limits<qint16>::max()));
+    // start-up; the scheduler deals with it. A name is looked up once the
+    // own screens are known.
+    const SettingsReader mode(ini, ModeSection);
+    const QString name = mode.raw(ModeKey);
+    bool isNumber = false;
+    name.toLongLong(&isNumber);
+    if (!isNumber && OwnScreenSettings::validName(name))
+        s.CurrentModeName = name;
+    else
+        s.CurrentMode = int(mode.number(ModeKey, s.CurrentMode, std::numeric_limits<qint16>::min(),
+                                        std::numeric_limits<qint16>::max()));
 
     const SettingsReader ports(ini, PortsSection);
     for (std::size_t i = 0; i < s.Ports.size(); ++i)
@@ -42,7 +51,8 @@ AppSettings AppSettings::load(const modINI& ini)
 bool AppSettings::save(modINI& ini) const
 {
     return ini.WriteIniKeys(
-        {{QLatin1String(ModeSection), QLatin1String(ModeKey), QString::number(CurrentMode)},
+        {{QLatin1String(ModeSection), QLatin1String(ModeKey),
+          CurrentModeName.isEmpty() ? QString::number(CurrentMode) : CurrentModeName},
          {QLatin1String(Section), QLatin1String(CommPortKey), CommPortText},
          {QLatin1String(Section), QLatin1String(BacklightKey), QString::number(Backlight)}});
 }

@@ -21,7 +21,8 @@ struct AppSettings
     // 1: the tray's notice that Brellix runs there was shown once; never again.
     static constexpr const char* TrayHintShownKey = "TrayHintShown";
     static constexpr const char* ModeSection = "Mode";
-    // A row of the table of modes; a number outside it selects no mode.
+    // A row of the table of modes, or an own screen's name (its row
+    // changes when screens are added or removed before it).
     static constexpr const char* ModeKey = "mode";
     static constexpr const char* PortsSection = "Ports"; // COM1..COM6
 
@@ -29,6 +30,8 @@ struct AppSettings
     QString SerialSettings = LcdLink::DefaultSettings;
     int Backlight = 0;
     int CurrentMode = 0;
+    // The mode when [Mode] names it (an own screen); empty for a number.
+    QString CurrentModeName;
     bool TrayHintShown = false;
     // The device behind each COM number.
     std::array<QString, LcdLink::PortCount> Ports = defaultPorts();

@@ -22,6 +22,10 @@ QString modesText()
         text += QStringLiteral("  %1  %2  %3\n")
                     .arg(i)
                     .arg(modes[i].name.leftJustified(width), modes[i].caption);
+    // They are not read for the help: the file may not be the one in use.
+    text += QStringLiteral("Own screens, the settings file's [Screen NAME] sections, follow from "
+                           "%1 on, named and captioned NAME.\n")
+                .arg(modes.size());
     return text;
 }
 } // namespace
@@ -81,8 +85,8 @@ CommandLine::Outcome CommandLine::parse(const QStringList& arguments, const QStr
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         if (i > 0 && (a == QLatin1String("--lcdd") || a == QLatin1String("-lcdd"))) {
-            const bool valued = i + 1 < arguments.size() &&
-                                !arguments[i + 1].startsWith(QLatin1Char('-'));
+            const bool valued =
+                i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1Char('-'));
             args << QStringLiteral("--lcdd=") + (valued ? arguments[++i] : QString());
         } else {
             args << a;

@@ -25,6 +25,7 @@ ControlGate::ControlGate(BulletinBoard& board, DisplayScheduler& scheduler, Rota
     m_clock.start();
     connect(&m_scheduler, &DisplayScheduler::modeSelected, this, &ControlGate::changed);
     connect(&m_rotation, &Rotation::enabledChanged, this, &ControlGate::changed);
+    connect(&m_scheduler, &DisplayScheduler::modesChanged, this, &ControlGate::changed);
     connect(&m_control, &LinkController::statusTextChanged, this, &ControlGate::changed);
     connect(&m_control, &LinkController::comCheckChanged, this, &ControlGate::changed);
     connect(&m_lines, &ScreenLines::lineChanged, this, &ControlGate::changed);

@@ -50,6 +50,21 @@ ModeScreen* DisplayScheduler::shown() const
     return mode ? mode->screen : nullptr;
 }
 
+void DisplayScheduler::replaceModes(int first, std::vector<Mode> modes)
+{
+    first = qBound(0, first, modeCount());
+    if (m_selected >= first) {
+        leaveShown();
+        m_selected = -1;
+    }
+    // A refresh under way holds a row that goes now.
+    ++m_generation;
+    m_modes.erase(m_modes.begin() + first, m_modes.end());
+    for (Mode& mode : modes)
+        m_modes.push_back(std::move(mode));
+    Q_EMIT modesChanged();
+}
+
 void DisplayScheduler::start()
 {
     m_tickTimer.start();

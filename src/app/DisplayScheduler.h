@@ -50,9 +50,13 @@ public:
         {
         }
 
-        QString name;    // short and stable, lower case (brellixctl, the bus, --help)
+        QString name;    // short and stable (brellixctl, the bus, --help): lower case, or an own
+                         // screen's NAME
         QString caption; // the option button's
         QString dialog;  // objectName of the dialog of its settings; empty: none
+        // An own screen: [Mode] keeps it by name, as its row changes when
+        // screens before it come or go.
+        bool savedByName = false;
         ModeScreen* screen;
         std::function<void()> show;
     };
@@ -69,6 +73,11 @@ public:
     // The mode a short name or a caption stands for, in any letter case; -1
     // for none.
     int modeNamed(const QString& nameOrCaption) const;
+
+    // Replaces the rows from first on (the own screens, made from the
+    // settings) with modes. A shown mode among them is left first and
+    // nothing is shown until a mode is selected again.
+    void replaceModes(int first, std::vector<Mode> modes);
 
     // Starts the tick (just after each wall-clock second); until then ticks
     // come only from tests.
@@ -113,6 +122,8 @@ Q_SIGNALS:
     // A tick begins, before the shown screen's refresh: a switch made now
     // is drawn by this tick.
     void ticking();
+    // The table has other rows (replaceModes).
+    void modesChanged();
     // stop() has begun: whatever holds the module lets it go.
     void stopping();
     void statusClockChanged(const QString& text);

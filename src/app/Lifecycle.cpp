@@ -10,6 +10,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 Lifecycle::Lifecycle(modINI& ini, Messages& messages, LinkController& link,
                      DisplayScheduler& scheduler, std::function<void()> loadScreenSettings,
                      QObject* parent)
@@ -48,7 +50,7 @@ void Lifecycle::start()
     m_loadScreenSettings();
     m_settingsLoaded = true;
     const AppSettings& s = m_settings;
-    m_scheduler.restoreCurrentMode(s.CurrentMode);
+    m_scheduler.restoreCurrentMode(restoredMode(s));
 
     LinkController::Configuration link;
     link.portPaths = s.Ports;
@@ -59,9 +61,8 @@ void Lifecycle::start()
     if (!m_overridePath.isEmpty() && m_overridePort == 0) {
         // --port DEVICE: the saved COM number's device for this run, or
         // from now on with --save, as the Ports dialog keeps it.
-        const int com = link.portNumber >= 1 && link.portNumber <= LcdLink::PortCount
-                            ? link.portNumber
-                            : 1;
+        const int com =
+            link.portNumber >= 1 && link.portNumber <= LcdLink::PortCount ? link.portNumber : 1;
         link.portPaths[std::size_t(com - 1)] = m_overridePath;
         link.portNumber = com;
         if (m_keepOverride) {
@@ -77,6 +78,29 @@ void Lifecycle::start()
     }
     m_link.configure(link);
     m_link.connectAtStartup([this](bool) { finishStartup(); });
+}
+
+int Lifecycle::restoredMode(const AppSettings& s) const
+{
+    const auto& modes = m_scheduler.modes();
+    const int builtIn = int(
+        std::count_if(modes.cbegin(), modes.cend(), [](const auto& m) { return !m.savedByName; }));
+    int mode = s.CurrentMode;
+    QString gone;
+    if (!s.CurrentModeName.isEmpty()) {
+        mode = m_scheduler.modeNamed(s.CurrentModeName);
+        if (mode < 0)
+            gone = s.CurrentModeName;
+    } else if (mode >= builtIn && mode >= m_scheduler.modeCount()) {
+        gone = QString::number(mode); // the older form, by number
+    }
+    if (gone.isEmpty())
+        return mode;
+    qCWarning(lcApp).noquote()
+        << QStringLiteral("[Mode] names the screen %1, which is not in the settings file any "
+                          "more; showing Time And Date")
+               .arg(gone);
+    return m_scheduler.modeNamed(QLatin1String(FallbackMode));
 }
 
 void Lifecycle::finishStartup()
@@ -113,7 +137,12 @@ void Lifecycle::requestQuit()
 
 void Lifecycle::save()
 {
-    m_settings.CurrentMode = m_scheduler.currentMode();
+    const int mode = m_scheduler.currentMode();
+    m_settings.CurrentMode = mode;
+    // An own screen is saved by name: removed from the file, it is noticed.
+    const bool byName = mode >= 0 && mode < m_scheduler.modeCount() &&
+                        m_scheduler.modes()[std::size_t(mode)].savedByName;
+    m_settings.CurrentModeName = byName ? m_scheduler.modes()[std::size_t(mode)].name : QString();
     m_settings.CommPortText = m_link.commPortText();
     m_settings.Backlight = m_link.sliderPosition();
     m_settings.save(m_ini);

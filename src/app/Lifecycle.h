@@ -22,6 +22,8 @@ class Lifecycle : public QObject
 public:
     // The name message boxes carry.
     static inline const QString ApplicationTitle = QStringLiteral("brellixv2");
+    // The mode a [Mode] naming a screen that is gone falls back to.
+    static constexpr const char* FallbackMode = "time";
 
     // loadScreenSettings reads the sections the screens take at start-up,
     // right after [Settings], [Mode] and [Ports].
@@ -65,6 +67,8 @@ Q_SIGNALS:
 private:
     void fatalEnd();
     void finishStartup();
+    // The saved mode's row; a screen that is gone falls back to Time And Date.
+    int restoredMode(const AppSettings& s) const;
     void save();
 
     modINI& m_ini;

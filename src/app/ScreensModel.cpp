@@ -62,11 +62,12 @@ constexpr Sample Samples[] = {
 
 ScreensModel::ScreensModel(modINI& ini, QList<AppContext::ModeName> builtIn, MessageSink& warnings,
                            MessageSink& notices, ScreenTemplate::Lookup values,
-                           std::function<void(const RotationSettings&)> applyRotation)
+                           std::function<void(const RotationSettings&)> applyRotation,
+                           std::function<void()> applyScreens)
     : m_ini(ini), m_builtIn(std::move(builtIn)), m_warnings(warnings), m_notices(notices),
       m_values(std::move(values)), m_applyRotation(std::move(applyRotation)),
-      m_screens(OwnScreenSettings::loadAll(ini)), m_opened(m_screens),
-      m_openedRotation(RotationSettings::load(ini))
+      m_applyScreens(std::move(applyScreens)), m_screens(OwnScreenSettings::loadAll(ini)),
+      m_opened(m_screens), m_openedRotation(RotationSettings::load(ini))
 {
     m_seconds = m_openedRotation.Seconds;
     QList<RotationRow> rest;
@@ -266,11 +267,13 @@ bool ScreensModel::confirm()
     const bool screensChanged = screens != m_opened;
     const bool rotationChanged =
         listedNames() != m_openedRotation.Screens || m_seconds != m_openedRotation.Seconds;
+    // The own screens first: the rotation names them.
+    if (screensChanged && m_applyScreens)
+        m_applyScreens();
     if (rotationChanged && m_applyRotation)
         m_applyRotation(RotationSettings::load(m_ini));
-    // Own screens are modes built at start-up; so is the rotation without a
-    // way to hand it over.
-    if (screensChanged || (rotationChanged && !m_applyRotation))
+    // Without a way to hand them over, they are read at the next start.
+    if ((screensChanged && !m_applyScreens) || (rotationChanged && !m_applyRotation))
         m_notices.showMessage({QStringLiteral("Screens saved: in use from the next start"),
                                MessageSeverity::Information, MessageCategory::Settings, true});
     m_opened = screens;

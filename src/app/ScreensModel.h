@@ -38,10 +38,12 @@ public:
 
     // builtIn: the table's modes (AppContext::builtInModes()). values: what
     // the preview shows for a value. applyRotation: hands the saved rotation
-    // to the running program; without one it is used from the next start.
+    // to the running program, applyScreens has it read the saved own
+    // screens again; without them they are used from the next start.
     ScreensModel(modINI& ini, QList<AppContext::ModeName> builtIn, MessageSink& warnings,
                  MessageSink& notices, ScreenTemplate::Lookup values,
-                 std::function<void(const RotationSettings&)> applyRotation = {});
+                 std::function<void(const RotationSettings&)> applyRotation = {},
+                 std::function<void()> applyScreens = {});
 
     // Example values for the preview: times and dates read now from the
     // clock (the world time at its destination), the others fixed samples.
@@ -92,6 +94,7 @@ private:
     MessageSink& m_notices;
     ScreenTemplate::Lookup m_values;
     std::function<void(const RotationSettings&)> m_applyRotation;
+    std::function<void()> m_applyScreens;
     QList<OwnScreenSettings> m_screens;
     QList<OwnScreenSettings> m_opened; // as the file held them
     QList<RotationRow> m_rotation;

@@ -272,8 +272,10 @@ private Q_SLOTS:
 
     // Every list of the modes is the table's, row for row: the window's
     // buttons, Modes on the bus and brellixctl modes of a brellixd on a
-    // private bus, and --help of both programs. The eight built-in modes
-    // keep their names (scripts and settings files use them) and captions.
+    // private bus, and --help of both programs (the built-in modes only).
+    // The eight built-in modes keep their names (scripts and settings files
+    // use them) and captions; own screens follow, loaded after the window
+    // is built, and brellixctl chooses one by name.
     void modesAgree()
     {
         const QStringList builtIn{u"clock|Large Characters Clock"_s,
@@ -285,17 +287,19 @@ private Q_SLOTS:
                                   u"stock|Stock Quote"_s,
                                   u"mail|POP Email"_s};
         LinkHarness h;
+        h.writeIni("[Screen Home]\nLine1=x\n");
         TestApp c(h.iniPath(), m_platform);
+        const frmMain window(c.scheduler(), c.linkController(), c.lines(), c.messages(),
+                             c.lifecycle(), frmMain::DialogParts::of(c));
+        c.loadSettings();
         QStringList table, names, captions;
         for (const DisplayScheduler::Mode& mode : c.scheduler().modes()) {
             table << mode.name + u'|' + mode.caption;
             names << mode.name;
             captions << mode.caption;
         }
-        QCOMPARE(table.mid(0, builtIn.size()), builtIn);
+        QCOMPARE(table, builtIn + QStringList{u"Home|Home"_s});
 
-        const frmMain window(c.scheduler(), c.linkController(), c.lines(), c.messages(),
-                             c.lifecycle(), frmMain::DialogParts::of(c));
         QStringList buttons;
         for (int i = 0; const auto* b = window.findChild<QRadioButton*>(u"optDisplay%1"_s.arg(i));
              ++i)
@@ -316,7 +320,7 @@ private Q_SLOTS:
                 if (m.hasMatch() && m.captured(1).toInt() == listed.size())
                     listed << m.captured(2) + u'|' + m.captured(3);
             }
-            QVERIFY2(listed == table, qPrintable(program + u": "_s + help));
+            QVERIFY2(listed == builtIn, qPrintable(program + u": "_s + help));
         }
 
         PrivateSessionBus bus;
@@ -339,6 +343,11 @@ private Q_SLOTS:
         ctl.start(QStringLiteral(BRELLIX_BIN_DIR "/brellixctl"), {"modes"});
         QVERIFY(ctl.waitForFinished(10000));
         QCOMPARE(QString::fromUtf8(ctl.readAllStandardOutput()), names.join(u'\n') + u'\n');
+        ctl.start(QStringLiteral(BRELLIX_BIN_DIR "/brellixctl"), {"mode", "home"});
+        QVERIFY(ctl.waitForFinished(10000) && ctl.exitCode() == 0);
+        get.setArguments({name, u"Mode"_s});
+        const QDBusMessage mode = bus.connect(u"modes"_s).call(get, QDBus::Block, 5000);
+        QCOMPARE(mode.arguments().value(0).value<QDBusVariant>().variant().toUInt(), 8u);
         endWith(brellixd, SIGTERM);
     }
 

@@ -86,9 +86,11 @@ const DialogRow Dialogs[] = {
      [](const frmMain::DialogParts& p, MessageSink& messages, QWidget* parent) -> QDialog* {
          return new frmScreens(
              [&p](MessageSink& warnings, MessageSink& program) {
-                 return ScreensModel(p.ini, AppContext::builtInModes(), warnings, program,
-                                     ScreensModel::sampleValues(p.clock, p.worldTime),
-                                     [&p](const RotationSettings& s) { p.rotation.configure(s); });
+                 return ScreensModel(
+                     p.ini, AppContext::builtInModes(), warnings, program,
+                     ScreensModel::sampleValues(p.clock, p.worldTime),
+                     [&p](const RotationSettings& s) { p.rotation.configure(s); },
+                     p.reloadOwnScreens);
              },
              messages, parent);
      }},
@@ -113,8 +115,13 @@ constexpr int NoticeMs = 30000;
 
 frmMain::DialogParts frmMain::DialogParts::of(AppContext& context)
 {
-    return {context.ini(),     context.clock(), context.worldTime(),
-            context.weather(), context.stock(), context.rotation()};
+    return {context.ini(),
+            context.clock(),
+            context.worldTime(),
+            context.weather(),
+            context.stock(),
+            context.rotation(),
+            [&context] { context.loadOwnScreens(); }};
 }
 
 frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines& lines,
@@ -176,12 +183,40 @@ frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines&
     });
     connect(&scheduler, &DisplayScheduler::statusClockChanged, m_panel2, &QLabel::setText);
     connect(&scheduler, &DisplayScheduler::modeSelected, this, [this](int mode) {
+        if (mode >= int(m_optDisplay.size()))
+            return;
         const QSignalBlocker block(m_optDisplay[std::size_t(mode)]);
         m_optDisplay[std::size_t(mode)]->setChecked(true);
     });
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::makeModeButtons()
+{
+    // The table's rows from the first that changed are made again.
+    const auto& modes = m_scheduler.modes();
+    std::size_t same = 0;
+    while (same < m_optDisplay.size() && same < modes.size() &&
+           m_optDisplay[same]->text() == modes[same].caption)
+        ++same;
+    while (m_optDisplay.size() > same) {
+        delete m_optDisplay.back();
+        m_optDisplay.pop_back();
+    }
+    QWidget* frame = m_modeButtons->parentWidget();
+    for (int i = int(same); i < int(modes.size()); ++i) {
+        auto* opt = new QRadioButton(modes[std::size_t(i)].caption, frame);
+        opt->setObjectName(QStringLiteral("optDisplay%1").arg(i));
+        opt->setProperty("index", i);
+        m_modeGroup->addButton(opt, i);
+        connect(opt, &QRadioButton::clicked, this, [this, i] { m_scheduler.chooseMode(i); });
+        m_modeButtons->insertWidget(i, opt);
+        m_optDisplay.push_back(opt);
+    }
+    if (const int shown = m_scheduler.selectedMode(); shown >= 0 && shown < int(modes.size()))
+        m_optDisplay[std::size_t(shown)]->setChecked(true);
+}
 
 const ModulePicture& frmMain::preview() const
 {
@@ -216,17 +251,11 @@ void frmMain::buildUi()
     auto* row = new QHBoxLayout;
     auto* frame2 = new QGroupBox(QStringLiteral("Display Options"), central);
     frame2->setObjectName(QStringLiteral("Frame2"));
-    auto* modes = new QVBoxLayout(frame2);
-    auto* modeGroup = new QButtonGroup(this);
-    for (int i = 0; i < m_scheduler.modeCount(); ++i) {
-        auto* opt = new QRadioButton(m_scheduler.modes()[std::size_t(i)].caption, frame2);
-        opt->setObjectName(QStringLiteral("optDisplay%1").arg(i));
-        opt->setProperty("index", i);
-        modeGroup->addButton(opt, i);
-        connect(opt, &QRadioButton::clicked, this, [this, i] { m_scheduler.chooseMode(i); });
-        modes->addWidget(opt);
-        m_optDisplay.push_back(opt);
-    }
+    m_modeButtons = new QVBoxLayout(frame2);
+    m_modeGroup = new QButtonGroup(this);
+    makeModeButtons();
+    // Own screens come with the settings, after the window is built.
+    connect(&m_scheduler, &DisplayScheduler::modesChanged, this, &frmMain::makeModeButtons);
     Rotation& rotation = m_dialogParts.rotation;
     m_chkRotate = new QCheckBox(QStringLiteral("Rotate Screens"), frame2);
     m_chkRotate->setObjectName(QStringLiteral("chkRotate"));
@@ -239,7 +268,7 @@ void frmMain::buildUi()
         const QSignalBlocker block(m_chkRotate);
         m_chkRotate->setChecked(on);
     });
-    modes->addWidget(m_chkRotate);
+    m_modeButtons->addWidget(m_chkRotate);
     row->addWidget(frame2);
 
     auto* frame1 = new QGroupBox(QStringLiteral("Backlight Control"), central);

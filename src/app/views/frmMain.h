@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <functional>
 #include <vector>
 
 class AppContext;
@@ -17,6 +18,7 @@ class Lifecycle;
 class LinkController;
 class Messages;
 class QAction;
+class QButtonGroup;
 class QCheckBox;
 class QDialog;
 class QLabel;
@@ -28,6 +30,7 @@ class QMenu;
 class QRadioButton;
 class Rotation;
 class QSlider;
+class QVBoxLayout;
 class QSystemTrayIcon;
 class ScreenLines;
 class WorldTimeSettings;
@@ -66,6 +69,8 @@ public:
         WeatherSettings& weather;
         StockSettings& stock;
         Rotation& rotation;
+        // Reads the own screens again after the Screens dialog saved them.
+        std::function<void()> reloadOwnScreens;
 
         // Those of the program's context.
         static DialogParts of(AppContext& context);
@@ -118,6 +123,8 @@ private:
     // The item of the dialog named so, on menu (null: the menu bar).
     void addDialogItem(QMenu* menu, const QString& name);
     void showMessage(const QString& text, int severity);
+    // One option button per row of the scheduler's table of modes.
+    void makeModeButtons();
 
     DisplayScheduler& m_scheduler;
     LinkController& m_link;
@@ -126,6 +133,8 @@ private:
     DialogParts m_dialogParts;
     std::array<QLineEdit*, 4> m_lines{};
     std::vector<QRadioButton*> m_optDisplay;
+    QVBoxLayout* m_modeButtons = nullptr;
+    QButtonGroup* m_modeGroup = nullptr;
     std::array<QAction*, LcdLink::PortCount> m_mnuCOM{};
     QAction* m_mnuLcdd = nullptr;
     std::vector<QAction*> m_mnuCharacterSet;

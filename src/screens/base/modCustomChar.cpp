@@ -17,6 +17,11 @@ QByteArray rows(const Glyph& glyph)
 
 bool LoadCustomChars(LcdLink& link)
 {
+    return LoadCustomChars(link, Glyphs);
+}
+
+bool LoadCustomChars(LcdLink& link, const std::array<Glyph, 8>& glyphs)
+{
     if (!link.isOpen())
         return false;
     const auto write = [&link](const QByteArray& bytes, int number) {
@@ -26,10 +31,10 @@ bool LoadCustomChars(LcdLink& link)
         qCWarning(lcScreens) << "Custom character upload stopped at write" << number << "of 9";
         return false;
     };
-    if (!write(modLcdFunc::CustomCharsHeader() + rows(Glyphs[0]), 1))
+    if (!write(modLcdFunc::CustomCharsHeader() + rows(glyphs[0]), 1))
         return false;
-    for (std::size_t code = 1; code < Glyphs.size(); ++code) {
-        if (!write(rows(Glyphs[code]), int(code) + 1))
+    for (std::size_t code = 1; code < glyphs.size(); ++code) {
+        if (!write(rows(glyphs[code]), int(code) + 1))
             return false;
     }
     return write(modLcdFunc::CustomCharsTrailer(), 9);

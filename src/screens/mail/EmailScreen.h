@@ -2,8 +2,8 @@
 
 #include "platform/Mailbox.h"
 #include "platform/ReportOnce.h"
-#include "screens/mail/MailSettings.h"
 #include "screens/base/ModeScreen.h"
+#include "screens/mail/MailSettings.h"
 
 #include <QByteArray>
 
@@ -54,6 +54,11 @@ public:
     void ShowEmail();
 
     bool signedOn() const { return m_signOn == SignOn::Done; }
+    // The unread count the last fetch read; nothing before one did.
+    std::optional<qint64> unreadCount() const
+    {
+        return m_count >= 0 ? std::optional(m_count) : std::nullopt;
+    }
     // Sign-ons started in this run, successful or not.
     int signOnAttempts() const { return m_signOnAttempts; }
 

@@ -44,14 +44,14 @@ constexpr ScreenTemplate::ValueInfo Catalogue[] = {
 constexpr int Width = ScreenLines::Width;
 
 // Text as module codes; control characters (tabs, escapes) become spaces.
-QByteArray codes(QString text)
+QByteArray codes(QString text, const ModuleCodec& codec)
 {
     for (QChar& c : text) {
         const char16_t u = c.unicode();
         if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
             c = u' ';
     }
-    return AsciiCodec.fromUnicode(text);
+    return codec.fromUnicode(text);
 }
 
 bool allDigits(QStringView s)
@@ -187,7 +187,7 @@ bool ScreenTemplate::hasBar() const
                        [](const Part& p) { return p.kind == Part::Kind::Bar; });
 }
 
-QByteArray ScreenTemplate::render(const Lookup& lookup) const
+QByteArray ScreenTemplate::render(const Lookup& lookup, const ModuleCodec& codec) const
 {
     // Texts first, so that bars without a width know what is left.
     QList<QByteArray> shown(m_parts.size());
@@ -196,9 +196,9 @@ QByteArray ScreenTemplate::render(const Lookup& lookup) const
     for (qsizetype i = 0; i < m_parts.size(); ++i) {
         const Part& p = m_parts[i];
         if (p.kind == Part::Kind::Text)
-            shown[i] = codes(p.text);
+            shown[i] = codes(p.text, codec);
         else if (p.kind == Part::Kind::Value)
-            shown[i] = codes(lookup(p.name, p.arg).value_or(QString()));
+            shown[i] = codes(lookup(p.name, p.arg).value_or(QString()), codec);
         else if (p.width == 0)
             ++autoBars;
         used += p.kind == Part::Kind::Bar ? p.width : int(shown[i].size());
@@ -228,12 +228,12 @@ QByteArray ScreenTemplate::render(const Lookup& lookup) const
 std::array<QByteArray, OwnScreenSettings::LineCount> ScreenTemplate::composeScreen(
     const std::array<ScreenTemplate, OwnScreenSettings::LineCount>& templates,
     const OwnScreenSettings& spec, const Lookup& lookup,
-    const std::array<int, OwnScreenSettings::LineCount>& scrollOffsets)
+    const std::array<int, OwnScreenSettings::LineCount>& scrollOffsets, const ModuleCodec& codec)
 {
     std::array<QByteArray, OwnScreenSettings::LineCount> lines;
     for (int i = 0; i < OwnScreenSettings::LineCount; ++i)
-        lines[i] =
-            fitLine(templates[i].render(lookup), spec.align[i], spec.scroll[i], scrollOffsets[i]);
+        lines[i] = fitLine(templates[i].render(lookup, codec), spec.align[i], spec.scroll[i],
+                           scrollOffsets[i]);
     return lines;
 }
 
@@ -256,12 +256,13 @@ QByteArray ScreenTemplate::fitLine(const QByteArray& full, OwnScreenSettings::Al
 
 std::array<QByteArray, OwnScreenSettings::LineCount>
 ScreenTemplate::composeScreen(const OwnScreenSettings& spec, const Lookup& lookup,
-                              const std::array<int, OwnScreenSettings::LineCount>& scrollOffsets)
+                              const std::array<int, OwnScreenSettings::LineCount>& scrollOffsets,
+                              const ModuleCodec& codec)
 {
     std::array<ScreenTemplate, OwnScreenSettings::LineCount> templates;
     for (int i = 0; i < OwnScreenSettings::LineCount; ++i)
         templates[i] = parse(spec.lines[i]);
-    return composeScreen(templates, spec, lookup, scrollOffsets);
+    return composeScreen(templates, spec, lookup, scrollOffsets, codec);
 }
 
 int ScreenTemplate::barColumns(double value, int width)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codec/ModuleCodec.h"
 #include "screens/own/OwnScreenSettings.h"
 
 #include <QByteArray>
@@ -67,7 +68,8 @@ public:
     // text through the codec with control characters as spaces, bars as
     // custom characters 1 to 5. A bar without a width gets what the rest
     // of the line leaves of 20 cells (shared by several such bars).
-    QByteArray render(const Lookup& lookup) const;
+    // In the codes of codec's character ROM.
+    QByteArray render(const Lookup& lookup, const ModuleCodec& codec = AsciiCodec) const;
 
     // The four lines of a screen as ScreenLines holds them: each rendered,
     // then aligned within 20 cells, or for a scrolling line longer than 20
@@ -76,7 +78,8 @@ public:
     static std::array<QByteArray, OwnScreenSettings::LineCount>
     composeScreen(const std::array<ScreenTemplate, OwnScreenSettings::LineCount>& templates,
                   const OwnScreenSettings& spec, const Lookup& lookup,
-                  const std::array<int, OwnScreenSettings::LineCount>& scrollOffsets = {});
+                  const std::array<int, OwnScreenSettings::LineCount>& scrollOffsets = {},
+                  const ModuleCodec& codec = AsciiCodec);
     // One rendered line in 20 cells: aligned, the scroller's window at
     // offset, or cut (the step of composeScreen after render).
     static QByteArray fitLine(const QByteArray& full, OwnScreenSettings::Align align, bool scroll,
@@ -84,7 +87,8 @@ public:
     // The same from the settings' texts, parsed on the spot (a preview).
     static std::array<QByteArray, OwnScreenSettings::LineCount>
     composeScreen(const OwnScreenSettings& spec, const Lookup& lookup,
-                  const std::array<int, OwnScreenSettings::LineCount>& scrollOffsets = {});
+                  const std::array<int, OwnScreenSettings::LineCount>& scrollOffsets = {},
+                  const ModuleCodec& codec = AsciiCodec);
 
     // Lit pixel columns of a bar of value over width cells: round(v * 5w / 100),
     // v clamped to 0..100.

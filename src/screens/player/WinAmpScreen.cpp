@@ -5,8 +5,8 @@
 #include "lcd/modLcdFunc.h"
 #include "platform/Logging.h"
 #include "platform/MediaPlayerLink.h"
-#include "screens/player/WinAmpSettings.h"
 #include "screens/base/ScreenLines.h"
+#include "screens/player/WinAmpSettings.h"
 
 #include <QProcess>
 
@@ -17,8 +17,7 @@ constexpr int Width = 20;
 WinAmpScreen::WinAmpScreen(ScreenLines& lines, LcdLink& link, LoadSettings loadSettings,
                            MediaPlayerLink& player, StartProgram start)
     : m_lines(lines), m_link(link), m_loadSettings(std::move(loadSettings)), m_player(player),
-      m_start(std::move(start)),
-      m_winAmp(player)
+      m_start(std::move(start)), m_winAmp(player)
 {
     if (!m_start) {
         m_start = [](const QString& program, const QStringList& arguments) {
@@ -100,9 +99,7 @@ void WinAmpScreen::ShowWinAmp()
 
     m_winAmp.ReadWinAmpTitle();
     // The song is everything after the artist; the caption's end goes.
-    QByteArray text = m_lines.codec().fromUnicode(m_winAmp.GetWinAmpSong());
-    if (text.endsWith(modWinAmp::CaptionEnd.toLatin1()))
-        text.chop(modWinAmp::CaptionEnd.size());
+    const QByteArray text = m_lines.codec().fromUnicode(m_winAmp.SongTitle());
     if (text != m_scrollText)
         m_window.clear();
     m_scrollText = text;

@@ -100,3 +100,11 @@ qint64 modWinAmp::GetWinAmpVolume() const
         return 0;
     return std::llround(std::min(volume, 10.0) * 255.0);
 }
+
+QString modWinAmp::SongTitle() const
+{
+    QString song = GetWinAmpSong();
+    if (song.endsWith(CaptionEnd))
+        song.chop(CaptionEnd.size());
+    return song;
+}

@@ -33,6 +33,8 @@ public:
     QString GetWinAmpArtist() const { return artistOf(m_title); }
     // The text after the first " - " (from the third character on when there is none).
     QString GetWinAmpSong() const { return songOf(m_title); }
+    // The song as the screen shows it: without the caption's end.
+    QString SongTitle() const;
 
     // Whole seconds; -1 when the player gives no length (a stream).
     qint64 GetTrackLength() const;

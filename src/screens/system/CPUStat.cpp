@@ -21,22 +21,28 @@ bool CPUStat::OpenCpuQuery()
 
 QByteArray CPUStat::GetCpuText()
 {
+    const std::optional<qint64> percent = GetCpuPercent();
+    return percent ? "CPU:" + QByteArray::number(*percent) + '%' : QByteArray();
+}
+
+std::optional<qint64> CPUStat::GetCpuPercent()
+{
     if (!m_open)
-        return QByteArray();
+        return std::nullopt;
     QString error;
     const std::optional<CpuTimes> now = m_times.read(Processor, &error);
     if (!now) {
         if (m_report.failed())
             qCWarning(lcScreens).noquote() << "processor load unavailable:" << error;
         m_last.reset();
-        return QByteArray();
+        return std::nullopt;
     }
     m_report.succeeded();
     const std::optional<CpuTimes> before = std::exchange(m_last, now);
     if (!before)
-        return QByteArray();
+        return std::nullopt;
     const std::optional<double> percent = busyPercent(*before, *now);
-    return percent ? cpuText(*percent) : QByteArray();
+    return percent ? std::optional(wholePercent(*percent)) : std::nullopt;
 }
 
 std::optional<double> CPUStat::busyPercent(const CpuTimes& before, const CpuTimes& after)
@@ -52,5 +58,10 @@ std::optional<double> CPUStat::busyPercent(const CpuTimes& before, const CpuTime
 
 QByteArray CPUStat::cpuText(double percent)
 {
-    return "CPU:" + QByteArray::number(qint64(std::round(percent))) + '%';
+    return "CPU:" + QByteArray::number(wholePercent(percent)) + '%';
+}
+
+qint64 CPUStat::wholePercent(double percent)
+{
+    return qint64(std::round(percent));
 }

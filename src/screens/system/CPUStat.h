@@ -26,12 +26,15 @@ public:
     // Takes a sample and gives "CPU:n%", or the empty text while there is no
     // valid value (first sample, unreadable file, no time passed).
     QByteArray GetCpuText();
+    // The same sample as a whole percent; nothing while there is no valid value.
+    std::optional<qint64> GetCpuPercent();
 
     // Busy share in percent between two samples; empty when no time passed
     // or the total went backwards.
     static std::optional<double> busyPercent(const CpuTimes& before, const CpuTimes& after);
     // "CPU:" + percent rounded with halves away from zero + "%".
     static QByteArray cpuText(double percent);
+    static qint64 wholePercent(double percent);
 
 private:
     const CpuTimesSource& m_times;

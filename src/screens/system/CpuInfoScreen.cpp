@@ -6,10 +6,10 @@
 #include "platform/HardwareSensors.h"
 #include "platform/Logging.h"
 #include "platform/UserMessage.h"
+#include "screens/base/ScreenLines.h"
 #include "screens/system/LmSensorsSource.h"
 #include "screens/system/SensorSettings.h"
 #include "screens/system/modSpeedFan.h"
-#include "screens/base/ScreenLines.h"
 
 namespace {
 
@@ -46,7 +46,19 @@ void CpuInfoScreen::enter()
         m_messages.requestFatalEnd();
         return;
     }
+    chooseSensors();
+}
 
+const SensorTable& CpuInfoScreen::readSensors()
+{
+    if (!m_sensors)
+        chooseSensors();
+    m_sensors->refresh(m_table);
+    return m_table;
+}
+
+void CpuInfoScreen::chooseSensors()
+{
     const SensorSettings settings = m_loadSettings();
     if (modSpeedFan::hasLogs(settings.speedFanFolder)) {
         m_speedFan = std::make_unique<modSpeedFan>(settings.speedFanFolder, m_clock);
@@ -121,13 +133,12 @@ std::array<QByteArray, 3> CpuInfoScreen::sensorLines(const SensorTable& table,
             continue;
         const QString value = visible(table.SensorValues[std::size_t(k)]);
         QByteArray text = moduleText(name) + ':';
-        const bool temperature = value.contains(u'.');
-        if (temperature)
+        if (table.isTemperature(k))
             text += moduleText(value.left(2)) + char(codec.degreeCode()) + "C ";
         else
             text += moduleText(value.left(4)) + " rpm";
-        if (temperature && k <= 4)
-            t[std::size_t(k - 1)] = text;
+        if (const int place = table.temperaturePlace(k))
+            t[std::size_t(place - 1)] = text;
         else
             f = text;
     }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "codec/ModuleCodec.h"
+#include "screens/base/ModeScreen.h"
 #include "screens/system/CPUStat.h"
 #include "screens/system/MemMod.h"
 #include "screens/system/SensorSettings.h"
 #include "screens/system/SensorTable.h"
-#include "screens/base/ModeScreen.h"
 
 #include <QByteArray>
 #include <QString>
@@ -48,6 +48,12 @@ public:
     void enter() override;
 
     void ShowCpuInfo();
+
+    // The temperatures and fans for others (an own screen): chooseSensors()
+    // picks the source as the switch does (with [Sensors] and [SpeedFan] as
+    // they are now); readSensors() reads it, choosing first if none is.
+    void chooseSensors();
+    const SensorTable& readSensors();
 
     // Lines 2 to 4 from the sensor table, in the codes of codec's ROM.
     static std::array<QByteArray, 3> sensorLines(const SensorTable& table,

@@ -8,18 +8,29 @@ MemMod::MemMod(const MemoryStatus& memory) : m_memory(memory) {}
 
 QByteArray MemMod::GetMemoryText()
 {
+    const std::optional<qint64> percent = GetMemoryPercent();
+    return percent ? "MEM:" + QByteArray::number(*percent) + '%' : QByteArray();
+}
+
+std::optional<qint64> MemMod::GetMemoryPercent()
+{
     QString error;
     const std::optional<MemFigures> m = m_memory.read(&error);
     if (!m) {
         if (m_report.failed())
             qCWarning(lcScreens).noquote() << "memory load unavailable:" << error;
-        return QByteArray();
+        return std::nullopt;
     }
     m_report.succeeded();
-    return memoryText(m->totalBytes, m->availableBytes);
+    return memoryPercent(m->totalBytes, m->availableBytes);
 }
 
 QByteArray MemMod::memoryText(quint64 totalBytes, quint64 availableBytes)
+{
+    return "MEM:" + QByteArray::number(memoryPercent(totalBytes, availableBytes)) + '%';
+}
+
+qint64 MemMod::memoryPercent(quint64 totalBytes, quint64 availableBytes)
 {
     const quint64 totalUnits = divideHalfEven(totalBytes, UnitBytes);
     const quint64 availableUnits = divideHalfEven(availableBytes, UnitBytes);
@@ -28,7 +39,7 @@ QByteArray MemMod::memoryText(quint64 totalBytes, quint64 availableBytes)
         const quint64 used = totalUnits - availableUnits;
         percent = qint64(roundHalfEven(double(used) / double(totalUnits) * 100.0));
     }
-    return "MEM:" + QByteArray::number(percent) + '%';
+    return percent;
 }
 
 quint64 MemMod::divideHalfEven(quint64 n, quint64 d)

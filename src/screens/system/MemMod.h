@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <optional>
+
 // Memory load as "MEM:n%" from MemTotal and MemAvailable.
 class MemMod
 {
@@ -19,11 +21,14 @@ public:
 
     // Fresh figures on every call; the empty text when they cannot be read.
     QByteArray GetMemoryText();
+    // The same figures as a whole percent; nothing when they cannot be read.
+    std::optional<qint64> GetMemoryPercent();
 
     // Sizes in units rounded with halves to even, the used share of the
     // total in percent, again halves to even. A total that rounds to 0
     // units, or more available than total, shows as 0%.
     static QByteArray memoryText(quint64 totalBytes, quint64 availableBytes);
+    static qint64 memoryPercent(quint64 totalBytes, quint64 availableBytes);
     // n / d rounded to the nearest whole number, halves to even; d > 0.
     static quint64 divideHalfEven(quint64 n, quint64 d);
     // x rounded to the nearest whole number, halves to even.

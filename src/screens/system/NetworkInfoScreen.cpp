@@ -2,15 +2,12 @@
 
 #include "codec/ModuleCodec.h"
 #include "platform/InternetState.h"
-#include "screens/system/CIpHelper.h"
 #include "screens/base/ScreenLines.h"
+#include "screens/system/CIpHelper.h"
 
 #include <QLocale>
 
-namespace {
-// The locale's decimal separator when the module can show it as one
-// character, else ".".
-QString displayableDecimalPoint(const QLocale& locale, const ModuleCodec& codec)
+QString NetworkInfoScreen::displayableDecimalPoint(const QLocale& locale, const ModuleCodec& codec)
 {
     // Arabic's "٫" has no module code and would come out as "?", which
     // reads as a broken number.
@@ -21,9 +18,10 @@ QString displayableDecimalPoint(const QLocale& locale, const ModuleCodec& codec)
     return point;
 }
 
+namespace {
 QByteArray rateLine(const char* caption, qint64 octets, const ModuleCodec& codec)
 {
-    const QString point = displayableDecimalPoint(QLocale(), codec);
+    const QString point = NetworkInfoScreen::displayableDecimalPoint(QLocale(), codec);
     return QByteArray(caption) + codec.fromUnicode(NetworkInfoScreen::rateText(octets, point)) +
            QByteArray(" kbps");
 }

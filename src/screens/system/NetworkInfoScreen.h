@@ -1,13 +1,15 @@
 #pragma once
 
-#include "screens/system/IPMod.h"
 #include "screens/base/ModeScreen.h"
+#include "screens/system/IPMod.h"
 
 #include <QByteArray>
+#include <QLocale>
 #include <QString>
 #include <memory>
 
 class CIpHelper;
+class ModuleCodec;
 class HostLookup;
 class InternetState;
 class MessageSink;
@@ -45,6 +47,9 @@ public:
     // Octets as thousands, written exactly: 12345 -> "12.345", 1000 -> "1",
     // -1500 -> "-1.5", 0 -> "0".
     static QString rateText(qint64 octets, const QString& decimalPoint);
+    // The locale's decimal separator when the module can show it as one
+    // character, else ".".
+    static QString displayableDecimalPoint(const QLocale& locale, const ModuleCodec& codec);
 
 private:
     ScreenLines& m_lines;

@@ -15,4 +15,21 @@ struct SensorTable
 
     std::array<QString, 6> SensorNames;
     std::array<QString, 6> SensorValues;
+
+    // Slot k holds a temperature (its value has a "."), not a fan.
+    bool isTemperature(int k) const { return SensorValues[std::size_t(k)].contains(u'.'); }
+    // The place a slot's reading takes on the CPU screen: temperature 1 to 4
+    // (slots 1 to 4 holding temperatures), else 0, the fan's line.
+    int temperaturePlace(int k) const { return isTemperature(k) && k <= 4 ? k : 0; }
+    // The slot shown on the fan's line: the last used slot without a
+    // temperature place; 0 for none.
+    int fanSlot() const
+    {
+        int slot = 0;
+        for (int k = First; k <= Last; ++k) {
+            if (!SensorNames[std::size_t(k)].isEmpty() && temperaturePlace(k) == 0)
+                slot = k;
+        }
+        return slot;
+    }
 };

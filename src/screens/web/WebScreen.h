@@ -55,6 +55,9 @@ public:
             m_source->cancel();
     }
 
+    // What the last fetch brought; nothing when none came (or none yet).
+    const std::optional<Result>& lastResult() const { return m_result; }
+
 protected:
     // The refresh, behind the screen's named routine: the lines from the
     // last result, or what the screen says when none came.
