@@ -145,7 +145,7 @@ RemoteControl::State ControlGate::state() const
     const LcdLink& link = m_control.link();
     s.port = link.portPath(link.portNumber());
     for (int i = 0; i < ScreenLines::Count; ++i)
-        s.lines << m_lines.codec().toDisplay(m_lines.line(i));
+        s.lines << m_control.model().readable(m_lines.line(i), m_lines.codec());
     s.rotation = m_rotation.enabled();
     return s;
 }

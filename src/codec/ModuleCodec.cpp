@@ -156,18 +156,23 @@ QChar ModuleCodec::letter(quint8 code) const
     return {};
 }
 
-QString ModuleCodec::toDisplay(const QByteArray& codes, const CustomSymbol& custom) const
+QChar ModuleCodec::fixedSymbol(int code)
 {
     // The glyphs the program uploads: stop, pause, volume and play symbols,
     // then the two network symbols.
     static constexpr char16_t fixed[8] = {u'\u25B8', u'\u25A0', u'\u2016', u'\u25C1',
                                           u'\u25C0', u'\u25B6', u'\u2193', u'\u2715'};
+    return QChar(fixed[code & 7]);
+}
+
+QString ModuleCodec::toDisplay(const QByteArray& codes, const CustomSymbol& custom) const
+{
     QString out;
     out.reserve(codes.size());
     for (const char c : codes) {
         const auto b = static_cast<unsigned char>(c);
         if (b < CommandSet::CustomCharacters) {
-            out.append(custom ? custom(b) : QChar(fixed[b]));
+            out.append(custom ? custom(b) : fixedSymbol(b));
             continue;
         }
         const QChar shown = letter(b);

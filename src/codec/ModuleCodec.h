@@ -43,6 +43,8 @@ public:
     // of the program's own glyphs), the ROM's codes are its letters and any
     // other code is a middle dot.
     QString toDisplay(const QByteArray& codes, const CustomSymbol& custom = {}) const;
+    // The fixed symbol of custom character 0-7: the program's own glyphs.
+    static QChar fixedSymbol(int code);
 
 private:
     Characters m_characters;

@@ -1,5 +1,11 @@
 #include "lcd/DisplayModel.h"
 
+#include "codec/ModuleCodec.h"
+
+#include <QChar>
+
+#include <algorithm>
+
 using namespace CommandSet;
 
 void DisplayModel::feed(const QByteArray& bytes)
@@ -22,6 +28,25 @@ void DisplayModel::feed(const QByteArray& bytes)
             m_pending.clear();
         }
     }
+}
+
+QString DisplayModel::readable(const QByteArray& codes, const ModuleCodec& codec) const
+{
+    const ModuleCodec::CustomSymbol symbols = [this](int code) -> QChar {
+        // ▏▎▌▊█ for 1 to 5 columns lit from the left in every row.
+        static constexpr char16_t blocks[] = {u'\u258F', u'\u258E', u'\u258C', u'\u258A',
+                                              u'\u2588'};
+        const Glyph& rows = glyph(code);
+        const quint8 row = rows[0] & 0x1F;
+        const bool uniform =
+            std::all_of(rows.cbegin(), rows.cend(), [row](quint8 r) { return (r & 0x1F) == row; });
+        for (int lit = 1; uniform && lit <= 5; ++lit) {
+            if (row == ((0x1F << (5 - lit)) & 0x1F))
+                return QChar(blocks[lit - 1]);
+        }
+        return ModuleCodec::fixedSymbol(code);
+    };
+    return codec.toDisplay(codes, symbols);
 }
 
 int DisplayModel::digit(int position) const

@@ -3,6 +3,7 @@
 #include "codec/CommandSet.h"
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
 #include <array>
@@ -12,6 +13,8 @@
 // digits, the eight custom characters, backlight and brightness. Every
 // output draws from it, so a screen, the scheduler or a message never has to
 // know how many outputs there are. Sequences may be split across feeds.
+class ModuleCodec;
+
 class DisplayModel
 {
 public:
@@ -30,6 +33,11 @@ public:
     int digit(int position) const;
     // Custom character 0-7's rows as last uploaded, 5 low bits.
     const Glyph& glyph(int code) const { return m_glyphs[std::size_t(code)]; }
+    // Codes as readable text (ModuleCodec::toDisplay) with the custom
+    // characters as uploaded: one whose eight rows are the same run of dots
+    // from the left (a cell of an own screen's bar) is a block that wide,
+    // any other the fixed symbol of its code.
+    QString readable(const QByteArray& codes, const ModuleCodec& codec) const;
     bool backlight() const { return m_backlight; }
     quint8 brightness() const { return m_brightness; }
 

@@ -162,6 +162,35 @@ private Q_SLOTS:
         }
     }
 
+    // The mirrors' text: uploaded bar cells as blocks of their width, the
+    // program's own glyphs (and anything else) as their fixed symbols.
+    void readableGlyphs()
+    {
+        const QByteArray bars = QByteArray(8, 0) + QByteArray(8, '\x10') + QByteArray(8, '\x18') +
+                                QByteArray(8, '\x1c') + QByteArray(8, '\x1e') +
+                                QByteArray(8, '\x1f') + QByteArray::fromHex("0000000000001f1f") +
+                                QByteArray(8, '\x0e');
+        const struct
+        {
+            const char* name;
+            QByteArray glyphs; // FE 64's 64 rows
+            const char16_t* want;
+        } rows[] = {
+            {"bar cells of 1 to 5 columns", bars,
+             u"\u25B8\u258F\u258E\u258C\u258A\u2588\u2193\u2715"},
+            {"nothing uploaded: the fixed symbols", QByteArray(),
+             u"\u25B8\u25A0\u2016\u25C1\u25C0\u25B6\u2193\u2715"},
+        };
+        for (const auto& row : rows) {
+            DisplayModel m;
+            if (!row.glyphs.isEmpty())
+                m.feed(hex("fe64") + row.glyphs);
+            const QString got = m.readable(hex("0001020304050607"), AsciiCodec);
+            QVERIFY2(got == QString::fromUtf16(row.want),
+                     qPrintable(QString::fromUtf8(row.name) + u": got "_s + got));
+        }
+    }
+
     // LCDd's screen from the model: LCDd's characters only, cut to its size;
     // large digits and the colon as its own, custom characters as icons.
     void lcddScreen()

@@ -173,7 +173,8 @@ frmMain::frmMain(DisplayScheduler& scheduler, LinkController& link, ScreenLines&
     });
     // The boxes read the codes by the ROM they were made for.
     const auto mirror = [this, &lines](int index) {
-        m_lines[std::size_t(index)]->setText(lines.codec().toDisplay(lines.line(index)));
+        m_lines[std::size_t(index)]->setText(
+            m_link.model().readable(lines.line(index), lines.codec()));
     };
     connect(&lines, &ScreenLines::lineChanged, this, [mirror](int index) { mirror(index); });
     connect(&link, &LinkController::charactersChanged, this, [this, mirror] {
