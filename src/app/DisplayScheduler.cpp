@@ -179,7 +179,7 @@ void DisplayScheduler::tick()
     const ModeScreen::Traits traits = screen->traits();
     switch (traits.cadence) {
     case ModeScreen::Cadence::EveryTick:
-        if (m_held)
+        if (m_held || !screen->refreshDue())
             break;
         mode->show();
         if (traits.writesLines)

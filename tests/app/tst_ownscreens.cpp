@@ -158,7 +158,7 @@ private Q_SLOTS:
         p.start("[Screen Bars]\nLine1={bar:40:10}|{bar:file:" + pct.toUtf8() +
                 ":4}\nLine2=mid\nAlign2=center\nLine3=right\nAlign3=right\n"
                 "[Screen Scroll]\nLine1=abcdefghijklmnopqrstuvwxy\nScroll1=1\nLine2=still\n"
-                "[Mode]\nmode=Scroll\n");
+                "[Screen Slow]\nLine1=slow\nUpdate=3\n[Mode]\nmode=Scroll\n");
         p.ticks(1);
         QCOMPARE(p.c->lines().line(0), QByteArray("abcdefghijklmnopqrst"));
         QTRY_COMPARE(line(p, 0), QByteArray("bcdefghijklmnopqrstu"));
@@ -182,6 +182,17 @@ private Q_SLOTS:
                                  "        mid         " + "               right" +
                                  QByteArray(20, ' ');
         QTRY_COMPARE(p.module->received().toHex(' '), frame.toHex(' '));
+
+        // Update=3: one frame every third tick, nothing in between.
+        p.c->scheduler().selectMode(10);
+        p.ticks(1);
+        QTRY_COMPARE(line(p, 0), QByteArray("slow").leftJustified(20));
+        p.module->clearRecord();
+        p.ticks(2);
+        QTest::qWait(200);
+        QCOMPARE(p.module->received().toHex(' '), QByteArray());
+        p.ticks(1);
+        QTRY_COMPARE(p.module->received().left(5), hex("0b") + "slow");
     }
 
     // Commands: control bytes become spaces and 1 MB of output is not waited for; one

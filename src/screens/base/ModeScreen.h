@@ -41,6 +41,10 @@ public:
     // dialog can change it while the mode is shown.
     virtual int refreshTicks() const { return 0; }
 
+    // EveryTick: whether this tick refreshes the screen (and writes the
+    // lines); a screen with a slower rhythm of its own says no in between.
+    virtual bool refreshDue() { return true; }
+
     // The mode is chosen: after the module is cleared and the lines emptied.
     virtual void enter() {}
     // Another mode is chosen (or the program ends) while this one is shown.

@@ -80,17 +80,21 @@ void OwnScreen::compose()
 // |########2           |  Line3={bar:cpu}: 5 a full cell, 1-4 a partial one
 // |back at 3           |  Line4={file:/tmp/brellix-note}
 // +--------------------+
-void OwnScreen::ShowOwnScreen()
+bool OwnScreen::refreshDue()
 {
-    if (m_untilRefresh <= 0) {
+    if (--m_untilRefresh <= 0) {
+        m_untilRefresh = m_settings.updateSeconds;
         for (const auto& [kind, provider] : m_providers)
             provider->refresh();
-        m_untilRefresh = m_settings.updateSeconds;
-        m_changed = true;
+        m_changed = false; // what came in is in this refresh
+        return true;
     }
-    --m_untilRefresh;
-    if (std::exchange(m_changed, false))
-        compose();
+    return std::exchange(m_changed, false);
+}
+
+void OwnScreen::ShowOwnScreen()
+{
+    compose();
 }
 
 void OwnScreen::timerTick()

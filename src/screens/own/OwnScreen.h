@@ -49,6 +49,10 @@ public:
     // of the module at once, as the player's title is.
     void timerTick() override;
 
+    // Every Update seconds the values are read again and the screen is
+    // refreshed; in between only when a value came in the background (a
+    // command's output, the weather), at the next tick.
+    bool refreshDue() override;
     void ShowOwnScreen();
 
     const OwnScreenSettings& settings() const { return m_settings; }
