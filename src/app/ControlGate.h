@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include <deque>
+#include <utility>
+#include <vector>
 
 class BulletinBoard;
 class DisplayScheduler;
@@ -34,7 +36,8 @@ public:
     Outcome setBacklight(const QString& caller, bool on) override;
     Outcome setBrightness(const QString& caller, quint8 level) override;
     State state() const override;
-    void setObserver(Observer observer) override;
+    void addObserver(const void* key, Observer observer) override;
+    void removeObserver(const void* key) override;
 
 private:
     // False when caller has used up this second's calls.
@@ -45,7 +48,7 @@ private:
     DisplayScheduler& m_scheduler;
     LinkController& m_control;
     ScreenLines& m_lines;
-    Observer m_observer;
+    std::vector<std::pair<const void*, Observer>> m_observers;
     QElapsedTimer m_clock;
     // Each caller's calls of the last second, oldest first; callers quiet
     // for a second are forgotten.

@@ -18,5 +18,5 @@ public:
     virtual std::unique_ptr<BusPublication> publish(RemoteControl& control) = 0;
 };
 
-#define BRELLIX_BUS_PLUGIN_IID "io.github.brellix.BusPlugin/1"
+#define BRELLIX_BUS_PLUGIN_IID "io.github.brellix.BusPlugin/2"
 Q_DECLARE_INTERFACE(BusPlugin, BRELLIX_BUS_PLUGIN_IID)

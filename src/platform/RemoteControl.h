@@ -10,8 +10,9 @@
 
 // What other programs of the session may ask of Brellix (a bulletin on the
 // module, the mode, the backlight) and what they may see. The core answers;
-// the session bus side (libbrellix-bus.so) only translates. Every request
-// names its caller (the bus's unique name), whom the limits count.
+// the session bus side (libbrellix-bus.so) and MQTT's bridge only
+// translate. Every request names its caller (the bus's unique name, or
+// MQTT as one caller), whom the limits count.
 class RemoteControl
 {
 public:
@@ -29,7 +30,9 @@ public:
         quint32 mode = 0;
         bool connected = false;
         QString port;
-        QStringList lines; // as the module shows them, readable
+        QStringList lines;     // as the module shows them, readable
+        bool backlight = true; // ON chosen (a flashing message leaves it so)
+        quint8 brightness = 0; // 0 to 254, the brightest
         friend bool operator==(const State&, const State&) = default;
     };
     struct Observer
@@ -49,7 +52,10 @@ public:
     virtual Outcome setBacklight(const QString& caller, bool on) = 0;
     virtual Outcome setBrightness(const QString& caller, quint8 level) = 0;
     virtual State state() const = 0;
-    virtual void setObserver(Observer observer) = 0;
+    // Each door (the session bus, MQTT) observes under its own key until
+    // it removes itself.
+    virtual void addObserver(const void* key, Observer observer) = 0;
+    virtual void removeObserver(const void* key) = 0;
 };
 
 // The control published on the session bus: holds the bus name while it

@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -284,9 +285,19 @@ QString modINI::path() const
 
 QString modINI::ReadIni(const QString& section, const QString& key) const
 {
+    return find(section, key).value_or(QString());
+}
+
+bool modINI::HasIniKey(const QString& section, const QString& key) const
+{
+    return find(section, key).has_value();
+}
+
+std::optional<QString> modINI::find(const QString& section, const QString& key) const
+{
     QByteArray bytes;
     if (load(bytes) != Loaded::Ok)
-        return {};
+        return std::nullopt;
 
     // One pass over the bytes, decoding only the lines that may matter, so
     // a file of the largest size allowed is read in milliseconds and
@@ -331,7 +342,7 @@ QString modINI::ReadIni(const QString& section, const QString& key) const
             return value;
         }
     }
-    return {};
+    return std::nullopt;
 }
 
 bool modINI::WriteIni(const QString& section, const QString& key, const QString& value)
