@@ -39,7 +39,6 @@ MqttBridge::MqttBridge(RemoteControl& control, std::unique_ptr<MqttTransport> tr
       m_settings(std::move(settings))
 {
     m_retry.setSingleShot(true);
-    m_retry.setInterval(1000);
     connect(&m_retry, &QTimer::timeout, this, &MqttBridge::connectNow);
     m_flush.setSingleShot(true);
     connect(&m_flush, &QTimer::timeout, this, &MqttBridge::flush);
@@ -84,7 +83,8 @@ void MqttBridge::connectNow()
 void MqttBridge::onConnected()
 {
     m_connected = true;
-    m_retry.setInterval(1000);
+    m_retry.stop();
+    m_nextRetryMs = 1000;
     m_connectFailure.succeeded();
     const MqttEndpoint& e = m_settings.endpoint;
     qCInfo(lcMqtt).noquote() << QStringLiteral("connected to %1:%2 as %3, under %4")
@@ -120,8 +120,8 @@ void MqttBridge::onDisconnected(const QString& why)
                    .arg(e.port)
                    .arg(printableText(why))
                    .arg(MaxRetryMs / 1000);
-    m_retry.start();
-    m_retry.setInterval(std::min(m_retry.interval() * 2, MaxRetryMs));
+    m_retry.start(m_nextRetryMs);
+    m_nextRetryMs = std::min(m_nextRetryMs * 2, MaxRetryMs);
 }
 
 void MqttBridge::onMessage(const QByteArray& name, const QByteArray& payload)

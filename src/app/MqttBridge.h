@@ -39,7 +39,7 @@ public:
 
     void start();
     bool connected() const { return m_connected; }
-    // The wait before the next attempt, while not connected.
+    // The wait before the next attempt, once one failed.
     int retryMs() const { return m_retry.interval(); }
 
 private:
@@ -69,6 +69,7 @@ private:
     MqttSettings m_settings;
     bool m_connected = false;
     QTimer m_retry;
+    int m_nextRetryMs = 1000;
     ReportOnce m_connectFailure;
     QHash<QByteArray, Topic> m_topics;
     QTimer m_flush;

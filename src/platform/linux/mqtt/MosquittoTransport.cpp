@@ -75,7 +75,8 @@ struct MosquittoTransport::Callbacks
              QByteArray(static_cast<const char*>(m->payload), qsizetype(m->payloadlen))});
     }
 
-    // The first certificate of the broker's chain that fails, and why.
+    // The broker's certificate, why it fails, and the one of its chain
+    // that failed when another.
     static int verify(int ok, X509_STORE_CTX* store)
     {
         if (ok)
@@ -84,16 +85,21 @@ struct MosquittoTransport::Callbacks
             X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
         auto* transport =
             static_cast<MosquittoTransport*>(SSL_CTX_get_app_data(SSL_get_SSL_CTX(ssl)));
-        if (transport && transport->m_certificate.isEmpty()) {
-            char subject[256] = "(no certificate)";
-            if (X509* cert = X509_STORE_CTX_get_current_cert(store))
-                X509_NAME_oneline(X509_get_subject_name(cert), subject, sizeof subject);
-            transport->m_certificate =
-                QStringLiteral("the broker's certificate %1 does not verify: %2")
-                    .arg(QString::fromUtf8(subject),
-                         QString::fromUtf8(
-                             X509_verify_cert_error_string(X509_STORE_CTX_get_error(store))));
-        }
+        if (!transport || !transport->m_certificate.isEmpty())
+            return 0;
+        const auto subject = [](X509* cert) {
+            char name[256] = "(none)";
+            if (cert)
+                X509_NAME_oneline(X509_get_subject_name(cert), name, sizeof name);
+            return QString::fromUtf8(name);
+        };
+        const QString broker = subject(X509_STORE_CTX_get0_cert(store));
+        const QString failed = subject(X509_STORE_CTX_get_current_cert(store));
+        transport->m_certificate = QStringLiteral("the broker's certificate %1 does not verify: %2")
+                                       .arg(broker, QString::fromUtf8(X509_verify_cert_error_string(
+                                                        X509_STORE_CTX_get_error(store))));
+        if (failed != broker)
+            transport->m_certificate += QStringLiteral(" (%1)").arg(failed);
         return 0;
     }
 };
@@ -156,8 +162,6 @@ QString MosquittoTransport::prepareTls(const MqttEndpoint& endpoint)
         X509_VERIFY_PARAM_set1_host(param, host.constData(), 0);
     SSL_CTX_set_verify(m_tls, SSL_VERIFY_PEER, &Callbacks::verify);
     SSL_CTX_set_app_data(m_tls, this);
-    if (mosquitto_void_option(m_mosq, MOSQ_OPT_SSL_CTX, m_tls) != MOSQ_ERR_SUCCESS)
-        return QStringLiteral("this libmosquitto cannot make TLS connections");
     return {};
 }
 
@@ -171,8 +175,11 @@ void MosquittoTransport::open(const MqttEndpoint& endpoint)
         mosquitto_reinitialise(m_mosq, clientId.constData(), true, this);
         mosquitto_connect_callback_set(m_mosq, &Callbacks::connected);
         mosquitto_message_callback_set(m_mosq, &Callbacks::message);
-        if (m_tls)
+        if (m_tls) {
+            // The context as made here, without libmosquitto's own settings.
             mosquitto_void_option(m_mosq, MOSQ_OPT_SSL_CTX, m_tls);
+            mosquitto_int_option(m_mosq, MOSQ_OPT_SSL_CTX_WITH_DEFAULTS, 0);
+        }
         if (mosquitto_will_set(m_mosq, endpoint.willTopic.constData(),
                                int(endpoint.willPayload.size()), endpoint.willPayload.constData(),
                                Qos, true) != MOSQ_ERR_SUCCESS)
@@ -209,9 +216,10 @@ void MosquittoTransport::open(const MqttEndpoint& endpoint)
                                          KeepAliveSeconds);
             error = errno;
         }
-        if (why.isEmpty() && rc != MOSQ_ERR_SUCCESS)
-            why = rc == MOSQ_ERR_EAI ? QString::fromLocal8Bit(gai_strerror(error))
-                                     : describe(rc, error);
+        if (why.isEmpty() && rc == MOSQ_ERR_EAI)
+            why = QString::fromLocal8Bit(gai_strerror(error));
+        else if (why.isEmpty() && rc != MOSQ_ERR_SUCCESS)
+            why = describe(rc, error);
         QMetaObject::invokeMethod(
             this, [this, rc, why] { started(rc, why); }, Qt::QueuedConnection);
     }));
@@ -226,7 +234,10 @@ void MosquittoTransport::started(int rc, const QString& why)
     if (rc != MOSQ_ERR_SUCCESS || fd < 0) {
         m_phase = Phase::Closed;
         if (m_events.disconnected)
-            m_events.disconnected(why.isEmpty() ? describe(rc, 0) : why);
+            // The handshake may have begun, and failed, already.
+            m_events.disconnected(!m_certificate.isEmpty() ? m_certificate
+                                  : why.isEmpty()          ? describe(rc, 0)
+                                                           : why);
         return;
     }
     m_phase = Phase::Connecting;
