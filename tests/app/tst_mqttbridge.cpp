@@ -1,5 +1,6 @@
 #include "app/MqttBridge.h"
 #include "platform/MqttTransport.h"
+#include "platform/modINI.h"
 
 #include <QtTest>
 
@@ -114,6 +115,46 @@ class TestMqttBridge : public QObject
     }
 
 private Q_SLOTS:
+    // [MQTT] as the bridge takes it; a bad value is refused with a warning.
+    void settingsSection()
+    {
+        const struct
+        {
+            const char* name;
+            QByteArray section;
+            QString want; // host:port tls user topic discovery client
+            const char* warning;
+        } rows[] = {
+            {"none", "User=ann", u":1883 0 ann brellix/nas homeassistant brellix-nas"_s, nullptr},
+            {"defaults", "Url=mqtt://b", u"b:1883 0  brellix/nas homeassistant brellix-nas"_s,
+             nullptr},
+            {"tls, user in the address", "Url=mqtts://ann:pw@b:99/",
+             u"b:99 1 ann brellix/nas homeassistant brellix-nas"_s, "Url's password is ignored"},
+            {"own names, no discovery", "Url=mqtt://b\nTopic=home/lcd\nDiscovery=\nClientId=x",
+             u"b:1883 0  home/lcd  x"_s, nullptr},
+            {"not mqtt", "Url=http://b", u":1883 0  brellix/nas homeassistant brellix-nas"_s,
+             "Url = \"http://b\" is not an mqtt"},
+            {"wildcard", "Url=mqtt://b\nTopic=a/#",
+             u"b:1883 0  brellix/nas homeassistant brellix-nas"_s,
+             "Topic = \"a/#\" is not a topic"},
+        };
+        QTemporaryDir dir;
+        const modINI ini(dir.filePath(u"b.ini"_s));
+        for (const auto& row : rows) {
+            QFile file(ini.path());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[MQTT]\n" + row.section) > 0);
+            file.close();
+            if (row.warning)
+                QTest::ignoreMessage(QtWarningMsg,
+                                     QRegularExpression(QRegularExpression::escape(row.warning)));
+            const MqttSettings s = MqttSettings::load(ini, u"nas"_s);
+            const MqttEndpoint& e = s.endpoint;
+            const QString got = u"%1:%2 %3 %4 %5 %6 %7"_s.arg(e.host).arg(e.port).arg(e.tls).arg(
+                e.user, s.topic, s.discovery, e.clientId);
+            QVERIFY2(got == row.want, qPrintable(u"%1: got %2"_s.arg(row.name, got)));
+        }
+    }
+
     // Each command topic's payload as the request it makes of the control
     // (empty: none, and refused in the log); MQTT is one caller.
     void commands()
