@@ -11,6 +11,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
   libgl-dev libsensors-dev libcurl4-openssl-dev libsystemd-dev libmosquitto-dev
+  libssl-dev
 )
 test_packages=(
   xvfb xauth trayer xdotool openbox x11-utils tzdata
