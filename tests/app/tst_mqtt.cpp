@@ -191,8 +191,10 @@ private Q_SLOTS:
             {"wrong password", u"Url=mqtt://127.0.0.1:%1\nPasswordCommand=echo wrong"_s,
              u"not authorised"_s},
             {"no broker", u"Url=mqtt://127.0.0.1:1"_s, u"Connection refused"_s},
-            {"TLS, the broker's CA", u"Url=mqtts://127.0.0.1:%2\nCaFile=%3"_s, {}},
-            {"TLS, the system's CAs", u"Url=mqtts://127.0.0.1:%2"_s,
+            {"TLS, the broker's CA", u"Url=mqtts://localhost:%2\nCaFile=%3"_s, {}},
+            {"TLS, another name", u"Url=mqtts://127.0.0.1:%2\nCaFile=%3"_s,
+             u"the broker's certificate /CN=localhost does not verify: IP address mismatch"_s},
+            {"TLS, the system's CAs", u"Url=mqtts://localhost:%2"_s,
              u"the broker's certificate /CN=localhost does not verify: self-signed certificate "
              "in certificate chain (/CN=Brellix-test-CA)"_s},
         };

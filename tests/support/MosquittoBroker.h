@@ -11,7 +11,7 @@
 // A real Mosquitto on two loopback ports with a throw-away configuration:
 // logins from a password file made by mosquitto_passwd (no anonymous
 // clients) on a plain listener and on a TLS one whose certificate, for
-// 127.0.0.1 and localhost, comes from a throw-away CA (caFile()).
+// localhost (not 127.0.0.1), comes from a throw-away CA (caFile()).
 class MosquittoBroker
 {
 public:
@@ -27,7 +27,7 @@ public:
             "-keyout ca.key -out ca.crt -subj /CN=Brellix-test-CA",
             "openssl req -x509 -days 2 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
             "-CA ca.crt -CAkey ca.key -keyout server.key -out server.crt -subj /CN=localhost "
-            "-addext subjectAltName=DNS:localhost,IP:127.0.0.1",
+            "-addext subjectAltName=DNS:localhost",
         };
         QStringList runs = steps;
         for (const auto& [user, password] : users)
@@ -42,16 +42,23 @@ public:
             port = s.serverPort();
         }
         const QString d = m_dir.path();
+        // Where localhost is ::1 as well, it is listened on there too.
+        QTcpServer v6;
+        const QString alsoV6 = v6.listen(QHostAddress::LocalHostIPv6, quint16(tlsPort()))
+                                   ? QStringLiteral("listener %1 ::1\n").arg(tlsPort())
+                                   : QString();
+        v6.close();
         QFile conf(path("mosquitto.conf"));
         if (!conf.open(QIODevice::WriteOnly) ||
             conf.write(QStringLiteral("per_listener_settings false\nallow_anonymous false\n"
                                       "password_file %1/passwd\npersistence false\nuser %2\n"
                                       "log_dest file %1/mosquitto.log\nlistener %3 127.0.0.1\n"
                                       "listener %4 127.0.0.1\ncafile %1/ca.crt\n"
-                                      "certfile %1/server.crt\nkeyfile %1/server.key\n")
+                                      "certfile %1/server.crt\nkeyfile %1/server.key\n%5")
                            .arg(d, qEnvironmentVariable("USER", QStringLiteral("root")))
                            .arg(port())
                            .arg(tlsPort())
+                           .arg(alsoV6)
                            .toUtf8()) < 0)
             return QStringLiteral("cannot write the configuration");
         conf.close();
