@@ -20,10 +20,36 @@ Outcome malformed(const QString& why)
     return {Refusal::InvalidArgs, why, 0};
 }
 
-QByteArray json(const QJsonObject& object)
+// Brellix's entities in Home Assistant: component, object id, name and the
+// config's own members ("%1": the topic).
+struct Entity
 {
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
+    const char* component;
+    const char* object;
+    const char* name;
+    const char* members;
+};
+const Entity Entities[] = {
+    {"select", "mode", "Mode", R"("state_topic":"%1/mode","command_topic":"%1/mode/set")"},
+    // Switched on before the level is sent: the level needs the light.
+    {"light", "backlight", "Backlight",
+     R"("state_topic":"%1/backlight","command_topic":"%1/backlight/set","payload_on":"ON",)"
+     R"("payload_off":"OFF","brightness_state_topic":"%1/brightness",)"
+     R"("brightness_command_topic":"%1/brightness/set","brightness_scale":254,)"
+     R"("on_command_type":"first")"},
+    {"text", "message", "Message", R"("command_topic":"%1/message/set","max":80)"},
+    {"binary_sensor", "connected", "Connected",
+     R"("state_topic":"%1/connected","payload_on":"true","payload_off":"false",)"
+     R"("device_class":"connectivity")"},
+    {"sensor", "line1", "Line 1",
+     R"("state_topic":"%1/lines","value_template":"{{ value_json[0] }}")"},
+    {"sensor", "line2", "Line 2",
+     R"("state_topic":"%1/lines","value_template":"{{ value_json[1] }}")"},
+    {"sensor", "line3", "Line 3",
+     R"("state_topic":"%1/lines","value_template":"{{ value_json[2] }}")"},
+    {"sensor", "line4", "Line 4",
+     R"("state_topic":"%1/lines","value_template":"{{ value_json[3] }}")"},
+};
 
 // Home Assistant takes only these in the node's place of a discovery topic.
 QString nodeId(const QString& clientId)
@@ -169,13 +195,15 @@ void MqttBridge::command(const QString& what, const QByteArray& payload)
         else
             outcome = malformed(QStringLiteral("there is no such command"));
     }
-    ReportOnce& report = m_commandFailures[what];
-    if (outcome.done())
-        report.succeeded();
-    else if (report.failed())
+    // Said once per command and run of failures.
+    if (outcome.done()) {
+        m_failingCommands.removeAll(what);
+    } else if (!m_failingCommands.contains(what)) {
+        m_failingCommands << what;
         qCWarning(lcMqtt).noquote()
             << QStringLiteral("%1/%2/set refused: %3")
                    .arg(m_settings.topic, printableText(what, 40), printableText(outcome.reason));
+    }
 }
 
 RemoteControl::Outcome MqttBridge::message(const QByteArray& payload)
@@ -232,67 +260,51 @@ void MqttBridge::offerState()
     offer(topic("connected"), state.connected ? "true" : "false");
     offer(topic("backlight"), state.backlight ? "ON" : "OFF");
     offer(topic("brightness"), QByteArray::number(state.brightness));
-    const QHash<QByteArray, QByteArray> configs = discoveryConfigs(state);
-    for (auto it = configs.cbegin(); it != configs.cend(); ++it)
-        offer(it.key(), it.value());
+    QByteArrayList topics;
+    for (const auto& [name, config] : discoveryConfigs(state)) {
+        offer(name, config);
+        topics << name;
+    }
     // An entity of an earlier state that is gone is removed.
-    for (const QByteArray& old : std::exchange(m_discoveryTopics, configs.keys())) {
-        if (!configs.contains(old))
+    for (const QByteArray& old : std::exchange(m_discoveryTopics, topics)) {
+        if (!topics.contains(old))
             offer(old, {});
     }
 }
 
-QHash<QByteArray, QByteArray> MqttBridge::discoveryConfigs(const RemoteControl::State& state) const
+QList<std::pair<QByteArray, QByteArray>>
+MqttBridge::discoveryConfigs(const RemoteControl::State& state) const
 {
-    QHash<QByteArray, QByteArray> configs;
+    QList<std::pair<QByteArray, QByteArray>> configs;
     if (m_settings.discovery.isEmpty())
         return configs;
     const QString& clientId = m_settings.endpoint.clientId;
-    const QString& t = m_settings.topic;
     const QJsonObject device{
         {QStringLiteral("identifiers"), QJsonArray{clientId}},
         {QStringLiteral("name"), QStringLiteral("Brellix ") + m_settings.hostName},
         {QStringLiteral("model"), QStringLiteral("20x4 character LCD")},
         {QStringLiteral("sw_version"), QStringLiteral(BRELLIX_VERSION)},
     };
-    const auto add = [&](const char* component, const QString& object, const QString& name,
-                         QJsonObject config) {
-        config[QStringLiteral("name")] = name;
+    for (const Entity& entity : Entities) {
+        QJsonObject config =
+            QJsonDocument::fromJson(QByteArray("{") + entity.members + '}').object();
+        // The topic goes in as a value, whatever it holds.
+        for (auto it = config.begin(); it != config.end(); ++it) {
+            if (it->isString())
+                *it = it->toString().replace(QStringLiteral("%1"), m_settings.topic);
+        }
+        const QString object = QLatin1String(entity.object);
+        if (object == u"mode")
+            config[QStringLiteral("options")] = QJsonArray::fromStringList(state.modes);
+        config[QStringLiteral("name")] = QLatin1String(entity.name);
         config[QStringLiteral("unique_id")] = clientId + u'_' + object;
-        config[QStringLiteral("availability_topic")] = t + QStringLiteral("/status");
+        config[QStringLiteral("availability_topic")] = m_settings.topic + QStringLiteral("/status");
         config[QStringLiteral("device")] = device;
-        configs.insert((m_settings.discovery + u'/' + QLatin1String(component) + u'/' +
-                        nodeId(clientId) + u'/' + object + QStringLiteral("/config"))
-                           .toUtf8(),
-                       json(config));
-    };
-    add("select", QStringLiteral("mode"), QStringLiteral("Mode"),
-        {{QStringLiteral("state_topic"), t + QStringLiteral("/mode")},
-         {QStringLiteral("command_topic"), t + QStringLiteral("/mode/set")},
-         {QStringLiteral("options"), QJsonArray::fromStringList(state.modes)}});
-    add("light", QStringLiteral("backlight"), QStringLiteral("Backlight"),
-        {{QStringLiteral("state_topic"), t + QStringLiteral("/backlight")},
-         {QStringLiteral("command_topic"), t + QStringLiteral("/backlight/set")},
-         {QStringLiteral("payload_on"), QStringLiteral("ON")},
-         {QStringLiteral("payload_off"), QStringLiteral("OFF")},
-         {QStringLiteral("brightness_state_topic"), t + QStringLiteral("/brightness")},
-         {QStringLiteral("brightness_command_topic"), t + QStringLiteral("/brightness/set")},
-         {QStringLiteral("brightness_scale"), 254},
-         // Switched on before the level is sent: the level needs the light.
-         {QStringLiteral("on_command_type"), QStringLiteral("first")}});
-    add("text", QStringLiteral("message"), QStringLiteral("Message"),
-        {{QStringLiteral("command_topic"), t + QStringLiteral("/message/set")},
-         {QStringLiteral("max"), 80}});
-    add("binary_sensor", QStringLiteral("connected"), QStringLiteral("Connected"),
-        {{QStringLiteral("state_topic"), t + QStringLiteral("/connected")},
-         {QStringLiteral("payload_on"), QStringLiteral("true")},
-         {QStringLiteral("payload_off"), QStringLiteral("false")},
-         {QStringLiteral("device_class"), QStringLiteral("connectivity")}});
-    for (int line = 1; line <= 4; ++line)
-        add("sensor", QStringLiteral("line%1").arg(line), QStringLiteral("Line %1").arg(line),
-            {{QStringLiteral("state_topic"), t + QStringLiteral("/lines")},
-             {QStringLiteral("value_template"),
-              QStringLiteral("{{ value_json[%1] }}").arg(line - 1)}});
+        configs.append({(m_settings.discovery + u'/' + QLatin1String(entity.component) + u'/' +
+                         nodeId(clientId) + u'/' + object + QStringLiteral("/config"))
+                            .toUtf8(),
+                        QJsonDocument(config).toJson(QJsonDocument::Compact)});
+    }
     return configs;
 }
 

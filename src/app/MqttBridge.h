@@ -58,7 +58,9 @@ private:
     RemoteControl::Outcome message(const QByteArray& payload);
     // Everything RemoteControl shows, and the discovery configs.
     void offerState();
-    QHash<QByteArray, QByteArray> discoveryConfigs(const RemoteControl::State& state) const;
+    // Each entity's topic and config.
+    QList<std::pair<QByteArray, QByteArray>>
+    discoveryConfigs(const RemoteControl::State& state) const;
     void offer(const QByteArray& topic, const QByteArray& payload);
     void send(const QByteArray& topic, Topic& slot, const QByteArray& payload);
     void flush();
@@ -73,7 +75,7 @@ private:
     ReportOnce m_connectFailure;
     QHash<QByteArray, Topic> m_topics;
     QTimer m_flush;
-    bool m_offering = false;                      // an evaluation of the state is queued
-    QHash<QString, ReportOnce> m_commandFailures; // by command
-    QList<QByteArray> m_discoveryTopics;          // the configs of this run
+    bool m_offering = false;             // an evaluation of the state is queued
+    QStringList m_failingCommands;       // refused since their last success
+    QList<QByteArray> m_discoveryTopics; // the configs of this run
 };
