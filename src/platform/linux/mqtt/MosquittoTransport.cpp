@@ -277,8 +277,10 @@ void MosquittoTransport::settle(int rc, int error)
               : !m_certificate.isEmpty() ? m_certificate
                                          : describe(rc, error);
         // A password refused may have been changed meanwhile: asked again.
-        if (m_refusal == 4 || m_refusal == 5)
-            m_secret.fill('\0'), m_secret.clear();
+        if (m_refusal == 4 || m_refusal == 5) {
+            m_secret.fill('\0');
+            m_secret.clear();
+        }
         closeNotifiers();
         m_phase = Phase::Closed;
     } else if (m_writable) {
