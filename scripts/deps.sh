@@ -10,12 +10,14 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-  libgl-dev libsensors-dev libcurl4-openssl-dev libsystemd-dev
+  libgl-dev libsensors-dev libcurl4-openssl-dev libsystemd-dev libmosquitto-dev
+  libssl-dev
 )
 test_packages=(
   xvfb xauth trayer xdotool openbox x11-utils tzdata
   dbus-daemon mpv mpv-mpris
   dovecot-imapd dovecot-pop3d openssl
+  mosquitto mosquitto-clients
   lcdproc
 )
 if [ "${1:-}" = "--test" ]; then

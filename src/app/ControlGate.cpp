@@ -29,9 +29,13 @@ ControlGate::ControlGate(BulletinBoard& board, DisplayScheduler& scheduler, Rota
     connect(&m_control, &LinkController::statusTextChanged, this, &ControlGate::changed);
     connect(&m_control, &LinkController::comCheckChanged, this, &ControlGate::changed);
     connect(&m_lines, &ScreenLines::lineChanged, this, &ControlGate::changed);
+    connect(&m_control, &LinkController::backlightChanged, this, &ControlGate::changed);
+    connect(&m_control, &LinkController::brightnessChanged, this, &ControlGate::changed);
     connect(&m_board, &BulletinBoard::dropped, this, [this](quint32 id, const QString& caller) {
-        if (m_observer.dropped)
-            m_observer.dropped(caller, id);
+        for (const auto& [key, observer] : std::vector(m_observers)) {
+            if (observer.dropped)
+                observer.dropped(caller, id);
+        }
     });
 }
 
@@ -147,16 +151,27 @@ RemoteControl::State ControlGate::state() const
     for (int i = 0; i < ScreenLines::Count; ++i)
         s.lines << m_control.model().readable(m_lines.line(i), m_lines.codec());
     s.rotation = m_rotation.enabled();
+    s.backlight = m_control.backlightOn();
+    s.brightness = quint8(LinkController::MaxSliderPosition - m_control.sliderPosition());
     return s;
 }
 
-void ControlGate::setObserver(Observer observer)
+void ControlGate::addObserver(const void* key, Observer observer)
 {
-    m_observer = std::move(observer);
+    removeObserver(key);
+    m_observers.emplace_back(key, std::move(observer));
+}
+
+void ControlGate::removeObserver(const void* key)
+{
+    std::erase_if(m_observers, [key](const auto& entry) { return entry.first == key; });
 }
 
 void ControlGate::changed()
 {
-    if (m_observer.changed)
-        m_observer.changed();
+    // A copy: an observer may remove itself.
+    for (const auto& [key, observer] : std::vector(m_observers)) {
+        if (observer.changed)
+            observer.changed();
+    }
 }

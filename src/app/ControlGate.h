@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include <deque>
+#include <utility>
+#include <vector>
 
 class BulletinBoard;
 class DisplayScheduler;
@@ -37,7 +39,8 @@ public:
     Outcome setBrightness(const QString& caller, quint8 level) override;
     Outcome setRotation(const QString& caller, bool on) override;
     State state() const override;
-    void setObserver(Observer observer) override;
+    void addObserver(const void* key, Observer observer) override;
+    void removeObserver(const void* key) override;
 
 private:
     // False when caller has used up this second's calls.
@@ -49,7 +52,7 @@ private:
     Rotation& m_rotation;
     LinkController& m_control;
     ScreenLines& m_lines;
-    Observer m_observer;
+    std::vector<std::pair<const void*, Observer>> m_observers;
     QElapsedTimer m_clock;
     // Each caller's calls of the last second, oldest first; callers quiet
     // for a second are forgotten.

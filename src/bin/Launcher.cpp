@@ -4,17 +4,20 @@
 #include "app/DisplayScheduler.h"
 #include "app/Lifecycle.h"
 #include "app/Messages.h"
+#include "app/MqttBridge.h"
 #include "lcd/LinkController.h"
 #include "platform/ResumeWatch.h"
 #include "platform/ShutdownSignals.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxShutdownSignals.h"
+#include "platform/linux/LoadedMqttTransport.h"
 #include "platform/linux/SessionBusService.h"
 #include "platform/modINI.h"
 #include "sim/PtyLcdModule.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
+#include <QSysInfo>
 #include <QTextStream>
 
 #include <csignal>
@@ -106,8 +109,16 @@ int Launcher::run()
     });
     m_resume = m_platform->watchResume([&link] { link.reinitialise(); });
     m_remote = publishOnSessionBus(m_context->remote());
+    // Nothing of MQTT is loaded unless a broker is set.
+    MqttSettings mqtt = MqttSettings::load(m_context->ini(), QSysInfo::machineHostName());
+    if (mqtt.enabled()) {
+        m_mqtt = std::make_unique<MqttBridge>(m_context->remote(), deferredMqttTransport(),
+                                              std::move(mqtt));
+        m_mqtt->start();
+    }
     lifecycle.start();
     const int code = QCoreApplication::exec();
+    m_mqtt.reset();
     m_remote.reset();
     m_resume.reset();
     m_signals.reset();

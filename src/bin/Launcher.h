@@ -8,6 +8,7 @@
 class AppContext;
 class BusPublication;
 class Lifecycle;
+class MqttBridge;
 class Platform;
 class PtyLcdModule;
 class ResumeWatch;
@@ -16,7 +17,7 @@ class ShutdownSignals;
 // The start-up path brellix and brellixd share: the command line, the
 // platform, the application context and the lifecycle wired to it, the
 // simulated module of --simulate, the shutdown signals, the session bus
-// interface and the run of the event loop. Each program adds only its views.
+// interface, MQTT and the run of the event loop. Each program adds only its views.
 class Launcher
 {
 public:
@@ -50,4 +51,5 @@ private:
     std::unique_ptr<ShutdownSignals> m_signals;
     std::unique_ptr<ResumeWatch> m_resume;
     std::unique_ptr<BusPublication> m_remote; // the session bus interface, when there is one
+    std::unique_ptr<MqttBridge> m_mqtt;       // Brellix on an MQTT broker, when one is set
 };

@@ -362,6 +362,7 @@ void LinkController::sliderMoved(int position)
         return;
     m_sliderPosition = std::clamp(position, 0, MaxSliderPosition);
     sendBrightness();
+    Q_EMIT brightnessChanged(m_sliderPosition);
 }
 
 void LinkController::setSliderPosition(int position)

@@ -141,6 +141,8 @@ Q_SIGNALS:
     void statusTextChanged(const QString& text);
     void comCheckChanged(int index); // 0: no item checked
     void sliderPositionChanged(int position);
+    // Any move of the slider, the window's own included (for observers).
+    void brightnessChanged(int position);
     // ON selected (and the slider available) or OFF.
     void backlightChanged(bool on);
     // A detection at start-up or from the COM menu found the module and

@@ -9,9 +9,10 @@
 #include <functional>
 
 // What other programs of the session may ask of Brellix (a bulletin on the
-// module, the mode, the rotation, the backlight) and what they may see. The core answers;
-// the session bus side (libbrellix-bus.so) only translates. Every request
-// names its caller (the bus's unique name), whom the limits count.
+// module, the mode, the rotation, the backlight) and what they may see. The
+// core answers; the session bus side (libbrellix-bus.so) and MQTT's bridge
+// only translate. Every request names its caller (the bus's unique name, or
+// MQTT as one caller), whom the limits count.
 class RemoteControl
 {
 public:
@@ -31,6 +32,8 @@ public:
         QString port;
         QStringList lines;     // as the module shows them, readable
         bool rotation = false; // the modes follow each other by themselves
+        bool backlight = true; // ON chosen (a flashing message leaves it so)
+        quint8 brightness = 0; // 0 to 254, the brightest
         friend bool operator==(const State&, const State&) = default;
     };
     struct Observer
@@ -52,7 +55,10 @@ public:
     // The rotation through the modes on or off, as the window's box.
     virtual Outcome setRotation(const QString& caller, bool on) = 0;
     virtual State state() const = 0;
-    virtual void setObserver(Observer observer) = 0;
+    // Each door (the session bus, MQTT) observes under its own key until
+    // it removes itself.
+    virtual void addObserver(const void* key, Observer observer) = 0;
+    virtual void removeObserver(const void* key) = 0;
 };
 
 // The control published on the session bus: holds the bus name while it

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -316,9 +317,19 @@ QString modINI::path() const
 
 QString modINI::ReadIni(const QString& section, const QString& key) const
 {
+    return find(section, key).value_or(QString());
+}
+
+bool modINI::HasIniKey(const QString& section, const QString& key) const
+{
+    return find(section, key).has_value();
+}
+
+std::optional<QString> modINI::find(const QString& section, const QString& key) const
+{
     QByteArray bytes;
     if (load(bytes) != Loaded::Ok)
-        return {};
+        return std::nullopt;
 
     // One pass over the bytes, decoding only the lines that may matter, so
     // a file of the largest size allowed is read in milliseconds and
@@ -363,7 +374,7 @@ QString modINI::ReadIni(const QString& section, const QString& key) const
             return value;
         }
     }
-    return {};
+    return std::nullopt;
 }
 
 bool modINI::WriteIni(const QString& section, const QString& key, const QString& value)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // brellix.ini, read and written with the rules of the Windows private-profile
 // calls the users' files were made with, so old files keep working unchanged.
 // Every call goes to the file itself: the dialogs and the main window share it.
@@ -19,6 +21,9 @@ public:
     // Names match ASCII case-insensitively; values come back trimmed and cut
     // to MaxValueLength characters.
     QString ReadIni(const QString& section, const QString& key) const;
+    // Whether the key is written at all, empty or not (where an empty value
+    // means something other than the default).
+    bool HasIniKey(const QString& section, const QString& key) const;
 
     // Creates what is missing and leaves every other byte of the file as it
     // was. False (and a warning) when the value cannot be stored; the old
@@ -56,6 +61,7 @@ public:
     static constexpr qint64 MaxFileSize = 1024 * 1024;
 
 private:
+    std::optional<QString> find(const QString& section, const QString& key) const;
     enum class Loaded { Ok, Missing, Failed };
     Loaded load(QByteArray& bytes) const;
     bool save(const QByteArray& content);

@@ -3,6 +3,7 @@
 #include "platform/MediaPlayerLink.h"
 #include "platform/Platform.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LoadedMqttTransport.h"
 #include "platform/web/modWebservices.h"
 
 #include <QtTest>
@@ -30,6 +31,7 @@ private Q_SLOTS:
         QVERIFY(!mapped("libcurl.so.4"));
         QVERIFY(!mapped("libQt6DBus.so.6"));
         QVERIFY(!mapped("libQt6Network.so.6"));
+        QVERIFY(!mapped("libmosquitto.so.1"));
         QTest::failOnWarning(QRegularExpression(u"refused plugin|cannot load"_s));
 
         // error: the whole answer to the first use; empty for a plugin that
@@ -66,6 +68,10 @@ private Q_SLOTS:
              {},
              {}},
             {u"lcdd"_s, BRELLIX_BIN_DIR, u"lcdd"_s, BRELLIX_BIN_DIR "/libbrellix-lcdd.so", {}, {}},
+            {u"mqtt missing"_s, "/nonexistent", u"mqtt"_s, "libmosquitto.so.1",
+             u"cannot load libbrellix-mqtt.so: not found"_s,
+             u"MQTT support (libbrellix-mqtt.so) is not installed: not found"_s},
+            {u"mqtt"_s, BRELLIX_BIN_DIR, u"mqtt"_s, "libmosquitto.so.1", {}, {}},
         };
         for (const auto& row : rows) {
             qputenv("BRELLIX_MODULE_DIR", row.dir);
@@ -78,6 +84,14 @@ private Q_SLOTS:
             modWebservices client(platform->webTransport(), {.timeoutMs = 5000});
             std::unique_ptr<WebRequest> request;
             std::unique_ptr<LcddConnection> lcdd;
+            std::unique_ptr<MqttTransport> mqtt = deferredMqttTransport();
+            MqttTransport::Events events;
+            events.disconnected = [&](const QString& why) { error = why; };
+            mqtt->setEvents(events);
+            MqttEndpoint noBroker;
+            noBroker.host = u"127.0.0.1"_s;
+            noBroker.port = 1;
+            noBroker.willTopic = "t";
             for (int use = 0; use < 2; ++use) { // the second says nothing more
                 error.reset();
                 if (row.module == u"mail") {
@@ -92,6 +106,8 @@ private Q_SLOTS:
                                      [&](const QString& status) { error = status; });
                     lcdd->setServer(u"127.0.0.1"_s, 1);
                     lcdd->start();
+                } else if (row.module == u"mqtt") {
+                    mqtt->open(noBroker);
                 } else if (row.module == u"player") {
                     platform->mediaPlayer().start([&] { error = QString(); });
                 } else {
@@ -114,6 +130,7 @@ private Q_SLOTS:
         QVERIFY(mapped("libcurl.so.4"));
         QVERIFY(mapped("libQt6DBus.so.6"));
         QVERIFY(mapped("libQt6Network.so.6"));
+        QVERIFY(mapped("libmosquitto.so.1"));
     }
 };
 

@@ -75,16 +75,10 @@ int appendStrings(sd_bus_message* m, const QStringList& strings)
     return r < 0 ? r : sd_bus_message_close_container(m);
 }
 
-// One value of ShowMessage's options: a boolean, a string, or anything else.
-struct Option
-{
-    char type = 0; // 'b', 's' or 0
-    bool on = false;
-    QString text;
-};
-
-// The options by name, a later entry of a name replacing an earlier one.
-int readOptions(sd_bus_message* m, QMap<QString, Option>& options)
+// ShowMessage's options by name, a later entry of a name replacing an
+// earlier one: a boolean or a string as such, anything else as an invalid
+// value.
+int readOptions(sd_bus_message* m, QMap<QString, QVariant>& options)
 {
     int r = sd_bus_message_enter_container(m, 'a', "{sv}");
     while (r >= 0 && (r = sd_bus_message_enter_container(m, 'e', "sv")) > 0) {
@@ -95,25 +89,24 @@ int readOptions(sd_bus_message* m, QMap<QString, Option>& options)
             r = sd_bus_message_peek_type(m, nullptr, &contents);
         if (r < 0)
             break;
-        Option option;
+        QVariant value;
         if (std::strcmp(contents, "b") == 0 || std::strcmp(contents, "s") == 0) {
-            option.type = contents[0];
+            const bool boolean = contents[0] == 'b';
             int on = 0;
             const char* text = nullptr;
             r = sd_bus_message_enter_container(m, 'v', contents);
             if (r >= 0)
-                r = option.type == 'b' ? sd_bus_message_read_basic(m, 'b', &on)
-                                       : sd_bus_message_read_basic(m, 's', &text);
+                r = boolean ? sd_bus_message_read_basic(m, 'b', &on)
+                            : sd_bus_message_read_basic(m, 's', &text);
             if (r >= 0)
                 r = sd_bus_message_exit_container(m);
-            option.on = on != 0;
-            option.text = QString::fromUtf8(text);
+            value = boolean ? QVariant(on != 0) : QVariant(QString::fromUtf8(text));
         } else {
             r = sd_bus_message_skip(m, "v");
         }
         if (r >= 0)
             r = sd_bus_message_exit_container(m);
-        options.insert(QString::fromUtf8(key), option);
+        options.insert(QString::fromUtf8(key), value);
     }
     return r < 0 ? r : sd_bus_message_exit_container(m);
 }
@@ -126,7 +119,7 @@ struct SdBusService::Calls
     static int showMessage(sd_bus_message* m, void* userdata, sd_bus_error* error)
     {
         Bulletin request;
-        QMap<QString, Option> options;
+        QMap<QString, QVariant> options;
         int r = readStrings(m, request.lines);
         if (r >= 0)
             r = sd_bus_message_read_basic(m, 'u', &request.seconds);
@@ -135,21 +128,9 @@ struct SdBusService::Calls
         if (r < 0)
             return r;
         for (auto it = options.cbegin(); it != options.cend(); ++it) {
-            const QString& key = it.key();
-            bool fits = true;
-            if (key == u"flash" || key == u"center") {
-                fits = it->type == 'b';
-                (key == u"flash" ? request.flash : request.center) = it->on;
-            } else if (key == u"priority") {
-                fits = it->type == 's' && (it->text == u"info" || it->text == u"alert");
-                request.alert = it->type == 's' && it->text == u"alert";
-            }
-            // Other options are for later versions: ignored.
-            if (!fits)
-                return refuse(error, QString::fromLatin1(kInvalidArgs),
-                              QStringLiteral("option %1: flash and center take a boolean, "
-                                             "priority \"info\" or \"alert\"")
-                                  .arg(key.left(40)));
+            const QString why = request.setOption(it.key(), it.value());
+            if (!why.isEmpty())
+                return refuse(error, QString::fromLatin1(kInvalidArgs), why);
         }
         const RemoteControl::Outcome outcome =
             self(userdata).m_control.showBulletin(callerOf(m), request);
@@ -343,13 +324,13 @@ bool SdBusService::exportObject()
             QTimer::singleShot(0, this, &SdBusService::announceChanges);
     };
     observer.dropped = [this](const QString& caller, quint32 id) { sendDropped(caller, id); };
-    m_control.setObserver(std::move(observer));
+    m_control.addObserver(this, std::move(observer));
     return true;
 }
 
 SdBusService::~SdBusService()
 {
-    m_control.setObserver({});
+    m_control.removeObserver(this);
     // The notifiers go before the socket they watch is closed.
     m_readable.reset();
     m_writable.reset();
