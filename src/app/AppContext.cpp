@@ -26,6 +26,7 @@
 #include "screens/own/OwnScreen.h"
 #include "screens/own/OwnScreenSettings.h"
 #include "screens/own/OwnValueSources.h"
+#include "screens/own/TopicValues.h"
 #include "screens/player/WinAmpScreen.h"
 #include "screens/system/CIpHelper.h"
 #include "screens/system/CpuInfoScreen.h"
@@ -141,6 +142,7 @@ struct AppContext::Parts
     WeatherScreen weather;
     StockScreen stock;
     EmailScreen mail;
+    TopicValues topicValues;
 
     // What the own screens' values are read from, and the screens (modes
     // after the table's, made from the settings).
@@ -159,7 +161,8 @@ struct AppContext::Parts
                                .weatherSettings = weatherSettings,
                                .stock = stock,
                                .stockSettings = stockSettings,
-                               .mail = mail};
+                               .mail = mail,
+                               .topics = topicValues};
     std::vector<std::unique_ptr<OwnScreen>> ownScreens;
 
     DisplayScheduler scheduler;
@@ -269,6 +272,16 @@ void AppContext::loadOwnScreens()
     // The rows go before the screens they name.
     scheduler.replaceModes(int(builtIn.size()), std::move(rows));
     p.ownScreens = std::move(screens);
+    QStringList topics;
+    for (const auto& screen : p.ownScreens) {
+        for (const ScreenTemplate& line : screen->templates()) {
+            for (const ScreenTemplate::Part& part : line.parts()) {
+                if (part.name == u"mqtt")
+                    topics << TopicValues::topicOf(part.arg);
+            }
+        }
+    }
+    p.topicValues.setTopics(std::move(topics));
     if (shown >= int(builtIn.size()) && scheduler.selectedMode() < 0) {
         const int again = scheduler.modeNamed(shownName);
         scheduler.selectMode(again >= 0 ? again : scheduler.modeNamed(QStringLiteral("time")));
@@ -325,6 +338,11 @@ Rotation& AppContext::rotation()
 {
     return m_parts->rotation;
 }
+TopicValues& AppContext::topicValues()
+{
+    return m_parts->topicValues;
+}
+
 RemoteControl& AppContext::remote()
 {
     return m_parts->remote;

@@ -16,6 +16,7 @@ class Platform;
 class RemoteControl;
 class Rotation;
 class ScreenLines;
+class TopicValues;
 class WorldTimeSettings;
 class modINI;
 struct StockSettings;
@@ -75,6 +76,8 @@ public:
     Rotation& rotation();
     // Bulletins and requests of other programs, for the session bus service.
     RemoteControl& remote();
+    // The MQTT topics the own screens name, and what came on them.
+    TopicValues& topicValues();
     const Clock& clock() const;
 
 private:

@@ -3,6 +3,7 @@
 #include "platform/Logging.h"
 #include "platform/MqttTransport.h"
 #include "platform/PrintableText.h"
+#include "screens/own/TopicValues.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -36,6 +37,9 @@ const Entity Entities[] = {
      R"("payload_off":"OFF","brightness_state_topic":"%1/brightness",)"
      R"("brightness_command_topic":"%1/brightness/set","brightness_scale":254,)"
      R"("on_command_type":"first")"},
+    {"switch", "rotation", "Rotation",
+     R"("state_topic":"%1/rotation","command_topic":"%1/rotation/set","payload_on":"ON",)"
+     R"("payload_off":"OFF")"},
     {"text", "message", "Message", R"("command_topic":"%1/message/set","max":80)"},
     {"binary_sensor", "connected", "Connected",
      R"("state_topic":"%1/connected","payload_on":"true","payload_off":"false",)"
@@ -64,10 +68,12 @@ QString nodeId(const QString& clientId)
 } // namespace
 
 MqttBridge::MqttBridge(RemoteControl& control, std::unique_ptr<MqttTransport> transport,
-                       MqttSettings settings, QObject* parent)
+                       MqttSettings settings, TopicValues* values, QObject* parent)
     : QObject(parent), m_control(control), m_transport(std::move(transport)),
-      m_settings(std::move(settings))
+      m_settings(std::move(settings)), m_values(values)
 {
+    if (m_values)
+        connect(m_values, &TopicValues::topicsChanged, this, &MqttBridge::listenToValues);
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &MqttBridge::connectNow);
     m_flush.setSingleShot(true);
@@ -128,6 +134,8 @@ void MqttBridge::onConnected()
         m_transport->subscribe((m_settings.discovery + QStringLiteral("/+/") + nodeId(e.clientId) +
                                 QStringLiteral("/+/config"))
                                    .toUtf8());
+    m_valueTopics.clear();
+    listenToValues();
     // The broker may have lost what it retained: all of it again.
     for (Topic& slot : m_topics) {
         if (!slot.waiting)
@@ -137,6 +145,22 @@ void MqttBridge::onConnected()
     }
     flush();
     offerState();
+}
+
+void MqttBridge::listenToValues()
+{
+    if (!m_connected || !m_values)
+        return;
+    const QStringList& wanted = m_values->topics();
+    for (const QString& t : std::as_const(m_valueTopics)) {
+        if (!wanted.contains(t))
+            m_transport->unsubscribe(t.toUtf8());
+    }
+    for (const QString& t : wanted) {
+        if (!m_valueTopics.contains(t))
+            m_transport->subscribe(t.toUtf8());
+    }
+    m_valueTopics = wanted;
 }
 
 void MqttBridge::onDisconnected(const QString& why)
@@ -156,6 +180,8 @@ void MqttBridge::onDisconnected(const QString& why)
 
 void MqttBridge::onMessage(const QByteArray& name, const QByteArray& payload)
 {
+    if (m_values)
+        m_values->take(QString::fromUtf8(name), payload);
     const QByteArray prefix = topic("");
     if (name.startsWith(prefix) && name.endsWith("/set")) {
         const QByteArray what = name.mid(prefix.size(), name.size() - prefix.size() - 4);
@@ -185,12 +211,15 @@ void MqttBridge::command(const QString& what, const QByteArray& payload)
         if (what == u"mode")
             outcome =
                 number ? m_control.setMode(Caller, value) : m_control.selectMode(Caller, text);
-        else if (what == u"backlight" && text.compare(u"ON", Qt::CaseInsensitive) == 0)
-            outcome = m_control.setBacklight(Caller, true);
-        else if (what == u"backlight" && text.compare(u"OFF", Qt::CaseInsensitive) == 0)
-            outcome = m_control.setBacklight(Caller, false);
-        else if (what == u"backlight")
-            outcome = malformed(QStringLiteral("backlight takes ON or OFF"));
+        else if (what == u"backlight" || what == u"rotation") {
+            const bool on = text.compare(u"ON", Qt::CaseInsensitive) == 0;
+            if (!on && text.compare(u"OFF", Qt::CaseInsensitive) != 0)
+                outcome = malformed(what + QStringLiteral(" takes ON or OFF"));
+            else if (what == u"backlight")
+                outcome = m_control.setBacklight(Caller, on);
+            else
+                outcome = m_control.setRotation(Caller, on);
+        }
         // Anything past a level is refused by the control as 255 is.
         else if (what == u"brightness" && number)
             outcome = m_control.setBrightness(Caller, quint8(std::min(value, 255u)));
@@ -264,6 +293,7 @@ void MqttBridge::offerState()
     offer(topic("connected"), state.connected ? "true" : "false");
     offer(topic("backlight"), state.backlight ? "ON" : "OFF");
     offer(topic("brightness"), QByteArray::number(state.brightness));
+    offer(topic("rotation"), state.rotation ? "ON" : "OFF");
     QByteArrayList topics;
     for (const auto& [name, config] : discoveryConfigs(state)) {
         offer(name, config);

@@ -13,6 +13,7 @@
 #include <optional>
 
 class MqttTransport;
+class TopicValues;
 
 // Brellix on an MQTT broker: what RemoteControl shows, published under
 // [MQTT] Topic (retained, only when it changes, at most once a second per
@@ -21,7 +22,8 @@ class MqttTransport;
 // for the limits), and Home Assistant's discovery configs. The connection
 // is the transport's (libmosquitto in its plugin); when it fails or is
 // lost, it is tried again after 1, 2, 4 ... at most 30 s, the failure said
-// once per run, and on each connection everything is said again.
+// once per run, and on each connection everything is said again. It also
+// listens to the topics the own screens name, for their values.
 class MqttBridge final : public QObject
 {
     Q_OBJECT
@@ -33,7 +35,7 @@ public:
     static constexpr int MaxRetryMs = 30000;
 
     MqttBridge(RemoteControl& control, std::unique_ptr<MqttTransport> transport,
-               MqttSettings settings, QObject* parent = nullptr);
+               MqttSettings settings, TopicValues* values = nullptr, QObject* parent = nullptr);
     // Says "offline" first when connected.
     ~MqttBridge() override;
 
@@ -65,6 +67,8 @@ private:
     void send(const QByteArray& topic, Topic& slot, const QByteArray& payload);
     void flush();
     QByteArray topic(const char* leaf) const;
+    // Subscribed to what the own screens name now, and only that.
+    void listenToValues();
 
     RemoteControl& m_control;
     std::unique_ptr<MqttTransport> m_transport;
@@ -78,4 +82,6 @@ private:
     bool m_offering = false;             // an evaluation of the state is queued
     QStringList m_failingCommands;       // refused since their last success
     QList<QByteArray> m_discoveryTopics; // the configs of this run
+    TopicValues* m_values = nullptr;
+    QStringList m_valueTopics; // subscribed for the own screens
 };

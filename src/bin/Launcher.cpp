@@ -113,7 +113,7 @@ int Launcher::run()
     MqttSettings mqtt = MqttSettings::load(m_context->ini(), QSysInfo::machineHostName());
     if (mqtt.enabled()) {
         m_mqtt = std::make_unique<MqttBridge>(m_context->remote(), deferredMqttTransport(),
-                                              std::move(mqtt));
+                                              std::move(mqtt), &m_context->topicValues());
         m_mqtt->start();
     }
     lifecycle.start();

@@ -66,7 +66,7 @@ private Q_SLOTS:
             !why.isEmpty())
             QSKIP(qPrintable(why));
         m_app = std::make_unique<ModuleApp>(m_platform);
-        m_app->start("[Mode]\nmode=1\n");
+        m_app->start("[Mode]\nmode=1\n[Rotation]\nScreens=time\nSeconds=3600\n");
         m_bridge = bridge(*m_app, u"Url=mqtt://127.0.0.1:%1\nTopic=brellix/one"_s);
         QTRY_VERIFY_WITH_TIMEOUT(m_bridge->connected(), 5000);
     }
@@ -120,6 +120,8 @@ private Q_SLOTS:
         } rows[] = {
             {"mode by name", "mode", "cpu", "mode", "cpu", {}},
             {"mode by caption", "mode", "Time And Date", "mode", "time", {}},
+            {"rotation on", "rotation", "ON", "rotation", "ON", {}},
+            {"rotation off", "rotation", "off", "rotation", "OFF", {}},
             {"backlight off", "backlight", "OFF", "backlight", "OFF", "\xfe\x07"},
             {"brightness while dark", "brightness", "100", "brightness", "254", ""},
             {"backlight on", "backlight", "ON", "backlight", "ON", "\xfe\x06"},

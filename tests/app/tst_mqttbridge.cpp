@@ -1,6 +1,7 @@
 #include "app/MqttBridge.h"
 #include "platform/MqttTransport.h"
 #include "platform/modINI.h"
+#include "screens/own/TopicValues.h"
 
 #include <QtTest>
 
@@ -20,7 +21,7 @@ struct FakeTransport : MqttTransport
         published << topic + (retain ? " (retained) " : " ") + payload;
     }
     void subscribe(const QByteArray& filter) override { subscribed << filter; }
-    void unsubscribe(const QByteArray&) override {}
+    void unsubscribe(const QByteArray& filter) override { subscribed << "-" + filter; }
     Events events;
     int opened = 0;
     QByteArrayList& published;
@@ -98,6 +99,7 @@ class TestMqttBridge : public QObject
     FakeControl m_control;
     FakeTransport* m_transport = nullptr;
     QByteArrayList m_published;
+    TopicValues m_values;
     std::unique_ptr<MqttBridge> m_bridge;
 
     // A bridge connected to the broker, what it said then forgotten.
@@ -106,8 +108,8 @@ class TestMqttBridge : public QObject
         m_bridge.reset();
         auto transport = std::make_unique<FakeTransport>(m_published);
         m_transport = transport.get();
-        m_bridge =
-            std::make_unique<MqttBridge>(m_control, std::move(transport), settings(discovery));
+        m_bridge = std::make_unique<MqttBridge>(m_control, std::move(transport),
+                                                settings(discovery), &m_values);
         m_bridge->start();
         m_transport->events.connected();
         m_transport->published.clear();
@@ -178,6 +180,9 @@ private Q_SLOTS:
             {"backlight on", "backlight", "on", u"setBacklight 1"_s},
             {"backlight off", "backlight", "OFF", u"setBacklight 0"_s},
             {"backlight other", "backlight", "dim", {}},
+            {"rotation on", "rotation", "ON", u"setRotation 1"_s},
+            {"rotation off", "rotation", "off", u"setRotation 0"_s},
+            {"rotation other", "rotation", "1", {}},
             {"brightness", "brightness", "254", u"setBrightness 254"_s},
             // Refused by the control, as the bus's 255.
             {"brightness 999", "brightness", "999", u"setBrightness 255"_s},
@@ -267,11 +272,53 @@ private Q_SLOTS:
             QByteArrayList({"lcd/nas/backlight (retained) OFF", "lcd/nas/brightness (retained) 200",
                             "lcd/nas/connected (retained) false",
                             "lcd/nas/lines (retained) [\"12:02\",\"\",\"\",\"\"]",
-                            "lcd/nas/mode (retained) clock", "lcd/nas/status (retained) online"}));
+                            "lcd/nas/mode (retained) clock", "lcd/nas/rotation (retained) OFF",
+                            "lcd/nas/status (retained) online"}));
         QCOMPARE(m_transport->subscribed, QByteArrayList{"lcd/nas/+/set"});
         m_transport->published.clear();
         m_bridge.reset();
         QCOMPARE(m_published, QByteArrayList{"lcd/nas/status (retained) offline"});
+    }
+
+    // The own screens' topics: subscribed while named (again on each
+    // connection), each message's payload as the values show it.
+    void ownScreenValues()
+    {
+        m_values.setTopics({u"home/t"_s, u"home/j"_s});
+        connectBridge(QString());
+        QCOMPARE(m_transport->subscribed, QByteArrayList({"lcd/nas/+/set", "home/j", "home/t"}));
+        const struct
+        {
+            const char* name;
+            QByteArray topic, payload;
+            QString arg;
+            std::optional<QString> want;
+        } rows[] = {
+            {"first line", "home/t", "21.5 C\r\nmore", u"home/t"_s, u"21.5 C"_s},
+            {"over 4 KB ignored", "home/t", QByteArray(TopicValues::MaxPayload + 1, 'x'),
+             u"home/t"_s, u"21.5 C"_s},
+            {"json number", "home/j", R"({"t":-3.25e1,"s":"on","n":null,"a":[1]})", u"home/j|t"_s,
+             u"-32.5"_s},
+            {"json text", "home/j", R"({"s":"on"})", u"home/j|s"_s, u"on"_s},
+            {"json member missing", "home/j", R"({"s":"on","n":null})", u"home/j|n"_s, {}},
+            {"not json", "home/t", "on", u"home/t|s"_s, {}},
+            {"topic not named", "home/x", "on", u"home/x"_s, {}},
+        };
+        for (const auto& row : rows) {
+            m_transport->events.message(row.topic, row.payload);
+            const std::optional<QString> got = m_values.value(row.arg);
+            QVERIFY2(got == row.want,
+                     qPrintable(u"%1: got \"%2\" want \"%3\""_s.arg(
+                         row.name, got.value_or(u"(none)"_s), row.want.value_or(u"(none)"_s))));
+        }
+        m_transport->subscribed.clear();
+        m_values.setTopics({u"home/j"_s, u"home/k"_s});
+        QCOMPARE(m_transport->subscribed, QByteArrayList({"-home/t", "home/k"}));
+        m_transport->subscribed.clear();
+        m_transport->events.disconnected(u"gone"_s);
+        m_transport->events.connected();
+        QCOMPARE(m_transport->subscribed, QByteArrayList({"lcd/nas/+/set", "home/j", "home/k"}));
+        m_values.setTopics({});
     }
 
     // Tried again after 1, 2, 4 ... at most 30 s; the failure said once.
@@ -319,6 +366,10 @@ private Q_SLOTS:
                 R"(,"name":"Backlight","on_command_type":"first","payload_off":"OFF",)"
                 R"("payload_on":"ON","state_topic":"lcd/nas/backlight",)"
                 R"("unique_id":"brellix-nas.lan_backlight"})",
+            "ha/switch/brellix-nas_lan/rotation/config (retained) " + head +
+                R"("command_topic":"lcd/nas/rotation/set",)" + device +
+                R"(,"name":"Rotation","payload_off":"OFF","payload_on":"ON",)"
+                R"("state_topic":"lcd/nas/rotation","unique_id":"brellix-nas.lan_rotation"})",
             "ha/text/brellix-nas_lan/message/config (retained) " + head +
                 R"("command_topic":"lcd/nas/message/set",)" + device +
                 R"(,"max":80,"name":"Message","unique_id":"brellix-nas.lan_message"})",
@@ -332,7 +383,7 @@ private Q_SLOTS:
         };
         for (const QByteArray& config : want)
             QVERIFY2(configs.contains(config), config.constData());
-        QCOMPARE(configs.size(), 8);
+        QCOMPARE(configs.size(), 9);
         QCOMPARE(m_transport->subscribed.last(), "ha/+/brellix-nas_lan/+/config");
 
         m_transport->published.clear();

@@ -56,6 +56,10 @@ public:
     void ShowOwnScreen();
 
     const OwnScreenSettings& settings() const { return m_settings; }
+    const std::array<ScreenTemplate, OwnScreenSettings::LineCount>& templates() const
+    {
+        return m_templates;
+    }
 
 private:
     std::optional<QString> lookup(const QString& name, const QString& arg) const;

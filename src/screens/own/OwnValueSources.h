@@ -14,6 +14,7 @@ class MediaPlayerLink;
 class MemoryStatus;
 class MessageSink;
 class StockScreen;
+class TopicValues;
 class WeatherScreen;
 class WorldTimeSettings;
 struct StockSettings;
@@ -43,4 +44,6 @@ struct OwnValueSources
     StockScreen& stock;
     const StockSettings& stockSettings;
     EmailScreen& mail;
+    // What the MQTT bridge hears on the topics the screens name.
+    TopicValues& topics;
 };

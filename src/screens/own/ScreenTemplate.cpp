@@ -38,6 +38,8 @@ constexpr ScreenTemplate::ValueInfo Catalogue[] = {
     {"unread", Arg::None, true, "{unread}", "Unread mail"},
     {"file", Arg::Required, true, "{file:~/note.txt}", "First line of a file"},
     {"exec", Arg::Required, true, "{exec:uptime -p}", "First line a command prints (no shell)"},
+    {"mqtt", Arg::Required, true, "{mqtt:home/temp}",
+     "MQTT: a topic's latest payload, |KEY for a JSON member"},
     {"bar", Arg::Required, false, "{bar:cpu}", "Bar of 0-100: a number or a value, :WIDTH"},
 };
 
@@ -75,6 +77,12 @@ std::optional<ScreenTemplate::Part> valuePart(const QString& inner)
     if (!info || (info->argument == Arg::None && colon >= 0) ||
         (info->argument == Arg::Required && arg.isEmpty()))
         return std::nullopt;
+    // One topic, not a filter: a value shows one payload.
+    if (name.compare(u"mqtt", Qt::CaseInsensitive) == 0) {
+        const QString topic = arg.section(u'|', 0, 0);
+        if (topic.isEmpty() || topic.contains(u'+') || topic.contains(u'#'))
+            return std::nullopt;
+    }
     ScreenTemplate::Part part;
     part.kind = ScreenTemplate::Part::Kind::Value;
     part.name = QLatin1String(info->name);

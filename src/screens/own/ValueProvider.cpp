@@ -14,6 +14,7 @@
 #include "screens/mail/EmailScreen.h"
 #include "screens/own/CommandValue.h"
 #include "screens/own/OwnValueSources.h"
+#include "screens/own/TopicValues.h"
 #include "screens/player/WinAmpScreen.h"
 #include "screens/player/WinAmpSettings.h"
 #include "screens/system/CIpHelper.h"
@@ -417,6 +418,32 @@ private:
     std::map<QString, std::unique_ptr<CommandValue>> m_commands;
 };
 
+// {mqtt:TOPIC}, {mqtt:TOPIC|KEY}: the latest payload the bridge heard; a
+// new one is shown at the next tick.
+class MqttValues final : public ValueProvider
+{
+public:
+    explicit MqttValues(const Context& c) : m_topics(c.sources.topics)
+    {
+        QStringList mine;
+        for (const Use& use : c.uses)
+            mine << TopicValues::topicOf(use.second);
+        QObject::connect(&m_topics, &TopicValues::arrived, &m_receiver,
+                         [mine, changed = c.changed](const QString& topic) {
+                             if (mine.contains(topic))
+                                 changed();
+                         });
+    }
+    std::optional<QString> value(const QString&, const QString& arg) const override
+    {
+        return m_topics.value(arg);
+    }
+
+private:
+    const TopicValues& m_topics;
+    QObject m_receiver; // the connection ends with the provider
+};
+
 template <class Provider> std::unique_ptr<ValueProvider> make(const Context& context)
 {
     return std::make_unique<Provider>(context);
@@ -433,6 +460,7 @@ constexpr ValueProvider::Kind Kinds[] = {
     {"unread", &make<MailValues>},
     {"file", &make<FileValues>},
     {"exec", &make<CommandValues>},
+    {"mqtt", &make<MqttValues>},
 };
 
 } // namespace

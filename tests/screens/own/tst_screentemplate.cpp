@@ -22,9 +22,13 @@ QByteArray readable(QByteArray codes)
 }
 
 const QHash<QString, QString> Values{
-    {u"cpu"_s, u"42"_s},       {u"time:HH:mm"_s, u"12:34"_s},
-    {u"file:/x"_s, u"73%"_s},  {u"title"_s, u"a\tb\x1b"_s + QChar(0x85) + u"c"_s},
-    {u"host"_s, u"Zürich°"_s}, {u"exec:awk '{print $1}' f"_s, u"ok"_s},
+    {u"cpu"_s, u"42"_s},
+    {u"time:HH:mm"_s, u"12:34"_s},
+    {u"file:/x"_s, u"73%"_s},
+    {u"title"_s, u"a\tb\x1b"_s + QChar(0x85) + u"c"_s},
+    {u"host"_s, u"Zürich°"_s},
+    {u"exec:awk '{print $1}' f"_s, u"ok"_s},
+    {u"mqtt:home/t|v"_s, u"21.5"_s},
 };
 
 std::optional<QString> lookup(const QString& name, const QString& arg)
@@ -82,6 +86,15 @@ private Q_SLOTS:
             {"codec", u"{host}"_s, "Zurich\xDF", {}},
             {"braces in a command", u"{exec:awk '{print $1}' f}"_s, "ok", {}},
             {"unclosed", u"x {cpu"_s, "x {cpu", {}},
+            // 21.5 over 4 cells: round(4.3) = 4 columns.
+            {"mqtt member and its bar",
+             u"{mqtt:home/t|v} {bar:mqtt:home/t|v:4}"_s,
+             "21.5 4   ",
+             {}},
+            {"mqtt filters",
+             u"{mqtt:home/+/t}{mqtt:#|v}{mqtt:|v}"_s,
+             "{?mqtt:home/+/t}{?mqtt:#|v}{?mqtt:|v}",
+             {u"mqtt:home/+/t"_s, u"mqtt:#|v"_s, u"mqtt:|v"_s}},
             // 42 over 16 cells: round(33.6) = 34 columns.
             {"bar to the end", u"CPU {bar:cpu}"_s, "CPU ######4         ", {}},
             // 50 over 3: round(7.5) = 8; 73 over 4: round(14.6) = 15.
