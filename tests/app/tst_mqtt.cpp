@@ -1,5 +1,6 @@
 #include "app/MqttBridge.h"
 #include "platform/linux/mqtt/MosquittoTransport.h"
+#include "screens/own/TopicValues.h"
 #include "support/MosquittoBroker.h"
 #include "support/MqttProbe.h"
 #include "support/TestApp.h"
@@ -37,9 +38,9 @@ class TestMqtt : public QObject
             .replace(u"%3"_s, m_broker.caFile());
         file.write("[MQTT]\n" + keys.toUtf8() + "\nUser=brellix\nPasswordCommand=echo secret\n");
         file.close();
-        auto b =
-            std::make_unique<MqttBridge>(app.c->remote(), std::make_unique<MosquittoTransport>(),
-                                         MqttSettings::load(modINI(path), u"test"_s));
+        auto b = std::make_unique<MqttBridge>(
+            app.c->remote(), std::make_unique<MosquittoTransport>(),
+            MqttSettings::load(modINI(path), u"test"_s), &app.c->topicValues());
         b->start();
         return b;
     }
@@ -66,7 +67,9 @@ private Q_SLOTS:
             !why.isEmpty())
             QSKIP(qPrintable(why));
         m_app = std::make_unique<ModuleApp>(m_platform);
-        m_app->start("[Mode]\nmode=1\n[Rotation]\nScreens=time\nSeconds=3600\n");
+        m_app->start("[Mode]\nmode=1\n[Rotation]\nScreens=time\nSeconds=3600\n"
+                     "[Screen Mq]\nLine1={mqtt:home/t}\nLine2=[{bar:mqtt:home/j|v:4}]\n"
+                     "Update=60\n");
         m_bridge = bridge(*m_app, u"Url=mqtt://127.0.0.1:%1\nTopic=brellix/one"_s);
         QTRY_VERIFY_WITH_TIMEOUT(m_bridge->connected(), 5000);
     }
@@ -160,6 +163,22 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!c().scheduler().held(), 3000);
         m_app->ticks(1);
         QTRY_COMPARE(lines(*m_app), before);
+    }
+
+    // An own screen's values from topics, shown at the next tick after
+    // the payload came (its Update far off).
+    void ownScreenValues()
+    {
+        c().scheduler().selectMode(c().scheduler().modeNamed(u"Mq"_s));
+        m_app->ticks(1);
+        MqttProbe p = probe();
+        QVERIFY(p.publish(u"home/t"_s, "21.5 C\nmore"));
+        QVERIFY(p.publish(u"home/j"_s, R"({"v":50})"));
+        QElapsedTimer shown;
+        shown.start();
+        QTRY_COMPARE_WITH_TIMEOUT((QTest::qWait(50), m_app->ticks(1), lines(*m_app).left(26)),
+                                  "21.5 C" + QByteArray(14, ' ') + "[\x05\x05  ]", 1000);
+        c().scheduler().selectMode(1);
     }
 
     // The broker gone and back: everything said again within 5 s, commands
