@@ -7,6 +7,33 @@
 #include <QJsonObject>
 #include <QLocale>
 
+namespace {
+
+// A number member as the payload writes it ("20.0" stays so): the token
+// after the first "key": whose number is the one parsed; else the
+// shortest text that reads back as the number.
+QString numberText(const QByteArray& payload, const QString& key, double number)
+{
+    const QByteArray quoted = QJsonDocument(QJsonArray{key}).toJson(QJsonDocument::Compact);
+    const QByteArray name = quoted.mid(1, quoted.size() - 2);
+    if (qsizetype at = payload.indexOf(name); at >= 0) {
+        at += name.size();
+        while (at < payload.size() && (payload[at] == ' ' || payload[at] == ':' ||
+                                       payload[at] == '\t' || payload[at] == '\n'))
+            ++at;
+        qsizetype end = at;
+        while (end < payload.size() && QByteArrayView("+-.0123456789eE").contains(payload[end]))
+            ++end;
+        bool ok = false;
+        const QByteArray token = payload.mid(at, end - at);
+        if (token.toDouble(&ok) == number && ok)
+            return QString::fromLatin1(token);
+    }
+    return QString::number(number, 'g', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
 QString TopicValues::topicOf(const QString& arg)
 {
     return arg.section(u'|', 0, 0);
@@ -22,13 +49,13 @@ std::optional<QString> TopicValues::text(const QByteArray& payload, const QStrin
         return TextDecoding::utf8OrWindows1252(line);
     }
     const QJsonObject object = QJsonDocument::fromJson(payload).object();
-    const QJsonValue member = object.value(arg.mid(bar + 1));
+    const QString key = arg.mid(bar + 1);
+    const QJsonValue member = object.value(key);
     switch (member.type()) {
     case QJsonValue::String:
         return member.toString();
     case QJsonValue::Double:
-        // The shortest text that reads back as the same number: 21.5, 3, 1e+21.
-        return QString::number(member.toDouble(), 'g', QLocale::FloatingPointShortest);
+        return numberText(payload, key, member.toDouble());
     case QJsonValue::Bool:
         return member.toBool() ? QStringLiteral("true") : QStringLiteral("false");
     case QJsonValue::Array:
