@@ -1,4 +1,5 @@
-// Any bytes, as LCDd shows them: each quoted line reads back as itself; icons stay on.
+// Any bytes, in any character set, as LCDd shows them in ASCII or Latin-1: each quoted
+// line reads back as itself; icons stay on.
 #include "FuzzSupport.h"
 
 #include "lcd/DisplayModel.h"
@@ -7,9 +8,12 @@
 FUZZ_TARGET
 {
     const int width = in.ConsumeIntegralInRange(1, 40), height = in.ConsumeIntegralInRange(1, 8);
+    const ModuleCodec codec(in.PickValueInArray(CharacterSets::All));
+    const auto charset =
+        in.ConsumeBool() ? LcddScreen::Charset::Latin1 : LcddScreen::Charset::Ascii;
     DisplayModel model;
     model.feed(QByteArray::fromStdString(in.ConsumeRemainingBytesAsString()));
-    const LcddScreen screen = LcddScreen::from(model, width, height);
+    const LcddScreen screen = LcddScreen::from(model, codec, charset, width, height);
     for (int r = 0; r < LcddScreen::Rows; ++r) {
         const QByteArray& row = screen.rows[std::size_t(r)];
         FUZZ_CHECK(row.size() <= width && (r < height || row.isEmpty()));
@@ -17,7 +21,9 @@ FUZZ_TARGET
         FUZZ_CHECK(quoted.size() >= 2 && quoted.startsWith('"') && quoted.endsWith('"'));
         QByteArray back;
         for (qsizetype i = 1; i + 1 < quoted.size(); ++i) {
-            FUZZ_CHECK(quint8(quoted[i]) >= 0x20 && quint8(quoted[i]) < 0x7F && quoted[i] != '"');
+            const quint8 c = quint8(quoted[i]);
+            FUZZ_CHECK(((c >= 0x20 && c < 0x7F) || c >= 0xA0) && c != '"');
+            FUZZ_CHECK(c < 0x7F || charset == LcddScreen::Charset::Latin1);
             i += quoted[i] == '\\';
             back += quoted[i];
         }
