@@ -235,13 +235,13 @@ QByteArray ScreenTemplate::render(const Lookup& lookup, const ModuleCodec& codec
 
 std::array<QByteArray, OwnScreenSettings::LineCount> ScreenTemplate::composeScreen(
     const std::array<ScreenTemplate, OwnScreenSettings::LineCount>& templates,
-    const OwnScreenSettings& spec, const Lookup& lookup,
+    const OwnScreenSettings& settings, const Lookup& lookup,
     const std::array<int, OwnScreenSettings::LineCount>& scrollOffsets, const ModuleCodec& codec)
 {
     std::array<QByteArray, OwnScreenSettings::LineCount> lines;
     for (int i = 0; i < OwnScreenSettings::LineCount; ++i)
-        lines[i] = fitLine(templates[i].render(lookup, codec), spec.align[i], spec.scroll[i],
-                           scrollOffsets[i]);
+        lines[i] = fitLine(templates[i].render(lookup, codec), settings.align[i],
+                           settings.scroll[i], scrollOffsets[i]);
     return lines;
 }
 
@@ -263,14 +263,14 @@ QByteArray ScreenTemplate::fitLine(const QByteArray& full, OwnScreenSettings::Al
 }
 
 std::array<QByteArray, OwnScreenSettings::LineCount>
-ScreenTemplate::composeScreen(const OwnScreenSettings& spec, const Lookup& lookup,
+ScreenTemplate::composeScreen(const OwnScreenSettings& settings, const Lookup& lookup,
                               const std::array<int, OwnScreenSettings::LineCount>& scrollOffsets,
                               const ModuleCodec& codec)
 {
     std::array<ScreenTemplate, OwnScreenSettings::LineCount> templates;
     for (int i = 0; i < OwnScreenSettings::LineCount; ++i)
-        templates[i] = parse(spec.lines[i]);
-    return composeScreen(templates, spec, lookup, scrollOffsets, codec);
+        templates[i] = parse(settings.lines[i]);
+    return composeScreen(templates, settings, lookup, scrollOffsets, codec);
 }
 
 int ScreenTemplate::barColumns(double value, int width)

@@ -77,7 +77,7 @@ public:
     // else cut at 20.
     static std::array<QByteArray, OwnScreenSettings::LineCount>
     composeScreen(const std::array<ScreenTemplate, OwnScreenSettings::LineCount>& templates,
-                  const OwnScreenSettings& spec, const Lookup& lookup,
+                  const OwnScreenSettings& settings, const Lookup& lookup,
                   const std::array<int, OwnScreenSettings::LineCount>& scrollOffsets = {},
                   const ModuleCodec& codec = AsciiCodec);
     // One rendered line in 20 cells: aligned, the scroller's window at
@@ -86,7 +86,7 @@ public:
                               int offset);
     // The same from the settings' texts, parsed on the spot (a preview).
     static std::array<QByteArray, OwnScreenSettings::LineCount>
-    composeScreen(const OwnScreenSettings& spec, const Lookup& lookup,
+    composeScreen(const OwnScreenSettings& settings, const Lookup& lookup,
                   const std::array<int, OwnScreenSettings::LineCount>& scrollOffsets = {},
                   const ModuleCodec& codec = AsciiCodec);
 

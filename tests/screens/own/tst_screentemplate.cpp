@@ -179,11 +179,11 @@ private Q_SLOTS:
              {"wxy*abcdefghijklmnop", "               short", "42", "########2           "}},
         };
         for (const auto& row : rows) {
-            OwnScreenSettings spec;
-            spec.align = row.align;
-            spec.scroll = row.scroll;
-            spec.lines = row.lines;
-            const auto got = ScreenTemplate::composeScreen(spec, lookup, row.offsets);
+            OwnScreenSettings settings;
+            settings.align = row.align;
+            settings.scroll = row.scroll;
+            settings.lines = row.lines;
+            const auto got = ScreenTemplate::composeScreen(settings, lookup, row.offsets);
             for (int i = 0; i < 4; ++i)
                 QVERIFY2(readable(got[i]) == row.want[i],
                          qPrintable(u"%1: line %2 got \"%3\" want \"%4\""_s.arg(
